@@ -1,0 +1,232 @@
+#include "cli/RenderCommand.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "canvas/CanvasGeometry.h"
+#include "common/Numbers.h"
+#include "output/AtomicFile.h"
+#include "output/Bitmap.h"
+#include "palette/ColorTable.h"
+#include "records/DataFile.h"
+#include "render/Random.h"
+#include "render/RenderEngine.h"
+
+namespace velmora {
+
+namespace {
+
+std::optional<long> WholeNumber(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    std::size_t used = 0;
+    try {
+        const long value = std::stol(text, &used);
+        if (used != text.size()) return std::nullopt;
+        return value;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+    if (text.size() < tail.size()) return false;
+    for (std::size_t i = 0; i < tail.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - tail.size() + i])) != tail[i]) return false;
+    return true;
+}
+
+}  // namespace
+
+std::string RenderUsage() {
+    return "usage: velmora-render -o FILE.bmp|FILE.png [--pattern 0-5] [--size 32-52] [--hires]\n"
+           "       [--colors 2|3|4|8|16|32|64|128] [--palette default|A|B] [--a T] [--b T]\n"
+           "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n";
+}
+
+ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
+    ParseResult result;
+    RenderCommand cmd;
+    cmd.settings = StartupSettings();
+    std::optional<long> pattern, size, colours;
+    std::optional<std::string> data;
+    std::vector<std::pair<std::string*, std::string>> texts;
+    auto fail = [&](const std::string& message) {
+        result.error = message;
+        return result;
+    };
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string option = args[i];
+        std::optional<std::string> inlineValue;
+        if (option.rfind("--", 0) == 0 && option.find('=') != std::string::npos) {
+            inlineValue = option.substr(option.find('=') + 1);
+            option = option.substr(0, option.find('='));
+        }
+        auto value = [&]() -> std::optional<std::string> {
+            if (inlineValue) return inlineValue;
+            if (i + 1 >= args.size()) return std::nullopt;
+            return args[++i];
+        };
+        const bool takesValue = option != "--hires" && option != "--quiet" && option != "--help" && option != "-h";
+        std::optional<std::string> v;
+        if (takesValue) {
+            v = value();
+            if (!v) return fail(option + ": needs a value");
+        } else if (inlineValue) {
+            return fail(option + ": takes no value");
+        }
+
+        if (option == "-h" || option == "--help") {
+            result.help = true;
+            return result;
+        } else if (option == "-o" || option == "--output") {
+            if (!EndsWith(*v, ".bmp") && !EndsWith(*v, ".png")) return fail(option + ": the file must end in .bmp or .png");
+            cmd.output = *v;
+        } else if (option == "--pattern") {
+            pattern = WholeNumber(*v);
+            if (!pattern || *pattern < 0 || *pattern > 5) return fail("--pattern: must be 0 to 5");
+        } else if (option == "--size") {
+            size = WholeNumber(*v);
+            if (!size || *size < kSizeMin || *size > kSizeMax) return fail("--size: must be 32 to 52");
+        } else if (option == "--hires") {
+            cmd.settings.highResolution = true;
+        } else if (option == "--colors") {
+            colours = WholeNumber(*v);
+            bool known = false;
+            for (int k = 0; k < kColourChoices; ++k) known = known || (colours && *colours == kColourCounts[k]);
+            if (!known) return fail("--colors: must be 2, 3, 4, 8, 16, 32, 64 or 128");
+        } else if (option == "--palette") {
+            if (*v == "default") cmd.palette = PaletteChoice::Default;
+            else if (*v == "A" || *v == "a") cmd.palette = PaletteChoice::A;
+            else if (*v == "B" || *v == "b") cmd.palette = PaletteChoice::B;
+            else return fail("--palette: must be default, A or B");
+        } else if (option == "--a") {
+            texts.emplace_back(&cmd.settings.a, *v);
+        } else if (option == "--b") {
+            texts.emplace_back(&cmd.settings.b, *v);
+        } else if (option == "--x0") {
+            texts.emplace_back(&cmd.settings.xh, *v);
+        } else if (option == "--x1") {
+            texts.emplace_back(&cmd.settings.xl, *v);
+        } else if (option == "--y0") {
+            texts.emplace_back(&cmd.settings.yh, *v);
+        } else if (option == "--y1") {
+            texts.emplace_back(&cmd.settings.yl, *v);
+        } else if (option == "--data") {
+            data = *v;
+        } else if (option == "--threads") {
+            const auto threads = WholeNumber(*v);
+            if (!threads || *threads < 0 || *threads > 1024) return fail("--threads: must be 0 to 1024");
+            cmd.threads = static_cast<int>(*threads);
+        } else if (option == "--quiet") {
+            cmd.quiet = true;
+        } else {
+            return fail(option + ": unknown option");
+        }
+    }
+    if (cmd.output.empty()) return fail("-o: an output file is required");
+
+    if (data) {
+        const auto error = ApplyDataFile(cmd.settings, *data);
+        if (error) return fail("--data: " + *error);
+    }
+    if (pattern) ApplyPattern(cmd.settings, static_cast<int>(*pattern));
+    if (size) cmd.settings.sizeValue = static_cast<int>(*size);
+    if (colours)
+        for (int k = 0; k < kColourChoices; ++k)
+            if (kColourCounts[k] == *colours) cmd.settings.colourIndex = k;
+    for (auto& [target, text] : texts) *target = text;
+    if (cmd.settings.colourIndex < 0) return fail("--data: the file selects no colour count; add --colors");
+    result.command = cmd;
+    return result;
+}
+
+namespace {
+
+class ProgressSink final : public RenderSink {
+public:
+    ProgressSink(const PointPainter& painter, bool quiet) : painter_(painter), quiet_(quiet) {}
+    void PassBegins(int) override {}
+    void PaintColumn(int pass, std::int64_t px, const std::uint8_t* counts, int rows) override {
+        painter_.PaintColumn(pass, px, counts, rows);
+    }
+    bool ColumnEnds() override { return false; }
+    bool PassEnds(int pass) override {
+        if (!quiet_) {
+            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
+            std::fprintf(stderr, "\r%2d  %s", 15 - pass, ElapsedText(static_cast<std::uint32_t>(ms)).c_str());
+            std::fflush(stderr);
+        }
+        return false;
+    }
+    void Finish() {
+        if (!quiet_) std::fprintf(stderr, "\rOK  \n");
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    const PointPainter& painter_;
+    bool quiet_;
+    Clock::time_point start_ = Clock::now();
+};
+
+std::optional<std::string> EncodePng(const Raster& raster, std::string& bytes) {
+    const QImage image(reinterpret_cast<const uchar*>(raster.bits), raster.width, raster.height,
+                       static_cast<qsizetype>(raster.stride * sizeof(Pixel)), QImage::Format_RGB32);
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) return std::string("the PNG encoder failed");
+    bytes.assign(encoded.constData(), static_cast<std::size_t>(encoded.size()));
+    return std::nullopt;
+}
+
+}  // namespace
+
+int RunRenderCommand(const RenderCommand& command) {
+    const PictureSettings& s = command.settings;
+    const CanvasSize size = SizeForValue(s.sizeValue);
+    const CanvasGrid grid = GridFor(size, s.highResolution);
+
+    ColorTable table;
+    coltable(table);
+    if (command.palette == PaletteChoice::A) coltableB(table, DefaultStrip());
+    if (command.palette == PaletteChoice::B) coltableA(table, DefaultStrip());
+
+    std::vector<Pixel> pixels(static_cast<std::size_t>(size.width) * size.height, 0xFFFFFFFFu);
+    PointPainter painter;
+    painter.raster = Raster{pixels.data(), size.width, size.height, size.width};
+    painter.dot = grid.dot;
+    painter.mode = s.pictureEffect ? DrawMode::Xor : DrawMode::Copy;
+    painter.tableColumn = table.column[static_cast<std::size_t>(s.colourIndex)].data();
+    painter.colourCount = kColourCounts[static_cast<std::size_t>(s.colourIndex)];
+    painter.random = &ProgramRandom();
+    painter.randomExponent = &s.randomExponent;
+
+    const RenderParams params = ReadRenderParams(InputsOf(s, grid.width, grid.height));
+    auto engine = MakeEngine(command.threads);
+    ProgressSink sink(painter, command.quiet);
+    WalkRender(params, *engine, sink);
+    sink.Finish();
+
+    std::string bytes;
+    if (EndsWith(command.output, ".png")) {
+        if (auto error = EncodePng(painter.raster, bytes)) {
+            std::fprintf(stderr, "velmora-render: %s: %s\n", command.output.c_str(), error->c_str());
+            return 1;
+        }
+    } else {
+        bytes = EncodeBmp24(painter.raster);
+    }
+    if (auto error = WriteFileAtomically(command.output, bytes)) {
+        std::fprintf(stderr, "velmora-render: cannot write %s: %s\n", command.output.c_str(), error->c_str());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace velmora

@@ -1,0 +1,36 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// Reads the leading number of a text, the way every text box and tag is read:
+// blanks anywhere are skipped, an optional sign, digits, an optional fraction
+// and an optional exponent introduced by E or D; "&H" and "&O" introduce a
+// hexadecimal or octal integer. Reading stops at the first character that does
+// not fit; a text without a leading number reads as 0. Never fails; a
+// magnitude beyond the double range reads as an infinity.
+double Val(std::string_view text);
+
+// Writes a number as text boxes show it: at most 15 significant digits, no
+// trailing zeros, "." as decimal point, "0" before the point below 1, "-" for
+// negatives. Magnitudes from 1E-5 up to below 1E15 are written plainly, others
+// as mantissa and exponent ("1.5E-07", "2E+20"), which Val reads back.
+std::string NumText(double value);
+
+// Rounds to the nearest integer, ties to the even one.
+double RoundHalfEven(double value);
+
+// The nearest integer (ties to even) when it fits in 16 bits, otherwise nothing.
+std::optional<std::int16_t> ToInt16(double value);
+
+// The nearest integer (ties to even) when it fits in 32 bits, otherwise nothing.
+std::optional<std::int32_t> ToInt32(double value);
+
+// fl(v): v rounded to the nearest single-precision value, ties to even,
+// subnormals kept, out-of-range values becoming infinities.
+inline float fl(double value) { return static_cast<float>(value); }
+
+}  // namespace velmora

@@ -1,0 +1,57 @@
+#include "output/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace velmora {
+
+std::optional<std::string> WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    std::string temp = path + ".XXXXXX";
+    std::vector<char> name(temp.begin(), temp.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) return std::string(std::strerror(errno));
+    const std::string tempPath(name.data());
+    auto fail = [&](int error) -> std::optional<std::string> {
+        ::close(fd);
+        ::unlink(tempPath.c_str());
+        return std::string(std::strerror(error));
+    };
+    // Keep an existing file's permissions; a new file gets the usual 0666 less umask.
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0) {
+        ::fchmod(fd, existing.st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail(errno);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0) return fail(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(tempPath.c_str());
+        return std::string(std::strerror(error));
+    }
+    if (::rename(tempPath.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(tempPath.c_str());
+        return std::string(std::strerror(error));
+    }
+    return std::nullopt;
+}
+
+}  // namespace velmora

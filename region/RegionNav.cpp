@@ -1,0 +1,46 @@
+#include "region/RegionNav.h"
+
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+std::optional<Region> IfFinite(const Region& r) {
+    if (std::isfinite(r.x0) && std::isfinite(r.x1) && std::isfinite(r.y0) && std::isfinite(r.y1)) return r;
+    return std::nullopt;
+}
+}  // namespace
+
+std::optional<Region> ZoomRegion(const Region& r, int index) {
+    const double w = r.x0 - r.x1, h = r.y0 - r.y1;
+    const double cx = (r.x1 + r.x0) / 2, cy = (r.y1 + r.y0) / 2;
+    if (index == 0) return IfFinite({cx + w / 4, cx - w / 4, cy + h / 4, cy - h / 4});
+    return IfFinite({cx + w, cx - w, cy + h, cy - h});
+}
+
+std::optional<Region> MoveRegion(const Region& r, int index) {
+    const double w = r.x0 - r.x1, h = r.y0 - r.y1;
+    switch (index) {
+    case 0: return IfFinite({r.x0 - w / 4, r.x1 - w / 4, r.y0, r.y1});
+    case 1: return IfFinite({r.x0 + w / 4, r.x1 + w / 4, r.y0, r.y1});
+    case 2: return IfFinite({r.x0, r.x1, r.y0 - h / 4, r.y1 - h / 4});
+    case 3: return IfFinite({r.x0, r.x1, r.y0 + h / 4, r.y1 + h / 4});
+    default: return std::nullopt;
+    }
+}
+
+std::int16_t PanKeyPosition(ArrowKey key, std::int16_t value, std::int16_t minimum, std::int16_t maximum,
+                            std::int16_t largeChange) {
+    // The sums are formed in 32 bits so they cannot wrap before the limit applies.
+    int v = value;
+    if (key == ArrowKey::Up || key == ArrowKey::Left) {
+        v += largeChange;
+        if (v > minimum) v = minimum;
+    } else {
+        v -= largeChange;
+        if (v < maximum) v = maximum;
+    }
+    return static_cast<std::int16_t>(v < -32768 ? -32768 : (v > 32767 ? 32767 : v));
+}
+
+}  // namespace velmora

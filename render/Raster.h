@@ -1,0 +1,28 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "common/Colour.h"
+
+namespace velmora {
+
+// A view of 32-bit pixels (0xFFRRGGBB) owned elsewhere: a window's image or a
+// buffer of the command-line renderer.
+struct Raster {
+    Pixel* bits = nullptr;
+    int width = 0;
+    int height = 0;
+    std::ptrdiff_t stride = 0;  // pixels per row
+
+    Pixel* Row(int y) const { return bits + static_cast<std::ptrdiff_t>(y) * stride; }
+    Pixel At(int x, int y) const { return Row(y)[x]; }
+    void Fill(Pixel value) const;
+};
+
+enum class DrawMode { Copy, Xor };
+
+// Paints a point of the logical grid as a dot x dot block whose top-left pixel
+// is (px * dot, py * dot); pixels outside the raster are clipped.
+void PlotPoint(const Raster& raster, int dot, DrawMode mode, std::int64_t px, std::int64_t py, ColorValue colour);
+
+}  // namespace velmora

@@ -1,0 +1,138 @@
+#include "render/RenderWalk.h"
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "common/Numbers.h"
+#include "render/CalcBas.h"
+#include "render/Random.h"
+
+namespace velmora {
+
+namespace {
+std::int64_t RoundedLimit(double gridExtent) {
+    const double limit = RoundHalfEven(gridExtent - 3);
+    // The canvas is at most 8192 pixels; anything beyond is no real grid.
+    if (!(limit >= -1)) return -1;
+    return limit > 1e9 ? static_cast<std::int64_t>(1e9) : static_cast<std::int64_t>(limit);
+}
+}  // namespace
+
+RenderParams ReadRenderParams(const RenderInputs& in) {
+    RenderParams p;
+    p.a = fl(Val(in.a));
+    p.b = fl(Val(in.b));
+    p.parameterPlane = in.parameterPlane;
+    p.x1 = fl(Val(in.xl));
+    p.y1 = fl(Val(in.yl));
+    const double width = Val(in.xh) - p.x1;
+    const double height = Val(in.yh) - p.y1;
+    p.dx = fl(width / in.gridWidth);
+    p.dy = fl(height / in.gridHeight);
+    p.columnLimit = RoundedLimit(in.gridWidth);
+    p.rowLimit = RoundedLimit(in.gridHeight);
+    p.kernelMode = ToInt32(Val(in.kernelTag)).value_or(0);
+    p.passStep = in.pictureEffect ? 16 : 1;
+    p.maxIter = 31;
+    return p;
+}
+
+float PointX(const RenderParams& p, std::int64_t px) {
+    return fl(static_cast<double>(px) * p.dx + p.x1);
+}
+
+float PointY(const RenderParams& p, std::int64_t py) {
+    return fl(static_cast<double>(py) * p.dy + p.y1);
+}
+
+int CountAt(const RenderParams& p, std::int64_t px, std::int64_t py) {
+    if (!p.UsesKernel()) return 0;
+    const float x = PointX(p, px), y = PointY(p, py);
+    const auto kernel = p.kernelMode == 1 ? static_cast<std::int16_t (*)(float, float, float, float, int)>(CalcBas::IterateMap1)
+                                          : static_cast<std::int16_t (*)(float, float, float, float, int)>(CalcBas::IterateMap3);
+    return p.parameterPlane ? kernel(p.a, p.b, y, x, p.maxIter) : kernel(x, y, p.a, p.b, p.maxIter);
+}
+
+namespace {
+
+class InlineEngine final : public CountEngine {
+public:
+    void Begin(const RenderParams& params) override {
+        params_ = params;
+        column_.assign(static_cast<std::size_t>(params.Rows()), 0);
+    }
+    const std::uint8_t* Column(int passIndex, int column) override {
+        const int pass = params_.PassAt(passIndex);
+        const std::int64_t px = 4LL * column + CalcBas::kPassX[pass];
+        for (int row = 0; row < params_.Rows(); ++row)
+            column_[row] = static_cast<std::uint8_t>(CountAt(params_, px, 4LL * row + CalcBas::kPassY[pass]));
+        return column_.data();
+    }
+    void End() override { std::vector<std::uint8_t>().swap(column_); }
+
+private:
+    RenderParams params_;
+    std::vector<std::uint8_t> column_;
+};
+
+}  // namespace
+
+std::unique_ptr<CountEngine> MakeInlineEngine() { return std::make_unique<InlineEngine>(); }
+
+void WalkRender(const RenderParams& params, CountEngine& engine, RenderSink& sink) {
+    const bool random = params.kernelMode == 6;
+    if (!random) engine.Begin(params);
+    for (int passIndex = 0; passIndex < params.PassCount(); ++passIndex) {
+        const int pass = params.PassAt(passIndex);
+        sink.PassBegins(pass);
+        for (int column = 0; column < params.Columns(); ++column) {
+            const std::int64_t px = 4LL * column + CalcBas::kPassX[pass];
+            sink.PaintColumn(pass, px, random ? nullptr : engine.Column(passIndex, column), params.Rows());
+            if (sink.ColumnEnds()) break;
+        }
+        if (sink.PassEnds(pass)) break;
+    }
+    if (!random) engine.End();
+}
+
+void PointPainter::PaintColumn(int pass, std::int64_t px, const std::uint8_t* counts, int rows) const {
+    const int firstRow = CalcBas::kPassY[pass];
+    for (int row = 0; row < rows; ++row) {
+        const ColorValue colour =
+            counts ? tableColumn[counts[row] % colourCount] : RandomColour(*random, *randomExponent);
+        PlotPoint(raster, dot, mode, px, 4LL * row + firstRow, colour);
+    }
+}
+
+namespace {
+class SilentSink final : public RenderSink {
+public:
+    explicit SilentSink(const PointPainter& painter) : painter_(painter) {}
+    void PassBegins(int) override {}
+    void PaintColumn(int pass, std::int64_t px, const std::uint8_t* counts, int rows) override {
+        painter_.PaintColumn(pass, px, counts, rows);
+    }
+    bool ColumnEnds() override { return false; }
+    bool PassEnds(int) override { return false; }
+
+private:
+    const PointPainter& painter_;
+};
+}  // namespace
+
+void RenderPicture(const RenderParams& params, CountEngine& engine, const PointPainter& painter) {
+    SilentSink sink(painter);
+    WalkRender(params, engine, sink);
+}
+
+std::string ElapsedText(std::uint32_t milliseconds) {
+    const std::uint32_t minutes = milliseconds / 60000;
+    // Hundredths of a second, the half rounded up as the "00.00" format does.
+    const std::uint32_t hundredths = (milliseconds % 60000 + 5) / 10;
+    char text[32];
+    std::snprintf(text, sizeof text, "%u:%02u.%02u", minutes, hundredths / 100, hundredths % 100);
+    return text;
+}
+
+}  // namespace velmora

@@ -1,0 +1,104 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "common/Colour.h"
+#include "render/Raster.h"
+
+namespace velmora {
+
+class UniformSource;
+
+// The texts and states Start reads from the window, as they are at that moment.
+struct RenderInputs {
+    std::string a, b;             // texta, textb
+    std::string xh, xl, yh, yl;   // X0, X1, Y0, Y1
+    std::string kernelTag;        // "1", "3" or "6" as patterns store it
+    bool parameterPlane = true;   // Option1 selected
+    double gridWidth = 0, gridHeight = 0;
+    bool pictureEffect = false;   // only pass 0 runs, by exclusive-or
+};
+
+// Everything a render fixes at Start.
+struct RenderParams {
+    float a = 0, b = 0;
+    bool parameterPlane = true;
+    float x1 = 0, y1 = 0, dx = 0, dy = 0;
+    std::int64_t columnLimit = 0, rowLimit = 0;
+    int kernelMode = 0;
+    int passStep = 1;
+    int maxIter = 31;
+
+    // Points per pass along each axis: bases 0, 4, 8, ... up to the limit.
+    int Columns() const { return columnLimit < 0 ? 0 : static_cast<int>(columnLimit / 4 + 1); }
+    int Rows() const { return rowLimit < 0 ? 0 : static_cast<int>(rowLimit / 4 + 1); }
+    // Passes p = 0, S, 2S, ... up to 15.
+    int PassCount() const { return (15 / passStep) + 1; }
+    int PassAt(int passIndex) const { return passIndex * passStep; }
+    bool UsesKernel() const { return kernelMode == 1 || kernelMode == 3; }
+};
+
+RenderParams ReadRenderParams(const RenderInputs& inputs);
+
+// Plane coordinates of point column px and point row py.
+float PointX(const RenderParams& params, std::int64_t px);
+float PointY(const RenderParams& params, std::int64_t py);
+
+// The count of one point with the kernel the params name (0 for other modes).
+int CountAt(const RenderParams& params, std::int64_t px, std::int64_t py);
+
+// Produces the counts of a render in walk order: pass by pass, column by
+// column, each column from the top row down. An engine may compute ahead of
+// its reader.
+class CountEngine {
+public:
+    virtual ~CountEngine() = default;
+    virtual void Begin(const RenderParams& params) = 0;
+    // Counts (0 to 32) of column `column` of pass index `passIndex`, one per row.
+    // Columns are read in walk order; the pointer stays valid until the next call.
+    virtual const std::uint8_t* Column(int passIndex, int column) = 0;
+    // Ends the render, finished or stopped: nothing keeps running afterwards.
+    virtual void End() = 0;
+};
+
+// Computes each column when it is asked for, on the caller's thread.
+std::unique_ptr<CountEngine> MakeInlineEngine();
+
+// The consumer of a walk: the window's driver or the command-line renderer.
+class RenderSink {
+public:
+    virtual ~RenderSink() = default;
+    virtual void PassBegins(int pass) = 0;
+    // Paints one column; counts is null for kernel mode 6 (random colours).
+    virtual void PaintColumn(int pass, std::int64_t px, const std::uint8_t* counts, int rows) = 0;
+    // After each column; returning true stops the render after this column.
+    virtual bool ColumnEnds() = 0;
+    // After each pass; returning true stops the render.
+    virtual bool PassEnds(int pass) = 0;
+};
+
+// Walks every pass and column, handing the counts to the sink.
+void WalkRender(const RenderParams& params, CountEngine& engine, RenderSink& sink);
+
+// How points become pixels: colours are looked up when a point is plotted,
+// so a palette changed during a render colours the points still to come.
+struct PointPainter {
+    Raster raster;
+    int dot = 4;
+    DrawMode mode = DrawMode::Copy;
+    const ColorValue* tableColumn = nullptr;  // ColorTable column L, read live
+    int colourCount = 16;                     // K
+    UniformSource* random = nullptr;          // kernel mode 6
+    const float* randomExponent = nullptr;    // read afresh for every point
+
+    void PaintColumn(int pass, std::int64_t px, const std::uint8_t* counts, int rows) const;
+};
+
+// Renders a whole picture without yielding: the command-line renderer and tests.
+void RenderPicture(const RenderParams& params, CountEngine& engine, const PointPainter& painter);
+
+// Elapsed time as the window shows it: minutes, ":", seconds as "00.00".
+std::string ElapsedText(std::uint32_t milliseconds);
+
+}  // namespace velmora
