@@ -1,0 +1,39 @@
+#pragma once
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include "output/PrintLayout.h"
+
+namespace velmora {
+
+// How one print job ended.
+struct PrintOutcome {
+    enum class Kind { Printed, Cancelled, Failed };
+    Kind kind = Kind::Printed;
+    QString failure;  // the platform's description when kind is Failed
+
+    static PrintOutcome Printed() { return {}; }
+    static PrintOutcome Cancelled() { return {Kind::Cancelled, {}}; }
+    static PrintOutcome Failed(QString description) { return {Kind::Failed, std::move(description)}; }
+};
+
+// The installed printers and the one program-wide current printer. Pages are measured in 1/1440 inch from the
+// printer's drawing origin. Tests substitute their own list and a recording printer.
+class Printers {
+public:
+    virtual ~Printers() = default;
+
+    // Device names of the installed printers, in the platform's order.
+    virtual QStringList DeviceNames() const = 0;
+    virtual QString CurrentDeviceName() const = 0;
+    // Makes the first installed printer named exactly `deviceName` current; returns false and changes nothing
+    // when no printer has that name.
+    virtual bool SelectPrinter(const QString& deviceName) = 0;
+    virtual PageSize CurrentPageSize() const = 0;
+    // Prints one page on the current printer holding `picture` stretched to `target`, and ends the job.
+    // `jobName` names the job (and suggests the file name where the printer writes a file).
+    virtual PrintOutcome PrintPicture(const QString& jobName, const QImage& picture, const PageRect& target) = 0;
+};
+
+}  // namespace velmora

@@ -1,0 +1,41 @@
+#pragma once
+#include <QPrinter>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "output/Printers.h"
+
+namespace velmora {
+
+// The printers of the platform (CUPS on Linux) through QtPrintSupport, followed by one more entry, "PDF file",
+// which writes the page into a PDF file the user names. When no printer is installed the PDF entry is the only
+// one and the first current printer.
+class QtPrinters final : public Printers {
+public:
+    // Asks the user for the file a PDF job writes, offering `suggestedName`; nothing when the user cancels.
+    using PdfPathChooser = std::function<std::optional<QString>(const QString& suggestedName)>;
+
+    static const QString kPdfFile;
+
+    explicit QtPrinters(PdfPathChooser choosePdfPath);
+    ~QtPrinters() override;
+
+    QStringList DeviceNames() const override;
+    QString CurrentDeviceName() const override { return current_; }
+    bool SelectPrinter(const QString& deviceName) override;
+    PageSize CurrentPageSize() const override;
+    PrintOutcome PrintPicture(const QString& jobName, const QImage& picture, const PageRect& target) override;
+
+private:
+    void MakeCurrent(const QString& deviceName);
+    PrintOutcome PrintToPdf(const QString& jobName, const QImage& picture, const PageRect& target);
+    PrintOutcome PrintOnPrinter(const QImage& picture, const PageRect& target);
+
+    PdfPathChooser choosePdfPath_;
+    QString current_;
+    std::unique_ptr<QPrinter> printer_;
+};
+
+}  // namespace velmora

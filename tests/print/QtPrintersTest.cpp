@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "output/QtPrinters.h"
+
+using namespace velmora;
+
+namespace {
+
+QImage Checkerboard(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) image.setPixel(x, y, ((x / 8 + y / 8) % 2) ? 0xFF2050A0u : 0xFFF0E000u);
+    return image;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+qsizetype PageCount(const QByteArray& pdf) {
+    return QString::fromLatin1(pdf).count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?![a-z])")));
+}
+
+struct PdfPrinting : ::testing::Test {
+    QTemporaryDir dir;
+    QStringList suggestions;
+    std::optional<QString> answer;
+    QtPrinters printers{[this](const QString& suggested) {
+        suggestions.append(suggested);
+        return answer;
+    }};
+
+    void SetUp() override { ASSERT_TRUE(printers.SelectPrinter(QtPrinters::kPdfFile)); }
+    PrintOutcome Print() { return printers.PrintPicture("Fractal", Checkerboard(608, 430), {120, 160, 11000, 7000}); }
+};
+
+}  // namespace
+
+TEST(QtPrinters, PdfEntryComesAfterTheInstalledPrinters) {
+    QtPrinters printers{[](const QString&) { return std::optional<QString>(); }};
+    const QStringList names = printers.DeviceNames();
+    ASSERT_FALSE(names.isEmpty());
+    EXPECT_EQ(names.back(), "PDF file");
+    EXPECT_EQ(names.count("PDF file"), 1);
+    EXPECT_TRUE(names.contains(printers.CurrentDeviceName()));
+    EXPECT_FALSE(printers.SelectPrinter("no such printer"));
+    EXPECT_TRUE(names.contains(printers.CurrentDeviceName()));
+}
+
+TEST_F(PdfPrinting, WritesOnePagePdfToTheChosenFile) {
+    answer = dir.filePath("out.pdf");
+    const PrintOutcome outcome = Print();
+    ASSERT_EQ(outcome.kind, PrintOutcome::Kind::Printed) << outcome.failure.toStdString();
+    EXPECT_EQ(suggestions, QStringList{"Fractal.pdf"});
+    const QByteArray pdf = ReadAll(*answer);
+    EXPECT_TRUE(pdf.startsWith("%PDF-"));
+    EXPECT_EQ(PageCount(pdf), 1);
+    EXPECT_TRUE(pdf.contains("/Width 608")) << "the whole canvas is embedded at its own resolution";
+    EXPECT_TRUE(pdf.contains("/Height 430"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.pdf"}) << "no scratch file is left";
+}
+
+TEST_F(PdfPrinting, PageIsMeasuredInTwips) {
+    const PageSize page = printers.CurrentPageSize();
+    // Any usual sheet: between A5 and A3 in 1/1440 inch.
+    EXPECT_GT(page.width, 8000);
+    EXPECT_LT(page.width, 17000);
+    EXPECT_GT(page.height, page.width);
+}
+
+TEST_F(PdfPrinting, CancellingTheFileDialogPrintsNothing) {
+    const PrintOutcome outcome = Print();
+    EXPECT_EQ(outcome.kind, PrintOutcome::Kind::Cancelled);
+    EXPECT_TRUE(outcome.failure.isEmpty());
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+TEST_F(PdfPrinting, FileInAMissingFolderIsReported) {
+    answer = dir.filePath("missing-folder/out.pdf");
+    const PrintOutcome outcome = Print();
+    EXPECT_EQ(outcome.kind, PrintOutcome::Kind::Failed);
+    EXPECT_TRUE(outcome.failure.contains("No such file or directory")) << outcome.failure.toStdString();
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+TEST_F(PdfPrinting, UnwritableFolderKeepsTheExistingFile) {
+    answer = dir.filePath("kept.pdf");
+    {
+        QFile kept(*answer);
+        ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+        kept.write("old");
+    }
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    const PrintOutcome outcome = Print();
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (outcome.kind == PrintOutcome::Kind::Printed) GTEST_SKIP() << "running with rights that ignore permissions";
+    EXPECT_EQ(outcome.kind, PrintOutcome::Kind::Failed);
+    EXPECT_EQ(ReadAll(*answer), "old");
+}
+
+TEST_F(PdfPrinting, RepeatedJobsEachWriteTheirOwnFile) {
+    answer = dir.filePath("first.pdf");
+    ASSERT_EQ(Print().kind, PrintOutcome::Kind::Printed);
+    answer = dir.filePath("second.pdf");
+    ASSERT_EQ(Print().kind, PrintOutcome::Kind::Printed);
+    EXPECT_EQ(PageCount(ReadAll(dir.filePath("first.pdf"))), 1);
+    EXPECT_EQ(PageCount(ReadAll(dir.filePath("second.pdf"))), 1);
+}
