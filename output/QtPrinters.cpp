@@ -26,6 +26,8 @@ std::optional<QString> PrintPage(QPrinter& printer, const QString& deviceName, c
     if (!painter.begin(&printer)) return QStringLiteral("\"%1\" could not start the print job.").arg(deviceName);
     const double deviceUnitsPerTwip = printer.resolution() / kTwipsPerInch;
     painter.scale(deviceUnitsPerTwip, deviceUnitsPerTwip);
+    // The picture is a texture: keep every pixel rather than let the PDF stream use JPEG.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
     painter.drawImage(QRectF(target.left, target.top, target.width, target.height), picture);
     if (!painter.end() || printer.printerState() == QPrinter::Error)
         return QStringLiteral("\"%1\" could not finish the print job.").arg(deviceName);

@@ -63,6 +63,7 @@ TEST_F(PdfPrinting, WritesOnePagePdfToTheChosenFile) {
     EXPECT_EQ(PageCount(pdf), 1);
     EXPECT_TRUE(pdf.contains("/Width 608")) << "the whole canvas is embedded at its own resolution";
     EXPECT_TRUE(pdf.contains("/Height 430"));
+    EXPECT_FALSE(pdf.contains("/DCTDecode")) << "the picture must not be stored as a lossy JPEG";
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.pdf"}) << "no scratch file is left";
 }
 
