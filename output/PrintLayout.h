@@ -6,6 +6,8 @@ namespace velmora {
 struct PageSize {
     float width = 0;
     float height = 0;
+
+    bool operator==(const PageSize&) const = default;
 };
 
 // Where the canvas picture goes on the page, in 1/1440 inch from the printer's drawing origin.
@@ -14,6 +16,8 @@ struct PageRect {
     float top = 0;
     float width = 0;
     float height = 0;
+
+    bool operator==(const PageRect&) const = default;
 };
 
 // Places a canvas whose drawing area is canvasWidth x canvasHeight units on a page: left and top margins of

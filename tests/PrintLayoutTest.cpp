@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "output/PrintLayout.h"
+#include "tests/PrintRectOutput.h"
 
 using namespace velmora;
 
 TEST(PlaceOnPage, MarginsAndFullWidthHeight) {
-    const PageRect r = PlaceOnPage({12000, 16000}, 4, 3);
-    EXPECT_EQ(r.left, 120);
-    EXPECT_EQ(r.top, 160);
-    EXPECT_EQ(r.width, 11880);
-    EXPECT_EQ(r.height, 8840);
+    EXPECT_EQ(PlaceOnPage({12000, 16000}, 4, 3), (PageRect{120, 160, 11880, 8840}));
 }
 
 TEST(PlaceOnPage, LandscapePageRunsBelowItsBottom) {
@@ -23,10 +20,6 @@ TEST(PlaceOnPage, LandscapePageRunsBelowItsBottom) {
 TEST(PlaceOnPage, EveryStepIsSinglePrecision) {
     // The start-up canvas (152 x 107.5 units): the ratio and the quotient are rounded to single precision
     // before the margin is taken off; double arithmetic rounded once at the end would give 7629.60547.
-    const PageRect r = PlaceOnPage({11000, 15000}, 152, 107.5);
-    EXPECT_EQ(r.left, 110);
-    EXPECT_EQ(r.top, 150);
-    EXPECT_EQ(r.width, 10890);
-    EXPECT_EQ(r.height, 7629.60498f);
+    EXPECT_EQ(PlaceOnPage({11000, 15000}, 152, 107.5), (PageRect{110, 150, 10890, 7629.60498f}));
     EXPECT_EQ(PlaceOnPage({11001, 15000}, 152, 107.5).left, 110.01f);
 }
