@@ -5,8 +5,16 @@
 namespace velmora {
 
 namespace {
+bool Finite(double a, double b) { return std::isfinite(a) && std::isfinite(b); }
+
 std::optional<Region> IfFinite(const Region& r) {
-    if (std::isfinite(r.x0) && std::isfinite(r.x1) && std::isfinite(r.y0) && std::isfinite(r.y1)) return r;
+    if (Finite(r.x0, r.x1) && Finite(r.y0, r.y1)) return r;
+    return std::nullopt;
+}
+
+// A move writes only the boxes of its own axis, so only those must be finite.
+std::optional<Region> IfMovedFinite(const Region& r, bool horizontal) {
+    if (horizontal ? Finite(r.x0, r.x1) : Finite(r.y0, r.y1)) return r;
     return std::nullopt;
 }
 }  // namespace
@@ -21,10 +29,10 @@ std::optional<Region> ZoomRegion(const Region& r, int index) {
 std::optional<Region> MoveRegion(const Region& r, int index) {
     const double w = r.x0 - r.x1, h = r.y0 - r.y1;
     switch (index) {
-    case 0: return IfFinite({r.x0 - w / 4, r.x1 - w / 4, r.y0, r.y1});
-    case 1: return IfFinite({r.x0 + w / 4, r.x1 + w / 4, r.y0, r.y1});
-    case 2: return IfFinite({r.x0, r.x1, r.y0 - h / 4, r.y1 - h / 4});
-    case 3: return IfFinite({r.x0, r.x1, r.y0 + h / 4, r.y1 + h / 4});
+    case 0: return IfMovedFinite({r.x0 - w / 4, r.x1 - w / 4, r.y0, r.y1}, true);
+    case 1: return IfMovedFinite({r.x0 + w / 4, r.x1 + w / 4, r.y0, r.y1}, true);
+    case 2: return IfMovedFinite({r.x0, r.x1, r.y0 - h / 4, r.y1 - h / 4}, false);
+    case 3: return IfMovedFinite({r.x0, r.x1, r.y0 + h / 4, r.y1 + h / 4}, false);
     default: return std::nullopt;
     }
 }

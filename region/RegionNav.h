@@ -14,7 +14,8 @@ struct Region {
 std::optional<Region> ZoomRegion(const Region& region, int index);
 
 // Moves by a quarter of the signed extent: 0 left, 1 right, 2 up, 3 down.
-// Nothing for other indexes or when a result is not finite.
+// Nothing for other indexes or when a moved value is not finite; the other
+// axis is passed through as it was.
 std::optional<Region> MoveRegion(const Region& region, int index);
 
 // Arrow keys on the pan bars.

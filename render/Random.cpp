@@ -22,16 +22,14 @@ UniformSource& ProgramRandom() {
     return source;
 }
 
-namespace {
-int Channel(float r, float exponent) {
+int RandomChannel(float r, float exponent) {
     const double value = RoundHalfEven(std::pow(static_cast<double>(r), static_cast<double>(exponent)) * 255.0);
     return value >= 0 && value <= 255 ? static_cast<int>(value) : (value > 255 ? 255 : 0);
 }
-}  // namespace
 
 ColorValue RandomColour(UniformSource& source, float exponent) {
     const float r1 = source.Next(), r2 = source.Next(), r3 = source.Next();
-    return Rgb(Channel(r1, exponent), Channel(r2, exponent), Channel(r3, exponent));
+    return Rgb(RandomChannel(r1, exponent), RandomChannel(r2, exponent), RandomChannel(r3, exponent));
 }
 
 }  // namespace velmora

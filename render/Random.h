@@ -18,6 +18,9 @@ private:
 // The generator the whole program draws from.
 UniformSource& ProgramRandom();
 
+// One channel of a random colour: r^e * 255 rounded half to even, kept in 0 to 255.
+int RandomChannel(float r, float exponent);
+
 // A random colour: each channel round(r^e * 255), red, green, blue drawn in turn.
 ColorValue RandomColour(UniformSource& source, float exponent);
 

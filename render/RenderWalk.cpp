@@ -127,11 +127,13 @@ void RenderPicture(const RenderParams& params, CountEngine& engine, const PointP
 }
 
 std::string ElapsedText(std::uint32_t milliseconds) {
-    const std::uint32_t minutes = milliseconds / 60000;
-    // Hundredths of a second, the half rounded up as the "00.00" format does.
-    const std::uint32_t hundredths = (milliseconds % 60000 + 5) / 10;
+    // Hundredths of a second, the half rounded up as the "00.00" format does;
+    // a time that rounds up to a whole minute shows as that minute, not ":60.00".
+    const std::uint64_t hundredths = (static_cast<std::uint64_t>(milliseconds) + 5) / 10;
+    const std::uint64_t minutes = hundredths / 6000, rest = hundredths % 6000;
     char text[32];
-    std::snprintf(text, sizeof text, "%u:%02u.%02u", minutes, hundredths / 100, hundredths % 100);
+    std::snprintf(text, sizeof text, "%llu:%02llu.%02llu", static_cast<unsigned long long>(minutes),
+                  static_cast<unsigned long long>(rest / 100), static_cast<unsigned long long>(rest % 100));
     return text;
 }
 

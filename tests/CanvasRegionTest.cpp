@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <string>
+
+#include "canvas/CanvasGeometry.h"
+#include "common/Numbers.h"
+#include "region/RegionNav.h"
+
+using namespace velmora;
+
+TEST(SizeSeries, EveryValue) {
+    const std::array<std::array<int, 2>, 21> sizes = {{{256, 181},   {304, 215},   {362, 256},   {430, 304},
+                                                       {512, 362},   {608, 430},   {724, 512},   {861, 608},
+                                                       {1024, 724},  {1217, 861},  {1448, 1024}, {1722, 1217},
+                                                       {2048, 1448}, {2435, 1722}, {2896, 2048}, {3444, 2435},
+                                                       {4096, 2896}, {4870, 3444}, {5792, 4096}, {6888, 4870},
+                                                       {8192, 5792}}};
+    for (int v = kSizeMin; v <= kSizeMax; ++v) {
+        const CanvasSize size = SizeForValue(v);
+        EXPECT_EQ(size.width, sizes[v - kSizeMin][0]) << v;
+        EXPECT_EQ(size.height, sizes[v - kSizeMin][1]) << v;
+    }
+}
+
+TEST(SizeSeries, GridAndDot) {
+    const CanvasGrid normal = GridFor({608, 430}, false);
+    EXPECT_EQ(normal.width, 152);
+    EXPECT_EQ(normal.height, 107.5);
+    EXPECT_EQ(normal.dot, 4);
+    const CanvasGrid high = GridFor({608, 430}, true);
+    EXPECT_EQ(high.width, 608);
+    EXPECT_EQ(high.height, 430);
+    EXPECT_EQ(high.dot, 1);
+}
+
+TEST(PanRange, WorkedValues) {
+    struct Case {
+        int canvas, frame, maximum, small, large;
+    };
+    for (const Case& c : {Case{608, kFrameOuterWidth, 17, 3, 10}, Case{430, kFrameOuterHeight, 115, 15, 58},
+                          Case{861, kFrameOuterWidth, -236, 30, 119}, Case{608, kFrameOuterHeight, -63, 9, 32},
+                          Case{8192, kFrameOuterWidth, -7567, 947, 3784}, Case{5792, kFrameOuterHeight, -5247, 657, 2624},
+                          Case{625, kFrameOuterWidth, 0, 1, 1}}) {
+        const PanRange r = PanRangeFor(c.frame, c.canvas);
+        EXPECT_EQ(r.maximum, c.maximum) << c.canvas;
+        EXPECT_EQ(r.smallChange, c.small) << c.canvas;
+        EXPECT_EQ(r.largeChange, c.large) << c.canvas;
+    }
+}
+
+namespace {
+
+// The texts the four boxes show after a press, in the order X0, X1, Y0, Y1.
+std::array<std::string, 4> Texts(const std::optional<Region>& r) {
+    if (!r) return {"refused", "", "", ""};
+    return {NumText(r->x0), NumText(r->x1), NumText(r->y0), NumText(r->y1)};
+}
+
+Region Read(const std::array<std::string, 4>& texts) {
+    return {Val(texts[0]), Val(texts[1]), Val(texts[2]), Val(texts[3])};
+}
+
+using Texts4 = std::array<std::string, 4>;
+const Region kDesign{0.16, 0.145, -0.2, -0.216};
+
+}  // namespace
+
+TEST(Zoom, WorkedValuesAndRoundTrip) {
+    EXPECT_EQ(Texts(ZoomRegion(kDesign, 0)), (Texts4{"0.15625", "0.14875", "-0.204", "-0.212"}));
+    const Texts4 out = Texts(ZoomRegion(kDesign, 1));
+    EXPECT_EQ(out, (Texts4{"0.1675", "0.1375", "-0.192", "-0.224"}));
+    EXPECT_EQ(Texts(ZoomRegion(Read(out), 0)), (Texts4{"0.16", "0.145", "-0.2", "-0.216"}));
+    EXPECT_EQ(Texts(ZoomRegion(kDesign, 7)), out);  // any other index zooms out
+}
+
+TEST(Move, WorkedValues) {
+    EXPECT_EQ(Texts(MoveRegion(kDesign, 0)), (Texts4{"0.15625", "0.14125", "-0.2", "-0.216"}));
+    EXPECT_EQ(Texts(MoveRegion(kDesign, 1)), (Texts4{"0.16375", "0.14875", "-0.2", "-0.216"}));
+    EXPECT_EQ(Texts(MoveRegion(kDesign, 2)), (Texts4{"0.16", "0.145", "-0.204", "-0.22"}));
+    EXPECT_EQ(Texts(MoveRegion(kDesign, 3)), (Texts4{"0.16", "0.145", "-0.196", "-0.212"}));
+    EXPECT_FALSE(MoveRegion(kDesign, 4));
+    EXPECT_FALSE(MoveRegion(kDesign, -1));
+}
+
+TEST(ZoomAndMove, ReversedZeroAndEmptyBoxes) {
+    const Region reversed{0.1, 0.2, 0, 0};
+    EXPECT_EQ(Texts(ZoomRegion(reversed, 0))[0], "0.125");
+    EXPECT_EQ(Texts(ZoomRegion(reversed, 0))[1], "0.175");
+    EXPECT_EQ(Texts(MoveRegion(reversed, 1))[0], "0.075");
+    EXPECT_EQ(Texts(MoveRegion(reversed, 1))[1], "0.175");
+
+    const Region flat{0.3, 0.3, 1, -1};
+    for (int index : {0, 1}) {
+        EXPECT_EQ(ZoomRegion(flat, index)->x0, 0.3);
+        EXPECT_EQ(ZoomRegion(flat, index)->x1, 0.3);
+    }
+    for (int index : {0, 1}) {
+        EXPECT_EQ(MoveRegion(flat, index)->x0, 0.3);
+        EXPECT_EQ(MoveRegion(flat, index)->x1, 0.3);
+    }
+
+    // An empty Y1 box reads as 0.
+    const Region emptyY1 = Read({"0.16", "0.145", "-0.2", ""});
+    EXPECT_EQ(Texts(MoveRegion(emptyY1, 2))[2], "-0.15");
+    EXPECT_EQ(Texts(MoveRegion(emptyY1, 2))[3], "0.05");
+}
+
+TEST(ZoomAndMove, NonFiniteResultsAreRefused) {
+    const double big = 1.5e308;
+    EXPECT_FALSE(ZoomRegion({big, -big, 0, 1}, 1));     // doubling overflows
+    EXPECT_FALSE(MoveRegion({big, -big, 0, 1}, 0));     // extent overflows
+    EXPECT_FALSE(ZoomRegion({INFINITY, 0, 0, 1}, 0));  // "1E400" typed into a box
+    EXPECT_FALSE(MoveRegion({0, 1, NAN, 1}, 2));
+    EXPECT_TRUE(MoveRegion({INFINITY, 0, 0, 1}, 2));  // a move writes only its own axis
+    // Zooming out again and again ends in a refusal, never in texts that are not numbers.
+    std::optional<Region> r = kDesign;
+    int presses = 0;
+    while (r && presses < 5000) {
+        for (const std::string& text : Texts(r)) EXPECT_TRUE(std::isfinite(Val(text))) << text;
+        r = ZoomRegion(Read(Texts(r)), 1);
+        ++presses;
+    }
+    EXPECT_FALSE(r);
+    EXPECT_GT(presses, 1000);
+}
