@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!parsed.command) {
-        std::fprintf(stderr, "velmora-render: %s\n%s", parsed.error.c_str(), velmora::RenderUsage().c_str());
+        std::fprintf(stderr, "velmora-render: %s (see --help)\n", parsed.error.c_str());
         return 2;
     }
     return velmora::RunRenderCommand(*parsed.command);

@@ -1,0 +1,19 @@
+#include "bench/BenchInputs.h"
+
+#include "canvas/CanvasGeometry.h"
+#include "render/PictureSettings.h"
+
+namespace velmora::bench {
+
+RenderParams PatternParams(int pattern, int sizeValue, bool highResolution) {
+    PictureSettings s = StartupSettings();
+    ApplyPattern(s, pattern);
+    const CanvasGrid grid = GridFor(SizeForValue(sizeValue), highResolution);
+    return ReadRenderParams(InputsOf(s, grid.width, grid.height));
+}
+
+void ReportPoints(benchmark::State& state, std::int64_t pointsPerIteration) {
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * pointsPerIteration);
+}
+
+}  // namespace velmora::bench

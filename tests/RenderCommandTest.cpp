@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QImage>
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "canvas/CanvasGeometry.h"
+#include "common/Numbers.h"
+#include "palette/ColorTable.h"
+#include "render/CalcBas.h"
+#include "render/PictureSettings.h"
+#include "render/Random.h"
+#include "render/RenderWalk.h"
+
+using namespace velmora;
+namespace fs = std::filesystem;
+
+namespace {
+
+class RenderCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("velmora-render-test-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // Runs velmora-render with the arguments; returns its exit status and keeps its standard error.
+    int Run(const std::string& args) {
+        const std::string command = "'" VELMORA_RENDER "' " + args + " 2>'" + (dir_ / "stderr.txt").string() + "'";
+        const int status = std::system(command.c_str());
+        std::ifstream err(dir_ / "stderr.txt");
+        errors_.assign(std::istreambuf_iterator<char>(err), {});
+        fs::remove(dir_ / "stderr.txt");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+    fs::path dir_;
+    std::string errors_;
+};
+
+struct Expected {
+    PictureSettings settings = StartupSettings();
+    ColorTable table;
+    Expected() { coltable(table); }
+};
+
+// The picture as the definition gives it: white canvas, a point at every grid
+// position whose cell base lies within the limits, coloured from its count, or
+// with random colours drawn in pass, column, row order.
+QImage DefinedPicture(const Expected& e) {
+    const PictureSettings& s = e.settings;
+    const CanvasSize size = SizeForValue(s.sizeValue);
+    const CanvasGrid grid = GridFor(size, s.highResolution);
+    const RenderParams p = ReadRenderParams(InputsOf(s, grid.width, grid.height));
+    QImage image(size.width, size.height, QImage::Format_RGB32);
+    image.fill(0xFFFFFFFFu);
+    auto plot = [&](std::int64_t px, std::int64_t py, ColorValue c) {
+        for (std::int64_t y = py * grid.dot; y < (py + 1) * grid.dot; ++y)
+            for (std::int64_t x = px * grid.dot; x < (px + 1) * grid.dot; ++x)
+                if (x < size.width && y < size.height) image.setPixel(int(x), int(y), PixelOf(c));
+    };
+    const int m = kColourCounts[s.colourIndex];
+    UniformSource random;
+    for (int pass = 0; pass < 16; ++pass)
+        for (std::int64_t cx = 0; cx <= p.columnLimit; cx += 4)
+            for (std::int64_t cy = 0; cy <= p.rowLimit; cy += 4) {
+                const std::int64_t px = cx + CalcBas::kPassX[pass], py = cy + CalcBas::kPassY[pass];
+                plot(px, py,
+                     p.kernelMode == 6 ? RandomColour(random, s.randomExponent)
+                                       : e.table.column[s.colourIndex][CountAt(p, px, py) % m]);
+            }
+    return image;
+}
+
+}  // namespace
+
+TEST_F(RenderCommandTest, HighResolutionPatternTwoBitmapIsTheDefinedPicture) {
+    ASSERT_EQ(Run("-o '" + Path("out.bmp") + "' --pattern 2 --hires --quiet"), 0) << errors_;
+    EXPECT_EQ(errors_, "");
+
+    std::ifstream file(Path("out.bmp"), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+    ASSERT_GE(bytes.size(), 54u);
+    EXPECT_EQ(bytes.substr(0, 2), "BM");
+    EXPECT_EQ(bytes[28], 24);  // bits per pixel
+    EXPECT_EQ(bytes.size(), 54u + 608u * 3u * 430u);
+
+    const QImage image = QImage(QString::fromStdString(Path("out.bmp"))).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(image.width(), 608);
+    ASSERT_EQ(image.height(), 430);
+    EXPECT_EQ(ColorOfPixel(image.pixel(0, 0)), Rgb(0, 120, 49));  // count 24, row 8 of 16 colours
+    Expected e;
+    ApplyPattern(e.settings, 2);
+    e.settings.highResolution = true;
+    EXPECT_TRUE(image == DefinedPicture(e));
+}
+
+TEST_F(RenderCommandTest, EveryPatternAtTheSmallestSize) {
+    for (int pattern = 0; pattern <= 5; ++pattern) {
+        const std::string out = Path("p" + std::to_string(pattern) + ".png");
+        ASSERT_EQ(Run("--quiet --size 32 --pattern " + std::to_string(pattern) + " -o '" + out + "'"), 0) << errors_;
+        Expected e;
+        ApplyPattern(e.settings, pattern);
+        e.settings.sizeValue = 32;
+        const QImage image = QImage(QString::fromStdString(out)).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(image.size(), QSize(256, 181)) << pattern;
+        EXPECT_TRUE(image == DefinedPicture(e)) << pattern;
+    }
+}
+
+TEST_F(RenderCommandTest, OptionsApplyAfterThePattern) {
+    ASSERT_EQ(Run("--quiet --size 33 --pattern 3 --colors 8 --palette B --a 0.25 --x0 ' 4 .5' --y1 -8.5 -o '" +
+                  Path("o.bmp") + "'"),
+              0)
+        << errors_;
+    Expected e;
+    ApplyPattern(e.settings, 3);
+    e.settings.sizeValue = 33;
+    e.settings.colourIndex = 3;
+    e.settings.a = "0.25";
+    e.settings.xh = " 4 .5";
+    e.settings.yl = "-8.5";
+    coltableA(e.table, DefaultStrip());
+    const QImage image = QImage(QString::fromStdString(Path("o.bmp"))).convertToFormat(QImage::Format_RGB32);
+    EXPECT_TRUE(image == DefinedPicture(e));
+}
+
+TEST_F(RenderCommandTest, ProgressGoesToStandardError) {
+    ASSERT_EQ(Run("--size 32 -o '" + Path("p.bmp") + "'"), 0);
+    EXPECT_NE(errors_.find(" 0  0:"), std::string::npos) << errors_;
+    EXPECT_NE(errors_.find("OK"), std::string::npos) << errors_;
+}
+
+TEST_F(RenderCommandTest, BadArgumentsExitTwoWithoutAFile) {
+    const std::string out = " -o '" + Path("bad.bmp") + "'";
+    struct Case {
+        std::string args, named;
+    };
+    for (const Case& c : {Case{"--pattern 6" + out, "--pattern"}, Case{"--pattern x" + out, "--pattern"},
+                          Case{"--size 31" + out, "--size"}, Case{"--size 53" + out, "--size"},
+                          Case{"--colors 5" + out, "--colors"}, Case{"--palette C" + out, "--palette"},
+                          Case{"--threads -1" + out, "--threads"}, Case{"--hires=1" + out, "--hires"},
+                          Case{"--bogus" + out, "--bogus"}, Case{"--quiet", "-o"},
+                          Case{"-o '" + Path("bad.jpg") + "'", "-o"}, Case{out + " --pattern", "--pattern"},
+                          Case{"--data '" + Path("missing_dat.txt") + "'" + out, "--data"}}) {
+        EXPECT_EQ(Run(c.args), 2) << c.args;
+        EXPECT_NE(errors_.find(c.named), std::string::npos) << c.args << ": " << errors_;
+        EXPECT_EQ(std::count(errors_.begin(), errors_.end(), '\n'), 1) << errors_;
+        EXPECT_TRUE(Entries().empty()) << c.args;
+    }
+}
+
+TEST_F(RenderCommandTest, UnwritableOutputExitsOneWithoutPartialFiles) {
+    EXPECT_EQ(Run("--quiet --size 32 -o '" + Path("missing/out.bmp") + "'"), 1);
+    EXPECT_NE(errors_.find("missing/out.bmp"), std::string::npos) << errors_;
+    EXPECT_TRUE(Entries().empty());
+
+    // A folder in the way: the picture cannot replace it and no temporary file stays behind.
+    fs::create_directory(Path("taken.bmp"));
+    EXPECT_EQ(Run("--quiet --size 32 -o '" + Path("taken.bmp") + "'"), 1);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"taken.bmp"});
+    EXPECT_TRUE(fs::is_directory(Path("taken.bmp")));
+}
