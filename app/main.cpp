@@ -1,9 +1,11 @@
 #include <QApplication>
-#include <QLabel>
+
+#include "app/MainForm.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QLabel window("Velmora Generator (for Optical)");
+    QApplication::setApplicationDisplayName(QStringLiteral("Velmora Generator"));
+    velmora::MainForm window;
     window.show();
     return app.exec();
 }

@@ -1,0 +1,198 @@
+#include "app/MainForm.h"
+
+#include <QApplication>
+#include <QPalette>
+
+#include "app/WindowIcon.h"
+#include "render/CalcBas.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr int kClientWidth = 788;
+constexpr int kClientHeight = 583;
+
+template <typename Widget>
+Widget* Placed(Widget* widget, int x, int y, int width, int height) {
+    widget->setGeometry(x, y, width, height);
+    return widget;
+}
+
+QLabel* MakeLabel(const QString& caption, QWidget* parent, int x, int y, int width, int height) {
+    return Placed(new QLabel(caption, parent), x, y, width, height);
+}
+
+QLineEdit* MakeTextBox(const QString& text, QWidget* parent, int x, int y, int width, int height) {
+    return Placed(new QLineEdit(text, parent), x, y, width, height);
+}
+
+QPushButton* MakeButton(const QString& caption, const QString& toolTip, QWidget* parent, int x, int y, int width,
+                        int height) {
+    auto* button = Placed(new QPushButton(caption, parent), x, y, width, height);
+    button->setToolTip(toolTip);
+    return button;
+}
+
+OptionButton* MakeOption(const QString& caption, const QString& toolTip, QWidget* parent, int x, int y, int width,
+                         int height) {
+    auto* option = Placed(new OptionButton(caption, parent), x, y, width, height);
+    option->setToolTip(toolTip);
+    return option;
+}
+
+PictureBox* MakePictureBox(QWidget* parent, QColor background, int x, int y, int width, int height) {
+    auto* box = new PictureBox(parent, background);
+    box->SetGeometry(x, y, width, height);
+    return box;
+}
+
+QFont BoldFont(const QFont& base, double points) {
+    QFont font = base;
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+QImage DefaultStripImage() {
+    QImage strip(kStripWidth, kStripHeight, QImage::Format_RGB32);
+    for (int y = 0; y < kStripHeight; ++y)
+        for (int x = 0; x < kStripWidth; ++x) strip.setPixel(x, y, PixelOf(DefaultStripColour(x)));
+    return strip;
+}
+
+}  // namespace
+
+MainForm::MainForm() {
+    setWindowTitle(QStringLiteral("Velmora Generator (for Optical)"));
+    setWindowIcon(WindowIcon());
+    setFixedSize(kClientWidth, kClientHeight);
+    // A Japanese Gothic face where installed: the captions include Japanese text.
+    QFont standard = font();
+    standard.setFamilies({QStringLiteral("Noto Sans CJK JP"), standard.family()});
+    standard.setPointSizeF(9);
+    setFont(standard);
+    CreateControls();
+    SetTabOrder();
+    ConnectHandlers();
+    Form_Load();
+}
+
+void MainForm::CreateControls() {
+    const QColor windowColour = QApplication::palette().color(QPalette::Base);
+
+    PtFrame = Placed(new Frame(QStringLiteral("Patern"), this), 8, 0, 129, 97);
+    const QString patternTips[6] = {QStringLiteral("Fractal"),      QStringLiteral("Fractal"),
+                                    QStringLiteral("Fractal"),      QStringLiteral("Fractal"),
+                                    QStringLiteral("Random(Dark)"), QStringLiteral("Random(Blight)")};
+    const QRect patternPlaces[6] = {{8, 16, 57, 17},  {8, 32, 49, 17},  {8, 48, 49, 17},
+                                    {64, 16, 49, 17}, {64, 32, 49, 17}, {64, 48, 49, 17}};
+    for (int i = 0; i < 6; ++i) {
+        const QRect& r = patternPlaces[i];
+        OptionPt[i] = MakeOption(QStringLiteral("Ptn%1").arg(i), patternTips[i], PtFrame, r.x(), r.y(), r.width(),
+                                 r.height());
+    }
+    OptionPt[0]->SetValue(true);
+    Zeffect = Placed(new CheckBox(QStringLiteral("Picture Effect"), PtFrame), 16, 72, 97, 12);
+
+    LabelSize = MakeLabel(QStringLiteral("608 * 456"), this, 8, 96, 121, 17);
+    LabelSize->setFont(BoldFont(font(), 11.25));
+    HScroll1 = Placed(new ScrollBar(Qt::Horizontal, this), 8, 112, 129, 17);
+    HScroll1->SetMin(32);
+    HScroll1->SetMax(52);
+    HScroll1->SetSmallChange(1);
+    HScroll1->SetLargeChange(2);
+    HScroll1->SetValue(39);
+    Strt = MakeButton(QStringLiteral("Start"), QString(), this, 8, 136, 81, 25);
+    Command1 = MakeButton(QStringLiteral("Stop"), QString(), this, 96, 136, 41, 25);
+    Check1 = Placed(new CheckBox(QStringLiteral("HighResolution"), this), 8, 168, 121, 12);
+    Combo2 = Placed(new QComboBox(this), 8, 184, 129, 20);
+    const char* const countNames[kColourChoices] = {"MONO", "3色", "4色", "8色", "16色", "32色", "64色", "128色"};
+    for (int i = 0; i < kColourChoices; ++i) Combo2->addItem(QString::fromUtf8(countNames[i]), kColourCounts[i]);
+    Combo2->setCurrentIndex(-1);
+
+    Frame2 = Placed(new Frame(QStringLiteral("Initial"), this), 8, 208, 129, 65);
+    tyuu[0] = MakeLabel(QStringLiteral("a="), Frame2, 8, 16, 25, 17);
+    texta = MakeTextBox(QStringLiteral(".05105"), Frame2, 24, 16, 97, 18);
+    tyuu[1] = MakeLabel(QStringLiteral("b="), Frame2, 8, 40, 25, 17);
+    textb = MakeTextBox(QStringLiteral("1.03111"), Frame2, 24, 40, 97, 18);
+
+    Frame1 = Placed(new Frame(QStringLiteral("Draw Area"), this), 8, 272, 129, 145);
+    tyuu[2] = MakeLabel(QStringLiteral("X0="), Frame1, 8, 16, 25, 17);
+    XH = MakeTextBox(QStringLiteral("0.16"), Frame1, 32, 16, 89, 18);
+    tyuu[3] = MakeLabel(QStringLiteral("X1="), Frame1, 8, 32, 25, 17);
+    XL = MakeTextBox(QStringLiteral("0.145"), Frame1, 32, 32, 89, 18);
+    tyuu[4] = MakeLabel(QStringLiteral("Y0="), Frame1, 8, 56, 25, 17);
+    YH = MakeTextBox(QStringLiteral("-0.2"), Frame1, 32, 56, 89, 18);
+    tyuu[5] = MakeLabel(QStringLiteral("Y1="), Frame1, 8, 72, 25, 17);
+    YL = MakeTextBox(QStringLiteral("-0.216"), Frame1, 32, 72, 89, 18);
+    const QFont arrowFont = BoldFont(font(), 9);
+    Commandpos[0] = MakeButton(QStringLiteral("←"), QStringLiteral("MoveLeft"), Frame1, 24, 96, 17, 17);
+    Commandpos[1] = MakeButton(QStringLiteral("→"), QStringLiteral("MoveRight"), Frame1, 48, 96, 17, 17);
+    Commandpos[2] = MakeButton(QStringLiteral("↑"), QStringLiteral("Up"), Frame1, 80, 96, 17, 17);
+    Commandpos[3] = MakeButton(QStringLiteral("↓"), QStringLiteral("Down"), Frame1, 104, 96, 17, 17);
+    for (QPushButton* button : Commandpos) button->setFont(arrowFont);
+    CommandZoom[0] = MakeButton(QStringLiteral("In"), QStringLiteral("Zoom In"), Frame1, 24, 120, 41, 17);
+    CommandZoom[1] = MakeButton(QStringLiteral("Out"), QStringLiteral("Zoom Out"), Frame1, 80, 120, 41, 17);
+
+    Text1 = MakeTextBox(QStringLiteral("Fractal"), this, 8, 424, 129, 18);
+    Text1->setToolTip(QStringLiteral("Save FileName"));
+    CommandSave = MakeButton(QStringLiteral("Save"), QStringLiteral("SavePicture"), this, 8, 442, 65, 17);
+    CommandPrint = MakeButton(QStringLiteral("Data"), QStringLiteral("Save Data"), this, 78, 442, 57, 17);
+    Pic2 = MakePictureBox(this, windowColour, 8, 464, 130, 92);
+    Pic2->SetBorder(QFrame::Plain, 1);
+    Label2 = MakeLabel(QStringLiteral("16"), this, 16, 568, 25, 17);
+    LabelTime = MakeLabel(QStringLiteral("TIME"), this, 40, 568, 41, 17);
+    Command2 = MakeButton(QStringLiteral("Prnt"), QStringLiteral("Print to Default Printer"), this, 88, 560, 49, 20);
+
+    gra = MakePictureBox(this, windowColour, 144, 568, 256, 8);
+    gra->SetPicture(DefaultStripImage());
+    Frame3 = Placed(new QWidget(this), 416, 568, 345, 17);
+    palettOption[0] = MakeOption(QStringLiteral("Palett A"), QString(), Frame3, 0, 0, 81, 12);
+    palettOption[1] = MakeOption(QStringLiteral("Palett B"), QString(), Frame3, 88, 0, 81, 12);
+    DefaultPalett = MakeOption(QStringLiteral("Default"), QString(), Frame3, 184, 0, 97, 12);
+    DefaultPalett->SetValue(true);
+
+    PictureFrame = MakePictureBox(this, Qt::black, 144, 0, 625, 545);
+    PictureFrame->SetBorder(QFrame::Sunken, 2);
+    Pic1 = MakePictureBox(PictureFrame->ChildArea(), windowColour, 0, 0, 608, 430);
+    HSc = Placed(new ScrollBar(Qt::Horizontal, this), 144, 544, 625, 17);
+    VSc = Placed(new ScrollBar(Qt::Vertical, this), 768, 0, 17, 561);
+
+    DumyPic = MakePictureBox(this, Qt::white, 112, 640, 113, 65);
+    DumyPic->SetAutoSize(true);
+    Option1 = MakeOption(QStringLiteral("Option1"), QString(), this, 568, 640, 81, 17);
+    Option2 = MakeOption(QStringLiteral("Option2"), QString(), this, 656, 640, 89, 25);
+}
+
+void MainForm::SetTabOrder() {
+    QWidget* const order[] = {
+        OptionPt[0],    OptionPt[1],    OptionPt[2],    HScroll1,       Strt,           Combo2,
+        PictureFrame,   HSc,            VSc,            Pic1,           Pic2,           Check1,
+        Option1,        Option2,        Command1,       YL,             YH,             XL,
+        XH,             Commandpos[0],  Commandpos[1],  Commandpos[2],  Commandpos[3],  CommandZoom[0],
+        CommandZoom[1], textb,          texta,          OptionPt[3],    Zeffect,        CommandSave,
+        Text1,          CommandPrint,   OptionPt[4],    OptionPt[5],    DumyPic,        gra,
+        palettOption[1], palettOption[0], DefaultPalett, Command2};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void MainForm::ConnectHandlers() {
+    for (int i = 0; i < 6; ++i) connect(OptionPt[i], &OptionButton::Click, this, [this, i] { OptionPt_Click(i); });
+    connect(HScroll1, &ScrollBar::Change, this, &MainForm::HScroll1_Change);
+    connect(Check1, &CheckBox::Click, this, &MainForm::Check1_Click);
+    connect(HSc, &ScrollBar::Change, this, &MainForm::HSc_Change);
+    connect(VSc, &ScrollBar::Change, this, &MainForm::VSc_Change);
+}
+
+void MainForm::Form_Load() {
+    coltable(ColorTable);
+    CalcBas::SetPassOrder();
+    Combo2->setCurrentIndex(4);
+    Check1_Click();
+    HScroll1->SetValue(37);
+    OptionPt_Click(0);
+}
+
+}  // namespace velmora

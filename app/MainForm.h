@@ -1,0 +1,97 @@
+#pragma once
+#include <array>
+#include <cstdint>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+#include "app/toolkit/Controls.h"
+#include "app/toolkit/PictureBox.h"
+#include "app/toolkit/ScrollBar.h"
+#include "palette/ColorTable.h"
+
+namespace velmora {
+
+// The main window. Its controls hold the picture's parameters; handlers read
+// them when they run. Handlers are defined beside the subsystem they belong to.
+class MainForm : public QWidget {
+    Q_OBJECT
+public:
+    MainForm();
+
+    // Pattern choice.
+    Frame* PtFrame;
+    std::array<OptionButton*, 6> OptionPt;
+    CheckBox* Zeffect;
+
+    // Canvas size, start and stop, resolution, colour count.
+    QLabel* LabelSize;
+    ScrollBar* HScroll1;
+    QPushButton* Strt;
+    QPushButton* Command1;
+    CheckBox* Check1;
+    QComboBox* Combo2;
+
+    // Map parameters and drawing region; tyuu labels the six text boxes.
+    Frame* Frame2;
+    std::array<QLabel*, 6> tyuu;
+    QLineEdit* texta;
+    QLineEdit* textb;
+    Frame* Frame1;
+    QLineEdit* XH;
+    QLineEdit* XL;
+    QLineEdit* YH;
+    QLineEdit* YL;
+    std::array<QPushButton*, 4> Commandpos;
+    std::array<QPushButton*, 2> CommandZoom;
+
+    // Files, thumbnail, progress, printing.
+    QLineEdit* Text1;
+    QPushButton* CommandSave;
+    QPushButton* CommandPrint;
+    PictureBox* Pic2;
+    QLabel* Label2;
+    QLabel* LabelTime;
+    QPushButton* Command2;
+
+    // Palette strip and palette choice.
+    PictureBox* gra;
+    QWidget* Frame3;
+    std::array<OptionButton*, 2> palettOption;
+    OptionButton* DefaultPalett;
+
+    // The drawing frame, the canvas and the pan bars.
+    PictureBox* PictureFrame;
+    PictureBox* Pic1;
+    ScrollBar* HSc;
+    ScrollBar* VSc;
+
+    // State kept in controls below the visible client area.
+    PictureBox* DumyPic;
+    OptionButton* Option1;
+    OptionButton* Option2;
+
+    // Colour-count choice L (column) by colour index (row).
+    ::velmora::ColorTable ColorTable;
+    // 0 while a render may go on, -1 after Stop.
+    std::int16_t StopFlag = 0;
+    // The exponent of the random colours, set by the random patterns.
+    float RandomExponent = 0;
+
+    void Form_Load();
+    void OptionPt_Click(int index);
+    void HScroll1_Change();
+    void Check1_Click();
+    void HSc_Change();
+    void VSc_Change();
+
+private:
+    void CreateControls();
+    void SetTabOrder();
+    void ConnectHandlers();
+};
+
+}  // namespace velmora

@@ -1,0 +1,108 @@
+#include "app/toolkit/PictureBox.h"
+
+#include "app/toolkit/Controls.h"
+
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace velmora {
+
+PictureBox::PictureBox(QWidget* parent, QColor background) : QFrame(parent), background_(background) {
+    setFrameStyle(QFrame::NoFrame);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+bool PictureBox::SetGeometry(int x, int y, int width, int height) {
+    move(x, y);
+    return SetSize(width, height);
+}
+
+bool PictureBox::SetSize(int width, int height) {
+    const int border = 2 * frameWidth();
+    const QSize inner(std::max(width - border, 0), std::max(height - border, 0));
+    if (inner != image_.size()) {
+        QImage grown(inner, QImage::Format_RGB32);
+        if (!inner.isEmpty() && grown.isNull()) return false;
+        grown.fill(background_);
+        QPainter(&grown).drawImage(0, 0, image_);
+        const bool followsPixels = scaleWidth_ == image_.width() && scaleHeight_ == image_.height();
+        image_ = std::move(grown);
+        if (followsPixels) SetScale(inner.width(), inner.height());
+    }
+    resize(width, height);
+    if (childArea_) childArea_->setGeometry(contentsRect());
+    return true;
+}
+
+void PictureBox::SetBorder(QFrame::Shadow shadow, int width) {
+    const QSize outer = size();
+    setFrameStyle(width > 0 ? (QFrame::Panel | shadow) : QFrame::NoFrame);
+    setLineWidth(width);
+    SetSize(outer.width(), outer.height());
+}
+
+QWidget* PictureBox::ChildArea() {
+    if (!childArea_) {
+        childArea_ = new QWidget(this);
+        childArea_->setGeometry(contentsRect());
+    }
+    return childArea_;
+}
+
+Raster PictureBox::RasterView() {
+    return {reinterpret_cast<Pixel*>(image_.bits()), image_.width(), image_.height(),
+            image_.bytesPerLine() / static_cast<std::ptrdiff_t>(sizeof(Pixel))};
+}
+
+void PictureBox::Clear() {
+    image_.fill(background_);
+    if (!picture_.isNull()) QPainter(&image_).drawImage(0, 0, picture_);
+    update();
+}
+
+void PictureBox::SetScale(double width, double height) {
+    scaleWidth_ = width;
+    scaleHeight_ = height;
+}
+
+void PictureBox::Plot(std::int64_t px, std::int64_t py, ColorValue colour) {
+    PlotPoint(RasterView(), dotWidth_, mode_, px, py, colour);
+}
+
+void PictureBox::DrawStretched(const QImage& picture, double x, double y, double width, double height) {
+    if (picture.isNull() || scaleWidth_ == 0 || scaleHeight_ == 0) return;
+    const double sx = image_.width() / scaleWidth_, sy = image_.height() / scaleHeight_;
+    QPainter painter(&image_);
+    painter.drawImage(QRectF(x * sx, y * sy, width * sx, height * sy), picture);
+}
+
+ColorValue PictureBox::PixelAt(int x, int y) const {
+    if (!image_.valid(x, y)) return ColorOfPixel(background_.rgb());
+    return ColorOfPixel(image_.pixel(x, y));
+}
+
+void PictureBox::SetPicture(const QImage& picture) {
+    picture_ = picture.convertToFormat(QImage::Format_RGB32);
+    if (autoSize_) SetSize(picture_.width() + 2 * frameWidth(), picture_.height() + 2 * frameWidth());
+    Clear();
+}
+
+void PictureBox::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QRect inner = contentsRect();
+    const QRect area = event->rect() & inner;
+    painter.fillRect(area, background_);
+    const QRect source = area.translated(-inner.topLeft()) & image_.rect();
+    painter.drawImage(source.translated(inner.topLeft()), image_, source);
+    if (frameWidth() > 0) drawFrame(&painter);
+}
+
+void PictureBox::keyPressEvent(QKeyEvent* event) {
+    // Taken here: a container box must not see its child's keys a second time.
+    event->accept();
+    emit KeyDown(KeyCodeOf(*event), ShiftStateOf(*event));
+}
+
+}  // namespace velmora

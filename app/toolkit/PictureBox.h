@@ -1,0 +1,88 @@
+#pragma once
+#include <QColor>
+#include <QFrame>
+#include <QImage>
+#include <QString>
+
+#include "common/Colour.h"
+#include "render/Raster.h"
+
+namespace velmora {
+
+// A picture box with a persistent image: everything drawn lands in a 32-bit
+// image (QImage::Format_RGB32, the layout of Raster), the widget repaints from
+// it on request, and copying, saving and printing take it. A logical extent
+// maps onto the inner pixels; points are plotted with a dot width in copy or
+// exclusive-or mode.
+class PictureBox : public QFrame {
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget* parent, QColor background);
+
+    // Outer geometry in the container's pixels; the image follows the inner
+    // size and keeps what it held. False (nothing changed) when the image for
+    // that size cannot be allocated.
+    bool SetGeometry(int x, int y, int width, int height);
+    bool SetSize(int width, int height);
+
+    // A border of `width` pixels inside the outer size (0 for none).
+    void SetBorder(QFrame::Shadow shadow, int width);
+
+    // A child area covering the inner pixels, clipping what is placed in it.
+    QWidget* ChildArea();
+
+    const QImage& Image() const { return image_; }
+    Raster RasterView();
+
+    QColor Background() const { return background_; }
+    void Clear();
+
+    // Logical units across the inner pixels (the pixel size until set).
+    void SetScale(double width, double height);
+    double ScaleWidth() const { return scaleWidth_; }
+    double ScaleHeight() const { return scaleHeight_; }
+
+    int DotWidth() const { return dotWidth_; }
+    void SetDotWidth(int pixels) { dotWidth_ = pixels; }
+    DrawMode Mode() const { return mode_; }
+    void SetDrawMode(DrawMode mode) { mode_ = mode; }
+
+    // Plots logical point (px, py) as a dot of the dot width in the draw mode.
+    void Plot(std::int64_t px, std::int64_t py, ColorValue colour);
+
+    // Draws `picture` stretched into the logical rectangle (x, y, width, height).
+    void DrawStretched(const QImage& picture, double x, double y, double width, double height);
+
+    ColorValue PixelAt(int x, int y) const;
+
+    // The box's picture, shown at the top-left corner at its own size. With
+    // auto-size on the box takes the picture's size.
+    void SetPicture(const QImage& picture);
+    const QImage& Picture() const { return picture_; }
+    void SetAutoSize(bool on) { autoSize_ = on; }
+
+    // Shows the image's current contents on the screen (the visible part only).
+    void Refresh() { update(); }
+
+    QString Tag;
+
+signals:
+    // A key pressed while the box has the focus: virtual key code and shift state.
+    void KeyDown(int keyCode, int shift);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QImage image_;
+    QImage picture_;
+    QColor background_;
+    double scaleWidth_ = 0, scaleHeight_ = 0;
+    int dotWidth_ = 1;
+    DrawMode mode_ = DrawMode::Copy;
+    bool autoSize_ = false;
+    QWidget* childArea_ = nullptr;
+};
+
+}  // namespace velmora

@@ -1,0 +1,58 @@
+#include "app/toolkit/Services.h"
+
+#include <chrono>
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QProcess>
+#include <QUrl>
+
+namespace velmora {
+
+namespace {
+Services& PlatformServices() {
+    static Services platform;
+    return platform;
+}
+Services* current = nullptr;
+}  // namespace
+
+void Services::DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void Services::Beep() { QApplication::beep(); }
+
+std::uint32_t Services::TickCount() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+MessageAnswer Services::MessageBox(QWidget* owner, const QString& text, const QString& title,
+                                   MessageButtons buttons, MessageAnswer defaultButton) {
+    QMessageBox box(owner);
+    box.setWindowTitle(title.isEmpty() ? QApplication::applicationDisplayName() : title);
+    box.setText(text);
+    if (buttons == MessageButtons::Ok) {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.exec();
+        return MessageAnswer::Ok;
+    }
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(defaultButton == MessageAnswer::No ? QMessageBox::No : QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+void Services::OpenDocument(const QString& path, const QString& workingDirectory) {
+    // xdg-open lets the viewer start in the document's folder; without it the
+    // desktop services still open the document.
+    if (!QProcess::startDetached(QStringLiteral("xdg-open"), {path}, workingDirectory))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+Services& Toolkit() { return current ? *current : PlatformServices(); }
+
+ScopedServices::ScopedServices(Services& services) : previous_(current) { current = &services; }
+
+ScopedServices::~ScopedServices() { current = previous_; }
+
+}  // namespace velmora

@@ -1,0 +1,45 @@
+#pragma once
+#include <cstdint>
+
+#include <QString>
+
+class QWidget;
+
+namespace velmora {
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+// The platform services handlers call besides their controls. Tests install a
+// replacement that scripts the answers and records the calls.
+class Services {
+public:
+    virtual ~Services() = default;
+    // Runs pending window events at once, nested inside the caller.
+    virtual void DoEvents();
+    virtual void Beep();
+    // Milliseconds since an arbitrary start, wrapping at 32 bits.
+    virtual std::uint32_t TickCount();
+    // A modal message box; an empty title takes the program's name.
+    virtual MessageAnswer MessageBox(QWidget* owner, const QString& text, const QString& title,
+                                     MessageButtons buttons, MessageAnswer defaultButton);
+    // Opens a document with the desktop's default application; the result is not reported.
+    virtual void OpenDocument(const QString& path, const QString& workingDirectory);
+};
+
+// The services in force: the platform's, unless a test installed others.
+Services& Toolkit();
+
+// Installs `services` for the lifetime of this object, then restores the previous ones.
+class ScopedServices {
+public:
+    explicit ScopedServices(Services& services);
+    ~ScopedServices();
+    ScopedServices(const ScopedServices&) = delete;
+    ScopedServices& operator=(const ScopedServices&) = delete;
+
+private:
+    Services* previous_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,57 @@
+#pragma once
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "app/toolkit/Services.h"
+
+namespace velmora::testing {
+
+// Services that record every call and answer from a script, so no test waits
+// on a real dialog, sound or clock.
+class ScriptedServices : public Services {
+public:
+    struct Message {
+        QString text, title;
+        MessageButtons buttons;
+        MessageAnswer defaultButton;
+    };
+    struct Opened {
+        QString path, workingDirectory;
+    };
+
+    // Runs at every yield, after the real event processing.
+    std::function<void()> onDoEvents;
+    int doEventsCalls = 0;
+    int beeps = 0;
+    // Successive tick counts; the last one repeats.
+    std::deque<std::uint32_t> ticks = {0};
+    std::vector<Message> messages;
+    std::deque<MessageAnswer> answers;
+    std::vector<Opened> opened;
+
+    void DoEvents() override {
+        ++doEventsCalls;
+        Services::DoEvents();
+        if (onDoEvents) onDoEvents();
+    }
+    void Beep() override { ++beeps; }
+    std::uint32_t TickCount() override {
+        const std::uint32_t tick = ticks.front();
+        if (ticks.size() > 1) ticks.pop_front();
+        return tick;
+    }
+    MessageAnswer MessageBox(QWidget*, const QString& text, const QString& title, MessageButtons buttons,
+                             MessageAnswer defaultButton) override {
+        messages.push_back({text, title, buttons, defaultButton});
+        if (answers.empty()) return buttons == MessageButtons::Ok ? MessageAnswer::Ok : defaultButton;
+        const MessageAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void OpenDocument(const QString& path, const QString& workingDirectory) override {
+        opened.push_back({path, workingDirectory});
+    }
+};
+
+}  // namespace velmora::testing

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QUrl>
+#include <QWidget>
+
+#include "app/toolkit/Controls.h"
+#include "app/toolkit/FileDrop.h"
+#include "app/toolkit/PictureBox.h"
+#include "app/toolkit/ScrollBar.h"
+
+namespace velmora {
+namespace {
+
+struct ChangeCounter {
+    explicit ChangeCounter(ScrollBar& bar) { QObject::connect(&bar, &ScrollBar::Change, [this] { ++changes; }); }
+    int changes = 0;
+};
+
+TEST(ScrollBarTest, BackwardsRangeRunsFromMinimumAtTheLeftToNegativeMaximumAtTheRight) {
+    QWidget parent;
+    ScrollBar bar(Qt::Horizontal, &parent);
+    bar.SetMin(0);
+    bar.SetMax(-236);
+    bar.SetSmallChange(30);
+    bar.SetLargeChange(119);
+    ChangeCounter counter(bar);
+
+    bar.Bar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(bar.Value(), -30);
+    bar.Bar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(bar.Value(), -149);
+    bar.Bar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(bar.Value(), -236);
+    bar.Bar()->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_EQ(bar.Value(), -117);
+    EXPECT_EQ(counter.changes, 4);
+
+    bar.SetValue(-117);
+    EXPECT_EQ(counter.changes, 4) << "setting the current value raises nothing";
+    bar.SetValue(5);
+    EXPECT_EQ(bar.Value(), 0) << "values outside the range move to the nearer end";
+    EXPECT_EQ(bar.Bar()->value(), 0);
+}
+
+TEST(ScrollBarTest, NewRangeMovesTheValueInsideAndRaisesChange) {
+    QWidget parent;
+    ScrollBar bar(Qt::Vertical, &parent);
+    bar.SetMax(115);
+    bar.SetValue(100);
+    ChangeCounter counter(bar);
+    bar.SetMax(17);
+    EXPECT_EQ(bar.Value(), 17);
+    EXPECT_EQ(counter.changes, 1);
+    bar.SetMax(-63);
+    EXPECT_EQ(bar.Value(), 0);
+    EXPECT_EQ(counter.changes, 2);
+    EXPECT_EQ(bar.Bar()->maximum(), 63);
+}
+
+TEST(ControlsTest, CheckBoxAndOptionNotificationsFollowValueChanges) {
+    QWidget parent;
+    CheckBox box(QStringLiteral("box"), &parent);
+    int clicks = 0;
+    QObject::connect(&box, &CheckBox::Click, [&] { ++clicks; });
+    box.SetValue(1);
+    box.SetValue(1);
+    EXPECT_EQ(clicks, 1);
+    box.SetValue(2);
+    EXPECT_EQ(box.Value(), 2);
+    box.SetValue(0);
+    EXPECT_EQ(clicks, 3);
+
+    OptionButton first(QStringLiteral("first"), &parent), second(QStringLiteral("second"), &parent);
+    int firstClicks = 0;
+    QObject::connect(&first, &OptionButton::Click, [&] { ++firstClicks; });
+    first.SetValue(true);
+    second.SetValue(true);
+    EXPECT_FALSE(first.Value()) << "one group per container";
+    second.SetValue(false);
+    EXPECT_FALSE(first.Value());
+    EXPECT_FALSE(second.Value()) << "clearing leaves no button selected";
+    first.SetValue(true);
+    EXPECT_EQ(firstClicks, 2);
+}
+
+TEST(PictureBoxTest, PlotsClearsStretchesAndKeepsItsImageAcrossResizes) {
+    QWidget parent;
+    PictureBox box(&parent, Qt::white);
+    box.SetGeometry(0, 0, 16, 8);
+    box.SetScale(4, 2);
+    box.SetDotWidth(4);
+    box.Plot(1, 1, Rgb(255, 0, 0));
+    EXPECT_EQ(box.PixelAt(4, 4), Rgb(255, 0, 0));
+    EXPECT_EQ(box.PixelAt(7, 7), Rgb(255, 0, 0));
+    EXPECT_EQ(box.PixelAt(3, 4), Rgb(255, 255, 255));
+    box.SetDrawMode(DrawMode::Xor);
+    box.Plot(1, 1, Rgb(255, 255, 0));
+    EXPECT_EQ(box.PixelAt(5, 5), Rgb(0, 255, 0));
+
+    ASSERT_TRUE(box.SetSize(20, 10));
+    EXPECT_EQ(box.PixelAt(5, 5), Rgb(0, 255, 0));
+    EXPECT_EQ(box.PixelAt(19, 9), Rgb(255, 255, 255));
+
+    QImage blue(2, 2, QImage::Format_RGB32);
+    blue.fill(QColor(0, 0, 255));
+    box.DrawStretched(blue, 0, 0, 2, 1);  // 5 pixels per unit across 20 x 10 pixels
+    EXPECT_EQ(box.PixelAt(9, 4), Rgb(0, 0, 255));
+    EXPECT_EQ(box.PixelAt(10, 4), Rgb(255, 255, 255));
+    EXPECT_EQ(box.PixelAt(9, 5), Rgb(255, 255, 255));
+    box.Clear();
+    EXPECT_EQ(box.PixelAt(5, 5), Rgb(255, 255, 255));
+}
+
+TEST(PictureBoxTest, BorderedBoxKeepsItsImageInsideTheBorder) {
+    QWidget parent;
+    PictureBox box(&parent, Qt::white);
+    box.SetGeometry(0, 0, 130, 92);
+    box.SetBorder(QFrame::Plain, 1);
+    EXPECT_EQ(box.Image().size(), QSize(128, 90));
+    EXPECT_EQ(box.size(), QSize(130, 92));
+}
+
+TEST(FileDropTest, DeliveredDropsReachTheHandlerWithTheirPaths) {
+    QWidget target, other;
+    QStringList received;
+    int drops = 0;
+    AcceptFileDrops(&target, [&](const QStringList& paths) {
+        received = paths;
+        ++drops;
+    });
+    EXPECT_TRUE(target.acceptDrops());
+    EXPECT_TRUE(DeliverDrop(&target, {QStringLiteral("/tmp/a.bmp"), QStringLiteral("/tmp/b.bmp")}));
+    EXPECT_EQ(received, QStringList({QStringLiteral("/tmp/a.bmp"), QStringLiteral("/tmp/b.bmp")}));
+    EXPECT_TRUE(DeliverDrop(&target, {}));
+    EXPECT_TRUE(received.isEmpty());
+    EXPECT_EQ(drops, 2);
+    EXPECT_FALSE(DeliverDrop(&other, {QStringLiteral("/tmp/a.bmp")}));
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/c.png")), QUrl(QStringLiteral("https://example.org/x"))});
+    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &drop);
+    EXPECT_EQ(received, QStringList({QStringLiteral("/tmp/c.png")})) << "only local files are handed on";
+    EXPECT_TRUE(drop.isAccepted());
+}
+
+}  // namespace
+}  // namespace velmora
