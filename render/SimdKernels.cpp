@@ -5,6 +5,10 @@
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
 #include <hwy/highway.h>
 
+#include <array>
+#include <utility>
+#include <vector>
+
 #include "render/CalcBas.h"
 #include "render/SimdKernels.h"
 
@@ -12,29 +16,8 @@
 #define VELMORA_SIMD_KERNELS_ONCE
 namespace velmora::simd_detail {
 
-// Map steps per outer step as a start value plus the outer steps at which the
-// count grows, so that lanes at different outer steps look it up with compares.
-struct StepSchedule {
-    int first = 0;
-    int changes = 0;
-    int at[256] = {};
-    int by[256] = {};
-
-    explicit StepSchedule(int maxIter) {
-        first = CalcBas::MapStepsAt(0, maxIter);
-        for (int i = 1; i <= maxIter; ++i) {
-            const int grow = CalcBas::MapStepsAt(i, maxIter) - CalcBas::MapStepsAt(i - 1, maxIter);
-            if (grow != 0) {
-                at[changes] = i;
-                by[changes] = grow;
-                ++changes;
-            }
-        }
-    }
-};
-
 // The largest last outer step index the lane kernels take (counts must fit a byte).
-inline constexpr int kMaxLaneIter = 200;
+inline constexpr int kMaxLaneIter = 254;
 
 inline void CountPointsScalar(int kernelMode, int maxIter, const PointInputs& p, std::uint8_t* counts) {
     for (std::size_t i = 0; i < p.count; ++i) {
@@ -67,11 +50,9 @@ using DF = hn::Rebind<float, D>;
 using V = hn::Vec<D>;
 using M = hn::Mask<D>;
 
-// Independent lane groups advanced together, so that the long divisions of
-// one group overlap with the work of the others.
-constexpr int kGroups = 3;
-// Map steps left of an idle lane: never reaches zero.
-constexpr double kIdle = 1e300;
+// Independent vectors advanced together, so that the long divisions of one
+// overlap with the work of the others.
+constexpr int kGroups = 6;
 
 // fl(v): rounded to single (ties to even, subnormals kept, overflow to infinity).
 HWY_INLINE V Single(V v) { return hn::PromoteTo(D(), hn::DemoteTo(DF(), v)); }
@@ -105,168 +86,172 @@ HWY_INLINE void StepMap3(V& x, V& y, V a, V b) {
     y = Single(hn::Add(t2, hn::Div(t2, r)));
 }
 
-// One point per lane. qpx/qpy cache fl(px / 10000) and fl(py / 10000) for map 1.
-struct Lanes {
-    V x, y, a, b, px, py, qpx, qpy;
-    V step;   // outer step index i
-    V left;   // map steps left in this outer step
-    V index;  // the point's position in the run, -1 when idle
-};
-
-// Hands out the points of the run to lanes whose point has stopped.
-class Feeder {
+// The lanes a mask selects, for storing them next to each other. Each call
+// writes a whole vector from `to` on and returns how many lanes it selected.
+// (Highway's own compressing stores are slow here: a memory-destination
+// compress on some processors, a table copied for every call on others.)
+class Selection {
 public:
-    Feeder(const PointInputs& points, std::uint8_t* counts, int firstSteps)
-        : points_(points), counts_(counts), firstSteps_(firstSteps) {}
-
-    std::size_t Active() const { return active_; }
-
-    // Stores the counts of the finished lanes and gives them new points.
-    HWY_NOINLINE void Refill(Lanes& l, M finished, V outcome) {
-        const D d;
-        constexpr std::size_t kMax = hn::MaxLanes(D());
-        HWY_ALIGN double x[kMax], y[kMax], a[kMax], b[kMax], px[kMax], py[kMax], qpx[kMax], qpy[kMax];
-        HWY_ALIGN double step[kMax], left[kMax], index[kMax], result[kMax];
-        hn::Store(l.x, d, x);
-        hn::Store(l.y, d, y);
-        hn::Store(l.a, d, a);
-        hn::Store(l.b, d, b);
-        hn::Store(l.px, d, px);
-        hn::Store(l.py, d, py);
-        hn::Store(l.qpx, d, qpx);
-        hn::Store(l.qpy, d, qpy);
-        hn::Store(l.step, d, step);
-        hn::Store(l.left, d, left);
-        hn::Store(l.index, d, index);
-        hn::Store(outcome, d, result);
+    explicit Selection(M mask) : mask_(mask), count_(hn::CountTrue(D(), mask)) {
+#if HWY_TARGET == HWY_AVX2
+        order_ = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kOrder[_mm256_movemask_pd(mask.raw)].data()));
+#elif HWY_TARGET != HWY_AVX3 && HWY_TARGET != HWY_AVX3_DL
         std::uint8_t bits[8] = {};
-        hn::StoreMaskBits(d, finished, bits);
-        for (std::size_t lane = 0; lane < hn::Lanes(d); ++lane) {
-            if (!(bits[lane / 8] >> (lane % 8) & 1)) continue;
-            if (index[lane] >= 0) {
-                counts_[static_cast<std::size_t>(index[lane])] = static_cast<std::uint8_t>(result[lane]);
-                --active_;
-            }
-            Load(lane, x, y, a, b, index, left);
-            px[lane] = py[lane] = qpx[lane] = qpy[lane] = step[lane] = 0;
-        }
-        l.x = hn::Load(d, x);
-        l.y = hn::Load(d, y);
-        l.a = hn::Load(d, a);
-        l.b = hn::Load(d, b);
-        l.px = hn::Load(d, px);
-        l.py = hn::Load(d, py);
-        l.qpx = hn::Load(d, qpx);
-        l.qpy = hn::Load(d, qpy);
-        l.step = hn::Load(d, step);
-        l.left = hn::Load(d, left);
-        l.index = hn::Load(d, index);
+        hn::StoreMaskBits(D(), mask, bits);
+        std::size_t k = 0;
+        for (std::size_t lane = 0; lane < hn::Lanes(D()); ++lane)
+            if (bits[0] >> lane & 1) lane_[k++] = lane;
+#endif
     }
 
-    // Fills every lane of a fresh group.
-    void Start(Lanes& l) {
-        const D d;
-        l.x = l.y = l.a = l.b = l.px = l.py = l.qpx = l.qpy = l.step = l.left = hn::Zero(d);
-        l.index = hn::Set(d, -1.0);
-        Refill(l, hn::FirstN(d, hn::Lanes(d)), hn::Zero(d));
+    std::size_t Pack(V v, double* to) const {
+#if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
+        _mm512_storeu_pd(to, _mm512_maskz_compress_pd(mask_.raw, v.raw));
+#elif HWY_TARGET == HWY_AVX2
+        _mm256_storeu_pd(to, _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(v.raw), order_)));
+#else
+        HWY_ALIGN double lanes[hn::MaxLanes(D())];
+        hn::Store(v, D(), lanes);
+        for (std::size_t k = 0; k < count_; ++k) to[k] = lanes[lane_[k]];
+#endif
+        return count_;
     }
 
 private:
-    void Load(std::size_t lane, double* x, double* y, double* a, double* b, double* index, double* left) {
-        if (next_ < points_.count) {
-            x[lane] = points_.x[next_];
-            y[lane] = points_.y[next_];
-            a[lane] = points_.a[next_];
-            b[lane] = points_.b[next_];
-            index[lane] = static_cast<double>(next_);
-            left[lane] = firstSteps_;
-            ++next_;
-            ++active_;
-        } else {
-            // An idle lane iterates a harmless fixed point and never reaches a test.
-            x[lane] = -1;
-            y[lane] = a[lane] = b[lane] = 0;
-            index[lane] = -1;
-            left[lane] = kIdle;
+    M mask_;
+    std::size_t count_;
+#if HWY_TARGET == HWY_AVX2
+    // For each 4-bit lane mask: the 32-bit halves of the selected lanes first.
+    static constexpr auto kOrder = [] {
+        std::array<std::array<std::int32_t, 8>, 16> order{};
+        for (int bits = 0; bits < 16; ++bits) {
+            int k = 0;
+            for (int lane = 0; lane < 4; ++lane)
+                if (bits >> lane & 1) {
+                    order[bits][2 * k] = 2 * lane;
+                    order[bits][2 * k + 1] = 2 * lane + 1;
+                    ++k;
+                }
         }
-    }
-
-    const PointInputs& points_;
-    std::uint8_t* counts_;
-    int firstSteps_;
-    std::size_t next_ = 0;
-    std::size_t active_ = 0;
+        return order;
+    }();
+    __m256i order_;
+#elif HWY_TARGET != HWY_AVX3 && HWY_TARGET != HWY_AVX3_DL
+    std::size_t lane_[hn::MaxLanes(D())] = {};
+#endif
 };
 
-// Map steps of outer step `step` for every lane.
-HWY_INLINE V StepsAt(const simd_detail::StepSchedule& schedule, V step) {
-    const D d;
-    V steps = hn::Set(d, schedule.first);
-    for (int c = 0; c < schedule.changes; ++c)
-        steps = hn::Add(steps, hn::IfThenElseZero(hn::Ge(step, hn::Set(d, schedule.at[c])), hn::Set(d, schedule.by[c])));
-    return steps;
-}
+// The points still running at the start of an outer step, one array per
+// quantity. The outer step's start point is also the previous point (PX, PY)
+// of its stop test; qx, qy hold fl(PX / 10000) and fl(PY / 10000) for map 1.
+struct Running {
+    double *x, *y, *a, *b, *qx, *qy, *index;
+    std::size_t count = 0;
 
-// The lanes at the end of an outer step either stop with a count or go on.
-template <int kMode>
-HWY_INLINE void OuterStepEnds(Lanes& l, M boundary, const simd_detail::StepSchedule& schedule, V lastStep,
-                              Feeder& feeder) {
-    const D d;
-    const M nan = hn::Or(hn::IsNaN(l.x), hn::IsNaN(l.y));
-    const V s = Single(hn::Add(hn::Mul(l.y, l.y), hn::Mul(l.x, l.x)));
-    const M same = hn::And(hn::Eq(l.x, l.px), hn::Eq(l.y, l.py));
-    M stop;
-    V count = l.step;
-    V qx = l.qpx, qy = l.qpy;
-    if constexpr (kMode == 1) {
-        qx = Tenthousandth(l.x);
-        qy = Tenthousandth(l.y);
-        const M repeated = hn::And(hn::Eq(qx, l.qpx), hn::Eq(qy, l.qpy));
-        stop = hn::Or(nan, hn::Or(hn::Gt(s, hn::Set(d, 1000000.0)), repeated));
-        // A fixed point met at outer step 0 or 1 counts 0.
-        count = hn::IfThenZeroElse(hn::And(same, hn::Lt(l.step, hn::Set(d, 2.0))), count);
-    } else {
-        stop = hn::Or(nan, hn::Or(hn::Gt(s, hn::Set(d, 10000.0)), same));
-    }
-    stop = hn::And(boundary, stop);
-    const M goOn = hn::AndNot(stop, boundary);
-    const V nextStep = hn::Add(l.step, hn::Set(d, 1.0));
-    const M ran = hn::And(goOn, hn::Gt(nextStep, lastStep));
-    l.px = hn::IfThenElse(goOn, l.x, l.px);
-    l.py = hn::IfThenElse(goOn, l.y, l.py);
-    if constexpr (kMode == 1) {
-        l.qpx = hn::IfThenElse(goOn, qx, l.qpx);
-        l.qpy = hn::IfThenElse(goOn, qy, l.qpy);
-    }
-    l.step = hn::IfThenElse(goOn, nextStep, l.step);
-    l.left = hn::IfThenElse(goOn, StepsAt(schedule, l.step), l.left);
-    const M finished = hn::Or(stop, ran);
-    if (!hn::AllFalse(d, finished)) feeder.Refill(l, finished, hn::IfThenElse(stop, count, hn::Add(lastStep, hn::Set(d, 1.0))));
-}
+    Running(double* storage, std::size_t stride)
+        : x(storage), y(x + stride), a(y + stride), b(a + stride), qx(b + stride), qy(qx + stride), index(qy + stride) {}
+};
 
+// Every lane runs the same outer step; between outer steps the points that
+// stopped leave and the rest are packed together, so no lane waits idle for
+// a slow point and the stop test runs once per outer step.
 template <int kMode>
 void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
     const D d;
-    const simd_detail::StepSchedule schedule(maxIter);
-    const V lastStep = hn::Set(d, maxIter);
-    Feeder feeder(points, counts, schedule.first);
-    Lanes group[kGroups];
-    for (Lanes& l : group) feeder.Start(l);
-    while (feeder.Active() > 0) {
-        for (Lanes& l : group) {
-            if constexpr (kMode == 1) StepMap1(l.x, l.y, l.a, l.b);
-            else StepMap3(l.x, l.y, l.a, l.b);
-            l.left = hn::Sub(l.left, hn::Set(d, 1.0));
+    const std::size_t lanes = hn::Lanes(d);
+    const std::size_t chunk = kGroups * lanes;
+    // Arrays overhang by a chunk: the last chunk reads and writes whole vectors.
+    const std::size_t stride = points.count + chunk;
+    std::vector<double> storage(14 * stride);
+    Running now(storage.data(), stride), next(storage.data() + 7 * stride, stride);
+    for (std::size_t i = 0; i < points.count; ++i) {
+        now.x[i] = points.x[i];
+        now.y[i] = points.y[i];
+        now.a[i] = points.a[i];
+        now.b[i] = points.b[i];
+        now.index[i] = static_cast<double>(i);
+    }
+    now.count = points.count;
+    HWY_ALIGN double stoppedIndex[hn::MaxLanes(D())], stoppedCount[hn::MaxLanes(D())];
+    for (int step = 0; step <= maxIter && now.count > 0; ++step) {
+        const int mapSteps = CalcBas::MapStepsAt(step, maxIter);
+        const V stepValue = hn::Set(d, step);
+        // A point that stops at outer step 0 or 1 on an exact fixed point counts 0 (map 1).
+        const V fixedCount = kMode == 1 && step < 2 ? hn::Zero(d) : stepValue;
+        const bool last = step == maxIter;
+        next.count = 0;
+        for (std::size_t base = 0; base < now.count; base += chunk) {
+            V x[kGroups], y[kGroups], a[kGroups], b[kGroups];
+            for (int g = 0; g < kGroups; ++g) {
+                const std::size_t at = base + g * lanes;
+                x[g] = hn::LoadU(d, now.x + at);
+                y[g] = hn::LoadU(d, now.y + at);
+                a[g] = hn::LoadU(d, now.a + at);
+                b[g] = hn::LoadU(d, now.b + at);
+            }
+            V px[kGroups], py[kGroups];
+            for (int g = 0; g < kGroups; ++g) {
+                px[g] = step == 0 ? hn::Zero(d) : x[g];
+                py[g] = step == 0 ? hn::Zero(d) : y[g];
+            }
+            for (int k = 0; k < mapSteps; ++k) {
+                for (int g = 0; g < kGroups; ++g) {
+                    if constexpr (kMode == 1) StepMap1(x[g], y[g], a[g], b[g]);
+                    else StepMap3(x[g], y[g], a[g], b[g]);
+                }
+            }
+            for (int g = 0; g < kGroups; ++g) {
+                const std::size_t at = base + g * lanes;
+                const M valid = hn::FirstN(d, at < now.count ? now.count - at : 0);
+                const M nan = hn::Or(hn::IsNaN(x[g]), hn::IsNaN(y[g]));
+                const V s = Single(hn::Add(hn::Mul(y[g], y[g]), hn::Mul(x[g], x[g])));
+                const M same = hn::And(hn::Eq(x[g], px[g]), hn::Eq(y[g], py[g]));
+                M stop;
+                V count = stepValue;
+                V qx = x[g], qy = y[g];
+                if constexpr (kMode == 1) {
+                    qx = Tenthousandth(x[g]);
+                    qy = Tenthousandth(y[g]);
+                    const M repeated = hn::And(hn::Eq(qx, hn::LoadU(d, now.qx + at)), hn::Eq(qy, hn::LoadU(d, now.qy + at)));
+                    stop = hn::Or(nan, hn::Or(hn::Gt(s, hn::Set(d, 1000000.0)), repeated));
+                    count = hn::IfThenElse(same, fixedCount, stepValue);
+                } else {
+                    stop = hn::Or(nan, hn::Or(hn::Gt(s, hn::Set(d, 10000.0)), same));
+                }
+                // After the last outer step every point still running counts maxIter + 1.
+                if (last) {
+                    count = hn::IfThenElse(stop, count, hn::Set(d, maxIter + 1));
+                    stop = valid;
+                } else {
+                    stop = hn::And(valid, stop);
+                }
+                if (!hn::AllFalse(d, stop)) {
+                    const Selection stopped(stop);
+                    const std::size_t n = stopped.Pack(hn::LoadU(d, now.index + at), stoppedIndex);
+                    stopped.Pack(count, stoppedCount);
+                    for (std::size_t k = 0; k < n; ++k)
+                        counts[static_cast<std::size_t>(stoppedIndex[k])] = static_cast<std::uint8_t>(stoppedCount[k]);
+                }
+                if (last) continue;
+                const Selection goOn(hn::AndNot(stop, valid));
+                const std::size_t to = next.count;
+                next.count += goOn.Pack(x[g], next.x + to);
+                goOn.Pack(y[g], next.y + to);
+                goOn.Pack(a[g], next.a + to);
+                goOn.Pack(b[g], next.b + to);
+                goOn.Pack(hn::LoadU(d, now.index + at), next.index + to);
+                if constexpr (kMode == 1) {
+                    goOn.Pack(qx, next.qx + to);
+                    goOn.Pack(qy, next.qy + to);
+                }
+            }
         }
-        for (Lanes& l : group) {
-            const M boundary = hn::Eq(l.left, hn::Zero(d));
-            if (!hn::AllFalse(d, boundary)) OuterStepEnds<kMode>(l, boundary, schedule, lastStep, feeder);
-        }
+        std::swap(now, next);
     }
 }
 
 void CountPointsTarget(int kernelMode, int maxIter, const PointInputs& points, std::uint8_t* counts) {
-    if (maxIter < 1 || maxIter > simd_detail::kMaxLaneIter) {
+    if (maxIter < 0 || maxIter > simd_detail::kMaxLaneIter) {
         simd_detail::CountPointsScalar(kernelMode, maxIter, points, counts);
     } else if (kernelMode == 1) {
         CountRun<1>(maxIter, points, counts);
