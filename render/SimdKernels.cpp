@@ -65,15 +65,22 @@ HWY_INLINE V Tenthousandth(V v) {
     return hn::PromoteTo(D(), hn::Div(hn::DemoteTo(df, v), hn::Set(df, 10000.0f)));
 }
 
-HWY_INLINE void StepMap1(V& x, V& y, V a, V b) {
+// The products of two singles that map 1 rounds to single are taken in
+// single arithmetic: their double product is exact, so rounding it once gives
+// the correctly rounded single product. yf is y as a single.
+using VF = hn::Vec<DF>;
+HWY_INLINE void StepMap1(V& x, V& y, VF& yf, V a, V b) {
     const D d;
+    const DF df;
     const V t1 = hn::Sub(hn::Sub(hn::Set(d, 1.0), hn::Mul(x, a)), hn::Mul(y, b));
     const V t2 = hn::Sub(hn::Mul(y, a), hn::Mul(x, b));
     const V r = hn::Add(hn::Mul(t2, t2), hn::Mul(t1, t1));
     const V dd = hn::Sub(a, x);
-    const V w = Single(hn::Sub(b, y));
-    const V nx = Single(hn::Div(hn::Sub(hn::Mul(x, dd), Single(hn::Mul(y, w))), r));
-    y = Single(hn::Div(hn::Add(Single(hn::Mul(nx, w)), hn::Mul(y, dd)), r));
+    const VF w = hn::DemoteTo(df, hn::Sub(b, y));
+    const VF nxf = hn::DemoteTo(df, hn::Div(hn::Sub(hn::Mul(x, dd), hn::PromoteTo(d, hn::Mul(yf, w))), r));
+    const V nx = hn::PromoteTo(d, nxf);
+    yf = hn::DemoteTo(df, hn::Div(hn::Add(hn::PromoteTo(d, hn::Mul(nxf, w)), hn::Mul(y, dd)), r));
+    y = hn::PromoteTo(d, yf);
     x = nx;
 }
 
@@ -182,12 +189,14 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
         next.count = 0;
         for (std::size_t base = 0; base < now.count; base += chunk) {
             V x[kGroups], y[kGroups], a[kGroups], b[kGroups];
+            VF yf[kGroups];
             for (int g = 0; g < kGroups; ++g) {
                 const std::size_t at = base + g * lanes;
                 x[g] = hn::LoadU(d, now.x + at);
                 y[g] = hn::LoadU(d, now.y + at);
                 a[g] = hn::LoadU(d, now.a + at);
                 b[g] = hn::LoadU(d, now.b + at);
+                yf[g] = hn::DemoteTo(DF(), y[g]);
             }
             V px[kGroups], py[kGroups];
             for (int g = 0; g < kGroups; ++g) {
@@ -195,8 +204,9 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
                 py[g] = step == 0 ? hn::Zero(d) : y[g];
             }
             for (int k = 0; k < mapSteps; ++k) {
+#pragma GCC unroll 8
                 for (int g = 0; g < kGroups; ++g) {
-                    if constexpr (kMode == 1) StepMap1(x[g], y[g], a[g], b[g]);
+                    if constexpr (kMode == 1) StepMap1(x[g], y[g], yf[g], a[g], b[g]);
                     else StepMap3(x[g], y[g], a[g], b[g]);
                 }
             }
