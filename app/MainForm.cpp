@@ -184,6 +184,8 @@ void MainForm::ConnectHandlers() {
     connect(Check1, &CheckBox::Click, this, &MainForm::Check1_Click);
     connect(HSc, &ScrollBar::Change, this, &MainForm::HSc_Change);
     connect(VSc, &ScrollBar::Change, this, &MainForm::VSc_Change);
+    ConnectRecordHandlers();
+    ConnectPictureHandlers();
 }
 
 void MainForm::Form_Load() {

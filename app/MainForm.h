@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <QWidget>
 
 #include "app/toolkit/Controls.h"
@@ -88,10 +89,31 @@ public:
     void HSc_Change();
     void VSc_Change();
 
+    // Parameter data file: saving, and loading by a drop on the frames "Draw
+    // Area" and "Initial" or any control inside them.
+    void CommandPrint_Click();
+    void Frame1_OLEDragDrop(const QStringList& Data);
+    void Frame2_OLEDragDrop(const QStringList& Data);
+    void texta_OLEDragDrop(const QStringList& Data);
+    void textb_OLEDragDrop(const QStringList& Data);
+    void tyuu_OLEDragDrop(int Index, const QStringList& Data);
+    void XH_OLEDragDrop(const QStringList& Data);
+    void XL_OLEDragDrop(const QStringList& Data);
+    void YH_OLEDragDrop(const QStringList& Data);
+    void YL_OLEDragDrop(const QStringList& Data);
+    void CommandZoom_OLEDragDrop(int Index, const QStringList& Data);
+    void Commandpos_OLEDragDrop(int Index, const QStringList& Data);
+
+    // Picture save and the image dropped on the canvas.
+    void CommandSave_Click();
+    void Pic1_OLEDragDrop(const QStringList& Data);
+
 private:
     void CreateControls();
     void SetTabOrder();
     void ConnectHandlers();
+    void ConnectRecordHandlers();
+    void ConnectPictureHandlers();
 };
 
 }  // namespace velmora

@@ -49,6 +49,8 @@ void Services::OpenDocument(const QString& path, const QString& workingDirectory
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+QString Services::ProgramFolder() { return QCoreApplication::applicationDirPath(); }
+
 Services& Toolkit() { return current ? *current : PlatformServices(); }
 
 ScopedServices::ScopedServices(Services& services) : previous_(current) { current = &services; }

@@ -25,6 +25,8 @@ public:
                                      MessageButtons buttons, MessageAnswer defaultButton);
     // Opens a document with the desktop's default application; the result is not reported.
     virtual void OpenDocument(const QString& path, const QString& workingDirectory);
+    // The folder that holds the program's executable.
+    virtual QString ProgramFolder();
 };
 
 // The services in force: the platform's, unless a test installed others.

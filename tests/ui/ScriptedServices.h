@@ -29,6 +29,7 @@ public:
     std::vector<Message> messages;
     std::deque<MessageAnswer> answers;
     std::vector<Opened> opened;
+    QString programFolder;
 
     void DoEvents() override {
         ++doEventsCalls;
@@ -52,6 +53,7 @@ public:
     void OpenDocument(const QString& path, const QString& workingDirectory) override {
         opened.push_back({path, workingDirectory});
     }
+    QString ProgramFolder() override { return programFolder; }
 };
 
 }  // namespace velmora::testing
