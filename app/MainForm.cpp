@@ -186,6 +186,8 @@ void MainForm::ConnectHandlers() {
     connect(VSc, &ScrollBar::Change, this, &MainForm::VSc_Change);
     ConnectRecordHandlers();
     ConnectPictureHandlers();
+    ConnectPaletteHandlers();
+    ConnectRegionHandlers();
 }
 
 void MainForm::Form_Load() {

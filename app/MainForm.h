@@ -108,12 +108,25 @@ public:
     void CommandSave_Click();
     void Pic1_OLEDragDrop(const QStringList& Data);
 
+    // Palette choice and the strip drop.
+    void DefaultPalett_Click();
+    void palettOption_Click(int index);
+    void gra_OLEDragDrop(const QStringList& paths);
+
+    // Region zoom and move; the arrow keys on the canvas and its frame.
+    void CommandZoom_Click(int index);
+    void Commandpos_Click(int index);
+    void Pic1_KeyDown(int keyCode, int shift);
+    void PictureFrame_KeyDown(int keyCode, int shift);
+
 private:
     void CreateControls();
     void SetTabOrder();
     void ConnectHandlers();
     void ConnectRecordHandlers();
     void ConnectPictureHandlers();
+    void ConnectPaletteHandlers();
+    void ConnectRegionHandlers();
 };
 
 }  // namespace velmora

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include "app/MainForm.h"
+#include "tests/ui/ScriptedServices.h"
+
+namespace velmora {
+namespace {
+
+class RegionKeysTest : public ::testing::Test {
+protected:
+    void SetRegion(const QString& x0, const QString& x1, const QString& y0, const QString& y1) {
+        form.XH->setText(x0);
+        form.XL->setText(x1);
+        form.YH->setText(y0);
+        form.YL->setText(y1);
+    }
+    std::vector<std::string> Region() const {
+        return {form.XH->text().toStdString(), form.XL->text().toStdString(), form.YH->text().toStdString(),
+                form.YL->text().toStdString()};
+    }
+    std::vector<std::string> XTexts() const { return {form.XH->text().toStdString(), form.XL->text().toStdString()}; }
+    // Makes the window the active one so that focus and key events behave as on a desktop.
+    void Activate() {
+        form.show();
+        QApplication::setActiveWindow(&form);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    }
+    // A key press delivered where the keyboard focus is.
+    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    }
+
+    testing::ScriptedServices services;
+    ScopedServices scoped{services};
+    MainForm form;
+};
+
+TEST_F(RegionKeysTest, ButtonsRewriteTheRegionTexts) {
+    struct Case {
+        QPushButton* button;
+        std::vector<std::string> after;
+    };
+    const Case cases[] = {
+        {form.CommandZoom[0], {"0.15625", "0.14875", "-0.204", "-0.212"}},
+        {form.CommandZoom[1], {"0.1675", "0.1375", "-0.192", "-0.224"}},
+        {form.Commandpos[0], {"0.15625", "0.14125", "-0.2", "-0.216"}},
+        {form.Commandpos[1], {"0.16375", "0.14875", "-0.2", "-0.216"}},
+        {form.Commandpos[2], {"0.16", "0.145", "-0.204", "-0.22"}},
+        {form.Commandpos[3], {"0.16", "0.145", "-0.196", "-0.212"}},
+    };
+    for (const Case& c : cases) {
+        SetRegion("0.16", "0.145", "-0.2", "-0.216");
+        c.button->click();
+        EXPECT_EQ(Region(), c.after) << c.button->toolTip().toStdString();
+    }
+
+    SetRegion("0.16", "0.145", "-0.2", "-0.216");
+    form.CommandZoom[1]->click();
+    form.CommandZoom[0]->click();
+    EXPECT_EQ(Region(), std::vector<std::string>({"0.16", "0.145", "-0.2", "-0.216"}));
+}
+
+TEST_F(RegionKeysTest, SignedExtentsZeroWidthAndLenientTexts) {
+    SetRegion("0.1", "0.2", "-0.2", "-0.216");
+    form.CommandZoom[0]->click();
+    EXPECT_EQ(XTexts(), std::vector<std::string>({"0.125", "0.175"}));
+    SetRegion("0.1", "0.2", "-0.2", "-0.216");
+    form.Commandpos[1]->click();
+    EXPECT_EQ(XTexts(), std::vector<std::string>({"0.075", "0.175"}));
+
+    SetRegion("0.3", "0.3", "1", "2");
+    for (QPushButton* button : {form.CommandZoom[0], form.CommandZoom[1], form.Commandpos[0], form.Commandpos[1]})
+        button->click();
+    EXPECT_EQ(XTexts(), std::vector<std::string>({"0.3", "0.3"}));
+
+    // An empty box reads 0; a text with trailing letters its leading number. Both are rewritten as numbers.
+    SetRegion(" 1.5 cm", "abc", "-0.2", "");
+    form.Commandpos[2]->click();
+    EXPECT_EQ(Region(), std::vector<std::string>({" 1.5 cm", "abc", "-0.15", "0.05"}));
+    form.CommandZoom[1]->click();
+    EXPECT_EQ(Region(), std::vector<std::string>({"2.25", "-0.75", "-0.25", "0.15"}));
+}
+
+TEST_F(RegionKeysTest, ResultsBeyondTheDoubleRangeAreRefused) {
+    SetRegion("1E308", "-1E308", "1", "0");
+    form.CommandZoom[1]->click();
+    form.Commandpos[0]->click();
+    EXPECT_EQ(Region(), std::vector<std::string>({"1E308", "-1E308", "1", "0"}));
+    // A move of the other axis still works.
+    form.Commandpos[3]->click();
+    EXPECT_EQ(Region(), std::vector<std::string>({"1E308", "-1E308", "1.25", "0.25"}));
+    // A typed value beyond the range reads as an infinity and is refused as well.
+    SetRegion("1E400", "0", "1", "0");
+    form.CommandZoom[0]->click();
+    EXPECT_EQ(Region(), std::vector<std::string>({"1E400", "0", "1", "0"}));
+}
+
+TEST_F(RegionKeysTest, RegionButtonsAndKeysNeverDraw) {
+    const QImage canvas = form.Pic1->Image();
+    for (QPushButton* button : form.CommandZoom) button->click();
+    for (QPushButton* button : form.Commandpos) button->click();
+    form.PictureFrame_KeyDown(40, 0);
+    form.PictureFrame_KeyDown(39, 0);
+    EXPECT_EQ(form.Pic1->Image(), canvas);
+    EXPECT_EQ(services.doEventsCalls, 0);
+    EXPECT_EQ(services.beeps, 0);
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("16"));
+    EXPECT_EQ(form.LabelTime->text(), QStringLiteral("TIME"));
+}
+
+TEST_F(RegionKeysTest, ArrowKeysStepTheBarsToTheirLimits) {
+    // A canvas 1000 pixels taller than the frame, as the size handler sets the bar for it.
+    form.VSc->SetMax(-1000);
+    form.VSc->SetLargeChange(501);
+    std::vector<int> values;
+    for (int key : {40, 40, 38, 38}) {
+        form.PictureFrame_KeyDown(key, 0);
+        values.push_back(form.VSc->Value());
+    }
+    EXPECT_EQ(values, std::vector<int>({-501, -1000, -499, 0}));
+    EXPECT_EQ(form.Pic1->y(), 0);
+
+    // The start-up canvas fits the frame: Down and Right go to the maximum, Up and Left back to 0.
+    form.HScroll1->SetValue(38);
+    form.HScroll1->SetValue(37);
+    form.Pic1_KeyDown(40, 0);
+    EXPECT_EQ(form.VSc->Value(), 115);
+    form.Pic1_KeyDown(39, 1);
+    EXPECT_EQ(form.HSc->Value(), 17);
+    EXPECT_EQ(form.Pic1->pos(), QPoint(17, 115));
+    form.Pic1_KeyDown(38, 2);
+    form.Pic1_KeyDown(37, 4);
+    EXPECT_EQ(form.Pic1->pos(), QPoint(0, 0));
+
+    // Other keys do nothing: Page Down, Home, F1, a letter.
+    form.HSc->SetMax(-1000);
+    form.HSc->SetLargeChange(501);
+    form.HSc->SetValue(-200);
+    for (int key : {34, 36, 112, 65, 0}) form.PictureFrame_KeyDown(key, 0);
+    EXPECT_EQ(form.HSc->Value(), -200);
+}
+
+TEST_F(RegionKeysTest, CanvasAndFrameTakeTheFocusByClickAndKeepItOnArrows) {
+    Activate();
+    form.HScroll1->SetValue(48);
+    ASSERT_EQ(form.LabelSize->text(), QStringLiteral("4096 * 2896 Pixcell"));
+    const int wide = form.HSc->Max();
+
+    QTest::mouseClick(form.Pic1, Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_EQ(QApplication::focusWidget(), form.Pic1);
+    Press(Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(form.HSc->Value(), -form.HSc->LargeChange());
+    Press(Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(form.VSc->Value(), -form.VSc->LargeChange());
+    EXPECT_EQ(QApplication::focusWidget(), form.Pic1);
+    for (int i = 0; i < 3; ++i) Press(Qt::Key_Right);
+    EXPECT_EQ(form.HSc->Value(), wide);
+    EXPECT_EQ(form.Pic1->x(), wide);
+
+    // A 256 x 181 canvas leaves most of the frame uncovered: a click there focuses the frame.
+    form.HScroll1->SetValue(32);
+    QTest::mouseClick(form.Pic1->parentWidget(), Qt::LeftButton, {}, QPoint(600, 500));
+    ASSERT_EQ(QApplication::focusWidget(), form.PictureFrame);
+    Press(Qt::Key_Down);
+    EXPECT_EQ(form.VSc->Value(), form.VSc->Max());
+    EXPECT_EQ(QApplication::focusWidget(), form.PictureFrame);
+    Press(Qt::Key_Up);
+    EXPECT_EQ(form.VSc->Value(), 0);
+}
+
+}  // namespace
+}  // namespace velmora
