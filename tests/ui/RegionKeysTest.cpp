@@ -25,6 +25,7 @@ protected:
     // Makes the window the active one so that focus and key events behave as on a desktop.
     void Activate() {
         form.show();
+        form.activateWindow();
         QApplication::setActiveWindow(&form);
         ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     }
