@@ -137,6 +137,8 @@ void MainForm::CreateControls() {
 
     Text1 = MakeTextBox(QStringLiteral("Fractal"), this, 8, 424, 129, 18);
     Text1->setToolTip(QStringLiteral("Save FileName"));
+    // Not a drop target: a dropped file must not leave its path in the name box.
+    Text1->setAcceptDrops(false);
     CommandSave = MakeButton(QStringLiteral("Save"), QStringLiteral("SavePicture"), this, 8, 442, 65, 17);
     CommandPrint = MakeButton(QStringLiteral("Data"), QStringLiteral("Save Data"), this, 78, 442, 57, 17);
     Pic2 = MakePictureBox(this, windowColour, 8, 464, 130, 92);

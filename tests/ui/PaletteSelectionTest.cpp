@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <QImage>
 
 #include "app/MainForm.h"
@@ -185,6 +187,24 @@ TEST_F(PaletteSelectionTest, FailedDropsChangeNothingAndSayNothing) {
     EXPECT_EQ(services.doEventsCalls, 0);
     EXPECT_EQ(services.beeps, 0);
     EXPECT_EQ(form.Label2->text(), QStringLiteral("16"));
+}
+
+// The strip and the canvas take pictures, the region and parameter controls
+// data files; nothing else in the window takes a drop.
+TEST_F(PaletteSelectionTest, OnlyTheDropTargetsAcceptDrops) {
+    std::set<const QWidget*> expected = {form.gra,   form.Pic1, form.Frame1, form.Frame2, form.texta,
+                                         form.textb, form.XH,   form.XL,     form.YH,     form.YL};
+    expected.insert(form.tyuu.begin(), form.tyuu.end());
+    expected.insert(form.CommandZoom.begin(), form.CommandZoom.end());
+    expected.insert(form.Commandpos.begin(), form.Commandpos.end());
+    std::set<const QWidget*> accepting;
+    for (const QWidget* widget : form.findChildren<QWidget*>()) {
+        if (!widget->acceptDrops()) continue;
+        accepting.insert(widget);
+        EXPECT_TRUE(expected.count(widget)) << widget->metaObject()->className() << " at " << widget->x() << ", "
+                                            << widget->y();
+    }
+    EXPECT_EQ(accepting.size(), expected.size());
 }
 
 }  // namespace
