@@ -85,7 +85,7 @@ std::optional<std::size_t> FindSection(const std::vector<Line>& lines, std::stri
     return std::nullopt;
 }
 
-// The lines of the section whose header is line `header`: (header, end).
+// The index of the line after the section whose header is line `header`.
 std::size_t SectionEnd(const std::vector<Line>& lines, std::size_t header) {
     std::size_t i = header + 1;
     while (i < lines.size() && lines[i].kind != LineKind::Section) ++i;
@@ -93,7 +93,8 @@ std::size_t SectionEnd(const std::vector<Line>& lines, std::size_t header) {
 }
 
 std::optional<std::size_t> FindKey(const std::vector<Line>& lines, std::size_t header, std::string_view key) {
-    for (std::size_t i = header + 1; i < SectionEnd(lines, header); ++i)
+    const std::size_t end = SectionEnd(lines, header);
+    for (std::size_t i = header + 1; i < end; ++i)
         if (lines[i].kind == LineKind::Key && SameName(lines[i].name, key)) return i;
     return std::nullopt;
 }
@@ -126,7 +127,8 @@ void WriteEntry(std::string& contents, const ProfileEntry& entry) {
     // After the section's last line that is not blank, so blank lines keep
     // separating it from the next section.
     std::size_t last = *header;
-    for (std::size_t i = *header + 1; i < SectionEnd(lines, *header); ++i)
+    const std::size_t end = SectionEnd(lines, *header);
+    for (std::size_t i = *header + 1; i < end; ++i)
         if (!Trim(std::string_view(contents).substr(lines[i].content.begin, lines[i].content.end - lines[i].content.begin))
                  .empty())
             last = i;
