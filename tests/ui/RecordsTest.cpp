@@ -211,11 +211,6 @@ TEST_F(RecordsTest, SavedBitmapHoldsTheWholeCanvas) {
     form.CommandSave->click();
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_EQ(ReadAll(At("shot.bmp").toStdString()), first);
-
-    form.Text1->setText(At("upper.BMP"));
-    form.CommandSave->click();
-    EXPECT_TRUE(QFileInfo::exists(At("upper.BMP")));
-    EXPECT_FALSE(QFileInfo::exists(At("upper.BMP.bmp")));
 }
 
 TEST_F(RecordsTest, PictureSaveGoesToTheWorkingFolderAndReportsFailures) {
