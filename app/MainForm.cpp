@@ -1,8 +1,11 @@
 #include "app/MainForm.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QPalette>
 
+#include "app/ShellOpen.h"
 #include "app/WindowIcon.h"
 #include "render/CalcBas.h"
 
@@ -181,7 +184,11 @@ void MainForm::SetTabOrder() {
 }
 
 void MainForm::ConnectHandlers() {
+    QApplication::instance()->installEventFilter(this);
     for (int i = 0; i < 6; ++i) connect(OptionPt[i], &OptionButton::Click, this, [this, i] { OptionPt_Click(i); });
+    connect(Zeffect, &CheckBox::Click, this, &MainForm::Zeffect_Click);
+    connect(Strt, &QPushButton::clicked, this, &MainForm::Strt_Click);
+    connect(Command1, &QPushButton::clicked, this, &MainForm::Command1_Click);
     connect(HScroll1, &ScrollBar::Change, this, &MainForm::HScroll1_Change);
     connect(Check1, &CheckBox::Click, this, &MainForm::Check1_Click);
     connect(HSc, &ScrollBar::Change, this, &MainForm::HSc_Change);
@@ -199,6 +206,34 @@ void MainForm::Form_Load() {
     Check1_Click();
     HScroll1->SetValue(37);
     OptionPt_Click(0);
+}
+
+bool MainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    // A key travels up from the focused control; only its first delivery counts.
+    QWidget* focus = QApplication::focusWidget();
+    const bool first = focus ? widget == focus : widget == this;
+    if (first && widget->window() == this) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        Form_KeyDown(KeyCodeOf(*key), ShiftStateOf(*key));
+    }
+    return false;
+}
+
+void MainForm::Form_KeyDown(int keyCode, int) {
+    constexpr int kF1 = 112;
+    if (keyCode == kF1) shellOpen(QStringLiteral("VelmoraHelp.htm"));
+}
+
+void MainForm::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void MainForm::Form_Unload() {
+    unloading_ = true;
+    QCoreApplication::quit();
 }
 
 }  // namespace velmora

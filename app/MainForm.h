@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -83,7 +84,12 @@ public:
     float RandomExponent = 0;
 
     void Form_Load();
+    void Form_KeyDown(int keyCode, int shift);
+    void Form_Unload();
     void OptionPt_Click(int index);
+    void Zeffect_Click();
+    void Strt_Click();
+    void Command1_Click();
     void HScroll1_Change();
     void Check1_Click();
     void HSc_Change();
@@ -119,7 +125,14 @@ public:
     void Pic1_KeyDown(int keyCode, int shift);
     void PictureFrame_KeyDown(int keyCode, int shift);
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    // Sees every key before the focused control does.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    class RenderDriver;
+
     void CreateControls();
     void SetTabOrder();
     void ConnectHandlers();
@@ -127,6 +140,16 @@ private:
     void ConnectPictureHandlers();
     void ConnectPaletteHandlers();
     void ConnectRegionHandlers();
+
+    // True when DumyPic's tag names an existing file whose name has at least 4 characters.
+    bool ImagePresent() const;
+    // Lets events run from inside a render; the canvas is shown afresh at most
+    // every few frames, and always when `showCanvas` is set.
+    void RenderYield(bool showCanvas);
+
+    // Set when the window closes: every render running stops at once.
+    bool unloading_ = false;
+    QElapsedTimer canvasShown_;
 };
 
 }  // namespace velmora

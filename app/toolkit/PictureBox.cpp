@@ -78,6 +78,8 @@ void PictureBox::DrawStretched(const QImage& picture, double x, double y, double
     painter.drawImage(QRectF(x * sx, y * sy, width * sx, height * sy), picture);
 }
 
+void PictureBox::DrawPixels(const QImage& picture, QPoint at) { QPainter(&image_).drawImage(at, picture); }
+
 ColorValue PictureBox::PixelAt(int x, int y) const {
     if (!image_.valid(x, y)) return ColorOfPixel(background_.rgb());
     return ColorOfPixel(image_.pixel(x, y));

@@ -53,6 +53,9 @@ public:
     // Draws `picture` stretched into the logical rectangle (x, y, width, height).
     void DrawStretched(const QImage& picture, double x, double y, double width, double height);
 
+    // Draws `picture` unscaled with its top-left corner at inner pixel `at`.
+    void DrawPixels(const QImage& picture, QPoint at);
+
     ColorValue PixelAt(int x, int y) const;
 
     // The box's picture, shown at the top-left corner at its own size. With

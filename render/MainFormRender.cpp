@@ -1,0 +1,129 @@
+#include <QFileInfo>
+
+#include "app/MainForm.h"
+#include "app/toolkit/Services.h"
+#include "render/CalcBas.h"
+#include "render/Random.h"
+#include "render/RenderEngine.h"
+#include "render/RenderWalk.h"
+#include "render/StretchCopy.h"
+
+namespace velmora {
+
+// Paints the counts of a walk onto the canvas and runs the window's part of
+// each column and pass: stop test, yields, thumbnail, countdown and time.
+class MainForm::RenderDriver final : public RenderSink {
+public:
+    RenderDriver(MainForm& form, int column, int colourCount, std::uint32_t startTick)
+        : form_(form), column_(column), colourCount_(colourCount), startTick_(startTick) {}
+
+    void PassBegins(int) override { form_.RenderYield(false); }
+
+    void PaintColumn(int pass, std::int64_t px, const std::uint8_t* counts, int rows) override {
+        if (form_.unloading_) return;
+        // The canvas is read afresh: a yield may have resized it or changed its dot or mode.
+        PictureBox& canvas = *form_.Pic1;
+        const PointPainter painter{canvas.RasterView(),
+                                   canvas.DotWidth(),
+                                   canvas.Mode(),
+                                   form_.ColorTable.column[column_].data(),
+                                   colourCount_,
+                                   &ProgramRandom(),
+                                   &form_.RandomExponent};
+        painter.PaintColumn(pass, px, counts, rows);
+    }
+
+    bool ColumnEnds() override {
+        if (form_.StopFlag != 0 || form_.unloading_) return true;
+        form_.RenderYield(false);
+        return form_.unloading_;
+    }
+
+    bool PassEnds(int pass) override {
+        if (form_.unloading_) return true;
+        stretchCopy(*form_.Pic1, *form_.Pic2);
+        form_.Label2->setText(QString::number(15 - pass));
+        if (form_.StopFlag != 0) return true;
+        form_.LabelTime->setText(QString::fromStdString(ElapsedText(Toolkit().TickCount() - startTick_)));
+        form_.RenderYield(true);
+        return form_.unloading_;
+    }
+
+private:
+    MainForm& form_;
+    int column_, colourCount_;
+    std::uint32_t startTick_;
+};
+
+void MainForm::RenderYield(bool showCanvas) {
+    constexpr int kRefreshMilliseconds = 40;
+    if (showCanvas || !canvasShown_.isValid() || canvasShown_.elapsed() >= kRefreshMilliseconds) {
+        Pic1->Refresh();
+        canvasShown_.start();
+    }
+    Toolkit().DoEvents();
+}
+
+void MainForm::Strt_Click() {
+    const int column = Combo2->currentIndex();
+    if (column < 0) {
+        // Only a loaded data file can leave the list without a colour count.
+        Toolkit().MessageBox(this, QStringLiteral("Please choose a colour count before pressing Start."), QString(),
+                             MessageButtons::Ok, MessageAnswer::Ok);
+        return;
+    }
+    const bool effect = Zeffect->Value() != 0;
+    if (effect) {
+        if (ImagePresent()) Pic1->DrawStretched(DumyPic->Picture(), 0, 0, Pic1->ScaleWidth(), Pic1->ScaleHeight());
+        Pic1->SetDrawMode(DrawMode::Xor);
+    } else {
+        Pic1->Clear();
+        Pic1->SetDrawMode(DrawMode::Copy);
+    }
+    LabelTime->setText(QStringLiteral("0:00.00"));
+    Label2->setText(QStringLiteral("16"));
+    StopFlag = 0;
+    Pic2->DrawStretched(Pic1->Image(), 0, 0, Pic2->ScaleWidth(), Pic2->ScaleHeight());
+    Pic2->Refresh();
+    const int itemCount = Combo2->itemData(column).toInt();
+    const int colourCount = itemCount < 1 ? 16 : itemCount;
+    CalcBas::MaxIter = 31;
+    RenderYield(true);
+    if (unloading_) return;
+    const std::uint32_t startTick = Toolkit().TickCount();
+
+    RenderInputs inputs;
+    inputs.a = texta->text().toStdString();
+    inputs.b = textb->text().toStdString();
+    inputs.xh = XH->text().toStdString();
+    inputs.xl = XL->text().toStdString();
+    inputs.yh = YH->text().toStdString();
+    inputs.yl = YL->text().toStdString();
+    inputs.kernelTag = PtFrame->Tag.toStdString();
+    inputs.parameterPlane = Option1->Value();
+    inputs.gridWidth = Pic1->ScaleWidth();
+    inputs.gridHeight = Pic1->ScaleHeight();
+    inputs.pictureEffect = effect;
+    const RenderParams params = ReadRenderParams(inputs);
+
+    RenderDriver driver(*this, column, colourCount, startTick);
+    WalkRender(params, *MakeEngine(0), driver);
+    if (unloading_) return;
+    Label2->setText(QStringLiteral("OK"));
+    Toolkit().Beep();
+}
+
+void MainForm::Command1_Click() { StopFlag = -1; }
+
+bool MainForm::ImagePresent() const {
+    const QFileInfo file(DumyPic->Tag);
+    return !DumyPic->Tag.isEmpty() && file.isFile() && file.fileName().size() >= 4;
+}
+
+void MainForm::Zeffect_Click() {
+    if (Zeffect->Value() != 0 && !ImagePresent())
+        Toolkit().MessageBox(this, QString::fromUtf8("描写エリアに画像ファイルをドロップしてください。"), QString(),
+                             MessageButtons::Ok, MessageAnswer::Ok);
+}
+
+}  // namespace velmora

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+
+#include "app/MainForm.h"
+#include "tests/ui/ScriptedServices.h"
+
+namespace velmora {
+namespace {
+
+// Counts the key presses a widget itself receives.
+class KeyCounter : public QObject {
+public:
+    int presses = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) ++presses;
+        return false;
+    }
+};
+
+class HelpKeyTest : public ::testing::Test {
+protected:
+    testing::ScriptedServices services;
+    ScopedServices scoped{services};
+    QTemporaryDir folder;
+    QString previousDirectory = QDir::currentPath();
+    MainForm form;
+
+    HelpKeyTest() {
+        QDir::setCurrent(folder.path());
+        form.show();
+        form.activateWindow();
+        QApplication::processEvents();
+    }
+    ~HelpKeyTest() override { QDir::setCurrent(previousDirectory); }
+
+    void Press(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(target, &press);
+    }
+    void WriteHelp() {
+        QFile help(folder.filePath(QStringLiteral("VelmoraHelp.htm")));
+        ASSERT_TRUE(help.open(QIODevice::WriteOnly));
+        help.write("<html></html>");
+    }
+};
+
+TEST_F(HelpKeyTest, F1WithAnyModifierOpensTheHelpAndStillReachesTheFocusedControl) {
+    WriteHelp();
+    form.texta->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), form.texta);
+    KeyCounter counter;
+    form.texta->installEventFilter(&counter);
+
+    Press(form.texta, Qt::Key_F1, Qt::NoModifier);
+    Press(form.texta, Qt::Key_F1, Qt::ShiftModifier);
+    Press(form.texta, Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
+    Press(form.texta, Qt::Key_F2, Qt::NoModifier);
+    ASSERT_EQ(services.opened.size(), 3u) << "one request per F1 press";
+    const QString expected = QFileInfo(folder.filePath(QStringLiteral("VelmoraHelp.htm"))).absoluteFilePath();
+    EXPECT_EQ(services.opened[0].path, expected);
+    EXPECT_EQ(services.opened[0].workingDirectory, QFileInfo(expected).absolutePath());
+    EXPECT_EQ(counter.presses, 4) << "every key reaches the text box";
+}
+
+TEST_F(HelpKeyTest, MissingHelpDocumentOpensNothing) {
+    form.PictureFrame->setFocus();
+    Press(form.PictureFrame, Qt::Key_F1, Qt::NoModifier);
+    EXPECT_TRUE(services.opened.empty());
+    EXPECT_TRUE(services.messages.empty());
+}
+
+}  // namespace
+}  // namespace velmora

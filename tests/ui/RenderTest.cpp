@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "app/MainForm.h"
+#include "canvas/CanvasGeometry.h"
+#include "render/CalcBas.h"
+#include "render/PictureSettings.h"
+#include "render/Random.h"
+#include "render/RenderWalk.h"
+#include "tests/ui/ScriptedServices.h"
+
+namespace velmora {
+namespace {
+
+constexpr int kSixteen = 4;  // Combo2 index of 16 colours
+
+// What the core's walk draws for pattern `pattern` on a blank canvas (or over `under`).
+struct Reference {
+    int pattern = 0;
+    bool highResolution = false;
+    bool pictureEffect = false;
+    DrawMode mode = DrawMode::Copy;
+    const ::velmora::ColorTable* table = nullptr;
+    UniformSource random;
+
+    QImage Draw(const QImage& under) {
+        PictureSettings settings = StartupSettings();
+        ApplyPattern(settings, pattern);
+        settings.pictureEffect = pictureEffect;
+        const CanvasGrid grid = GridFor({under.width(), under.height()}, highResolution);
+        const RenderParams params = ReadRenderParams(InputsOf(settings, grid.width, grid.height));
+        QImage image = under.copy();
+        const PointPainter painter{{reinterpret_cast<Pixel*>(image.bits()), image.width(), image.height(),
+                                    image.bytesPerLine() / 4},
+                                   grid.dot,
+                                   mode,
+                                   table->column[kSixteen].data(),
+                                   16,
+                                   &random,
+                                   &settings.randomExponent};
+        RenderPicture(params, *MakeInlineEngine(), painter);
+        return image;
+    }
+};
+
+// The pass that sets pixel (x, y) of a canvas with `dot`-pixel points.
+int PassOfPixel(int x, int y, int dot) {
+    const int ox = (x / dot) % 4, oy = (y / dot) % 4;
+    for (int p = 0; p < 16; ++p)
+        if (CalcBas::kPassX[p] == ox && CalcBas::kPassY[p] == oy) return p;
+    return -1;
+}
+
+// `early` where the pixel's pass is below `pass`, `late` elsewhere.
+QImage SplitAtPass(const QImage& early, const QImage& late, int pass, int dot) {
+    QImage result = early.copy();
+    for (int y = 0; y < result.height(); ++y)
+        for (int x = 0; x < result.width(); ++x)
+            if (PassOfPixel(x, y, dot) >= pass) result.setPixel(x, y, late.pixel(x, y));
+    return result;
+}
+
+class RenderTest : public ::testing::Test {
+protected:
+    testing::ScriptedServices services;
+    ScopedServices scoped{services};
+    MainForm form;
+    std::vector<QString> countdown;  // Label2 as each yield found it, repeats folded
+
+    RenderTest() {
+        services.onDoEvents = [this] {
+            if (countdown.empty() || countdown.back() != form.Label2->text()) countdown.push_back(form.Label2->text());
+        };
+    }
+
+    QImage Blank() const {
+        QImage blank(form.Pic1->Image().size(), QImage::Format_RGB32);
+        blank.fill(form.Pic1->Background());
+        return blank;
+    }
+    Reference ReferenceFor(int pattern) const {
+        Reference reference;
+        reference.pattern = pattern;
+        reference.highResolution = form.Check1->Value() == 1;
+        reference.table = &form.ColorTable;
+        return reference;
+    }
+    // Runs `action` once, at the first yield that finds Label2 showing `label`.
+    void AtLabel(const QString& label, std::function<void()> action) {
+        auto done = std::make_shared<bool>(false);
+        services.onDoEvents = [this, label, action, done] {
+            if (!*done && form.Label2->text() == label) {
+                *done = true;
+                action();
+            }
+        };
+    }
+};
+
+TEST_F(RenderTest, EachFractalPresetMatchesTheCoreWalkInBothResolutions) {
+    for (const bool high : {false, true}) {
+        form.Check1->SetValue(high ? 1 : 0);
+        for (const int pattern : {0, 1, 2, 3}) {
+            form.OptionPt[pattern]->SetValue(true);
+            form.Strt_Click();
+            EXPECT_EQ(form.Pic1->Image(), ReferenceFor(pattern).Draw(Blank())) << "pattern " << pattern << " high " << high;
+        }
+    }
+    EXPECT_EQ(services.beeps, 8);
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("OK"));
+}
+
+TEST_F(RenderTest, RandomPatternDrawsFromTheProgramGenerator) {
+    form.OptionPt[4]->SetValue(true);
+    Reference reference = ReferenceFor(4);
+    reference.random = ProgramRandom();
+    form.Strt_Click();
+    EXPECT_EQ(form.Pic1->Image(), reference.Draw(Blank()));
+}
+
+TEST_F(RenderTest, CountdownAndElapsedTimeFollowThePasses) {
+    services.ticks = {1000, 1000 + 5320, 1000 + 65000};
+    std::vector<QString> times;
+    services.onDoEvents = [&] {
+        if (times.empty() || times.back() != form.LabelTime->text()) times.push_back(form.LabelTime->text());
+        if (countdown.empty() || countdown.back() != form.Label2->text()) countdown.push_back(form.Label2->text());
+    };
+    form.Strt_Click();
+    std::vector<QString> expected = {QStringLiteral("16")};
+    for (int left = 15; left >= 0; --left) expected.push_back(QString::number(left));
+    EXPECT_EQ(countdown, expected);
+    EXPECT_EQ(times, (std::vector<QString>{QStringLiteral("0:00.00"), QStringLiteral("0:05.32"),
+                                           QStringLiteral("1:05.00")}));
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("OK"));
+    EXPECT_EQ(services.beeps, 1);
+}
+
+TEST_F(RenderTest, StopDuringAPassFinishesTheColumnAndEndsWithOkAndBeep) {
+    services.ticks = {0, 1000, 2000, 3000, 4000, 5000, 6000};
+    int columnsInPassFive = 0;
+    services.onDoEvents = [&] {
+        if (form.Label2->text() == QStringLiteral("11") && ++columnsInPassFive == 4) form.Command1->click();
+    };
+    form.Strt_Click();
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("OK"));
+    EXPECT_EQ(form.LabelTime->text(), QStringLiteral("0:05.00")) << "the time of pass 4 stays";
+    EXPECT_EQ(services.beeps, 1);
+    EXPECT_EQ(form.StopFlag, -1);
+
+    // Label2 shows 11 from the yield after pass 4; the yield at the start of
+    // pass 5 and those after its columns 0 and 1 follow. Stop pressed in the
+    // last of them ends the pass after column 2.
+    const QImage full = ReferenceFor(0).Draw(Blank());
+    const QImage& canvas = form.Pic1->Image();
+    const int passFiveX = CalcBas::kPassX[5], passFiveY = CalcBas::kPassY[5];
+    for (int column = 0; column < 6; ++column) {
+        const int x = (4 * column + passFiveX) * 4, y = passFiveY * 4;
+        EXPECT_EQ(canvas.pixel(x, y), column < 3 ? full.pixel(x, y) : Blank().pixel(x, y)) << column;
+    }
+    const QImage early = SplitAtPass(full, Blank(), 5, 4);
+    EXPECT_EQ(canvas.copy(0, 0, 4, 4), early.copy(0, 0, 4, 4));
+    EXPECT_EQ(canvas.pixel(1 * 4, 2 * 4), Blank().pixel(0, 0)) << "pass 13 never ran";
+}
+
+TEST_F(RenderTest, StartDuringARenderRunsANestedRenderThenTheFirstResumes) {
+    AtLabel(QStringLiteral("13"), [this] {
+        form.OptionPt[2]->SetValue(true);
+        form.Strt->click();
+    });
+    form.Strt_Click();
+    EXPECT_EQ(services.beeps, 2);
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("OK"));
+    // The nested render drew pattern 2 whole; the first went on with pattern 0 from pass 3.
+    const QImage expected = SplitAtPass(ReferenceFor(2).Draw(Blank()), ReferenceFor(0).Draw(Blank()), 3, 4);
+    EXPECT_EQ(form.Pic1->Image(), expected);
+}
+
+TEST_F(RenderTest, PaletteChangeDuringARenderColoursOnlyThePointsStillToCome) {
+    const ::velmora::ColorTable before = form.ColorTable;
+    AtLabel(QStringLiteral("8"), [this] { coltableB(form.ColorTable, DefaultStrip()); });
+    form.Strt_Click();
+    Reference old = ReferenceFor(0);
+    old.table = &before;
+    const QImage expected = SplitAtPass(old.Draw(Blank()), ReferenceFor(0).Draw(Blank()), 8, 4);
+    EXPECT_EQ(form.Pic1->Image(), expected);
+}
+
+TEST_F(RenderTest, PictureEffectRepaintsTheImageAndCombinesOnePassByExclusiveOr) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("photo.png"));
+    QImage photo(40, 30, QImage::Format_RGB32);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) photo.setPixel(x, y, qRgb(6 * x, 8 * y, 100));
+    ASSERT_TRUE(photo.save(path));
+    form.DumyPic->SetPicture(photo);
+    form.DumyPic->Tag = path;
+    form.Zeffect->SetValue(1);
+    EXPECT_TRUE(services.messages.empty()) << "an image is present";
+
+    form.Strt_Click();
+    form.Strt_Click();  // a second Start repaints the image: no layers accumulate
+    QImage under = Blank();
+    QPainter(&under).drawImage(QRectF(0, 0, under.width(), under.height()), photo.convertToFormat(QImage::Format_RGB32));
+    Reference reference = ReferenceFor(0);
+    reference.pictureEffect = true;
+    reference.mode = DrawMode::Xor;
+    EXPECT_EQ(form.Pic1->Image(), reference.Draw(under));
+    EXPECT_EQ(form.Pic1->Mode(), DrawMode::Xor);
+    EXPECT_EQ(countdown, (std::vector<QString>{QStringLiteral("16"), QStringLiteral("15"), QStringLiteral("16"),
+                                               QStringLiteral("15")}));
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("OK"));
+}
+
+TEST_F(RenderTest, PictureEffectWithoutAnImageAsksForOneAndDrawsOverTheCanvas) {
+    form.Zeffect->SetValue(1);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, QString::fromUtf8("描写エリアに画像ファイルをドロップしてください。"));
+    EXPECT_EQ(services.messages[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(form.Zeffect->Value(), 1);
+
+    form.DumyPic->Tag = QStringLiteral("/nonexistent/photo.png");  // a dropped file deleted since
+    form.Pic1->Plot(0, 0, Rgb(10, 20, 30));
+    const QImage before = form.Pic1->Image();
+    form.Strt_Click();
+    Reference reference = ReferenceFor(0);
+    reference.pictureEffect = true;
+    reference.mode = DrawMode::Xor;
+    EXPECT_EQ(form.Pic1->Image(), reference.Draw(before));
+}
+
+TEST_F(RenderTest, NoColourCountRefusesToStartAndLeavesTheCanvas) {
+    form.Combo2->setCurrentIndex(-1);
+    form.Pic1->Plot(5, 5, Rgb(1, 2, 3));
+    const QImage before = form.Pic1->Image();
+    form.Strt_Click();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(form.Pic1->Image(), before);
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("16"));
+    EXPECT_EQ(services.beeps, 0);
+}
+
+TEST_F(RenderTest, ClosingTheWindowDuringANestedRenderEndsEveryRenderAtOnce) {
+    int yields = 0, yieldsAfterClose = 0;
+    bool nested = false;
+    services.onDoEvents = [&] {
+        if (!form.isVisible()) ++yieldsAfterClose;
+        ++yields;
+        if (!nested && form.Label2->text() == QStringLiteral("14")) {
+            nested = true;
+            form.Strt->click();
+        } else if (nested && yields == 200) {
+            form.close();
+        }
+    };
+    form.show();
+    form.Strt_Click();
+    EXPECT_TRUE(nested);
+    EXPECT_EQ(yieldsAfterClose, 0) << "no render yields again after the close";
+    EXPECT_EQ(services.beeps, 0);
+    EXPECT_NE(form.Label2->text(), QStringLiteral("OK"));
+}
+
+TEST_F(RenderTest, ClosingTheWindowDuringARenderEndsTheEventLoop) {
+    int yields = 0;
+    services.onDoEvents = [&] {
+        if (++yields == 50) form.close();
+    };
+    form.show();
+    QTimer::singleShot(0, form.Strt, &QPushButton::click);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_EQ(yields, 50);
+    EXPECT_EQ(services.beeps, 0);
+}
+
+}  // namespace
+}  // namespace velmora
