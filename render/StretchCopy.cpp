@@ -12,8 +12,7 @@ void stretchCopy(const PictureBox& source, PictureBox& destination) {
     QImage scaled(destination.size(), QImage::Format_RGB32);
     StretchAveraged(reinterpret_cast<const Pixel*>(picture.constBits()), picture.width(), picture.height(),
                     picture.bytesPerLine() / static_cast<std::ptrdiff_t>(sizeof(Pixel)),
-                    {reinterpret_cast<Pixel*>(scaled.bits()), scaled.width(), scaled.height(),
-                     scaled.bytesPerLine() / static_cast<std::ptrdiff_t>(sizeof(Pixel))});
+                    RasterOf(scaled));
     destination.DrawPixels(scaled, QPoint(0, 0));
     destination.Refresh();
 }

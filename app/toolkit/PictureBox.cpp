@@ -51,10 +51,12 @@ QWidget* PictureBox::ChildArea() {
     return childArea_;
 }
 
-Raster PictureBox::RasterView() {
-    return {reinterpret_cast<Pixel*>(image_.bits()), image_.width(), image_.height(),
-            image_.bytesPerLine() / static_cast<std::ptrdiff_t>(sizeof(Pixel))};
+Raster RasterOf(QImage& image) {
+    return {reinterpret_cast<Pixel*>(image.bits()), image.width(), image.height(),
+            image.bytesPerLine() / static_cast<std::ptrdiff_t>(sizeof(Pixel))};
 }
+
+Raster PictureBox::RasterView() { return RasterOf(image_); }
 
 void PictureBox::Clear() {
     image_.fill(background_);

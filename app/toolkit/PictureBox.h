@@ -9,6 +9,9 @@
 
 namespace velmora {
 
+// A raster view over the pixels of an RGB32 image.
+Raster RasterOf(QImage& image);
+
 // A picture box with a persistent image: everything drawn lands in a 32-bit
 // image (QImage::Format_RGB32, the layout of Raster), the widget repaints from
 // it on request, and copying, saving and printing take it. A logical extent

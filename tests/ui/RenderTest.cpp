@@ -12,6 +12,7 @@
 #include "render/PictureSettings.h"
 #include "render/Random.h"
 #include "render/RenderWalk.h"
+#include "render/Thumbnail.h"
 #include "tests/ui/ScriptedServices.h"
 
 namespace velmora {
@@ -35,8 +36,7 @@ struct Reference {
         const CanvasGrid grid = GridFor({under.width(), under.height()}, highResolution);
         const RenderParams params = ReadRenderParams(InputsOf(settings, grid.width, grid.height));
         QImage image = under.copy();
-        const PointPainter painter{{reinterpret_cast<Pixel*>(image.bits()), image.width(), image.height(),
-                                    image.bytesPerLine() / 4},
+        const PointPainter painter{RasterOf(image),
                                    grid.dot,
                                    mode,
                                    table->column[kSixteen].data(),
@@ -138,6 +138,14 @@ TEST_F(RenderTest, CountdownAndElapsedTimeFollowThePasses) {
                                            QStringLiteral("1:05.00")}));
     EXPECT_EQ(form.Label2->text(), QStringLiteral("OK"));
     EXPECT_EQ(services.beeps, 1);
+
+    // The thumbnail holds the whole canvas averaged down to the box's outer
+    // size, whose last row and column fall under the border.
+    const QImage& canvas = form.Pic1->Image();
+    QImage thumbnail(130, 92, QImage::Format_RGB32);
+    StretchAveraged(reinterpret_cast<const Pixel*>(canvas.constBits()), canvas.width(), canvas.height(),
+                    canvas.bytesPerLine() / 4, RasterOf(thumbnail));
+    EXPECT_EQ(form.Pic2->Image(), thumbnail.copy(0, 0, 128, 90));
 }
 
 TEST_F(RenderTest, StopDuringAPassFinishesTheColumnAndEndsWithOkAndBeep) {
