@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include <QImage>
@@ -140,6 +141,20 @@ TEST_F(PaletteSelectionTest, OnlyTheFirstDroppedFileCounts) {
 
     ASSERT_TRUE(DeliverDrop(form.gra, {SavedPicture(100, 2, "first.bmp"), SavedPicture(256, 8, "second.bmp")}));
     EXPECT_EQ(form.ColorTable.column, TableA(ExpectedStrip(100, 2, Background())).column);
+}
+
+TEST_F(PaletteSelectionTest, NextPictureIsDrawnInTheDroppedStripsPalette) {
+    ASSERT_TRUE(DeliverDrop(form.gra, {SavedPicture(256, 8)}));
+    form.palettOption[1]->click();
+    form.Strt_Click();
+    const auto& sixteen = TableA(ExpectedStrip(256, 8, Background())).column[4];
+    const std::set<ColorValue> palette(sixteen.begin(), sixteen.begin() + 16);
+    std::set<ColorValue> drawn;
+    const QImage& canvas = form.Pic1->Image();
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x) drawn.insert(ColorOfPixel(canvas.pixel(x, y)));
+    EXPECT_TRUE(std::includes(palette.begin(), palette.end(), drawn.begin(), drawn.end()));
+    EXPECT_GT(drawn.size(), 4u);
 }
 
 // A header claiming 60000 x 60000 pixels: more than the loader is allowed to allocate.
