@@ -197,6 +197,7 @@ void MainForm::ConnectHandlers() {
     ConnectPictureHandlers();
     ConnectPaletteHandlers();
     ConnectRegionHandlers();
+    connect(Command2, &QPushButton::clicked, this, &MainForm::Command2_Click);
 }
 
 void MainForm::Form_Load() {

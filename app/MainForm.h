@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QStringList>
 #include <QWidget>
@@ -16,6 +17,8 @@
 #include "palette/ColorTable.h"
 
 namespace velmora {
+
+class FormPrint;
 
 // The main window. Its controls hold the picture's parameters; handlers read
 // them when they run. Handlers are defined beside the subsystem they belong to.
@@ -125,6 +128,12 @@ public:
     void Pic1_KeyDown(int keyCode, int shift);
     void PictureFrame_KeyDown(int keyCode, int shift);
 
+    // Printing: the print dialog and one page of the whole canvas on the current printer.
+    void Command2_Click();
+    void printP();
+    // The print dialog while it is open, otherwise null.
+    FormPrint* PrintDialog() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     // Sees every key before the focused control does.
@@ -150,6 +159,8 @@ private:
     // Set when the window closes: every render running stops at once.
     bool unloading_ = false;
     QElapsedTimer canvasShown_;
+
+    QPointer<FormPrint> printDialog_;
 };
 
 }  // namespace velmora

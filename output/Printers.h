@@ -36,4 +36,19 @@ public:
     virtual PrintOutcome PrintPicture(const QString& jobName, const QImage& picture, const PageRect& target) = 0;
 };
 
+// The printers in force: the platform's, unless a test installed others.
+Printers& CurrentPrinters();
+
+// Installs `printers` for the lifetime of this object, then restores the previous ones.
+class ScopedPrinters {
+public:
+    explicit ScopedPrinters(Printers& printers);
+    ~ScopedPrinters();
+    ScopedPrinters(const ScopedPrinters&) = delete;
+    ScopedPrinters& operator=(const ScopedPrinters&) = delete;
+
+private:
+    Printers* previous_;
+};
+
 }  // namespace velmora

@@ -38,4 +38,7 @@ private:
     std::unique_ptr<QPrinter> printer_;
 };
 
+// Asks the user for the PDF file to write through the toolkit's save dialog; nothing when cancelled.
+std::optional<QString> AskForPdfFile(const QString& suggestedName);
+
 }  // namespace velmora

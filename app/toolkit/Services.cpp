@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
 #include <QUrl>
@@ -50,6 +51,10 @@ void Services::OpenDocument(const QString& path, const QString& workingDirectory
 }
 
 QString Services::ProgramFolder() { return QCoreApplication::applicationDirPath(); }
+
+QString Services::SaveFileName(QWidget* owner, const QString& suggestedPath, const QString& filter) {
+    return QFileDialog::getSaveFileName(owner, QString(), suggestedPath, filter);
+}
 
 Services& Toolkit() { return current ? *current : PlatformServices(); }
 

@@ -27,6 +27,9 @@ public:
     virtual void OpenDocument(const QString& path, const QString& workingDirectory);
     // The folder that holds the program's executable.
     virtual QString ProgramFolder();
+    // A modal dialog asking for the name of a file to write, offering `suggestedPath` and the files matching
+    // `filter`; it asks before an existing file is replaced. Empty when the user cancels.
+    virtual QString SaveFileName(QWidget* owner, const QString& suggestedPath, const QString& filter);
 };
 
 // The services in force: the platform's, unless a test installed others.

@@ -2,10 +2,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "output/QtPrinters.h"
+#include "tests/print/PdfFile.h"
 
 using namespace velmora;
 
@@ -16,15 +16,6 @@ QImage Checkerboard(int width, int height) {
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) image.setPixel(x, y, ((x / 8 + y / 8) % 2) ? 0xFF2050A0u : 0xFFF0E000u);
     return image;
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-qsizetype PageCount(const QByteArray& pdf) {
-    return QString::fromLatin1(pdf).count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?![a-z])")));
 }
 
 struct PdfPrinting : ::testing::Test {
@@ -58,9 +49,9 @@ TEST_F(PdfPrinting, WritesOnePagePdfToTheChosenFile) {
     const PrintOutcome outcome = Print();
     ASSERT_EQ(outcome.kind, PrintOutcome::Kind::Printed) << outcome.failure.toStdString();
     EXPECT_EQ(suggestions, QStringList{"Fractal.pdf"});
-    const QByteArray pdf = ReadAll(*answer);
+    const QByteArray pdf = ReadFile(*answer);
     EXPECT_TRUE(pdf.startsWith("%PDF-"));
-    EXPECT_EQ(PageCount(pdf), 1);
+    EXPECT_EQ(PdfPageCount(pdf), 1);
     EXPECT_TRUE(pdf.contains("/Width 608")) << "the whole canvas is embedded at its own resolution";
     EXPECT_TRUE(pdf.contains("/Height 430"));
     EXPECT_FALSE(pdf.contains("/DCTDecode")) << "the picture must not be stored as a lossy JPEG";
@@ -102,7 +93,7 @@ TEST_F(PdfPrinting, UnwritableFolderKeepsTheExistingFile) {
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (outcome.kind == PrintOutcome::Kind::Printed) GTEST_SKIP() << "running with rights that ignore permissions";
     EXPECT_EQ(outcome.kind, PrintOutcome::Kind::Failed);
-    EXPECT_EQ(ReadAll(*answer), "old");
+    EXPECT_EQ(ReadFile(*answer), "old");
 }
 
 TEST_F(PdfPrinting, RepeatedJobsEachWriteTheirOwnFile) {
@@ -110,6 +101,6 @@ TEST_F(PdfPrinting, RepeatedJobsEachWriteTheirOwnFile) {
     ASSERT_EQ(Print().kind, PrintOutcome::Kind::Printed);
     answer = dir.filePath("second.pdf");
     ASSERT_EQ(Print().kind, PrintOutcome::Kind::Printed);
-    EXPECT_EQ(PageCount(ReadAll(dir.filePath("first.pdf"))), 1);
-    EXPECT_EQ(PageCount(ReadAll(dir.filePath("second.pdf"))), 1);
+    EXPECT_EQ(PdfPageCount(ReadFile(dir.filePath("first.pdf"))), 1);
+    EXPECT_EQ(PdfPageCount(ReadFile(dir.filePath("second.pdf"))), 1);
 }

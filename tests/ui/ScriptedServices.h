@@ -30,6 +30,9 @@ public:
     std::deque<MessageAnswer> answers;
     std::vector<Opened> opened;
     QString programFolder;
+    // Answers of the save-file dialog in turn (empty: cancelled), and the names it offered.
+    std::deque<QString> saveFileNames;
+    std::vector<QString> offeredFileNames;
 
     void DoEvents() override {
         ++doEventsCalls;
@@ -54,6 +57,13 @@ public:
         opened.push_back({path, workingDirectory});
     }
     QString ProgramFolder() override { return programFolder; }
+    QString SaveFileName(QWidget*, const QString& suggestedPath, const QString&) override {
+        offeredFileNames.push_back(suggestedPath);
+        if (saveFileNames.empty()) return {};
+        const QString answer = saveFileNames.front();
+        saveFileNames.pop_front();
+        return answer;
+    }
 };
 
 }  // namespace velmora::testing

@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTemporaryDir>
+
+#include "app/MainForm.h"
+#include "output/FormPrint.h"
+#include "output/QtPrinters.h"
+#include "tests/PrintRectOutput.h"
+#include "tests/print/PdfFile.h"
+#include "tests/print/RecordingPrinters.h"
+#include "tests/ui/ScriptedServices.h"
+
+namespace velmora {
+namespace {
+
+void DeleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+struct PrintDialogTest : ::testing::Test {
+    RecordingPrinters printers{{"Laser A4", "Inkjet Photo", "Plotter"}, "Inkjet Photo"};
+    ScopedPrinters scopedPrinters{printers};
+    testing::ScriptedServices services;
+    ScopedServices scopedServices{services};
+    MainForm form;
+
+    FormPrint& OpenDialog() {
+        form.Command2->click();
+        EXPECT_NE(form.PrintDialog(), nullptr);
+        return *form.PrintDialog();
+    }
+    void FillCanvas(QColor colour) {
+        form.Pic1->RasterView().Fill(colour.rgb());
+    }
+};
+
+TEST_F(PrintDialogTest, OpensWithThePrintersInOrderAndTheCurrentOneShown) {
+    FormPrint& dialog = OpenDialog();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(dialog.isModal());
+    EXPECT_EQ(dialog.windowTitle(), "VLG");
+    ASSERT_EQ(dialog.Combo1->count(), 3);
+    EXPECT_EQ(dialog.Combo1->itemText(0), "Laser A4");
+    EXPECT_EQ(dialog.Combo1->itemText(2), "Plotter");
+    EXPECT_EQ(dialog.Combo1->currentIndex(), 1);
+    EXPECT_EQ(printers.current, "Inkjet Photo");
+    EXPECT_EQ(printers.selections, 1) << "filling the list selects the current printer once";
+    EXPECT_EQ(dialog.savedPrinterName, "Inkjet Photo");
+    EXPECT_EQ(dialog.windowIcon().pixmap(32).toImage(), form.windowIcon().pixmap(32).toImage());
+}
+
+TEST_F(PrintDialogTest, ControlsFollowTheDesign) {
+    FormPrint& dialog = OpenDialog();
+    EXPECT_EQ(dialog.size(), QSize(392, 233));
+    EXPECT_FALSE(dialog.Combo1->isEditable());
+    EXPECT_EQ(dialog.Combo1->geometry(), QRect(8, 8, 153, 20));
+    EXPECT_EQ(dialog.Frame1->geometry(), QRect(8, 40, 153, 57));
+    EXPECT_TRUE(dialog.Frame1->title().isEmpty());
+    EXPECT_EQ(dialog.Option1[0]->text(), "Virtical");
+    EXPECT_EQ(dialog.Option1[0]->geometry(), QRect(16, 16, 97, 12));
+    EXPECT_EQ(dialog.Option1[1]->text(), "Horizontal");
+    EXPECT_EQ(dialog.Option1[1]->geometry(), QRect(16, 32, 105, 20));
+    EXPECT_EQ(dialog.Picture1->geometry(), QRect(168, 8, 217, 217));
+    EXPECT_EQ(dialog.Picture1->Background(), QColor(Qt::black));
+    EXPECT_EQ(dialog.PicturePre->Background(), QColor(Qt::white));
+    EXPECT_EQ(dialog.Picturepre1->Background(), QColor(224, 224, 224));
+    EXPECT_EQ(dialog.Picturepre1->geometry(), QRect(4, 4, 129, 89));
+    EXPECT_EQ(dialog.Command1->text(), "Print");
+    EXPECT_EQ(dialog.Command1->geometry(), QRect(8, 200, 65, 25));
+    EXPECT_EQ(dialog.Command2->text(), "Cancel");
+    EXPECT_EQ(dialog.Command2->geometry(), QRect(88, 200, 65, 25));
+
+    const std::vector<QWidget*> tabOrder = {dialog.Combo1,     dialog.Command1,   dialog.Picture1,
+                                            dialog.PicturePre, dialog.Option1[1], dialog.Option1[0],
+                                            dialog.Picturepre1, dialog.Command2};
+    std::vector<QWidget*> chain;
+    for (QWidget* w = dialog.Combo1; chain.size() < tabOrder.size(); w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus) chain.push_back(w);
+    EXPECT_EQ(chain, tabOrder);
+}
+
+TEST_F(PrintDialogTest, ChosenPrinterPrintsAndClosingRestoresThePreviousOne) {
+    FormPrint& dialog = OpenDialog();
+    dialog.Combo1->setCurrentIndex(2);
+    EXPECT_EQ(printers.current, "Plotter");
+    dialog.Command1->click();
+    ASSERT_EQ(printers.pages.size(), 1);
+    EXPECT_EQ(printers.pages[0].printer, "Plotter");
+    EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open after printing";
+
+    dialog.Command2->click();
+    DeleteClosedWindows();
+    EXPECT_EQ(form.PrintDialog(), nullptr);
+    EXPECT_EQ(printers.current, "Inkjet Photo");
+}
+
+TEST_F(PrintDialogTest, ClosingWithoutPrintingRestoresThePrinter) {
+    FormPrint& dialog = OpenDialog();
+    dialog.Combo1->setCurrentIndex(0);
+    EXPECT_EQ(printers.current, "Laser A4");
+    dialog.close();  // the window's close control
+    DeleteClosedWindows();
+    EXPECT_EQ(printers.current, "Inkjet Photo");
+    EXPECT_TRUE(printers.pages.isEmpty());
+}
+
+TEST_F(PrintDialogTest, NameMatchingNoPrinterLeavesTheCurrentOne) {
+    FormPrint& dialog = OpenDialog();
+    printers.names.removeAll("Plotter");  // unplugged while the dialog is open
+    dialog.Combo1->setCurrentIndex(2);
+    EXPECT_EQ(printers.current, "Inkjet Photo");
+
+    dialog.Combo1->setCurrentIndex(0);
+    printers.names.removeAll("Inkjet Photo");
+    dialog.Command2->click();
+    EXPECT_EQ(printers.current, "Laser A4") << "the saved printer is gone: the dialog's choice stays";
+}
+
+TEST_F(PrintDialogTest, OrientationMovesThePageAndResizesThePicture) {
+    FormPrint& dialog = OpenDialog();
+    dialog.Option1[1]->click();
+    EXPECT_EQ(dialog.PicturePre->geometry(), QRect(8, 40, 196, 138));
+    EXPECT_EQ(dialog.Picturepre1->geometry(), QRect(4, 4, 188, 130));
+    dialog.Option1[0]->click();
+    EXPECT_EQ(dialog.PicturePre->geometry(), QRect(40, 8, 138, 196));
+    EXPECT_EQ(dialog.Picturepre1->geometry(), QRect(4, 4, 130, 92)) << "not the design-time 129 x 89";
+}
+
+TEST_F(PrintDialogTest, ReopeningStartsFromTheDesignState) {
+    OpenDialog().Option1[1]->click();
+    form.PrintDialog()->Command2->click();
+    DeleteClosedWindows();
+
+    FormPrint& dialog = OpenDialog();
+    EXPECT_TRUE(dialog.Option1[0]->Value());
+    EXPECT_FALSE(dialog.Option1[1]->Value());
+    EXPECT_EQ(dialog.PicturePre->geometry(), QRect(40, 8, 138, 196));
+    EXPECT_EQ(dialog.Picturepre1->geometry(), QRect(4, 4, 129, 89));
+    EXPECT_EQ(dialog.Combo1->count(), 3);
+}
+
+TEST_F(PrintDialogTest, PrintButtonAgainRepaintsThePreviewAndKeepsTheChoices) {
+    FillCanvas(Qt::red);
+    FormPrint& dialog = OpenDialog();
+    EXPECT_EQ(dialog.Picturepre1->PixelAt(0, 0), Rgb(255, 0, 0));
+    EXPECT_EQ(dialog.Picturepre1->PixelAt(128, 88), Rgb(255, 0, 0)) << "the canvas fills the whole preview";
+
+    dialog.Combo1->setCurrentIndex(2);
+    dialog.Option1[1]->click();
+    FillCanvas(Qt::blue);
+    EXPECT_EQ(dialog.Picturepre1->PixelAt(0, 0), Rgb(255, 0, 0)) << "a canvas change alone does not repaint";
+    const int selections = printers.selections;
+
+    form.Command2->click();
+    EXPECT_EQ(form.PrintDialog(), &dialog);
+    EXPECT_EQ(printers.selections, selections) << "the dialog is not loaded again";
+    EXPECT_EQ(dialog.Combo1->currentText(), "Plotter");
+    EXPECT_TRUE(dialog.Option1[1]->Value());
+    EXPECT_EQ(dialog.Picturepre1->PixelAt(0, 0), Rgb(0, 0, 255));
+    EXPECT_EQ(dialog.Picturepre1->PixelAt(187, 129), Rgb(0, 0, 255));
+}
+
+TEST_F(PrintDialogTest, WholeCanvasLandsAtTheComputedRectangle) {
+    form.Text1->setText("Pad");
+    form.Pic1->SetScale(152, 114);  // a 4 : 3 drawing area
+    FillCanvas(Qt::green);
+    form.Pic1->RasterView().Row(429)[607] = 0xFF123456u;  // scrolled out of view, still printed
+    OpenDialog().Command1->click();
+    ASSERT_EQ(printers.pages.size(), 1);
+    const RecordingPrinters::Page& page = printers.pages[0];
+    EXPECT_EQ(page.target, (PageRect{120, 160, 11880, 8840}));
+    EXPECT_EQ(page.jobName, "Pad");
+    EXPECT_EQ(page.picture, form.Pic1->Image());
+
+    form.PrintDialog()->Command1->click();
+    EXPECT_EQ(printers.pages.size(), 2) << "each press prints one page";
+}
+
+TEST_F(PrintDialogTest, FailureShowsThePlatformsDescriptionAndKeepsTheDialog) {
+    printers.failure = "Printer is out of paper";
+    FormPrint& dialog = OpenDialog();
+    dialog.Command1->click();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, "Printer is out of paper");
+    EXPECT_EQ(services.messages[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(form.PrintDialog(), &dialog);
+    EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST(PrintDialogPdf, NoPrinterInstalledStillPrintsToAPdfFile) {
+    testing::ScriptedServices services;
+    ScopedServices scopedServices{services};
+    QtPrinters pdfOnly{AskForPdfFile};
+    ASSERT_TRUE(pdfOnly.SelectPrinter(QtPrinters::kPdfFile));
+    ScopedPrinters scopedPrinters{pdfOnly};
+    MainForm form;
+    form.Command2->click();
+    FormPrint& dialog = *form.PrintDialog();
+    EXPECT_EQ(dialog.Combo1->currentText(), "PDF file");
+
+    dialog.Command1->click();  // the file dialog is cancelled
+    EXPECT_EQ(services.offeredFileNames, std::vector<QString>{"Fractal.pdf"});
+    EXPECT_TRUE(services.messages.empty());
+
+    QTemporaryDir dir;
+    services.saveFileNames.push_back(dir.filePath("pad.pdf"));
+    dialog.Command1->click();
+    EXPECT_TRUE(services.messages.empty());
+    const QByteArray pdf = ReadFile(dir.filePath("pad.pdf"));
+    EXPECT_TRUE(pdf.startsWith("%PDF-"));
+    EXPECT_EQ(PdfPageCount(pdf), 1);
+}
+
+}  // namespace
+}  // namespace velmora
