@@ -250,6 +250,7 @@ TEST_F(RecordsTest, DroppedPictureBecomesTheEffectBackground) {
     EXPECT_EQ(form.Zeffect->Value(), 1);
     EXPECT_EQ(SelectedPattern(), 4);
     EXPECT_EQ(form.PtFrame->Tag, QStringLiteral("6"));
+    EXPECT_TRUE(services.messages.empty()) << "the image is held before the effect is ticked";
 
     // Effect on and Ptn4 selected: the picture is replaced, the pattern handler does not run again.
     form.RandomExponent = 7;
