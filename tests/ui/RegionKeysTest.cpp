@@ -64,39 +64,27 @@ TEST_F(RegionKeysTest, ButtonsRewriteTheRegionTexts) {
     EXPECT_EQ(Region(), std::vector<std::string>({"0.16", "0.145", "-0.2", "-0.216"}));
 }
 
-TEST_F(RegionKeysTest, SignedExtentsZeroWidthAndLenientTexts) {
-    SetRegion("0.1", "0.2", "-0.2", "-0.216");
+TEST_F(RegionKeysTest, SignedExtentsZeroWidthEmptyBoxesAndRefusedResults) {
+    SetRegion("0.1", "0.2", "-0.2", "");
     form.CommandZoom[0]->click();
     EXPECT_EQ(XTexts(), std::vector<std::string>({"0.125", "0.175"}));
-    SetRegion("0.1", "0.2", "-0.2", "-0.216");
+    SetRegion("0.1", "0.2", "-0.2", "");
     form.Commandpos[1]->click();
-    EXPECT_EQ(XTexts(), std::vector<std::string>({"0.075", "0.175"}));
+    form.Commandpos[2]->click();
+    EXPECT_EQ(Region(), std::vector<std::string>({"0.075", "0.175", "-0.15", "0.05"}));
 
     SetRegion("0.3", "0.3", "1", "2");
     for (QPushButton* button : {form.CommandZoom[0], form.CommandZoom[1], form.Commandpos[0], form.Commandpos[1]})
         button->click();
     EXPECT_EQ(XTexts(), std::vector<std::string>({"0.3", "0.3"}));
 
-    // An empty box reads 0; a text with trailing letters its leading number. Both are rewritten as numbers.
-    SetRegion(" 1.5 cm", "abc", "-0.2", "");
-    form.Commandpos[2]->click();
-    EXPECT_EQ(Region(), std::vector<std::string>({" 1.5 cm", "abc", "-0.15", "0.05"}));
-    form.CommandZoom[1]->click();
-    EXPECT_EQ(Region(), std::vector<std::string>({"2.25", "-0.75", "-0.25", "0.15"}));
-}
-
-TEST_F(RegionKeysTest, ResultsBeyondTheDoubleRangeAreRefused) {
-    SetRegion("1E308", "-1E308", "1", "0");
+    // The extent 2E308 is beyond the double range: zoom and the x moves leave the boxes alone.
+    SetRegion("1E308", "-1E308", "1", "abc");
     form.CommandZoom[1]->click();
     form.Commandpos[0]->click();
-    EXPECT_EQ(Region(), std::vector<std::string>({"1E308", "-1E308", "1", "0"}));
-    // A move of the other axis still works.
+    EXPECT_EQ(Region(), std::vector<std::string>({"1E308", "-1E308", "1", "abc"}));
     form.Commandpos[3]->click();
     EXPECT_EQ(Region(), std::vector<std::string>({"1E308", "-1E308", "1.25", "0.25"}));
-    // A typed value beyond the range reads as an infinity and is refused as well.
-    SetRegion("1E400", "0", "1", "0");
-    form.CommandZoom[0]->click();
-    EXPECT_EQ(Region(), std::vector<std::string>({"1E400", "0", "1", "0"}));
 }
 
 TEST_F(RegionKeysTest, RegionButtonsAndKeysNeverDraw) {
