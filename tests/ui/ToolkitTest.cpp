@@ -115,15 +115,6 @@ TEST(PictureBoxTest, PlotsClearsStretchesAndKeepsItsImageAcrossResizes) {
     EXPECT_EQ(box.PixelAt(5, 5), Rgb(255, 255, 255));
 }
 
-TEST(PictureBoxTest, BorderedBoxKeepsItsImageInsideTheBorder) {
-    QWidget parent;
-    PictureBox box(&parent, Qt::white);
-    box.SetGeometry(0, 0, 130, 92);
-    box.SetBorder(QFrame::Plain, 1);
-    EXPECT_EQ(box.Image().size(), QSize(128, 90));
-    EXPECT_EQ(box.size(), QSize(130, 92));
-}
-
 TEST(FileDropTest, DeliveredDropsReachTheHandlerWithTheirPaths) {
     QWidget target, other;
     QStringList received;
