@@ -58,14 +58,6 @@ TEST_F(PdfPrinting, WritesOnePagePdfToTheChosenFile) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.pdf"}) << "no scratch file is left";
 }
 
-TEST_F(PdfPrinting, PageIsMeasuredInTwips) {
-    const PageSize page = printers.CurrentPageSize();
-    // Any usual sheet: between A5 and A3 in 1/1440 inch.
-    EXPECT_GT(page.width, 8000);
-    EXPECT_LT(page.width, 17000);
-    EXPECT_GT(page.height, page.width);
-}
-
 TEST_F(PdfPrinting, CancellingTheFileDialogPrintsNothing) {
     const PrintOutcome outcome = Print();
     EXPECT_EQ(outcome.kind, PrintOutcome::Kind::Cancelled);
