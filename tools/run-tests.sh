@@ -1,11 +1,20 @@
 #!/bin/bash
-# Installs what is missing, builds everything and runs every test.
+# Installs what is missing, builds everything and runs every test: first the
+# normal build in build/, then the same suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer in build-sanitize/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Tests that open windows draw off screen; no display is needed.
 export QT_QPA_PLATFORM=offscreen
+# A sanitizer finding fails its test, with a stack trace.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 tools/setup-debian.sh
+
 tools/build.sh build
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+
+tools/build.sh build-sanitize -DVELMORA_SANITIZE=ON -DVELMORA_BENCH=OFF
+ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
