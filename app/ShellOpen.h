@@ -5,8 +5,9 @@ namespace velmora {
 
 // Opens `document` with the desktop's application for its type. A name without
 // folder is looked for in the current directory first, then beside the
-// program; the viewer starts in the document's folder. A missing document
-// opens nothing and reports nothing.
+// program, then in the installed program's data folder (share/velmora); the
+// viewer starts in the document's folder. A missing document opens nothing and
+// reports nothing.
 void shellOpen(const QString& document);
 
 }  // namespace velmora

@@ -11,6 +11,7 @@ endif()
 set(required
   bin/velmora
   bin/velmora-render
+  share/velmora/VelmoraHelp.htm
   share/applications/velmora.desktop
   share/icons/hicolor/32x32/apps/velmora.png
   share/icons/hicolor/48x48/apps/velmora.png

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QTemporaryDir>
 
@@ -67,6 +68,21 @@ TEST_F(HelpKeyTest, F1WithAnyModifierOpensTheHelpAndStillReachesTheFocusedContro
     EXPECT_EQ(services.opened[0].path, expected);
     EXPECT_EQ(services.opened[0].workingDirectory, QFileInfo(expected).absolutePath());
     EXPECT_EQ(counter.presses, 4) << "every key reaches the text box";
+}
+
+TEST_F(HelpKeyTest, InstalledProgramFindsTheHelpInItsDataFolder) {
+    QDir data(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/velmora"));
+    ASSERT_TRUE(data.mkpath(QStringLiteral(".")));
+    const QString path = data.filePath(QStringLiteral("VelmoraHelp.htm"));
+    QFile help(path);
+    ASSERT_TRUE(help.open(QIODevice::WriteOnly));
+    help.close();
+
+    form.PictureFrame->setFocus();
+    Press(form.PictureFrame, Qt::Key_F1, Qt::NoModifier);
+    QFile::remove(path);
+    ASSERT_EQ(services.opened.size(), 1u);
+    EXPECT_EQ(services.opened[0].path, QFileInfo(path).absoluteFilePath());
 }
 
 TEST_F(HelpKeyTest, MissingHelpDocumentOpensNothing) {
