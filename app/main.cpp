@@ -4,7 +4,6 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Velmora Generator"));
     velmora::MainForm window;
     window.show();
     return app.exec();

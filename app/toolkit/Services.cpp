@@ -31,7 +31,7 @@ std::uint32_t Services::TickCount() {
 MessageAnswer Services::MessageBox(QWidget* owner, const QString& text, const QString& title,
                                    MessageButtons buttons, MessageAnswer defaultButton) {
     QMessageBox box(owner);
-    box.setWindowTitle(title.isEmpty() ? QApplication::applicationDisplayName() : title);
+    box.setWindowTitle(title.isEmpty() ? kProgramTitle : title);
     box.setText(text);
     if (buttons == MessageButtons::Ok) {
         box.setStandardButtons(QMessageBox::Ok);

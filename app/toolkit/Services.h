@@ -12,6 +12,9 @@ enum class MessageAnswer { Ok, Yes, No };
 
 // The platform services handlers call besides their controls. Tests install a
 // replacement that scripts the answers and records the calls.
+// The program's title, which message boxes without a title of their own carry.
+inline const QString kProgramTitle = QStringLiteral("Velmora");
+
 class Services {
 public:
     virtual ~Services() = default;
