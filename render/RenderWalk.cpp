@@ -98,6 +98,21 @@ void WalkRender(const RenderParams& params, CountEngine& engine, RenderSink& sin
 
 void PointPainter::PaintColumn(int pass, std::int64_t px, const std::uint8_t* counts, int rows) const {
     const int firstRow = CalcBas::kPassY[pass];
+    if (counts && dot == 1 && mode == DrawMode::Copy) {
+        // High resolution: one pixel per point, written directly. No event runs
+        // within a column, so the table read once per column is the live one.
+        if (px < 0 || px >= raster.width) return;
+        constexpr int kCounts = 33;  // 0 to 32
+        Pixel pixels[kCounts];
+        for (int n = 0; n < kCounts; ++n) pixels[n] = PixelOf(tableColumn[n % colourCount]);
+        for (int row = 0; row < rows; ++row) {
+            const std::int64_t py = 4LL * row + firstRow;
+            if (py >= raster.height) break;
+            const int n = counts[row];
+            raster.Row(static_cast<int>(py))[px] = n < kCounts ? pixels[n] : PixelOf(tableColumn[n % colourCount]);
+        }
+        return;
+    }
     for (int row = 0; row < rows; ++row) {
         const ColorValue colour =
             counts ? tableColumn[counts[row] % colourCount] : RandomColour(*random, *randomExponent);

@@ -199,3 +199,22 @@ TEST(Engine, StoppedAndNestedRendersLeaveNoThreads) {
     }
     EXPECT_EQ(ThreadCount(), before);
 }
+
+TEST(PointPainter, HighResolutionColumnsMatchPlottedPointsWithClipping) {
+    std::vector<ColorValue> palette(256);
+    for (std::size_t i = 0; i < palette.size(); ++i) palette[i] = static_cast<ColorValue>(i * 0x010203u);
+    std::vector<std::uint8_t> counts(9);
+    for (std::size_t i = 0; i < counts.size(); ++i) counts[i] = static_cast<std::uint8_t>(i * 5 % 33);
+    const int width = 7, height = 30;  // rows 0..8 of pass 1 reach y = 34, beyond the bottom
+    std::vector<Pixel> painted(width * height, 0), plotted(width * height, 0);
+    const PointPainter painter{Raster{painted.data(), width, height, width}, 1, DrawMode::Copy, palette.data(), 16,
+                               nullptr, nullptr};
+    const Raster reference{plotted.data(), width, height, width};
+    for (std::int64_t px = -1; px <= width; ++px) {
+        painter.PaintColumn(1, px, counts.data(), static_cast<int>(counts.size()));
+        for (std::size_t row = 0; row < counts.size(); ++row)
+            PlotPoint(reference, 1, DrawMode::Copy, px, 4 * static_cast<std::int64_t>(row) + CalcBas::kPassY[1],
+                      palette[counts[row] % 16]);
+    }
+    EXPECT_EQ(painted, plotted);
+}
