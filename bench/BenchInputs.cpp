@@ -1,5 +1,7 @@
 #include "bench/BenchInputs.h"
 
+#include <ctime>
+
 #include "canvas/CanvasGeometry.h"
 #include "render/PictureSettings.h"
 
@@ -10,6 +12,12 @@ RenderParams PatternParams(int pattern, int sizeValue, bool highResolution) {
     ApplyPattern(s, pattern);
     const CanvasGrid grid = GridFor(SizeForValue(sizeValue), highResolution);
     return ReadRenderParams(InputsOf(s, grid.width, grid.height));
+}
+
+double ProcessSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
 void ReportPoints(benchmark::State& state, std::int64_t pointsPerIteration) {

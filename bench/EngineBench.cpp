@@ -1,7 +1,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <ctime>
 
 #include "bench/BenchInputs.h"
 #include "render/RenderEngine.h"
@@ -9,12 +8,6 @@
 using namespace velmora;
 
 namespace {
-
-double ProcessSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
 
 // Every count of a fractal preset at size 44 in high resolution (2048 x 1448
 // points), read in walk order without painting. Items per second are points
@@ -24,7 +17,7 @@ template <class MakeOne>
 void WholeWalk(benchmark::State& state, MakeOne make) {
     const RenderParams p = bench::PatternParams(static_cast<int>(state.range(0)), 44, true);
     std::uint64_t sum = 0;
-    const double cpuStart = ProcessSeconds();
+    const double cpuStart = bench::ProcessSeconds();
     for (auto _ : state) {
         auto engine = make();
         engine->Begin(p);
@@ -32,7 +25,7 @@ void WholeWalk(benchmark::State& state, MakeOne make) {
             for (int column = 0; column < p.Columns(); ++column) sum += engine->Column(passIndex, column)[0];
         engine->End();
     }
-    const double cpuSeconds = ProcessSeconds() - cpuStart;
+    const double cpuSeconds = bench::ProcessSeconds() - cpuStart;
     benchmark::DoNotOptimize(sum);
     const std::int64_t points = static_cast<std::int64_t>(p.Columns()) * p.Rows() * p.PassCount();
     bench::ReportPoints(state, points);

@@ -1,19 +1,13 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <ctime>
 
 #include "app/MainForm.h"
+#include "bench/BenchInputs.h"
 
 using namespace velmora;
 
 namespace {
-
-double ProcessSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
 
 // Start to "OK" of the main window, shown on the offscreen platform: a
 // fractal preset at size 48 (4096 x 2896) in high resolution, with every
@@ -25,12 +19,12 @@ void BM_WindowStartToOk(benchmark::State& state) {
     form.OptionPt[static_cast<std::size_t>(state.range(0))]->SetValue(true);
     form.Check1->SetValue(1);
     form.HScroll1->SetValue(48);
-    const double cpuStart = ProcessSeconds();
+    const double cpuStart = bench::ProcessSeconds();
     for (auto _ : state) {
         form.Strt_Click();
         if (form.Label2->text() != QStringLiteral("OK")) state.SkipWithError("the render did not finish");
     }
-    state.counters["process_cpu_s"] = (ProcessSeconds() - cpuStart) / static_cast<double>(state.iterations());
+    state.counters["process_cpu_s"] = (bench::ProcessSeconds() - cpuStart) / static_cast<double>(state.iterations());
 }
 
 }  // namespace
