@@ -1,3 +1,4 @@
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 
@@ -42,6 +43,8 @@ void MainForm::palettOption_Click([[maybe_unused]] int index) {
 // Any failure leaves the strip and the table as they were, without a message.
 void MainForm::gra_OLEDragDrop(const QStringList& paths) {
     if (paths.isEmpty()) return;
+    // Only regular files: opening a named pipe or a device could wait forever.
+    if (!QFileInfo(paths.first()).isFile()) return;
     QImageReader reader(paths.first());
     const QImage picture = reader.read();
     if (picture.isNull()) return;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <set>
@@ -167,10 +168,16 @@ TEST_F(PaletteSelectionTest, FailedDropsChangeNothingAndSayNothing) {
     const std::string whole = testing::ReadAll(SavedPicture(256, 8, "whole.bmp").toStdString());
     testing::WriteAll(folder / "cut.bmp", whole.substr(0, 30));
     testing::WriteAll(folder / "huge.bmp", HugeBitmapHeader());
+    ASSERT_EQ(::mkfifo((folder / "pipe.bmp").c_str(), 0600), 0);  // no writer: opening it would wait
     const QString picture = SavedPicture(256, 8);
     // Only the first file counts, also when a picture follows it.
-    const QStringList failing[] = {{}, {Path("notes.txt"), picture}, {Path("missing.bmp")}, {Path("cut.bmp")},
-                                   {Path("huge.bmp")}, {QString::fromStdString(folder.path().string())}};
+    const QStringList failing[] = {{},
+                                   {Path("notes.txt"), picture},
+                                   {Path("missing.bmp")},
+                                   {Path("cut.bmp")},
+                                   {Path("huge.bmp")},
+                                   {QString::fromStdString(folder.path().string())},
+                                   {Path("pipe.bmp")}};
     for (const QStringList& paths : failing) {
         ASSERT_TRUE(DeliverDrop(form.gra, paths));
         EXPECT_EQ(form.gra->Image(), strip) << paths.join(' ').toStdString();
