@@ -131,7 +131,8 @@ TEST_F(PaletteSelectionTest, NextPictureIsDrawnInTheDroppedStripsPalette) {
     ASSERT_TRUE(DeliverDrop(form.gra, {SavedPicture(256, 8)}));
     form.palettOption[1]->click();
     form.Strt_Click();
-    const auto& sixteen = TableA(ExpectedStrip(256, 8, Background())).column[4];
+    const auto table = TableA(ExpectedStrip(256, 8, Background()));
+    const auto& sixteen = table.column[4];
     const std::set<ColorValue> palette(sixteen.begin(), sixteen.begin() + 16);
     std::set<ColorValue> drawn;
     const QImage& canvas = form.Pic1->Image();
