@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -63,6 +64,20 @@ QImage SplitAtPass(const QImage& early, const QImage& late, int pass, int dot) {
         for (int x = 0; x < result.width(); ++x)
             if (PassOfPixel(x, y, dot) >= pass) result.setPixel(x, y, late.pixel(x, y));
     return result;
+}
+
+// Threads carrying the process's own name: the render engine's workers (the
+// toolkit names the threads it starts).
+int UnnamedThreads() {
+    const auto nameOf = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray own = nameOf(QStringLiteral("/proc/self/comm"));
+    int count = 0;
+    for (const QString& task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        if (nameOf(QStringLiteral("/proc/self/task/%1/comm").arg(task)) == own) ++count;
+    return count;
 }
 
 class RenderTest : public ::testing::Test {
@@ -150,11 +165,17 @@ TEST_F(RenderTest, CountdownAndElapsedTimeFollowThePasses) {
 
 TEST_F(RenderTest, StopDuringAPassFinishesTheColumnAndEndsWithOkAndBeep) {
     services.ticks = {0, 1000, 2000, 3000, 4000, 5000, 6000};
-    int columnsInPassFive = 0;
+    int columnsInPassFive = 0, threadsDuring = 0;
+    const int threadsBefore = UnnamedThreads();
     services.onDoEvents = [&] {
-        if (form.Label2->text() == QStringLiteral("11") && ++columnsInPassFive == 4) form.Command1->click();
+        if (form.Label2->text() == QStringLiteral("11") && ++columnsInPassFive == 4) {
+            threadsDuring = UnnamedThreads();
+            form.Command1->click();
+        }
     };
     form.Strt_Click();
+    EXPECT_GT(threadsDuring, threadsBefore) << "workers compute ahead during the render";
+    EXPECT_EQ(UnnamedThreads(), threadsBefore) << "Stop leaves no worker running";
     EXPECT_EQ(form.Label2->text(), QStringLiteral("OK"));
     EXPECT_EQ(form.LabelTime->text(), QStringLiteral("0:05.00")) << "the time of pass 4 stays";
     EXPECT_EQ(services.beeps, 1);
@@ -265,9 +286,11 @@ TEST_F(RenderTest, ClosingTheWindowDuringANestedRenderEndsEveryRenderAtOnce) {
             form.close();
         }
     };
+    const int threadsBefore = UnnamedThreads();
     form.show();
     form.Strt_Click();
     EXPECT_TRUE(nested);
+    EXPECT_EQ(UnnamedThreads(), threadsBefore) << "both renders' workers are gone";
     EXPECT_EQ(yieldsAfterClose, 0) << "no render yields again after the close";
     EXPECT_EQ(services.beeps, 0);
     EXPECT_NE(form.Label2->text(), QStringLiteral("OK"));
