@@ -111,6 +111,11 @@ std::string NumText(double value) {
     if (value == 0) return "0";
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, "%.14e", value);
+    // Near the top of the double range, 15 digits rounded to nearest exceed it
+    // and would read back as an infinity; the largest 15-digit value below
+    // the range reads back finite.
+    if (std::isinf(std::strtod(buffer, nullptr)))
+        std::snprintf(buffer, sizeof buffer, "%.14e", std::copysign(1.79769313486231e308, value));
     // buffer: [-]d.dddddddddddddde[+-]xx, i.e. 15 significant digits.
     std::string text(buffer);
     const std::size_t ePos = text.find('e');

@@ -17,7 +17,8 @@ double Val(std::string_view text);
 // Writes a number as text boxes show it: at most 15 significant digits, no
 // trailing zeros, "." as decimal point, "0" before the point below 1, "-" for
 // negatives. Magnitudes from 1E-5 up to below 1E15 are written plainly, others
-// as mantissa and exponent ("1.5E-07", "2E+20"), which Val reads back.
+// as mantissa and exponent ("1.5E-07", "2E+20"), which Val reads back. Every
+// finite number gives a text that reads back finite.
 std::string NumText(double value);
 
 // Rounds to the nearest integer, ties to the even one.

@@ -54,6 +54,15 @@ TEST(NumText, FormsOfTheTable) {
     EXPECT_EQ(NumText(-2.5e300), "-2.5E+300");
 }
 
+TEST(NumText, TopOfTheRangeReadsBackFinite) {
+    const double max = std::numeric_limits<double>::max();
+    EXPECT_EQ(NumText(max), "1.79769313486231E+308");
+    EXPECT_EQ(NumText(-max), "-1.79769313486231E+308");
+    EXPECT_TRUE(std::isfinite(Val(NumText(max))));
+    EXPECT_EQ(NumText(1.79769313486231e308), "1.79769313486231E+308");
+    EXPECT_EQ(NumText(1.7976931348623e308), "1.7976931348623E+308");
+}
+
 TEST(NumText, ReadsBackToTheSameFifteenDigitValue) {
     std::mt19937_64 gen(7);
     std::uniform_real_distribution<double> mantissa(-10, 10);

@@ -39,8 +39,11 @@ void CheckRoundTrip(double value) {
     FUZZ_CHECK(IsWrittenForm(text));
     char fifteen[64];
     std::snprintf(fifteen, sizeof fifteen, "%.14e", value);
+    double expected = std::strtod(fifteen, nullptr);
+    // 15 digits rounded beyond the double range are written as the largest below it.
+    if (std::isinf(expected)) expected = std::copysign(1.79769313486231e308, value);
     const double back = velmora::Val(text);
-    FUZZ_CHECK(back == std::strtod(fifteen, nullptr));
+    FUZZ_CHECK(back == expected);
     FUZZ_CHECK(velmora::NumText(back) == text);
 }
 
