@@ -7,6 +7,7 @@
 
 #include "app/ShellOpen.h"
 #include "app/WindowIcon.h"
+#include "output/FormPrint.h"
 #include "render/CalcBas.h"
 
 namespace velmora {
@@ -234,6 +235,9 @@ void MainForm::closeEvent(QCloseEvent* event) {
 
 void MainForm::Form_Unload() {
     unloading_ = true;
+    // Quitting closes every visible window; the print dialog is hidden first so
+    // that it goes with this window without running its own closing step.
+    if (printDialog_) printDialog_->hide();
     QCoreApplication::quit();
 }
 

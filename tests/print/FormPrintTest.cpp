@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "app/MainForm.h"
 #include "output/FormPrint.h"
@@ -102,6 +104,16 @@ TEST_F(PrintDialogTest, ClosingWithoutPrintingRestoresThePrinter) {
     DeleteClosedWindows();
     EXPECT_EQ(printers.current, "Inkjet Photo");
     EXPECT_TRUE(printers.pages.isEmpty());
+}
+
+TEST_F(PrintDialogTest, ClosingTheMainWindowEndsTheProgramWithoutTheDialogsClosingStep) {
+    FormPrint& dialog = OpenDialog();
+    dialog.Combo1->setCurrentIndex(0);
+    form.show();
+    QTimer::singleShot(0, &form, &QWidget::close);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(printers.current, "Laser A4") << "the chosen printer is not restored";
 }
 
 TEST_F(PrintDialogTest, NameMatchingNoPrinterLeavesTheCurrentOne) {
