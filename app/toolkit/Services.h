@@ -10,11 +10,11 @@ namespace velmora {
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
 
-// The platform services handlers call besides their controls. Tests install a
-// replacement that scripts the answers and records the calls.
 // The program's title, which message boxes without a title of their own carry.
 inline const QString kProgramTitle = QStringLiteral("Velmora");
 
+// The platform services handlers call besides their controls. Tests install a
+// replacement that scripts the answers and records the calls.
 class Services {
 public:
     virtual ~Services() = default;
