@@ -1,5 +1,5 @@
 #include "app/MainForm.h"
-#include "common/Numbers.h"
+#include "app/toolkit/TextNumbers.h"
 #include "render/Patterns.h"
 
 namespace velmora {
@@ -9,14 +9,13 @@ void MainForm::OptionPt_Click(int index) {
     OptionPt[0]->Tag = QString::number(index);
     const std::optional<PatternPreset> preset = PresetFor(index);
     if (!preset) return;
-    const auto write = [](QLineEdit* box, double value) { box->setText(QString::fromStdString(NumText(value))); };
     if (preset->fractal) {
-        write(XH, preset->fractal->x0);
-        write(XL, preset->fractal->x1);
-        write(YH, preset->fractal->y0);
-        write(YL, preset->fractal->y1);
-        write(texta, preset->fractal->a);
-        write(textb, preset->fractal->b);
+        SetNumberText(*XH, preset->fractal->x0);
+        SetNumberText(*XL, preset->fractal->x1);
+        SetNumberText(*YH, preset->fractal->y0);
+        SetNumberText(*YL, preset->fractal->y1);
+        SetNumberText(*texta, preset->fractal->a);
+        SetNumberText(*textb, preset->fractal->b);
     }
     PtFrame->Tag = QString::number(preset->kernelMode);
     if (preset->fractal) Option1->SetValue(preset->fractal->parameterPlane);
