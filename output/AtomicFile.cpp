@@ -12,6 +12,13 @@
 namespace velmora {
 
 std::optional<std::string> WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    // A read-only file is refused rather than replaced by the rename, which only
+    // needs the folder to be writable; the owner's write bit counts for the
+    // superuser too.
+    struct stat existing {};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists && S_ISREG(existing.st_mode) && (!(existing.st_mode & S_IWUSR) || ::access(path.c_str(), W_OK) != 0))
+        return std::string(std::strerror(EACCES));
     std::string temp = path + ".XXXXXX";
     std::vector<char> name(temp.begin(), temp.end());
     name.push_back('\0');
@@ -24,8 +31,7 @@ std::optional<std::string> WriteFileAtomically(const std::string& path, std::str
         return std::string(std::strerror(error));
     };
     // Keep an existing file's permissions; a new file gets the usual 0666 less umask.
-    struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0) {
+    if (exists) {
         ::fchmod(fd, existing.st_mode & 07777);
     } else {
         const mode_t mask = ::umask(0);

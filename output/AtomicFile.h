@@ -7,7 +7,8 @@ namespace velmora {
 
 // Replaces the file at `path` with `bytes` all at once: the bytes go to a
 // temporary file beside it, which is then renamed over the target, so a failure
-// never leaves a half-written or emptied file. Returns the system's reason on
+// never leaves a half-written or emptied file. A read-only file (no write
+// permission for its owner, or none for this process) is refused. Returns the system's reason on
 // failure, nothing on success.
 std::optional<std::string> WriteFileAtomically(const std::string& path, std::string_view bytes);
 

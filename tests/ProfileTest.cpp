@@ -114,8 +114,13 @@ TEST(ProfileFile, FailedWritesLeaveTheFileIntact) {
         ASSERT_TRUE(reason);
         EXPECT_EQ(*reason, "Permission denied");
     }
+    const auto locked = folder / "locked_dat.txt";
+    WriteAll(locked, "[Initial]\nPtn=1\n");
+    ::chmod(locked.c_str(), 0444);  // refused even for the superuser, who could rename over it
+    EXPECT_EQ(WriteProfileEntries(locked, {{"Initial", "Ptn", "2"}}), "Permission denied");
+    EXPECT_EQ(ReadAll(locked), "[Initial]\nPtn=1\n");
     EXPECT_EQ(ReadAll(file), "[Initial]\nPtn=1\n");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2);  // no temporary left
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3);  // no temporary left
 }
 
 TEST(ModuleIni, ReadsEveryKeyFromTheFileAsItIsNow) {
