@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPalette>
@@ -169,6 +170,12 @@ void MainForm::CreateControls() {
     DumyPic->SetAutoSize(true);
     Option1 = MakeOption(QStringLiteral("Option1"), QString(), this, 568, 640, 81, 17);
     Option2 = MakeOption(QStringLiteral("Option2"), QString(), this, 656, 640, 89, 25);
+    // Without a group of their own, Qt counts every option button of the window,
+    // those in frames included, as this pair's group, and focusing one of the pair
+    // would take the Tab key away from the pattern and palette options.
+    auto* planeGroup = new QButtonGroup(this);
+    planeGroup->addButton(Option1);
+    planeGroup->addButton(Option2);
 }
 
 void MainForm::SetTabOrder() {

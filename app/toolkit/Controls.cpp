@@ -1,5 +1,6 @@
 #include "app/toolkit/Controls.h"
 
+#include <QButtonGroup>
 #include <QKeyEvent>
 
 namespace velmora {
@@ -16,9 +17,16 @@ void OptionButton::SetValue(bool selected) {
         return;
     }
     // An exclusive group refuses to clear its selected button.
-    setAutoExclusive(false);
+    QButtonGroup* const buttons = group();
+    if (buttons)
+        buttons->setExclusive(false);
+    else
+        setAutoExclusive(false);
     setChecked(false);
-    setAutoExclusive(true);
+    if (buttons)
+        buttons->setExclusive(true);
+    else
+        setAutoExclusive(true);
 }
 
 CheckBox::CheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QScrollBar>
 
 #include "app/MainForm.h"
@@ -68,6 +69,20 @@ TEST_F(MainFormTest, CanvasSitsInsideTheFrameBorderAndThumbnailInsideItsOwn) {
     EXPECT_FALSE(form.windowIcon().isNull());
     EXPECT_EQ(form.OptionPt[2]->nextInFocusChain(), form.HScroll1);
     EXPECT_EQ(form.Command1->nextInFocusChain(), form.YL);
+
+    // Focusing the hidden plane pair leaves Tab on the selected pattern and palette options.
+    form.show();
+    form.activateWindow();
+    form.Option1->setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(form.OptionPt[0]->focusPolicy() & Qt::TabFocus);
+    EXPECT_TRUE(form.DefaultPalett->focusPolicy() & Qt::TabFocus);
+    form.Option1->SetValue(false);
+    EXPECT_FALSE(form.Option1->Value());
+    EXPECT_TRUE(form.OptionPt[0]->Value());
+    form.Option2->SetValue(true);
+    form.Option1->SetValue(true);
+    EXPECT_FALSE(form.Option2->Value());
 }
 
 TEST_F(MainFormTest, SizeBarSetsCanvasLabelPreviewPanRangesAndGrid) {
