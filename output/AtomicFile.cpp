@@ -6,12 +6,30 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 namespace velmora {
 
-std::optional<std::string> WriteFileAtomically(const std::string& path, std::string_view bytes) {
+namespace {
+
+// The file a symbolic link leads to, so that writing through the link updates
+// that file and keeps the link; any other path as it is.
+std::string WriteTarget(const std::string& path) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return path;
+    std::string target(resolved);
+    std::free(resolved);
+    return target;
+}
+
+}  // namespace
+
+std::optional<std::string> WriteFileAtomically(const std::string& requestedPath, std::string_view bytes) {
+    const std::string path = WriteTarget(requestedPath);
     // A read-only file is refused rather than replaced by the rename, which only
     // needs the folder to be writable; the owner's write bit counts for the
     // superuser too.

@@ -123,6 +123,17 @@ TEST(ProfileFile, FailedWritesLeaveTheFileIntact) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3);  // no temporary left
 }
 
+TEST(ProfileFile, WritingThroughALinkUpdatesTheLinkedFile) {
+    TempFolder folder;
+    const auto file = folder / "params.txt";
+    const auto link = folder / "Fractal_dat.txt";
+    WriteAll(file, "[Initial]\nPtn=1\n");
+    std::filesystem::create_symlink("params.txt", link);
+    EXPECT_FALSE(WriteProfileEntries(link, {{"Initial", "Ptn", "2"}}));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadAll(file), "[Initial]\nPtn=2\n");
+}
+
 TEST(ModuleIni, ReadsEveryKeyFromTheFileAsItIsNow) {
     TempFolder folder;
     Module_ini::IniFileName = folder / "x_dat.txt";
