@@ -10,6 +10,7 @@
 #include "app/toolkit/FileDrop.h"
 #include "records/Module_ini.h"
 #include "tests/TempFolder.h"
+#include "tests/ui/EncodedPictures.h"
 #include "tests/ui/ScriptedServices.h"
 
 namespace velmora {
@@ -267,10 +268,14 @@ TEST_F(RecordsTest, FailedPictureDropChangesNothing) {
     WriteAll(folder / "notes.txt", "[Initial]\nPtn=2\n");
     const auto fifo = folder / "pipe.bmp";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::vector<std::string>& drop :
-         {std::vector<std::string>{folder / "notes.txt"}, {fifo}, {folder / "missing.bmp"}, {}}) {
+    std::vector<std::vector<std::string>> drops = {{folder / "notes.txt"}, {fifo}, {folder / "missing.bmp"}, {}};
+    for (const auto& [format, bytes] : testing::EncodedPictures()) {  // cut short, mid-way through the pixels
+        drops.push_back({folder / ("cut." + format)});
+        WriteAll(drops.back()[0], bytes.left(bytes.size() * 2 / 3).toStdString());
+    }
+    for (const std::vector<std::string>& drop : drops) {
         Drop(form.Pic1, drop);
-        EXPECT_EQ(form.Pic1->Image(), before);
+        EXPECT_EQ(form.Pic1->Image(), before) << (drop.empty() ? "" : drop[0]);
         EXPECT_TRUE(form.DumyPic->Tag.isEmpty());
         EXPECT_EQ(form.Zeffect->Value(), 0);
         EXPECT_EQ(SelectedPattern(), 0);
