@@ -2,10 +2,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 
+#include "app/InstalledProgram.h"
 #include "app/MainForm.h"
 #include "app/toolkit/FileDrop.h"
 #include "records/Module_ini.h"
@@ -193,6 +195,33 @@ TEST_F(RecordsTest, DataFileThatCannotBeWrittenIsReported) {
         EXPECT_TRUE(services.messages[2].text.contains(QStringLiteral("Permission denied")));
         EXPECT_EQ(ReadAll(DataPath()), "[Initial]\nPtn=1\n");
     }
+}
+
+// An installed program's folder is a system folder: its data files go into the
+// working folder, and the question and the failure message show the full path.
+TEST_F(RecordsTest, InstalledProgramSavesDataFilesInTheWorkingFolder) {
+    EXPECT_TRUE(IsInstalledProgramFolder(kInstalledProgramFolder));
+    EXPECT_FALSE(IsInstalledProgramFolder(QCoreApplication::applicationDirPath()));  // the build folder
+    EXPECT_FALSE(IsInstalledProgramFolder(services.programFolder));                  // a copied folder
+    std::filesystem::create_directories(folder / "prefix/bin");
+    std::filesystem::create_directories(folder / "prefix/share/velmora");
+    WriteAll(folder / "prefix/share/velmora/VelmoraHelp.htm", "<html></html>");
+    std::filesystem::create_directory(folder / "pictures");
+    services.programFolder = At("prefix/bin");  // installed with another prefix than the configured one
+    ASSERT_TRUE(IsInstalledProgramFolder(services.programFolder));
+
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder / "pictures");
+    form.CommandPrint->click();
+    form.CommandPrint->click();  // asks, and No is the default
+    form.Text1->setText(QStringLiteral("missing/x"));
+    form.CommandPrint->click();
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(std::filesystem::is_empty(folder / "prefix/bin"));
+    EXPECT_TRUE(ReadAll(folder / "pictures/Fractal_dat.txt").starts_with("[Main]"));
+    ASSERT_EQ(services.messages.size(), 2u);
+    EXPECT_TRUE(services.messages[0].text.startsWith(QStringLiteral("[ ") + At("pictures/Fractal_dat.txt") + " ]"));
+    EXPECT_TRUE(services.messages[1].text.startsWith(QStringLiteral("[ ") + At("pictures/missing/x_dat.txt") + " ]"));
 }
 
 TEST_F(RecordsTest, SavedBitmapHoldsTheWholeCanvas) {
