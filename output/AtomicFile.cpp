@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <random>
 
 namespace velmora {
@@ -172,6 +173,19 @@ std::optional<std::string> WriteFileAtomically(const std::string& requestedPath,
     // a folder opened without read access, EINVAL: a file system that cannot.
     if (::fsync(folder.get()) != 0 && errno != EBADF && errno != EINVAL) return Reason(errno);
     return std::nullopt;
+}
+
+ScratchFile::ScratchFile() {
+    std::error_code error;
+    const auto folder = std::filesystem::temp_directory_path(error);
+    fd_ = ::open(error ? "/tmp" : folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd_ < 0) return;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    if (::access(self.c_str(), W_OK) == 0) path_ = self;
+}
+
+ScratchFile::~ScratchFile() {
+    if (fd_ >= 0) ::close(fd_);
 }
 
 }  // namespace velmora

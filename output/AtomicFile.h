@@ -24,4 +24,21 @@ std::optional<std::string> WriteRefusal(const std::string& path);
 // success.
 std::optional<std::string> WriteFileAtomically(const std::string& path, std::string_view bytes);
 
+// An unnamed file in the temporary folder, for a writer that takes a file
+// name: it vanishes with its last descriptor, also when the process is killed.
+// Path() names it (a link under /proc) while this object lives; it is empty
+// where the system has no unnamed files or no /proc.
+class ScratchFile {
+public:
+    ScratchFile();
+    ~ScratchFile();
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    int fd_ = -1;
+    std::string path_;
+};
+
 }  // namespace velmora

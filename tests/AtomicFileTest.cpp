@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -133,5 +134,26 @@ TEST(AtomicFile, KilledWriterLeavesNoTemporaryFile) {
         if (!names.empty()) {
             EXPECT_EQ(fs::file_size(file), first.size());
         }
+    }
+}
+
+// A writer that needs a file name writes the scratch file through its link,
+// while the temporary folder shows no file.
+TEST(AtomicFile, ScratchFileHasNoNameInTheTemporaryFolder) {
+    TempFolder folder;
+    const char* previous = std::getenv("TMPDIR");
+    const std::string kept = previous ? previous : "";
+    ::setenv("TMPDIR", folder.path().c_str(), 1);
+    {
+        const ScratchFile scratch;
+        ASSERT_FALSE(scratch.Path().empty());
+        WriteAll(scratch.Path(), "page");
+        EXPECT_EQ(ReadAll(scratch.Path()), "page");
+        EXPECT_TRUE(Entries(folder).empty());
+    }
+    if (previous) {
+        ::setenv("TMPDIR", kept.c_str(), 1);
+    } else {
+        ::unsetenv("TMPDIR");
     }
 }
