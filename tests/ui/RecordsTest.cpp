@@ -259,6 +259,17 @@ TEST_F(RecordsTest, PictureSaveGoesToTheWorkingFolderAndReportsFailures) {
     EXPECT_TRUE(services.messages[1].text.contains(QStringLiteral("Is a directory")));
     EXPECT_TRUE(std::filesystem::is_directory(folder / "taken.bmp"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2);
+
+    // A link to a named pipe: the pipe is neither opened nor replaced.
+    ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
+    std::filesystem::create_symlink("pipe", folder / "pipe.bmp");
+    form.Text1->setText(At("pipe.bmp"));
+    services.answers = {MessageAnswer::Yes};
+    form.CommandSave->click();
+    ASSERT_EQ(services.messages.size(), 4u);
+    EXPECT_TRUE(services.messages[3].text.endsWith(QStringLiteral("Not a regular file")));
+    EXPECT_TRUE(std::filesystem::is_fifo(folder / "pipe"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 4);
 }
 
 TEST_F(RecordsTest, LargestHighResolutionPictureKeepsItsFullSize) {
