@@ -113,8 +113,7 @@ std::optional<std::string> WriteFileAtomically(const std::string& requestedPath,
     struct stat existing {};
     const bool exists = ::stat(path.c_str(), &existing) == 0;
     if (!exists && errno != ENOENT) return Reason(errno);
-    if (exists)
-        if (auto refusal = Refusal(path, existing)) return refusal;
+    if (auto refusal = exists ? Refusal(path, existing) : std::nullopt) return refusal;
     const auto slash = path.rfind('/');
     const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -159,10 +158,19 @@ std::optional<std::string> WriteFileAtomically(const std::string& requestedPath,
     }
     if (!WriteAll(file.get(), bytes) || ::fsync(file.get()) != 0) return fail(errno);
 
+    bool placed = false;
     if (unnamed && !exists) {
-        // Fails with EEXIST when a file took the name since the check above; it is left alone.
-        if (LinkUnnamed(file.get(), folder.get(), name) != 0) return Reason(errno);
-    } else {
+        placed = LinkUnnamed(file.get(), folder.get(), name) == 0;
+        // A link that leads nowhere is replaced, as a rename always did; anything
+        // else that took the name since the check above is left alone.
+        const int error = errno;
+        struct stat taken {};
+        const bool danglingLink = error == EEXIST &&
+                                  ::fstatat(folder.get(), name.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0 &&
+                                  S_ISLNK(taken.st_mode);
+        if (!placed && !danglingLink) return Reason(error);
+    }
+    if (!placed) {
         if (unnamed && WithFreeName(temporary, [&](const std::string& candidate) {
                            return LinkUnnamed(file.get(), folder.get(), candidate);
                        }) != 0)

@@ -72,6 +72,12 @@ TEST(AtomicFile, TargetsThatAreNoRegularFileAreRefusedUntouched) {
     }
     EXPECT_EQ(Entries(folder), before);
     ::close(sock);
+
+    // A link that leads nowhere is replaced by the file, as a save over it always was.
+    fs::create_symlink("nowhere", folder / "dangling.bmp");
+    EXPECT_FALSE(WriteFileAtomically(folder / "dangling.bmp", "BM"));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder / "dangling.bmp")));
+    EXPECT_FALSE(fs::exists(folder / "nowhere"));
 }
 
 // The new file keeps the old one's owner, group and permission bits, but never
