@@ -33,8 +33,8 @@ void MainForm::CopyPicture() { QGuiApplication::clipboard()->setImage(Pic1->Imag
 namespace {
 // The canvas picture encoded in `format`, or the reason it could not be.
 std::optional<std::string> EncodePicture(PictureBox& canvas, PictureFormat format, std::string& bytes) {
-    if (format == PictureFormat::None) return "the picture can only be written as PNG (.png), BMP (.bmp) or JPEG "
-                                               "(.jpg, .jpeg)";
+    if (format == PictureFormat::None)
+        return "Only PNG (.png), BMP (.bmp) and JPEG (.jpg, .jpeg) pictures can be written.";
     if (format == PictureFormat::Bmp) {
         bytes = EncodeBmp24(canvas.RasterView());
         return std::nullopt;
@@ -57,9 +57,12 @@ void MainForm::SavePictureAs() {
     const QString name = Toolkit().SaveFileName(
         this, suggested, QStringLiteral("PNG (*.png);;BMP (*.bmp);;JPEG (*.jpg *.jpeg);;All files (*)"));
     if (name.isEmpty()) return;
+    // Encoding the largest canvas as PNG takes a few seconds.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     std::string bytes;
     std::optional<std::string> failure = EncodePicture(*Pic1, PictureFormatFor(name.toStdString()), bytes);
     if (!failure) failure = WriteFileAtomically(name.toStdString(), bytes);
+    QGuiApplication::restoreOverrideCursor();
     if (failure) Module_ini::ReportWriteFailure(this, name, *failure);
 }
 
