@@ -7,4 +7,11 @@ namespace velmora {
 // when it ends in ".bmp" in any case, otherwise the text with ".bmp" appended.
 std::string PictureFileName(const std::string& text);
 
+enum class PictureFormat { None, Png, Bmp, Jpeg };
+
+// The format a picture saved as `path` is written in, by the extension of its
+// file name in any case: PNG for ".png" and for a name without extension, BMP
+// for ".bmp", JPEG for ".jpg" and ".jpeg"; None for any other extension.
+PictureFormat PictureFormatFor(const std::string& path);
+
 }  // namespace velmora
