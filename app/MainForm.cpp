@@ -227,6 +227,7 @@ void MainForm::ConnectHandlers() {
     ConnectPictureHandlers();
     ConnectPaletteHandlers();
     ConnectRegionHandlers();
+    ConnectViewHandlers();
     connect(Command2, &QPushButton::clicked, this, &MainForm::Command2_Click);
 }
 
@@ -248,6 +249,8 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
     if (first && widget->window() == this) {
         const auto* key = static_cast<QKeyEvent*>(event);
         Form_KeyDown(KeyCodeOf(*key), ShiftStateOf(*key));
+        // A held key must not start a render for every repeat.
+        if (!key->isAutoRepeat()) ViewKeyDown(KeyCodeOf(*key), ShiftStateOf(*key));
     }
     return false;
 }

@@ -8,6 +8,13 @@ namespace velmora {
 // when it ends in ".bmp" in any case, otherwise the text with ".bmp" appended.
 std::string PictureFileName(const std::string& text);
 
+enum class PictureFormat { None, Png, Bmp, Jpeg };
+
+// The format a picture saved as `path` is written in, by the extension of its
+// file name in any case: PNG for ".png" and for a name without extension, BMP
+// for ".bmp", JPEG for ".jpg" and ".jpeg"; None for any other extension.
+PictureFormat PictureFormatFor(const std::string& path);
+
 // Whether a picture file's bytes hold all of its picture: the rows of a bitmap
 // (or its run-length data up to the end mark), the first picture of a GIF up
 // to its last data block, a JPEG's scans up to the end-of-image marker, a

@@ -105,6 +105,7 @@ void MainForm::Strt_Click() {
     inputs.gridHeight = Pic1->ScaleHeight();
     inputs.pictureEffect = effect;
     const RenderParams params = ReadRenderParams(inputs);
+    RenderStarted(params);
 
     RenderDriver driver(*this, column, colourCount, startTick);
     WalkRender(params, *MakeEngine(0), driver);
