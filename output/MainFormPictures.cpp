@@ -1,13 +1,12 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QImageWriter>
 
 #include "app/MainForm.h"
 #include "app/toolkit/FileDrop.h"
+#include "app/toolkit/PictureFiles.h"
 #include "output/AtomicFile.h"
 #include "output/Bitmap.h"
 #include "output/PictureFile.h"
@@ -70,9 +69,7 @@ void MainForm::SavePictureAs() {
 void MainForm::Pic1_OLEDragDrop(const QStringList& Data) {
     if (Data.isEmpty()) return;
     const QString& path = Data.front();
-    // Only regular files: reading a named pipe or a device could wait forever.
-    if (!QFileInfo(path).isFile()) return;
-    const QImage picture = QImageReader(path).read();
+    const QImage picture = ReadWholePicture(path);
     if (picture.isNull()) return;
     DumyPic->SetPicture(picture);
     DumyPic->Tag = path;

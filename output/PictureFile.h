@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace velmora {
 
@@ -13,5 +14,12 @@ enum class PictureFormat { None, Png, Bmp, Jpeg };
 // file name in any case: PNG for ".png" and for a name without extension, BMP
 // for ".bmp", JPEG for ".jpg" and ".jpeg"; None for any other extension.
 PictureFormat PictureFormatFor(const std::string& path);
+
+// Whether a picture file's bytes hold all of its picture: the rows of a bitmap
+// (or its run-length data up to the end mark), the first picture of a GIF up
+// to its last data block, a JPEG's scans up to the end-of-image marker, a
+// PNG's chunks up to IEND. A reader given a file cut short fills the missing
+// part with whatever memory held. Other formats are left to their readers.
+bool PictureDataComplete(std::string_view bytes);
 
 }  // namespace velmora

@@ -84,14 +84,20 @@ PrintOutcome QtPrinters::PrintOnPrinter(const QImage& picture, const PageRect& t
     return PrintOutcome::Printed();
 }
 
-// The page is written to a temporary file first and then put in place whole, so a failed or interrupted job
-// never leaves a damaged PDF under the user's name.
+// The page is written to a scratch file first and then put in place whole, so a failed or interrupted job
+// never leaves a damaged PDF under the user's name. The scratch file has no name where the system allows, so a
+// killed program leaves none behind.
 PrintOutcome QtPrinters::PrintToPdf(const QString& jobName, const QImage& picture, const PageRect& target) {
     const std::optional<QString> path = choosePdfPath_(jobName + QStringLiteral(".pdf"));
     if (!path || path->isEmpty()) return PrintOutcome::Cancelled();
-    QTemporaryDir scratch;
-    if (!scratch.isValid()) return PrintOutcome::Failed(scratch.errorString());
-    const QString scratchPdf = scratch.filePath(QStringLiteral("page.pdf"));
+    const ScratchFile unnamed;
+    std::optional<QTemporaryDir> folder;
+    QString scratchPdf = QString::fromStdString(unnamed.Path());
+    if (scratchPdf.isEmpty()) {
+        folder.emplace();
+        if (!folder->isValid()) return PrintOutcome::Failed(folder->errorString());
+        scratchPdf = folder->filePath(QStringLiteral("page.pdf"));
+    }
     printer_->setOutputFileName(scratchPdf);
     if (auto failure = PrintPage(*printer_, current_, picture, target)) return PrintOutcome::Failed(*failure);
     QFile written(scratchPdf);
