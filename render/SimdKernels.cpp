@@ -57,12 +57,6 @@ constexpr int kGroups = 6;
 // fl(v): rounded to single (ties to even, subnormals kept, overflow to infinity).
 HWY_INLINE V Single(V v) { return hn::PromoteTo(D(), hn::DemoteTo(DF(), v)); }
 
-// The escape tests fl(s) > 10000 and fl(s) > 1000000 on the double s: fl
-// is monotonic, so fl(s) > T exactly when s lies above the midpoint of T and
-// the next single (a tie there rounds to T, whose last bit is even).
-constexpr double kEscape3 = 10000.0 + 0x1p-11;
-constexpr double kEscape1 = 1000000.0 + 0x1p-5;
-
 // fl(v / 10000) for a v that holds a single value. A single division gives
 // the same result: the double quotient of two singles rounded again to single
 // is the correctly rounded single quotient.
@@ -237,10 +231,10 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
                     qx = Tenthousandth(x[g]);
                     qy = Tenthousandth(y[g]);
                     const M repeated = hn::And(hn::Eq(qx, hn::LoadU(d, now.qx + at)), hn::Eq(qy, hn::LoadU(d, now.qy + at)));
-                    stop = hn::Or(nan, hn::Or(hn::Gt(s, hn::Set(d, kEscape1)), repeated));
+                    stop = hn::Or(nan, hn::Or(hn::Gt(s, hn::Set(d, simd_detail::kEscapeBound1)), repeated));
                     count = hn::IfThenElse(same, fixedCount, stepValue);
                 } else {
-                    stop = hn::Or(nan, hn::Or(hn::Gt(s, hn::Set(d, kEscape3)), same));
+                    stop = hn::Or(nan, hn::Or(hn::Gt(s, hn::Set(d, simd_detail::kEscapeBound3)), same));
                 }
                 // After the last outer step every point still running counts maxIter + 1.
                 if (last) {
