@@ -24,7 +24,7 @@ run() {  # prints "wall cpu" in seconds
 }
 
 stats() {  # best and median of a column of numbers
-    sort -g | awk '{v[NR]=$1} END {printf "%.3f %.3f", v[1], (NR % 2 ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2)}'
+    sort -g | awk '{v[NR]=$1} END {printf "%.3f %.3f\n", v[1], (NR % 2 ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2)}'
 }
 
 printf "%-7s %-22s %9s %9s %9s\n" pattern program "best s" "median s" "cpu s"
