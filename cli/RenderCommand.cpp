@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "canvas/CanvasGeometry.h"
+#include "common/HugePages.h"
 #include "common/Numbers.h"
 #include "output/AtomicFile.h"
 #include "output/Bitmap.h"
@@ -183,11 +184,21 @@ class ProgressSink final : public RenderSink {
 public:
     ProgressSink(const PointPainter& painter, bool quiet) : painter_(painter), quiet_(quiet) {}
     void PassBegins(int) override {}
+    // Columns of counts are kept and painted a batch at a time, row by row.
     void PaintColumn(int pass, std::int64_t px, const std::uint8_t* counts, int rows) override {
-        painter_.PaintColumn(pass, px, counts, rows);
+        if (!counts) {
+            painter_.PaintColumn(pass, px, counts, rows);
+            return;
+        }
+        if (pending_ == kBatch) Flush();
+        pass_ = pass;
+        rows_ = rows;
+        kept_[pending_].assign(counts, counts + rows);
+        px_[pending_++] = px;
     }
     bool ColumnEnds() override { return false; }
     bool PassEnds(int pass) override {
+        Flush();
         if (!quiet_) {
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
             std::fprintf(stderr, "\r%2d  %s", 15 - pass, ElapsedText(static_cast<std::uint32_t>(ms)).c_str());
@@ -196,11 +207,24 @@ public:
         return false;
     }
     void Finish() {
+        Flush();
         if (!quiet_) std::fprintf(stderr, "\rOK  \n");
     }
 
 private:
     using Clock = std::chrono::steady_clock;
+    static constexpr int kBatch = 16;
+
+    void Flush() {
+        const std::uint8_t* columns[kBatch];
+        for (int c = 0; c < pending_; ++c) columns[c] = kept_[c].data();
+        if (pending_ > 0) painter_.PaintColumns(pass_, px_, columns, pending_, rows_);
+        pending_ = 0;
+    }
+
+    std::vector<std::uint8_t> kept_[kBatch];
+    std::int64_t px_[kBatch] = {};
+    int pending_ = 0, pass_ = 0, rows_ = 0;
     const PointPainter& painter_;
     bool quiet_;
     Clock::time_point start_ = Clock::now();
@@ -236,7 +260,11 @@ int RunRenderCommand(const RenderCommand& command) {
     if (command.palette == PaletteChoice::A) coltableB(table, DefaultStrip());
     if (command.palette == PaletteChoice::B) coltableA(table, DefaultStrip());
 
-    std::vector<Pixel> pixels(static_cast<std::size_t>(size.width) * size.height, 0xFFFFFFFFu);
+    const std::size_t pixelCount = static_cast<std::size_t>(size.width) * size.height;
+    std::vector<Pixel> pixels;
+    pixels.reserve(pixelCount);
+    AdviseHugePages(pixels.data(), pixelCount * sizeof(Pixel));
+    pixels.assign(pixelCount, 0xFFFFFFFFu);
     PointPainter painter;
     painter.raster = Raster{pixels.data(), size.width, size.height, size.width};
     painter.dot = grid.dot;
@@ -247,7 +275,7 @@ int RunRenderCommand(const RenderCommand& command) {
     painter.randomExponent = &s.randomExponent;
 
     const RenderParams params = ReadRenderParams(InputsOf(s, grid.width, grid.height));
-    auto engine = MakeEngine(command.threads);
+    auto engine = command.scalarKernels ? MakeInlineEngine() : MakeEngine(command.threads);
     ProgressSink sink(painter, command.quiet);
     WalkRender(params, *engine, sink);
     sink.Finish();

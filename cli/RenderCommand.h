@@ -15,6 +15,7 @@ struct RenderCommand {
     int threads = 0;  // 0: all cores
     bool quiet = false;
     std::string output;
+    bool scalarKernels = false;  // the plain scalar kernels on the calling thread (benchmarks)
 };
 
 struct ParseResult {

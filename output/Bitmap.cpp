@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "common/HugePages.h"
+
 namespace velmora {
 
 namespace {
@@ -20,6 +22,7 @@ std::string EncodeBmp24(const Raster& raster) {
     const std::uint32_t imageBytes = rowBytes * static_cast<std::uint32_t>(raster.height);
     std::string out;
     out.reserve(54 + imageBytes);
+    AdviseHugePages(out.data(), out.capacity());
     out += "BM";
     Put32(out, 54 + imageBytes);
     Put32(out, 0);

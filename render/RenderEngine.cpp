@@ -47,6 +47,7 @@ public:
         slotBusy_.assign(static_cast<std::size_t>(slots_), false);
         nextBlock_ = 0;
         reading_ = 0;
+        readyBlock_ = -1;
         stopping_ = false;
         try {
             for (int t = 0; t < threads_; ++t) workers_.emplace_back([this] { Work(); });
@@ -59,6 +60,10 @@ public:
         if (!zeros_.empty()) return zeros_.data();
         const std::int64_t block = static_cast<std::int64_t>(passIndex) * blocksPerPass_ + column / blockColumns_;
         const std::size_t slot = static_cast<std::size_t>(block % slots_);
+        const std::size_t offset = slot * slotSize_ + static_cast<std::size_t>(column % blockColumns_) * rows_;
+        // The block being read stays in its slot until the reader moves on, so
+        // its further columns need no lock.
+        if (block == readyBlock_) return buffer_.data() + offset;
         std::unique_lock lock(mutex_);
         if (block > reading_) {
             // Blocks before this one are read or skipped: their slots take
@@ -75,7 +80,8 @@ public:
                 blockDone_.wait(lock);
             }
         }
-        return buffer_.data() + slot * slotSize_ + static_cast<std::size_t>(column % blockColumns_) * rows_;
+        readyBlock_ = block;
+        return buffer_.data() + offset;
     }
 
     void End() override {
@@ -167,6 +173,7 @@ private:
     std::vector<bool> slotBusy_;  // a block is being computed into the slot
     std::int64_t nextBlock_ = 0;  // the next block to claim
     std::int64_t reading_ = 0;    // the block the reader is in; earlier slots are free
+    std::int64_t readyBlock_ = -1;  // the reader's block, once computed (reader only)
     bool stopping_ = false;
     std::mutex mutex_;
     std::condition_variable workAvailable_, blockDone_;

@@ -120,6 +120,28 @@ void PointPainter::PaintColumn(int pass, std::int64_t px, const std::uint8_t* co
     }
 }
 
+void PointPainter::PaintColumns(int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,
+                                int rows) const {
+    const int firstRow = CalcBas::kPassY[pass];
+    constexpr int kCounts = 33;  // 0 to 32
+    Pixel pixels[kCounts];
+    for (int n = 0; n < kCounts; ++n) pixels[n] = PixelOf(tableColumn[n % colourCount]);
+    for (int row = 0; row < rows; ++row) {
+        const std::int64_t py = 4LL * row + firstRow;
+        if (dot == 1 && mode == DrawMode::Copy) {
+            if (py >= raster.height) break;
+            Pixel* line = raster.Row(static_cast<int>(py));
+            for (int c = 0; c < columns; ++c) {
+                const int n = counts[c][row];
+                if (px[c] >= 0 && px[c] < raster.width)
+                    line[px[c]] = n < kCounts ? pixels[n] : PixelOf(tableColumn[n % colourCount]);
+            }
+        } else {
+            for (int c = 0; c < columns; ++c) PlotPoint(raster, dot, mode, px[c], py, tableColumn[counts[c][row] % colourCount]);
+        }
+    }
+}
+
 namespace {
 class SilentSink final : public RenderSink {
 public:

@@ -93,6 +93,11 @@ struct PointPainter {
     const float* randomExponent = nullptr;    // read afresh for every point
 
     void PaintColumn(int pass, std::int64_t px, const std::uint8_t* counts, int rows) const;
+    // The same points as PaintColumn for each of `columns` columns of counts,
+    // painted row by row: on a wide canvas a column's pixels lie a whole
+    // canvas row apart, and visiting each row once for many columns keeps the
+    // writes in the cache. Counts only (no random colours).
+    void PaintColumns(int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns, int rows) const;
 };
 
 // Renders a whole picture without yielding: the command-line renderer and tests.

@@ -169,17 +169,25 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
     const std::size_t chunk = kGroups * lanes;
     // Arrays overhang by a chunk: the last chunk reads and writes whole vectors.
     const std::size_t stride = points.count + chunk;
-    std::vector<double> storage(14 * stride);
+    // Kept per thread: allocating and clearing it for every block cost more
+    // than a tenth of the time (fresh pages on every call).
+    thread_local std::vector<double> storage;
+    if (storage.size() < 16 * stride) storage.resize(16 * stride);
     Running now(storage.data(), stride), next(storage.data() + 7 * stride, stride);
     for (std::size_t i = 0; i < points.count; ++i) {
         now.x[i] = points.x[i];
         now.y[i] = points.y[i];
         now.a[i] = points.a[i];
         now.b[i] = points.b[i];
+        now.qx[i] = now.qy[i] = 0;  // fl(0 / 10000) of the start's previous point (0, 0)
         now.index[i] = static_cast<double>(i);
     }
     now.count = points.count;
-    HWY_ALIGN double stoppedIndex[hn::MaxLanes(D())], stoppedCount[hn::MaxLanes(D())];
+    // Every point enters the log once, when it stops or after the last outer step.
+    struct {
+        double *index, *count;
+    } log{storage.data() + 14 * stride, storage.data() + 15 * stride};
+    std::size_t logged = 0;
     for (int step = 0; step <= maxIter && now.count > 0; ++step) {
         const int mapSteps = CalcBas::MapStepsAt(step, maxIter);
         const V stepValue = hn::Set(d, step);
@@ -214,7 +222,7 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
                 const std::size_t at = base + g * lanes;
                 const M valid = hn::FirstN(d, at < now.count ? now.count - at : 0);
                 const M nan = hn::Or(hn::IsNaN(x[g]), hn::IsNaN(y[g]));
-                const V s = Single(hn::Add(hn::Mul(y[g], y[g]), hn::Mul(x[g], x[g])));
+                const V s = hn::Add(hn::Mul(y[g], y[g]), hn::Mul(x[g], x[g]));
                 const M same = hn::And(hn::Eq(x[g], px[g]), hn::Eq(y[g], py[g]));
                 M stop;
                 V count = stepValue;
@@ -223,10 +231,10 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
                     qx = Tenthousandth(x[g]);
                     qy = Tenthousandth(y[g]);
                     const M repeated = hn::And(hn::Eq(qx, hn::LoadU(d, now.qx + at)), hn::Eq(qy, hn::LoadU(d, now.qy + at)));
-                    stop = hn::Or(nan, hn::Or(hn::Gt(s, hn::Set(d, 1000000.0)), repeated));
+                    stop = hn::Or(nan, hn::Or(hn::Gt(s, hn::Set(d, simd_detail::kEscapeBound1)), repeated));
                     count = hn::IfThenElse(same, fixedCount, stepValue);
                 } else {
-                    stop = hn::Or(nan, hn::Or(hn::Gt(s, hn::Set(d, 10000.0)), same));
+                    stop = hn::Or(nan, hn::Or(hn::Gt(s, hn::Set(d, simd_detail::kEscapeBound3)), same));
                 }
                 // After the last outer step every point still running counts maxIter + 1.
                 if (last) {
@@ -235,13 +243,11 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
                 } else {
                     stop = hn::And(valid, stop);
                 }
-                if (!hn::AllFalse(d, stop)) {
-                    const Selection stopped(stop);
-                    const std::size_t n = stopped.Pack(hn::LoadU(d, now.index + at), stoppedIndex);
-                    stopped.Pack(count, stoppedCount);
-                    for (std::size_t k = 0; k < n; ++k)
-                        counts[static_cast<std::size_t>(stoppedIndex[k])] = static_cast<std::uint8_t>(stoppedCount[k]);
-                }
+                // Stopped points are logged without a branch; whether a vector
+                // holds one is as good as random.
+                const Selection stopped(stop);
+                stopped.Pack(count, log.count + logged);
+                logged += stopped.Pack(hn::LoadU(d, now.index + at), log.index + logged);
                 if (last) continue;
                 const Selection goOn(hn::AndNot(stop, valid));
                 const std::size_t to = next.count;
@@ -258,6 +264,8 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
         }
         std::swap(now, next);
     }
+    for (std::size_t k = 0; k < logged; ++k)
+        counts[static_cast<std::size_t>(log.index[k])] = static_cast<std::uint8_t>(log.count[k]);
 }
 
 void CountPointsTarget(int kernelMode, int maxIter, const PointInputs& points, std::uint8_t* counts) {

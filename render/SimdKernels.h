@@ -18,6 +18,15 @@ struct PointInputs {
     std::size_t count = 0;
 };
 
+namespace simd_detail {
+// The escape tests fl(s) > 10000 (map 3) and fl(s) > 1000000 (map 1) are
+// taken as s > bound on the double s, without rounding it: fl is monotonic,
+// and the bound, the midpoint of the limit and the next single, still rounds
+// to the limit (a tie goes to the even limit).
+inline constexpr double kEscapeBound3 = 10000.0 + 0x1p-11;
+inline constexpr double kEscapeBound1 = 1000000.0 + 0x1p-5;
+}  // namespace simd_detail
+
 // counts[i] = IterateMap1 (kernelMode 1) or IterateMap3 (kernelMode 3) of point i
 // with the given last outer step index; every other mode gives 0.
 void CountPoints(int kernelMode, int maxIter, const PointInputs& points, std::uint8_t* counts);

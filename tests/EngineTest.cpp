@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <limits>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "canvas/CanvasGeometry.h"
@@ -102,6 +104,13 @@ TEST(SimdKernels, MatchScalarKernelsOnEveryTarget) {
                 }
             });
         }
+    }
+}
+
+TEST(SimdKernels, EscapeBoundsAreTheLastDoublesRoundingToTheLimits) {
+    for (const auto& [bound, limit] : {std::pair{simd_detail::kEscapeBound3, 10000.0f}, std::pair{simd_detail::kEscapeBound1, 1000000.0f}}) {
+        EXPECT_EQ(static_cast<float>(bound), limit);
+        EXPECT_GT(static_cast<float>(std::nextafter(bound, INFINITY)), limit);
     }
 }
 
@@ -216,23 +225,38 @@ TEST(Engine, StoppedAndNestedRendersLeaveNoThreads) {
     EXPECT_EQ(ThreadCount(), before);
 }
 
-TEST(PointPainter, HighResolutionColumnsMatchPlottedPointsWithClipping) {
+TEST(PointPainter, ColumnsAndRowBatchesMatchPlottedPointsWithClipping) {
     std::vector<ColorValue> palette(256);
     for (std::size_t i = 0; i < palette.size(); ++i) palette[i] = static_cast<ColorValue>(i * 0x010203u);
     std::vector<std::uint8_t> counts(9);
     for (std::size_t i = 0; i < counts.size(); ++i) counts[i] = static_cast<std::uint8_t>(i * 5 % 33);
     const int width = 7, height = 30;  // rows 0..8 of pass 1 reach y = 34, beyond the bottom
-    std::vector<Pixel> painted(width * height, 0), plotted(width * height, 0);
-    const PointPainter painter{Raster{painted.data(), width, height, width}, 1, DrawMode::Copy, palette.data(), 16,
-                               nullptr, nullptr};
-    const Raster reference{plotted.data(), width, height, width};
-    for (std::int64_t px = -1; px <= width; ++px) {
-        painter.PaintColumn(1, px, counts.data(), static_cast<int>(counts.size()));
-        for (std::size_t row = 0; row < counts.size(); ++row)
-            PlotPoint(reference, 1, DrawMode::Copy, px, 4 * static_cast<std::int64_t>(row) + CalcBas::kPassY[1],
-                      palette[counts[row] % 16]);
+    // High resolution, normal resolution (4-pixel dots) and exclusive-or.
+    for (const auto& [dot, mode] : {std::pair{1, DrawMode::Copy}, std::pair{4, DrawMode::Copy}, std::pair{1, DrawMode::Xor}}) {
+        SCOPED_TRACE(dot);
+        std::vector<Pixel> painted(width * height, 0x00ABCDEFu), batched = painted, plotted = painted;
+        const PointPainter painter{Raster{painted.data(), width, height, width}, dot, mode, palette.data(), 16, nullptr, nullptr};
+        PointPainter batchPainter = painter;
+        batchPainter.raster.bits = batched.data();
+        const Raster reference{plotted.data(), width, height, width};
+        std::vector<std::int64_t> columns;
+        std::vector<std::vector<std::uint8_t>> columnCounts;
+        for (std::int64_t px = -1; px <= width; ++px) {
+            painter.PaintColumn(1, px, counts.data(), static_cast<int>(counts.size()));
+            for (std::size_t row = 0; row < counts.size(); ++row)
+                PlotPoint(reference, dot, mode, px, 4 * static_cast<std::int64_t>(row) + CalcBas::kPassY[1],
+                          palette[counts[row] % 16]);
+            columns.push_back(px);
+            columnCounts.push_back(counts);
+            std::rotate(counts.begin(), counts.begin() + 1, counts.end());  // each column its own counts
+        }
+        std::vector<const std::uint8_t*> pointers;
+        for (const auto& c : columnCounts) pointers.push_back(c.data());
+        batchPainter.PaintColumns(1, columns.data(), pointers.data(), static_cast<int>(columns.size()),
+                                  static_cast<int>(counts.size()));
+        EXPECT_EQ(painted, plotted);
+        EXPECT_EQ(batched, plotted);
     }
-    EXPECT_EQ(painted, plotted);
 }
 
 // Count grids worked out by a separate program written from the definition
