@@ -244,9 +244,10 @@ TEST_F(RenderTest, StartPressedAtEveryYieldNestsBoundedlyAndStopEndsEveryRender)
     };
     form.Strt_Click();
     EXPECT_EQ(mostRunning, 8);
-    // The seven outer renders were all started in their first yield, before
-    // their first pass, and each yields once more as that pass begins.
-    EXPECT_EQ(yieldsAfterStop, 7);
+    // Each render yields at most once more: the outer ones were all started
+    // in their first yield, before their first pass, which begins with a yield.
+    EXPECT_LE(yieldsAfterStop, 8);
+    EXPECT_GT(services.beeps, 8) << "the innermost render started again after ending";
     EXPECT_EQ(form.RunningRenders(), 0);
     EXPECT_EQ(UnnamedThreads(), threadsBefore);
     EXPECT_EQ(form.Label2->text(), QStringLiteral("OK"));
