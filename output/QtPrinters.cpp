@@ -21,11 +21,11 @@ std::optional<QString> WritePdfPage(const QString& path, const QPageLayout& layo
                                     const QString& deviceName, const QImage& picture, const PageRect& target) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setPageLayout(layout);
     printer.setDocName(jobName);
     printer.setOutputFileName(path);
     QPainter painter;
-    if (!painter.begin(&printer)) return QStringLiteral("\"%1\" could not start the print job.").arg(deviceName);
+    if (!printer.setPageLayout(layout) || !painter.begin(&printer))
+        return QStringLiteral("\"%1\" could not start the print job.").arg(deviceName);
     const double deviceUnitsPerTwip = printer.resolution() / kTwipsPerInch;
     painter.scale(deviceUnitsPerTwip, deviceUnitsPerTwip);
     // The picture is a texture: keep every pixel rather than let the PDF stream use JPEG.
