@@ -44,7 +44,6 @@ public:
         slots_ = std::max(2 * threads_ + 2, blocksPerPass_);
         buffer_.assign(static_cast<std::size_t>(slots_) * slotSize_, 0);
         slotBlock_.assign(static_cast<std::size_t>(slots_), -1);
-        slotBusy_.assign(static_cast<std::size_t>(slots_), 0);
         nextBlock_ = 0;
         reading_ = 0;
         stopping_ = false;
@@ -66,7 +65,7 @@ public:
             workAvailable_.notify_all();
         }
         while (slotBlock_[slot] != block) {
-            if (nextBlock_ <= block && !slotBusy_[static_cast<std::size_t>(nextBlock_ % slots_)]) {
+            if (nextBlock_ <= block) {
                 // Nobody has started the wanted block yet: compute it here.
                 ComputeClaimed(lock, readerScratch_);
             } else {
@@ -86,7 +85,6 @@ public:
         workers_.clear();
         std::vector<std::uint8_t>().swap(buffer_);
         std::vector<std::int64_t>().swap(slotBlock_);
-        std::vector<std::uint8_t>().swap(slotBusy_);
         std::vector<std::uint8_t>().swap(zeros_);
         readerScratch_ = Scratch();
     }
@@ -97,10 +95,7 @@ private:
         std::vector<float> x, y, a, b;
     };
 
-    bool Claimable() const {
-        return nextBlock_ < blockCount_ && nextBlock_ < reading_ + slots_ &&
-               !slotBusy_[static_cast<std::size_t>(nextBlock_ % slots_)];
-    }
+    bool Claimable() const { return nextBlock_ < blockCount_ && nextBlock_ < reading_ + slots_; }
 
     void Work() {
         Scratch scratch;
@@ -117,14 +112,11 @@ private:
         const std::int64_t block = nextBlock_++;
         const std::size_t slot = static_cast<std::size_t>(block % slots_);
         std::uint8_t* counts = buffer_.data() + slot * slotSize_;
-        slotBusy_[slot] = 1;
         lock.unlock();
         ComputeBlock(block, counts, scratch);
         lock.lock();
-        slotBusy_[slot] = 0;
         slotBlock_[slot] = block;
         blockDone_.notify_all();
-        workAvailable_.notify_all();
     }
 
     void ComputeBlock(std::int64_t block, std::uint8_t* counts, Scratch& s) const {
@@ -160,10 +152,6 @@ private:
     std::vector<std::uint8_t> zeros_;
     // The block each slot holds once computed, -1 for none yet.
     std::vector<std::int64_t> slotBlock_;
-    // Set while a block is computed into the slot. A reader that skips ahead after a stopped pass frees slots
-    // whose blocks are still being computed; the next block of such a slot waits, so that no two blocks are
-    // written into one slot at once and the older one cannot finish last and hide the newer.
-    std::vector<std::uint8_t> slotBusy_;
     std::int64_t nextBlock_ = 0;  // the next block to claim
     std::int64_t reading_ = 0;    // the block the reader is in; earlier slots are free
     bool stopping_ = false;
