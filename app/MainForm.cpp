@@ -1,13 +1,17 @@
 #include "app/MainForm.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPalette>
 
 #include "app/ShellOpen.h"
 #include "app/WindowIcon.h"
+#include "canvas/CanvasGeometry.h"
 #include "output/FormPrint.h"
 #include "render/CalcBas.h"
 
@@ -59,6 +63,24 @@ QFont BoldFont(const QFont& base, double points) {
     return font;
 }
 
+// The size label's bold face, narrowed where the platform's face is too wide
+// for the label: its width shrinks until every size's text fits, its height
+// and point size stay.
+QFont SizeLabelFont(const QFont& base, int labelWidth) {
+    QFont font = BoldFont(base, 11.25);
+    for (int stretch = 100; stretch > 50; --stretch) {
+        font.setStretch(stretch);
+        const QFontMetrics metrics(font);
+        int widest = 0;
+        for (int value = kSizeMin; value <= kSizeMax; ++value) {
+            const QString text = QString::fromStdString(SizeText(SizeForValue(value)));
+            widest = std::max({widest, metrics.horizontalAdvance(text), metrics.boundingRect(text).right() + 1});
+        }
+        if (widest <= labelWidth) break;
+    }
+    return font;
+}
+
 QImage DefaultStripImage() {
     QImage strip(kStripWidth, kStripHeight, QImage::Format_RGB32);
     for (int y = 0; y < kStripHeight; ++y)
@@ -101,7 +123,7 @@ void MainForm::CreateControls() {
     Zeffect = Placed(new CheckBox(QStringLiteral("Picture Effect"), PtFrame), 16, 72, 97, 12);
 
     LabelSize = MakeLabel(QStringLiteral("608 * 456"), this, 8, 96, 121, 17);
-    LabelSize->setFont(BoldFont(font(), 11.25));
+    LabelSize->setFont(SizeLabelFont(font(), LabelSize->width()));
     HScroll1 = Placed(new ScrollBar(Qt::Horizontal, this), 8, 112, 129, 17);
     HScroll1->SetMin(32);
     HScroll1->SetMax(52);
@@ -205,6 +227,7 @@ void MainForm::ConnectHandlers() {
     ConnectPictureHandlers();
     ConnectPaletteHandlers();
     ConnectRegionHandlers();
+    ConnectViewHandlers();
     connect(Command2, &QPushButton::clicked, this, &MainForm::Command2_Click);
 }
 
@@ -226,6 +249,8 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
     if (first && widget->window() == this) {
         const auto* key = static_cast<QKeyEvent*>(event);
         Form_KeyDown(KeyCodeOf(*key), ShiftStateOf(*key));
+        // A held key must not start a render for every repeat.
+        if (!key->isAutoRepeat()) ViewKeyDown(KeyCodeOf(*key), ShiftStateOf(*key));
     }
     return false;
 }

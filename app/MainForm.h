@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -15,10 +16,15 @@
 #include "app/toolkit/PictureBox.h"
 #include "app/toolkit/ScrollBar.h"
 #include "palette/ColorTable.h"
+#include "region/RegionNav.h"
+#include "region/ViewHistory.h"
+
+class QMenu;
 
 namespace velmora {
 
 class FormPrint;
+struct RenderParams;
 
 // The main window. Its controls hold the picture's parameters; handlers read
 // them when they run. Handlers are defined beside the subsystem they belong to.
@@ -130,6 +136,20 @@ public:
     void Pic1_KeyDown(int keyCode, int shift);
     void PictureFrame_KeyDown(int keyCode, int shift);
 
+    // Exploring with the mouse: a drag on the canvas zooms into the dragged
+    // rectangle, Back and Forward step through the views drawn, and the canvas
+    // picture goes to the clipboard or to a file of a chosen format.
+    void Pic1_RubberBand(const QRect& pixels);
+    void Pic1_ContextMenu(const QPoint& globalPosition);
+    // The canvas's context menu: Copy picture, Save picture as..., Back and
+    // Forward, the last two greyed out when there is no view to go to.
+    QMenu* CanvasMenu();
+    void GoBack();
+    void GoForward();
+    void CopyPicture();
+    void SavePictureAs();
+    const ViewHistory& Views() const { return views_; }
+
     // Printing: the print dialog and one page of the whole canvas on the current printer.
     void Command2_Click();
     void printP();
@@ -151,6 +171,7 @@ private:
     void ConnectPictureHandlers();
     void ConnectPaletteHandlers();
     void ConnectRegionHandlers();
+    void ConnectViewHandlers();
 
     // True when DumyPic's tag names an existing file whose name has at least 4 characters.
     bool ImagePresent() const;
@@ -159,6 +180,14 @@ private:
     void RenderYield(bool showCanvas);
     // One render from the controls' current state, as a press of Start draws it.
     void RenderOnce();
+    // Called by Start once it has read the controls: notes where the render
+    // puts the plane and records the view it draws.
+    void RenderStarted(const RenderParams& params);
+    // Back, Forward and Copy from the keyboard; the key still reaches the focused control.
+    void ViewKeyDown(int keyCode, int shift);
+    View CurrentView() const;
+    // Puts a view into the controls as a user would, then starts a render.
+    void ShowView(const View& view);
 
     // Set when the window closes: every render running stops at once.
     bool unloading_ = false;
@@ -169,6 +198,11 @@ private:
     QElapsedTimer canvasShown_;
 
     QPointer<FormPrint> printDialog_;
+
+    ViewHistory views_;
+    // Where the last render put the plane; none before the first render.
+    std::optional<PlaneMapping> lastMapping_;
+    QMenu* canvasMenu_ = nullptr;
 };
 
 }  // namespace velmora

@@ -4,14 +4,14 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "app/InstalledProgram.h"
 #include "app/toolkit/Services.h"
 
 namespace velmora {
 
 void shellOpen(const QString& document) {
     const QString programFolder = QCoreApplication::applicationDirPath();
-    const QString installedDocuments = QDir(programFolder).filePath(QStringLiteral(VELMORA_DOCDIR_FROM_BINDIR));
-    for (const QString& folder : {QDir::currentPath(), programFolder, installedDocuments}) {
+    for (const QString& folder : {QDir::currentPath(), programFolder, InstalledDataFolder(programFolder)}) {
         const QFileInfo file(QDir(folder), document);
         if (file.isFile()) {
             Toolkit().OpenDocument(file.absoluteFilePath(), file.absolutePath());

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace velmora {
 
@@ -14,6 +15,9 @@ struct CanvasSize {
 
 // The canvas size for a size-bar value: W = floor(2^(v/4)), H = floor(W-ish * sqrt2 / 2).
 CanvasSize SizeForValue(int value);
+
+// What the size label shows: "W * H Pixcell".
+std::string SizeText(CanvasSize size);
 
 // The logical grid the driver walks and the dot each point paints.
 struct CanvasGrid {

@@ -6,7 +6,7 @@ namespace velmora {
 // Each step runs even when an earlier one failed.
 void MainForm::HScroll1_Change() {
     const CanvasSize size = SizeForValue(HScroll1->Value());
-    LabelSize->setText(QStringLiteral("%1 * %2 Pixcell").arg(size.width).arg(size.height));
+    LabelSize->setText(QString::fromStdString(SizeText(size)));
     if (Pic1->SetSize(size.width, size.height)) {
         // The grid follows the new size so that plotted dots stay contiguous.
         Check1_Click();

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 #include "canvas/CanvasGeometry.h"
@@ -39,6 +40,34 @@ bool EndsWith(const std::string& text, const std::string& tail) {
     return true;
 }
 
+// `text` on one line: control characters (C0, DEL and, in UTF-8, C1) are
+// shown escaped, so an argument holding a line break cannot split a message.
+std::string OneLine(std::string_view text) {
+    std::string line;
+    char escaped[8];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (c == '\n') {
+            line += "\\n";
+        } else if (c == '\r') {
+            line += "\\r";
+        } else if (c == '\t') {
+            line += "\\t";
+        } else if (c < 0x20 || c == 0x7F) {
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            line += escaped;
+        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            std::snprintf(escaped, sizeof escaped, "\\u%04X", next);
+            line += escaped;
+            ++i;
+        } else {
+            line += static_cast<char>(c);
+        }
+    }
+    return line;
+}
+
 }  // namespace
 
 std::string RenderUsage() {
@@ -52,10 +81,11 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     RenderCommand cmd;
     cmd.settings = StartupSettings();
     std::optional<long> pattern, size, colours;
+    bool highResolution = false;
     std::optional<std::string> data;
     std::vector<std::pair<std::string*, std::string>> texts;
     auto fail = [&](const std::string& message) {
-        result.error = message;
+        result.error = OneLine(message);
         return result;
     };
 
@@ -93,7 +123,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             size = WholeNumber(*v);
             if (!size || *size < kSizeMin || *size > kSizeMax) return fail("--size: must be 32 to 52");
         } else if (option == "--hires") {
-            cmd.settings.highResolution = true;
+            highResolution = true;
         } else if (option == "--colors") {
             colours = WholeNumber(*v);
             bool known = false;
@@ -134,6 +164,8 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
         const auto error = ApplyDataFile(cmd.settings, *data);
         if (error) return fail("--data: " + *error);
     }
+    // Every option given on the command line wins over the data file.
+    if (highResolution) cmd.settings.highResolution = true;
     if (pattern) ApplyPattern(cmd.settings, static_cast<int>(*pattern));
     if (size) cmd.settings.sizeValue = static_cast<int>(*size);
     if (colours)
@@ -185,9 +217,16 @@ std::optional<std::string> EncodePng(const Raster& raster, std::string& bytes) {
     return std::nullopt;
 }
 
+int CannotWrite(const std::string& path, const std::string& reason) {
+    std::fprintf(stderr, "velmora-render: cannot write %s: %s\n", OneLine(path).c_str(), reason.c_str());
+    return 1;
+}
+
 }  // namespace
 
 int RunRenderCommand(const RenderCommand& command) {
+    // A target that may not be replaced is refused before the work of rendering.
+    if (auto refusal = WriteRefusal(command.output)) return CannotWrite(command.output, *refusal);
     const PictureSettings& s = command.settings;
     const CanvasSize size = SizeForValue(s.sizeValue);
     const CanvasGrid grid = GridFor(size, s.highResolution);
@@ -215,17 +254,11 @@ int RunRenderCommand(const RenderCommand& command) {
 
     std::string bytes;
     if (EndsWith(command.output, ".png")) {
-        if (auto error = EncodePng(painter.raster, bytes)) {
-            std::fprintf(stderr, "velmora-render: %s: %s\n", command.output.c_str(), error->c_str());
-            return 1;
-        }
+        if (auto error = EncodePng(painter.raster, bytes)) return CannotWrite(command.output, *error);
     } else {
         bytes = EncodeBmp24(painter.raster);
     }
-    if (auto error = WriteFileAtomically(command.output, bytes)) {
-        std::fprintf(stderr, "velmora-render: cannot write %s: %s\n", command.output.c_str(), error->c_str());
-        return 1;
-    }
+    if (auto error = WriteFileAtomically(command.output, bytes)) return CannotWrite(command.output, *error);
     return 0;
 }
 

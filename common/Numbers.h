@@ -32,6 +32,21 @@ std::optional<std::int32_t> ToInt32(double value);
 
 // fl(v): v rounded to the nearest single-precision value, ties to even,
 // subnormals kept, out-of-range values becoming infinities.
-inline float fl(double value) { return static_cast<float>(value); }
+//
+// The rounded value is passed through an empty assembler statement (or a
+// volatile variable where that is not available), so the optimiser cannot
+// see that it came from a double: every later use widens the single itself.
+// GCC 12's SLP vectoriser, for one, folds a pair of roundings followed by
+// widenings back into the unrounded doubles.
+inline float fl(double value) {
+    float single = static_cast<float>(value);
+#if defined(__GNUC__) && defined(__SSE2_MATH__)
+    __asm__("" : "+x"(single));
+#else
+    volatile float stored = single;
+    single = stored;
+#endif
+    return single;
+}
 
 }  // namespace velmora

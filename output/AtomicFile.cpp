@@ -5,14 +5,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
+#include <filesystem>
+#include <random>
 
 namespace velmora {
 
 namespace {
+
+std::string Reason(int error) { return std::strerror(error); }
 
 // The file a symbolic link leads to, so that writing through the link updates
 // that file and keeps the link; any other path as it is.
@@ -26,56 +28,172 @@ std::string WriteTarget(const std::string& path) {
     return target;
 }
 
-}  // namespace
+// Why an existing file of this kind and mode may not be replaced.
+std::optional<std::string> Refusal(const std::string& path, const struct stat& existing) {
+    if (S_ISDIR(existing.st_mode)) return Reason(EISDIR);
+    if (!S_ISREG(existing.st_mode)) return std::string("Not a regular file");
+    // The rename only needs the folder to be writable, so a read-only file is
+    // refused here; the owner's write bit counts for the superuser too.
+    if (!(existing.st_mode & S_IWUSR) || ::access(path.c_str(), W_OK) != 0) return Reason(EACCES);
+    return std::nullopt;
+}
 
-std::optional<std::string> WriteFileAtomically(const std::string& requestedPath, std::string_view bytes) {
-    const std::string path = WriteTarget(requestedPath);
-    // A read-only file is refused rather than replaced by the rename, which only
-    // needs the folder to be writable; the owner's write bit counts for the
-    // superuser too.
-    struct stat existing {};
-    const bool exists = ::stat(path.c_str(), &existing) == 0;
-    if (exists && S_ISREG(existing.st_mode) && (!(existing.st_mode & S_IWUSR) || ::access(path.c_str(), W_OK) != 0))
-        return std::string(std::strerror(EACCES));
-    std::string temp = path + ".XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) return std::string(std::strerror(errno));
-    const std::string tempPath(name.data());
-    auto fail = [&](int error) -> std::optional<std::string> {
-        ::close(fd);
-        ::unlink(tempPath.c_str());
-        return std::string(std::strerror(error));
-    };
-    // Keep an existing file's permissions; a new file gets the usual 0666 less umask.
-    if (exists) {
-        ::fchmod(fd, existing.st_mode & 07777);
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
     }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Runs `attempt` with short hidden names (8 bytes, so they fit wherever the
+// target's name fits) until one is not taken; the name used is left in `name`.
+// Returns the last attempt's result (0 or -1 with errno set).
+template <typename Attempt>
+int WithFreeName(std::string& name, Attempt attempt) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device seed;
+    std::mt19937 random(seed());
+    std::uniform_int_distribution<int> letter(0, 61);
+    int result = -1;
+    for (int tries = 0; tries < 100; ++tries) {
+        name = ".v";
+        for (int i = 0; i < 6; ++i) name += kLetters[letter(random)];
+        result = attempt(name);
+        if (result >= 0 || errno != EEXIST) break;
+    }
+    return result;
+}
+
+// Gives the unnamed file `fd` the name `name` in `folder`; fails with EEXIST
+// when the name is taken.
+int LinkUnnamed(int fd, int folder, const std::string& name) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+    if (errno != ENOENT) return -1;
+    // Without /proc the file can be linked directly where the process may.
+    return ::linkat(fd, "", folder, name.c_str(), AT_EMPTY_PATH);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
     for (std::size_t done = 0; done < bytes.size();) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail(errno);
-        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
         done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0) return fail(errno);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(tempPath.c_str());
-        return std::string(std::strerror(error));
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::string> WriteRefusal(const std::string& requestedPath) {
+    const std::string path = WriteTarget(requestedPath);
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) != 0) return std::nullopt;
+    return Refusal(path, existing);
+}
+
+// A process killed while writing leaves nothing behind: the bytes go to an
+// unnamed file (O_TMPFILE) that vanishes with the process, and a new target is
+// created by linking that file under its name. Replacing an existing target
+// takes two steps, since a link cannot replace a name: the complete, synced
+// file is linked under a short temporary name and at once renamed over the
+// target, so a kill can leave a stray file only in the instant between those two
+// calls. Where the file system has no unnamed files the bytes are written to
+// that temporary name from the start.
+std::optional<std::string> WriteFileAtomically(const std::string& requestedPath, std::string_view bytes) {
+    const std::string path = WriteTarget(requestedPath);
+    struct stat existing {};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (!exists && errno != ENOENT) return Reason(errno);
+    if (auto refusal = exists ? Refusal(path, existing) : std::nullopt) return refusal;
+    const auto slash = path.rfind('/');
+    const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty()) return Reason(EISDIR);
+
+    // A folder that may be written but not listed cannot be synced, but the file still goes in.
+    int folderFd = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0 && errno == EACCES) folderFd = ::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0) return Reason(errno);
+    const Descriptor folder(folderFd);
+
+    std::string temporary;  // the named file to remove on failure, if any
+    int fileFd = ::openat(folder.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    const bool unnamed = fileFd >= 0;
+    if (!unnamed) {
+        // EISDIR: a kernel without O_TMPFILE; EOPNOTSUPP, EINVAL: a file system without it.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return Reason(errno);
+        WithFreeName(temporary, [&](const std::string& candidate) {
+            fileFd = ::openat(folder.get(), candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+            return fileFd;
+        });
+        if (fileFd < 0) return Reason(errno);
     }
-    if (::rename(tempPath.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(tempPath.c_str());
-        return std::string(std::strerror(error));
+    const Descriptor file(fileFd);
+    auto fail = [&](int error) -> std::optional<std::string> {
+        if (!temporary.empty()) ::unlinkat(folder.get(), temporary.c_str(), 0);
+        return Reason(error);
+    };
+
+    // A new file has the usual 0666 less umask from its creation. A replaced
+    // file keeps its owner and group where this process may set them (as
+    // superuser; a group of its own otherwise), and its permissions without
+    // the set-ID and sticky bits, so no one gains a program running as the old
+    // owner.
+    if (exists) {
+        const bool otherOwner = existing.st_uid != ::geteuid() || existing.st_gid != ::getegid();
+        if (otherOwner && ::fchown(file.get(), existing.st_uid, existing.st_gid) != 0 &&
+            ::fchown(file.get(), static_cast<uid_t>(-1), existing.st_gid) != 0) {
+            // Not permitted: the new file belongs to this process.
+        }
+        if (::fchmod(file.get(), existing.st_mode & 0777) != 0) return fail(errno);
     }
+    if (!WriteAll(file.get(), bytes) || ::fsync(file.get()) != 0) return fail(errno);
+
+    bool placed = false;
+    if (unnamed && !exists) {
+        placed = LinkUnnamed(file.get(), folder.get(), name) == 0;
+        // A link that leads nowhere is replaced, as a rename always did; anything
+        // else that took the name since the check above is left alone.
+        const int error = errno;
+        struct stat taken {};
+        const bool danglingLink = error == EEXIST &&
+                                  ::fstatat(folder.get(), name.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0 &&
+                                  S_ISLNK(taken.st_mode);
+        if (!placed && !danglingLink) return Reason(error);
+    }
+    if (!placed) {
+        if (unnamed && WithFreeName(temporary, [&](const std::string& candidate) {
+                           return LinkUnnamed(file.get(), folder.get(), candidate);
+                       }) != 0)
+            return Reason(errno);
+        if (::renameat(folder.get(), temporary.c_str(), folder.get(), name.c_str()) != 0) return fail(errno);
+    }
+    // The new name survives a power cut only once the folder is synced; EBADF:
+    // a folder opened without read access, EINVAL: a file system that cannot.
+    if (::fsync(folder.get()) != 0 && errno != EBADF && errno != EINVAL) return Reason(errno);
     return std::nullopt;
+}
+
+ScratchFile::ScratchFile() {
+    std::error_code error;
+    const auto folder = std::filesystem::temp_directory_path(error);
+    fd_ = ::open(error ? "/tmp" : folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd_ < 0) return;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    if (::access(self.c_str(), W_OK) == 0) path_ = self;
+}
+
+ScratchFile::~ScratchFile() {
+    if (fd_ >= 0) ::close(fd_);
 }
 
 }  // namespace velmora

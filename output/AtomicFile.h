@@ -5,12 +5,40 @@
 
 namespace velmora {
 
-// Replaces the file at `path` with `bytes` all at once: the bytes go to a
-// temporary file beside it, which is then renamed over the target, so a failure
-// never leaves a half-written or emptied file. A read-only file (no write
-// permission for its owner, or none for this process) is refused. A symbolic
-// link is kept: the file it leads to is the one replaced. Returns the system's
-// reason on failure, nothing on success.
+// Why the file at `path` (the file a symbolic link leads to) may not be
+// replaced: it is a folder, a device, a named pipe or a socket, or a read-only
+// file (no write permission for its owner, or none for this process). Nothing
+// when it is a writable regular file or does not exist. Such a target is never
+// opened.
+std::optional<std::string> WriteRefusal(const std::string& path);
+
+// Replaces the file at `path` with `bytes` all at once, so a failure never
+// leaves a half-written or emptied file: the bytes go to an unnamed file in the
+// target's folder, which is given the target's name only when complete (where
+// the file system has no unnamed files, to a short hidden temporary file that
+// is renamed over the target). A target refused by WriteRefusal is left alone.
+// A symbolic link is kept: the file it leads to is the one replaced. A replaced
+// file keeps its permission bits without set-user-ID, set-group-ID and sticky,
+// and its owner and group where this process may set them. The file and its
+// folder are synced. Returns the system's reason on failure, nothing on
+// success.
 std::optional<std::string> WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// An unnamed file in the temporary folder, for a writer that takes a file
+// name: it vanishes with its last descriptor, also when the process is killed.
+// Path() names it (a link under /proc) while this object lives; it is empty
+// where the system has no unnamed files or no /proc.
+class ScratchFile {
+public:
+    ScratchFile();
+    ~ScratchFile();
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    int fd_ = -1;
+    std::string path_;
+};
 
 }  // namespace velmora

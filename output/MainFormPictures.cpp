@@ -1,11 +1,16 @@
-#include <QFileInfo>
-#include <QImageReader>
+#include <QBuffer>
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QImageWriter>
 
 #include "app/MainForm.h"
 #include "app/toolkit/FileDrop.h"
+#include "app/toolkit/PictureFiles.h"
 #include "output/AtomicFile.h"
 #include "output/Bitmap.h"
 #include "output/PictureFile.h"
+#include "app/toolkit/Services.h"
 #include "records/FileQuestions.h"
 
 namespace velmora {
@@ -22,13 +27,49 @@ void MainForm::CommandSave_Click() {
     if (failure) Module_ini::ReportWriteFailure(this, name, *failure);
 }
 
+void MainForm::CopyPicture() { QGuiApplication::clipboard()->setImage(Pic1->Image()); }
+
+namespace {
+// The canvas picture encoded in `format`, or the reason it could not be.
+std::optional<std::string> EncodePicture(PictureBox& canvas, PictureFormat format, std::string& bytes) {
+    if (format == PictureFormat::None)
+        return "Only PNG (.png), BMP (.bmp) and JPEG (.jpg, .jpeg) pictures can be written.";
+    if (format == PictureFormat::Bmp) {
+        bytes = EncodeBmp24(canvas.RasterView());
+        return std::nullopt;
+    }
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format == PictureFormat::Png ? "png" : "jpeg");
+    if (format == PictureFormat::Jpeg) writer.setQuality(95);
+    if (!writer.write(canvas.Image())) return writer.errorString().toStdString();
+    bytes.assign(encoded.constData(), static_cast<std::size_t>(encoded.size()));
+    return std::nullopt;
+}
+}  // namespace
+
+// The dialog asks before an existing file is replaced; the file is written
+// whole or not at all, as Save writes.
+void MainForm::SavePictureAs() {
+    const QString suggested = QDir::current().absoluteFilePath(Text1->text());
+    const QString name = Toolkit().SaveFileName(
+        this, suggested, QStringLiteral("PNG (*.png);;BMP (*.bmp);;JPEG (*.jpg *.jpeg);;All files (*)"));
+    if (name.isEmpty()) return;
+    // Encoding the largest canvas as PNG takes a few seconds.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    std::string bytes;
+    std::optional<std::string> failure = EncodePicture(*Pic1, PictureFormatFor(name.toStdString()), bytes);
+    if (!failure) failure = WriteFileAtomically(name.toStdString(), bytes);
+    QGuiApplication::restoreOverrideCursor();
+    if (failure) Module_ini::ReportWriteFailure(this, name, *failure);
+}
+
 // Each step ends the handler silently when it fails.
 void MainForm::Pic1_OLEDragDrop(const QStringList& Data) {
     if (Data.isEmpty()) return;
     const QString& path = Data.front();
-    // Only regular files: reading a named pipe or a device could wait forever.
-    if (!QFileInfo(path).isFile()) return;
-    const QImage picture = QImageReader(path).read();
+    const QImage picture = ReadWholePicture(path);
     if (picture.isNull()) return;
     DumyPic->SetPicture(picture);
     DumyPic->Tag = path;

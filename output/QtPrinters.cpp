@@ -84,7 +84,7 @@ PageSize QtPrinters::CurrentPageSize() const {
     return {static_cast<float>(page.width() * kTwipsPerPoint), static_cast<float>(page.height() * kTwipsPerPoint)};
 }
 
-// Every job is drawn into a PDF file in a scratch folder first. A printer's job then goes to the printing
+// Every job is drawn into a scratch PDF file first. A printer's job then goes to the printing
 // system, whose answer is what the user sees when it refuses the job; a "PDF file" job is put in place whole, so
 // a failed or interrupted job never leaves a damaged PDF under the user's name.
 PrintOutcome QtPrinters::PrintPicture(const QString& jobName, const QImage& picture, const PageRect& target) {
@@ -93,9 +93,15 @@ PrintOutcome QtPrinters::PrintPicture(const QString& jobName, const QImage& pict
         pdfPath = choosePdfPath_(jobName + QStringLiteral(".pdf"));
         if (!pdfPath || pdfPath->isEmpty()) return PrintOutcome::Cancelled();
     }
-    QTemporaryDir scratch;
-    if (!scratch.isValid()) return PrintOutcome::Failed(scratch.errorString());
-    const QString page = scratch.filePath(QStringLiteral("page.pdf"));
+    // The scratch file has no name where the system allows, so a killed program leaves none behind.
+    const ScratchFile unnamed;
+    std::optional<QTemporaryDir> folder;
+    QString page = QString::fromStdString(unnamed.Path());
+    if (page.isEmpty()) {
+        folder.emplace();
+        if (!folder->isValid()) return PrintOutcome::Failed(folder->errorString());
+        page = folder->filePath(QStringLiteral("page.pdf"));
+    }
     const QPageLayout layout = printer_->pageLayout();
     if (auto failure = WritePdfPage(page, layout, jobName, current_, picture, target))
         return PrintOutcome::Failed(*failure);

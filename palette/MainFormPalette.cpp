@@ -1,9 +1,8 @@
-#include <QFileInfo>
-#include <QImageReader>
 #include <QPainter>
 
 #include "app/MainForm.h"
 #include "app/toolkit/FileDrop.h"
+#include "app/toolkit/PictureFiles.h"
 
 namespace velmora {
 
@@ -43,10 +42,7 @@ void MainForm::palettOption_Click([[maybe_unused]] int index) {
 // Any failure leaves the strip and the table as they were, without a message.
 void MainForm::gra_OLEDragDrop(const QStringList& paths) {
     if (paths.isEmpty()) return;
-    // Only regular files: opening a named pipe or a device could wait forever.
-    if (!QFileInfo(paths.first()).isFile()) return;
-    QImageReader reader(paths.first());
-    const QImage picture = reader.read();
+    const QImage picture = ReadWholePicture(paths.first());
     if (picture.isNull()) return;
     // Only the top-left of a larger picture shows in the box, so only that is
     // kept; transparent parts show the box's background as its empty part does.

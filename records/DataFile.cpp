@@ -21,8 +21,8 @@ std::optional<int> StoredChoice(const std::string& text, int lowest, int highest
 
 }  // namespace
 
-std::string DataFilePath(const std::string& programFolder, const std::string& nameText) {
-    return programFolder + "/" + nameText + kDataFileSuffix;
+std::string DataFilePath(const std::string& folder, const std::string& nameText) {
+    return folder + "/" + nameText + kDataFileSuffix;
 }
 
 std::vector<ProfileEntry> DataFileEntries(const DataFileRecord& r, const std::string& dateText) {

@@ -14,8 +14,8 @@ inline constexpr const char* kDataFileApp = "Velmora Generator1.1Rev6";
 // What a parameter data file is named after the name box's text.
 inline constexpr const char* kDataFileSuffix = "_dat.txt";
 
-// Where the data file for the name box's text goes: into `programFolder`.
-std::string DataFilePath(const std::string& programFolder, const std::string& nameText);
+// Where the data file for the name box's text goes: into `folder`.
+std::string DataFilePath(const std::string& folder, const std::string& nameText);
 
 // The parameters a data file stores, as the controls hold them.
 struct DataFileRecord {

@@ -1,6 +1,8 @@
 #include <QDateTime>
+#include <QDir>
 #include <QLocale>
 
+#include "app/InstalledProgram.h"
 #include "app/MainForm.h"
 #include "app/toolkit/FileDrop.h"
 #include "app/toolkit/Services.h"
@@ -28,6 +30,14 @@ QString LocaleDateTimeText() {
 
 std::string Text(const QLineEdit* box) { return box->text().toStdString(); }
 
+// Data files go into the program's folder. An installed program's folder is a
+// system folder that users cannot write into, so there they go into the
+// working folder, beside the pictures.
+QString DataFileFolder() {
+    const QString program = Toolkit().ProgramFolder();
+    return IsInstalledProgramFolder(program) ? QDir::currentPath() : program;
+}
+
 }  // namespace
 
 void MainForm::ConnectRecordHandlers() {
@@ -50,7 +60,7 @@ void MainForm::ConnectRecordHandlers() {
 
 void MainForm::CommandPrint_Click() {
     const QString path = QString::fromStdString(
-        DataFilePath(Toolkit().ProgramFolder().toStdString(), Text1->text().toStdString()));
+        DataFilePath(DataFileFolder().toStdString(), Text1->text().toStdString()));
     if (Module_ini::OverwriteDeclined(this, path)) return;
     Module_ini::IniFileName = path.toStdString();
     const DataFileRecord record{OptionPt[0]->Tag.toInt(), Check1->Value(), Combo2->currentIndex(),

@@ -144,6 +144,11 @@ std::string Reason(int error) { return std::strerror(error); }
 
 // Whole contents of an existing file to be updated; empty for a missing one.
 std::optional<std::string> ContentsForUpdate(const std::string& path, std::string& reason) {
+    // A target that may not be replaced is not even opened: opening a device can act on it.
+    if (auto refusal = WriteRefusal(path)) {
+        reason = *refusal;
+        return std::nullopt;
+    }
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT) return std::string();

@@ -1,6 +1,8 @@
 #include "region/RegionNav.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace velmora {
 
@@ -35,6 +37,25 @@ std::optional<Region> MoveRegion(const Region& r, int index) {
     case 3: return IfMovedFinite({r.x0, r.x1, r.y0 + h / 4, r.y1 + h / 4}, false);
     default: return std::nullopt;
     }
+}
+
+std::optional<PixelRect> DraggedRectangle(int fromX, int fromY, int toX, int toY, int width, int height) {
+    if (width <= 0 || height <= 0) return std::nullopt;
+    // Differences in 64 bits: far-off pointer positions must not overflow.
+    const auto moved = [](int a, int b) { return std::llabs(static_cast<long long>(a) - b); };
+    if (moved(fromX, toX) < kDragThreshold && moved(fromY, toY) < kDragThreshold) return std::nullopt;
+    return PixelRect{std::clamp(std::min(fromX, toX), 0, width - 1), std::clamp(std::min(fromY, toY), 0, height - 1),
+                     std::clamp(std::max(fromX, toX), 0, width - 1), std::clamp(std::max(fromY, toY), 0, height - 1)};
+}
+
+std::optional<Region> RegionOfRectangle(const PixelRect& rect, const PlaneMapping& m) {
+    const double dot = m.dot;
+    Region region{};
+    region.x1 = m.x1 + (rect.left / dot) * m.dx;
+    region.x0 = m.x1 + ((rect.right + 1.0) / dot) * m.dx;
+    region.y1 = m.y1 + (rect.top / dot) * m.dy;
+    region.y0 = m.y1 + ((rect.bottom + 1.0) / dot) * m.dy;
+    return IfFinite(region);
 }
 
 std::int16_t PanKeyPosition(ArrowKey key, std::int16_t value, std::int16_t minimum, std::int16_t maximum,

@@ -18,6 +18,31 @@ std::optional<Region> ZoomRegion(const Region& region, int index);
 // axis is passed through as it was.
 std::optional<Region> MoveRegion(const Region& region, int index);
 
+// Canvas pixels `left` to `right` and `top` to `bottom`, both ends included.
+struct PixelRect {
+    int left, top, right, bottom;
+};
+
+// A press and release closer than this in both directions is a click, not a drag.
+inline constexpr int kDragThreshold = 4;
+
+// The rectangle a drag from canvas pixel (fromX, fromY) to (toX, toY) covers,
+// clipped to a canvas of `width` by `height` pixels. Nothing for a click or a
+// canvas without pixels.
+std::optional<PixelRect> DraggedRectangle(int fromX, int fromY, int toX, int toY, int width, int height);
+
+// How a render placed its points: grid unit (px, py) shows the plane point
+// (x1 + px * dx, y1 + py * dy), and one unit spans `dot` pixels.
+struct PlaneMapping {
+    double x1, y1, dx, dy;
+    int dot;
+};
+
+// The region whose picture shows the pixels of `rect`: X1 and Y1 at its
+// top-left pixel, X0 and Y0 just past its bottom-right one, so a region with
+// X0 < X1 or Y0 < Y1 keeps that order. Nothing when a bound is not finite.
+std::optional<Region> RegionOfRectangle(const PixelRect& rect, const PlaneMapping& mapping);
+
 // Arrow keys on the pan bars.
 enum class ArrowKey { Left = 37, Up = 38, Right = 39, Down = 40 };
 

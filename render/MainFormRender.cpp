@@ -125,6 +125,7 @@ void MainForm::RenderOnce() {
     inputs.gridHeight = Pic1->ScaleHeight();
     inputs.pictureEffect = effect;
     const RenderParams params = ReadRenderParams(inputs);
+    RenderStarted(params);
 
     RenderDriver driver(*this, column, colourCount, startTick);
     WalkRender(params, *MakeEngine(0), driver);

@@ -44,6 +44,7 @@ public:
         slots_ = std::max(2 * threads_ + 2, blocksPerPass_);
         buffer_.assign(static_cast<std::size_t>(slots_) * slotSize_, 0);
         slotBlock_.assign(static_cast<std::size_t>(slots_), -1);
+        slotBusy_.assign(static_cast<std::size_t>(slots_), false);
         nextBlock_ = 0;
         reading_ = 0;
         stopping_ = false;
@@ -60,12 +61,14 @@ public:
         const std::size_t slot = static_cast<std::size_t>(block % slots_);
         std::unique_lock lock(mutex_);
         if (block > reading_) {
-            // Blocks before this one are read: their slots take new work.
+            // Blocks before this one are read or skipped: their slots take
+            // new work, and skipped blocks nobody has started are never computed.
             reading_ = block;
+            nextBlock_ = std::max(nextBlock_, block);
             workAvailable_.notify_all();
         }
         while (slotBlock_[slot] != block) {
-            if (nextBlock_ <= block) {
+            if (nextBlock_ <= block && Claimable()) {
                 // Nobody has started the wanted block yet: compute it here.
                 ComputeClaimed(lock, readerScratch_);
             } else {
@@ -85,6 +88,7 @@ public:
         workers_.clear();
         std::vector<std::uint8_t>().swap(buffer_);
         std::vector<std::int64_t>().swap(slotBlock_);
+        std::vector<bool>().swap(slotBusy_);
         std::vector<std::uint8_t>().swap(zeros_);
         readerScratch_ = Scratch();
     }
@@ -95,7 +99,12 @@ private:
         std::vector<float> x, y, a, b;
     };
 
-    bool Claimable() const { return nextBlock_ < blockCount_ && nextBlock_ < reading_ + slots_; }
+    // A slot still being written by a skipped block takes no new block
+    // until that one is done.
+    bool Claimable() const {
+        return nextBlock_ < blockCount_ && nextBlock_ < reading_ + slots_ &&
+               !slotBusy_[static_cast<std::size_t>(nextBlock_ % slots_)];
+    }
 
     void Work() {
         Scratch scratch;
@@ -112,11 +121,14 @@ private:
         const std::int64_t block = nextBlock_++;
         const std::size_t slot = static_cast<std::size_t>(block % slots_);
         std::uint8_t* counts = buffer_.data() + slot * slotSize_;
+        slotBusy_[slot] = true;
         lock.unlock();
         ComputeBlock(block, counts, scratch);
         lock.lock();
+        slotBusy_[slot] = false;
         slotBlock_[slot] = block;
         blockDone_.notify_all();
+        workAvailable_.notify_all();
     }
 
     void ComputeBlock(std::int64_t block, std::uint8_t* counts, Scratch& s) const {
@@ -152,6 +164,7 @@ private:
     std::vector<std::uint8_t> zeros_;
     // The block each slot holds once computed, -1 for none yet.
     std::vector<std::int64_t> slotBlock_;
+    std::vector<bool> slotBusy_;  // a block is being computed into the slot
     std::int64_t nextBlock_ = 0;  // the next block to claim
     std::int64_t reading_ = 0;    // the block the reader is in; earlier slots are free
     bool stopping_ = false;

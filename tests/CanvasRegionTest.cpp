@@ -7,6 +7,9 @@
 #include "canvas/CanvasGeometry.h"
 #include "common/Numbers.h"
 #include "region/RegionNav.h"
+#include "region/ViewHistory.h"
+#include "render/PictureSettings.h"
+#include "render/RenderWalk.h"
 
 using namespace velmora;
 
@@ -124,4 +127,87 @@ TEST(ZoomAndMove, NonFiniteResultsAreRefused) {
     }
     EXPECT_FALSE(r);
     EXPECT_GT(presses, 1000);
+}
+
+TEST(RubberBand, RectangleToRegionWorkedValues) {
+    // Binary fractions, worked by hand: XL = X1 + (left / D) dx, XH = X1 + ((right + 1) / D) dx, and so for y.
+    const PixelRect rect{1, 4, 6, 11};
+    const std::optional<Region> normal = RegionOfRectangle(rect, {-0.5, 0.25, 0.125, -0.0625, 4});
+    EXPECT_EQ(normal->x1, -0.46875);  // -0.5 + 0.25 * 0.125
+    EXPECT_EQ(normal->x0, -0.28125);  // -0.5 + 1.75 * 0.125
+    EXPECT_EQ(normal->y1, 0.1875);    // 0.25 + 1 * -0.0625
+    EXPECT_EQ(normal->y0, 0.0625);    // 0.25 + 3 * -0.0625
+    const std::optional<Region> high = RegionOfRectangle(rect, {-0.5, 0.25, 0.125, -0.0625, 1});
+    EXPECT_EQ(high->x1, -0.375);
+    EXPECT_EQ(high->x0, 0.375);
+    EXPECT_EQ(high->y1, 0);
+    EXPECT_EQ(high->y0, -0.5);
+    // A region with X0 < X1 stays so.
+    const std::optional<Region> reversed = RegionOfRectangle({0, 0, 7, 3}, {2, 0, -0.5, 1, 4});
+    EXPECT_EQ(reversed->x1, 2);
+    EXPECT_EQ(reversed->x0, 1);
+    EXPECT_FALSE(RegionOfRectangle(rect, {-1e308, 0, -1e308, 1, 1}));
+
+    // The start-up region as Start fixes it in single precision; the texts were
+    // worked with an independent single-precision rounding (Python's struct).
+    // The same canvas rectangle gives the same region in either resolution.
+    for (const bool highResolution : {false, true}) {
+        const double unit = highResolution ? 1 : 4;
+        const RenderParams p = ReadRenderParams(InputsOf(StartupSettings(), 608 / unit, 430 / unit));
+        const PlaneMapping mapping{p.x1, p.y1, p.dx, p.dy, static_cast<int>(unit)};
+        EXPECT_EQ(Texts(RegionOfRectangle({152, 107, 455, 322}, mapping)),
+                  (Texts4{"0.0250000024680048", "-0.0249999996740371", "0.0701395334908739", "0.00986046495381743"}))
+            << highResolution;
+    }
+}
+
+TEST(RubberBand, DraggedRectangleIsClippedAndSmallMovesAreClicks) {
+    using Corners = std::array<int, 4>;
+    const auto corners = [](const std::optional<PixelRect>& r) {
+        return r ? Corners{r->left, r->top, r->right, r->bottom} : Corners{-1, -1, -1, -1};
+    };
+    EXPECT_FALSE(DraggedRectangle(10, 10, 13, 7, 608, 430));
+    EXPECT_EQ(corners(DraggedRectangle(10, 10, 14, 10, 608, 430)), (Corners{10, 10, 14, 10}));
+    // Dragged up and to the left, and beyond the edges of a canvas scrolled inside its frame.
+    EXPECT_EQ(corners(DraggedRectangle(700, 500, -20, 6, 861, 608)), (Corners{0, 6, 700, 500}));
+    EXPECT_EQ(corners(DraggedRectangle(850, 600, 9000, 9000, 861, 608)), (Corners{850, 600, 860, 607}));
+    EXPECT_FALSE(DraggedRectangle(0, 0, 100, 100, 0, 0));
+}
+
+TEST(ViewHistory, RecordsBacksForwardsAndDropsTheViewsAhead) {
+    const auto view = [](const std::string& x0) {
+        View v;
+        v.xh = x0;
+        return v;
+    };
+    ViewHistory history;
+    EXPECT_FALSE(history.Back());
+    history.Record(view("1"));
+    history.Record(view("1"));  // equal to the last: not recorded again
+    history.Record(view("2"));
+    history.Record(view("3"));
+    EXPECT_EQ(history.Size(), 3u);
+    EXPECT_FALSE(history.CanGoForward());
+    EXPECT_EQ(history.Back()->xh, "2");
+    EXPECT_EQ(history.Back()->xh, "1");
+    EXPECT_FALSE(history.Back());
+    EXPECT_EQ(history.Forward()->xh, "2");
+    // Rendering the view Back or Forward brought records nothing.
+    history.Record(view("2"));
+    EXPECT_EQ(history.Size(), 3u);
+    EXPECT_TRUE(history.CanGoForward());
+    // Any field makes a view new; a new view after going back drops the ones ahead.
+    View other = view("2");
+    other.randomExponent = 2;
+    history.Record(other);
+    EXPECT_EQ(history.Size(), 3u);
+    EXPECT_FALSE(history.CanGoForward());
+    EXPECT_EQ(history.Back()->randomExponent, 0);
+
+    ViewHistory bounded;
+    for (int i = 0; i < 1005; ++i) bounded.Record(view(std::to_string(i)));
+    EXPECT_EQ(bounded.Size(), ViewHistory::kLimit);
+    EXPECT_EQ(bounded.Position(), 999u);
+    while (bounded.CanGoBack()) bounded.Back();
+    EXPECT_EQ(bounded.Forward()->xh, "6");  // the five oldest are gone
 }

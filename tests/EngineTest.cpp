@@ -13,6 +13,7 @@
 #include "render/PictureSettings.h"
 #include "render/RenderEngine.h"
 #include "render/SimdKernels.h"
+#include "tests/CountGrid.h"
 
 using namespace velmora;
 
@@ -192,10 +193,25 @@ TEST(Engine, StoppedAndNestedRendersLeaveNoThreads) {
         engine->End();
         EXPECT_TRUE(SameBytes(outer, smallExpected));
 
+        // A reader may skip ahead after a stopped pass while blocks it skipped
+        // are still being computed into the slots it now reads.
+        std::vector<std::uint8_t> pass2;
+        for (int column = 0; column < big.Columns(); ++column)
+            for (int row = 0; row < big.Rows(); ++row)
+                pass2.push_back(static_cast<std::uint8_t>(
+                    CountAt(big, 4LL * column + CalcBas::kPassX[2], 4LL * row + CalcBas::kPassY[2])));
+        for (int round = 0; round < 8; ++round) {
+            engine->Begin(big);
+            engine->Column(0, 0);
+            for (int column = 0; column < big.Columns(); ++column)
+                ASSERT_EQ(std::memcmp(engine->Column(2, column), pass2.data() + column * big.Rows(), big.Rows()), 0)
+                    << "round " << round << " column " << column;
+        }
+
         // Destroyed in the middle of a render without End.
         engine->Begin(big);
         engine->Column(0, 0);
-        engine->Column(2, 0);  // a reader may skip ahead after a stopped pass
+        engine->Column(2, 0);
     }
     EXPECT_EQ(ThreadCount(), before);
 }
@@ -217,4 +233,40 @@ TEST(PointPainter, HighResolutionColumnsMatchPlottedPointsWithClipping) {
                       palette[counts[row] % 16]);
     }
     EXPECT_EQ(painted, plotted);
+}
+
+// Count grids worked out by a separate program written from the definition
+// of the pictures, not from this code: grid size, sum of counts and CRC-32.
+TEST(KnownPictures, TypedTextsGiveTheDefinedCountGrids) {
+    struct Known {
+        test_grid::TypedPicture typed;
+        int width, height;
+        std::uint64_t sum;
+        std::uint32_t crc;
+    };
+    const Known known[] = {
+        {{"3", true, "0.051", "1.03", "0.05", "-0.05", "0.1", "-0.02", 37, true}, 608, 428, 5246752, 0x1ad57112},
+        {{"3", true, "0.0478", "0.964", "0.818", "0.816", "-0.86", "-0.861", 37, true}, 608, 428, 3585958, 0x94a68521},
+        {{"1", false, "0.29", "-0.11", "11", "-5", "1", "-15", 37, true}, 608, 428, 5373442, 0xda4f6008},
+        {{"1", true, "0.2", "-0.11", "5", "1", "-5", "-9", 37, true}, 608, 428, 3344621, 0x2ec9f994},
+        {{"3", true, "0.0478", "0.964", "0.818", "0.816", "-0.86", "-0.861", 44, false}, 512, 360, 2541118, 0x5b51e212},
+        {{"3", true, "0.051", "1.03", "0.03", "-0.03", "0.09", "0.03", 38, true}, 724, 512, 7360428, 0xf53b568f},
+        {{"3", true, "0.051", "1.03", "0.011", "-0.013", "0.047", "0.029", 35, true}, 428, 304, 2313433, 0x3f9b832a},
+        {{"1", true, "0.2", "-0.11", "3.3", "2.1", "-6.2", "-7.3", 36, true}, 512, 360, 2343458, 0xd6b0b552},
+        {{"1", false, "0.29", "-0.11", "2.5", "-1.25", "-3", "-6.75", 38, false}, 180, 128, 490727, 0xa476064a},
+    };
+    const std::string check = "123456789";  // the CRC-32 check value
+    EXPECT_EQ(test_grid::Crc32({check.begin(), check.end()}), 0xCBF43926u);
+    for (std::size_t i = 0; i < std::size(known); ++i) {
+        SCOPED_TRACE("case " + std::to_string(i + 1));
+        const Known& k = known[i];
+        const RenderParams params = test_grid::ParamsOfTyped(k.typed);
+        OnEveryTarget([&] {
+            const test_grid::CountGrid grid = test_grid::GridOfCounts(params, *MakeEngine(0));
+            EXPECT_EQ(grid.width, k.width);
+            EXPECT_EQ(grid.height, k.height);
+            EXPECT_EQ(test_grid::SumOf(grid.counts), k.sum);
+            EXPECT_EQ(test_grid::Crc32(grid.counts), k.crc) << std::hex << test_grid::Crc32(grid.counts);
+        });
+    }
 }

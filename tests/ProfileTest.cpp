@@ -120,7 +120,11 @@ TEST(ProfileFile, FailedWritesLeaveTheFileIntact) {
     EXPECT_EQ(WriteProfileEntries(locked, {{"Initial", "Ptn", "2"}}), "Permission denied");
     EXPECT_EQ(ReadAll(locked), "[Initial]\nPtn=1\n");
     EXPECT_EQ(ReadAll(file), "[Initial]\nPtn=1\n");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3);  // no temporary left
+    ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);  // neither read nor replaced through a link
+    std::filesystem::create_symlink("pipe", folder / "piped_dat.txt");
+    EXPECT_EQ(WriteProfileEntries(folder / "piped_dat.txt", {{"S", "k", "v"}}), "Not a regular file");
+    EXPECT_TRUE(std::filesystem::is_fifo(folder / "pipe"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 5);  // no temporary left
 }
 
 TEST(ProfileFile, WritingThroughALinkUpdatesTheLinkedFile) {

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "canvas/CanvasGeometry.h"
@@ -143,6 +144,24 @@ TEST_F(RenderCommandTest, OptionsApplyAfterThePattern) {
     EXPECT_TRUE(image == DefinedPicture(e));
 }
 
+// Every option given wins over the data file, which is applied first, --hires included.
+TEST_F(RenderCommandTest, CommandLineOptionsWinOverTheDataFile) {
+    std::ofstream(Path("p_dat.txt")) << "[Initial]\nPtn=1\nHiRes=0\nColor=2\na=0.2\nb=1.1\nx0=-0.5\nx1=0.5\ny0=-0.4\ny1=0.4\n";
+    ASSERT_EQ(Run("--quiet --size 32 --hires --data '" + Path("p_dat.txt") + "' --colors 16 --a 0.3 -o '" +
+                  Path("o.bmp") + "'"),
+              0)
+        << errors_;
+    Expected e;
+    ApplyPattern(e.settings, 1);
+    PictureSettings& s = e.settings;
+    std::tie(s.a, s.b, s.xh, s.xl, s.yh, s.yl) = std::tuple("0.3", "1.1", "-0.5", "0.5", "-0.4", "0.4");
+    s.colourIndex = 4;
+    s.highResolution = true;
+    s.sizeValue = 32;
+    const QImage image = QImage(QString::fromStdString(Path("o.bmp"))).convertToFormat(QImage::Format_RGB32);
+    EXPECT_TRUE(image == DefinedPicture(e));
+}
+
 TEST_F(RenderCommandTest, ProgressGoesToStandardError) {
     ASSERT_EQ(Run("--size 32 -o '" + Path("p.bmp") + "'"), 0);
     EXPECT_NE(errors_.find(" 0  0:"), std::string::npos) << errors_;
@@ -160,7 +179,8 @@ TEST_F(RenderCommandTest, BadArgumentsExitTwoWithoutAFile) {
                           Case{"--threads -1" + out, "--threads"}, Case{"--hires=1" + out, "--hires"},
                           Case{"--bogus" + out, "--bogus"}, Case{"--quiet", "-o"},
                           Case{"-o '" + Path("bad.jpg") + "'", "-o"}, Case{out + " --pattern", "--pattern"},
-                          Case{"--data '" + Path("missing_dat.txt") + "'" + out, "--data"}}) {
+                          Case{"--data '" + Path("missing_dat.txt") + "'" + out, "--data"},
+                          Case{"'--bo\ngus\x1b[2J'" + out, "--bo\\ngus\\x1B[2J"}}) {
         EXPECT_EQ(Run(c.args), 2) << c.args;
         EXPECT_NE(errors_.find(c.named), std::string::npos) << c.args << ": " << errors_;
         EXPECT_EQ(std::count(errors_.begin(), errors_.end(), '\n'), 1) << errors_;
@@ -178,4 +198,15 @@ TEST_F(RenderCommandTest, UnwritableOutputExitsOneWithoutPartialFiles) {
     EXPECT_EQ(Run("--quiet --size 32 -o '" + Path("taken.bmp") + "'"), 1);
     EXPECT_EQ(Entries(), std::vector<std::string>{"taken.bmp"});
     EXPECT_TRUE(fs::is_directory(Path("taken.bmp")));
+
+    // A link to a named pipe: refused before rendering, the pipe stays; a line break in the name stays escaped.
+    ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
+    fs::create_symlink("pipe", Path("pipe.bmp"));
+    EXPECT_EQ(Run("--quiet --size 32 -o '" + Path("pipe.bmp") + "'"), 1);
+    EXPECT_NE(errors_.find("pipe.bmp: Not a regular file"), std::string::npos) << errors_;
+    EXPECT_TRUE(fs::is_fifo(Path("pipe")));
+    EXPECT_EQ(Run("--quiet --size 32 -o '" + Path("new\nline/out.bmp") + "'"), 1);
+    EXPECT_NE(errors_.find("new\\nline/out.bmp: No such file or directory"), std::string::npos) << errors_;
+    EXPECT_EQ(std::count(errors_.begin(), errors_.end(), '\n'), 1) << errors_;
+    EXPECT_EQ(Entries().size(), 3u);
 }

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Installs what is missing, builds everything and runs every test: first the
 # normal build in build/, then the same suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer in build-sanitize/.
+# UndefinedBehaviorSanitizer in build-sanitize/, and last the core with clang
+# in build-clang/ for the tests that pin exact pictures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,3 +19,8 @@ ctest --test-dir build --output-on-failure -j "$(nproc)"
 
 tools/build.sh build-sanitize -DVELMORA_SANITIZE=ON -DVELMORA_BENCH=OFF
 ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
+
+# Pictures must be exact with either compiler: only the core and its tests.
+CXX=clang++ tools/build.sh build-clang -DVELMORA_BENCH=OFF -- core_tests exactness_digest exactness_digest_reference
+ctest --test-dir build-clang --output-on-failure -j "$(nproc)" \
+  -R '^(KnownPictures|Exactness|SimdKernels|Engine|Kernels|CountEngine)\.'

@@ -1,8 +1,11 @@
 #include "app/toolkit/PictureBox.h"
 
 #include "app/toolkit/Controls.h"
+#include "region/RegionNav.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -100,13 +103,82 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     painter.fillRect(area, background_);
     const QRect source = area.translated(-inner.topLeft()) & image_.rect();
     painter.drawImage(source.translated(inner.topLeft()), image_, source);
+    const QRect outline = Outline();
+    if (!outline.isEmpty()) {
+        // White under black dashes shows on dark and light pictures alike.
+        painter.setClipRect(inner);
+        const QRect edge = outline.translated(inner.topLeft()).adjusted(0, 0, -1, -1);
+        painter.setPen(QPen(Qt::white, 1));
+        painter.drawRect(edge);
+        painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+        painter.drawRect(edge);
+        painter.setClipping(false);
+    }
     if (frameWidth() > 0) drawFrame(&painter);
 }
 
 void PictureBox::keyPressEvent(QKeyEvent* event) {
+    if (dragging_ && event->key() == Qt::Key_Escape) EndDrag();
     // Taken here: a container box must not see its child's keys a second time.
     event->accept();
     emit KeyDown(KeyCodeOf(*event), ShiftStateOf(*event));
+}
+
+QRect PictureBox::Outline() const {
+    if (!dragging_) return {};
+    const auto r = DraggedRectangle(dragFrom_.x(), dragFrom_.y(), dragTo_.x(), dragTo_.y(), image_.width(),
+                                    image_.height());
+    return r ? QRect(QPoint(r->left, r->top), QPoint(r->right, r->bottom)) : QRect();
+}
+
+QPoint PictureBox::InnerPixel(const QMouseEvent& event) const {
+    return event.position().toPoint() - contentsRect().topLeft();
+}
+
+void PictureBox::EndDrag() {
+    dragging_ = false;
+    update(outlineShown_.translated(contentsRect().topLeft()));
+    outlineShown_ = QRect();
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    if (!gestures_) return QFrame::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        dragging_ = true;
+        menuCancelled_ = false;
+        dragFrom_ = dragTo_ = InnerPixel(*event);
+    } else if (event->button() == Qt::RightButton && dragging_) {
+        EndDrag();
+        menuCancelled_ = true;
+    }
+    event->accept();
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent* event) {
+    if (!gestures_ || !dragging_) return QFrame::mouseMoveEvent(event);
+    dragTo_ = InnerPixel(*event);
+    // Only the old and the new outline are painted again, not the whole canvas.
+    const QRect outline = Outline();
+    update((outlineShown_ | outline).translated(contentsRect().topLeft()));
+    outlineShown_ = outline;
+    event->accept();
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (!gestures_ || !dragging_ || event->button() != Qt::LeftButton) return QFrame::mouseReleaseEvent(event);
+    dragTo_ = InnerPixel(*event);
+    const QRect pixels = Outline();
+    EndDrag();
+    event->accept();
+    if (!pixels.isEmpty()) emit RubberBand(pixels);
+}
+
+void PictureBox::contextMenuEvent(QContextMenuEvent* event) {
+    if (!gestures_) return QFrame::contextMenuEvent(event);
+    event->accept();
+    const bool cancelled = menuCancelled_;
+    menuCancelled_ = false;
+    if (!cancelled && !dragging_) emit ContextMenu(event->globalPos());
 }
 
 }  // namespace velmora

@@ -70,15 +70,31 @@ public:
     // Shows the image's current contents on the screen (the visible part only).
     void Refresh() { update(); }
 
+    // With gestures on, a left-button drag shows the rectangle it covers as an
+    // outline drawn on the screen only, never into the image, and raises
+    // RubberBand on release; Escape or the right button cancels it, and a
+    // press and release closer than a few pixels stays a plain click. The
+    // right button or the menu key raises ContextMenu.
+    void SetPointerGestures(bool on) { gestures_ = on; }
+    // The outline of the drag under way, in inner pixels; empty when none shows.
+    QRect Outline() const;
+
     QString Tag;
 
 signals:
     // A key pressed while the box has the focus: virtual key code and shift state.
     void KeyDown(int keyCode, int shift);
+    // The inner pixels a finished drag covered, clipped to the image.
+    void RubberBand(const QRect& pixels);
+    void ContextMenu(const QPoint& globalPosition);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     QImage image_;
@@ -89,6 +105,16 @@ private:
     DrawMode mode_ = DrawMode::Copy;
     bool autoSize_ = false;
     QWidget* childArea_ = nullptr;
+
+    QPoint InnerPixel(const QMouseEvent& event) const;
+    // Ends the drag under way and takes its outline off the screen.
+    void EndDrag();
+    bool gestures_ = false;
+    bool dragging_ = false;
+    // Set when the right button cancelled a drag: the menu it also asks for is not shown.
+    bool menuCancelled_ = false;
+    QPoint dragFrom_, dragTo_;
+    QRect outlineShown_;
 };
 
 }  // namespace velmora

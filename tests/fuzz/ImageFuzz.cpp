@@ -1,20 +1,18 @@
 // Any bytes dropped as a picture file load as an image or as nothing, never a
 // crash or a hang; a loaded image can be stretched over the canvas and laid
 // into the palette strip as the drops do.
-#include <QBuffer>
 #include <QByteArray>
 #include <QImage>
-#include <QImageReader>
 #include <QPainter>
 #include <cstdint>
 
 #include "FuzzCheck.h"
+#include "app/toolkit/PictureFiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    const QImage picture = QImageReader(&buffer).read();
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QImage picture = velmora::DecodeWholePicture(bytes);
     if (picture.isNull()) return 0;
     FUZZ_CHECK(picture.width() > 0 && picture.height() > 0);
 

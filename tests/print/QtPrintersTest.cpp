@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cups/cups.h>
@@ -74,6 +76,17 @@ TEST_F(PdfPrinting, FileInAMissingFolderIsReported) {
     EXPECT_EQ(outcome.kind, PrintOutcome::Kind::Failed);
     EXPECT_TRUE(outcome.failure.contains("No such file or directory")) << outcome.failure.toStdString();
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+TEST_F(PdfPrinting, LinkToANamedPipeIsRefusedAndKept) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("pipe", dir.filePath("out.pdf")));
+    answer = dir.filePath("out.pdf");
+    const PrintOutcome outcome = Print();
+    EXPECT_EQ(outcome.kind, PrintOutcome::Kind::Failed);
+    EXPECT_TRUE(outcome.failure.endsWith("out.pdf: Not a regular file")) << outcome.failure.toStdString();
+    EXPECT_EQ(QFileInfo(dir.filePath("out.pdf")).symLinkTarget(), dir.filePath("pipe"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size(), 2);
 }
 
 TEST_F(PdfPrinting, UnwritableFolderKeepsTheExistingFile) {

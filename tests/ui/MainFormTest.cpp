@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QScrollBar>
 
 #include "app/MainForm.h"
@@ -116,6 +117,23 @@ TEST_F(MainFormTest, SizeBarSetsCanvasLabelPreviewPanRangesAndGrid) {
     EXPECT_EQ(form.VSc->Max(), 115);
     EXPECT_EQ(form.VSc->SmallChange(), 15);
     EXPECT_EQ(form.VSc->LargeChange(), 58);
+}
+
+// Every size's text shows whole in the label's bold 11.25-point face, and the label stays in its place.
+TEST_F(MainFormTest, SizeLabelFitsEverySizeInItsPlace) {
+    const QFont font = form.LabelSize->font();
+    EXPECT_TRUE(font.bold());
+    EXPECT_EQ(font.pointSizeF(), 11.25);
+    const QFontMetrics metrics(font);
+    for (int value = kSizeMin; value <= kSizeMax; ++value) {
+        const QString text = QString::fromStdString(SizeText(SizeForValue(value)));
+        EXPECT_LE(metrics.horizontalAdvance(text), 121) << value;
+        EXPECT_LE(metrics.boundingRect(text).right(), 120) << value;
+    }
+    form.HScroll1->SetValue(52);
+    EXPECT_EQ(form.LabelSize->text(), QStringLiteral("8192 * 5792 Pixcell"));
+    EXPECT_LE(metrics.horizontalAdvance(form.LabelSize->text()), 121);
+    EXPECT_EQ(form.LabelSize->geometry(), QRect(8, 96, 121, 17));
 }
 
 TEST_F(MainFormTest, SizeChangeClearsTheCanvas) {

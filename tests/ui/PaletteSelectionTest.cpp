@@ -9,6 +9,7 @@
 #include "app/MainForm.h"
 #include "app/toolkit/FileDrop.h"
 #include "tests/TempFolder.h"
+#include "tests/ui/EncodedPictures.h"
 #include "tests/ui/ScriptedServices.h"
 
 namespace velmora {
@@ -172,13 +173,17 @@ TEST_F(PaletteSelectionTest, FailedDropsChangeNothingAndSayNothing) {
     ASSERT_EQ(::mkfifo((folder / "pipe.bmp").c_str(), 0600), 0);  // no writer: opening it would wait
     const QString picture = SavedPicture(256, 8);
     // Only the first file counts, also when a picture follows it.
-    const QStringList failing[] = {{},
+    std::vector<QStringList> failing = {{},
                                    {Path("notes.txt"), picture},
                                    {Path("missing.bmp")},
                                    {Path("cut.bmp")},
                                    {Path("huge.bmp")},
                                    {QString::fromStdString(folder.path().string())},
                                    {Path("pipe.bmp")}};
+    for (const auto& [format, bytes] : testing::EncodedPictures()) {  // cut short, mid-way through the pixels
+        testing::WriteAll(folder / ("cut." + format), bytes.left(bytes.size() / 2).toStdString());
+        failing.push_back({Path(("cut." + format).c_str())});
+    }
     for (const QStringList& paths : failing) {
         ASSERT_TRUE(DeliverDrop(form.gra, paths));
         EXPECT_EQ(form.gra->Image(), strip) << paths.join(' ').toStdString();

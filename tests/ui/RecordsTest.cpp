@@ -2,14 +2,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 
+#include "app/InstalledProgram.h"
 #include "app/MainForm.h"
 #include "app/toolkit/FileDrop.h"
 #include "records/Module_ini.h"
 #include "tests/TempFolder.h"
+#include "tests/ui/EncodedPictures.h"
 #include "tests/ui/ScriptedServices.h"
 
 namespace velmora {
@@ -194,6 +197,33 @@ TEST_F(RecordsTest, DataFileThatCannotBeWrittenIsReported) {
     }
 }
 
+// An installed program's folder is a system folder: its data files go into the
+// working folder, and the question and the failure message show the full path.
+TEST_F(RecordsTest, InstalledProgramSavesDataFilesInTheWorkingFolder) {
+    EXPECT_TRUE(IsInstalledProgramFolder(kInstalledProgramFolder));
+    EXPECT_FALSE(IsInstalledProgramFolder(QCoreApplication::applicationDirPath()));  // the build folder
+    EXPECT_FALSE(IsInstalledProgramFolder(services.programFolder));                  // a copied folder
+    std::filesystem::create_directories(folder / "prefix/bin");
+    std::filesystem::create_directories(folder / "prefix/share/velmora");
+    WriteAll(folder / "prefix/share/velmora/VelmoraHelp.htm", "<html></html>");
+    std::filesystem::create_directory(folder / "pictures");
+    services.programFolder = At("prefix/bin");  // installed with another prefix than the configured one
+    ASSERT_TRUE(IsInstalledProgramFolder(services.programFolder));
+
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder / "pictures");
+    form.CommandPrint->click();
+    form.CommandPrint->click();  // asks, and No is the default
+    form.Text1->setText(QStringLiteral("missing/x"));
+    form.CommandPrint->click();
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(std::filesystem::is_empty(folder / "prefix/bin"));
+    EXPECT_TRUE(ReadAll(folder / "pictures/Fractal_dat.txt").starts_with("[Main]"));
+    ASSERT_EQ(services.messages.size(), 2u);
+    EXPECT_TRUE(services.messages[0].text.startsWith(QStringLiteral("[ ") + At("pictures/Fractal_dat.txt") + " ]"));
+    EXPECT_TRUE(services.messages[1].text.startsWith(QStringLiteral("[ ") + At("pictures/missing/x_dat.txt") + " ]"));
+}
+
 TEST_F(RecordsTest, SavedBitmapHoldsTheWholeCanvas) {
     form.HScroll1->SetValue(39);
     form.HSc->SetValue(form.HSc->Max());  // part of the canvas scrolled out of view
@@ -229,6 +259,17 @@ TEST_F(RecordsTest, PictureSaveGoesToTheWorkingFolderAndReportsFailures) {
     EXPECT_TRUE(services.messages[1].text.contains(QStringLiteral("Is a directory")));
     EXPECT_TRUE(std::filesystem::is_directory(folder / "taken.bmp"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2);
+
+    // A link to a named pipe: the pipe is neither opened nor replaced.
+    ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
+    std::filesystem::create_symlink("pipe", folder / "pipe.bmp");
+    form.Text1->setText(At("pipe.bmp"));
+    services.answers = {MessageAnswer::Yes};
+    form.CommandSave->click();
+    ASSERT_EQ(services.messages.size(), 4u);
+    EXPECT_TRUE(services.messages[3].text.endsWith(QStringLiteral("Not a regular file")));
+    EXPECT_TRUE(std::filesystem::is_fifo(folder / "pipe"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 4);
 }
 
 TEST_F(RecordsTest, LargestHighResolutionPictureKeepsItsFullSize) {
@@ -267,10 +308,14 @@ TEST_F(RecordsTest, FailedPictureDropChangesNothing) {
     WriteAll(folder / "notes.txt", "[Initial]\nPtn=2\n");
     const auto fifo = folder / "pipe.bmp";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::vector<std::string>& drop :
-         {std::vector<std::string>{folder / "notes.txt"}, {fifo}, {folder / "missing.bmp"}, {}}) {
+    std::vector<std::vector<std::string>> drops = {{folder / "notes.txt"}, {fifo}, {folder / "missing.bmp"}, {}};
+    for (const auto& [format, bytes] : testing::EncodedPictures()) {  // cut short, mid-way through the pixels
+        drops.push_back({folder / ("cut." + format)});
+        WriteAll(drops.back()[0], bytes.left(bytes.size() * 2 / 3).toStdString());
+    }
+    for (const std::vector<std::string>& drop : drops) {
         Drop(form.Pic1, drop);
-        EXPECT_EQ(form.Pic1->Image(), before);
+        EXPECT_EQ(form.Pic1->Image(), before) << (drop.empty() ? "" : drop[0]);
         EXPECT_TRUE(form.DumyPic->Tag.isEmpty());
         EXPECT_EQ(form.Zeffect->Value(), 0);
         EXPECT_EQ(SelectedPattern(), 0);

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QImageReader>
+#include <QMenu>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/MainForm.h"
@@ -32,6 +37,15 @@ protected:
     // A key press delivered where the keyboard focus is.
     void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    }
+    // Mouse events at positions in the window: the control under the pointer
+    // gets them, in its own coordinates, as with a real mouse.
+    void MouseDown(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mousePress(form.windowHandle(), button, {}, at);
+    }
+    void MouseMove(QPoint to) { QTest::mouseMove(form.windowHandle(), to); }
+    void MouseUp(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mouseRelease(form.windowHandle(), button, {}, at);
     }
 
     testing::ScriptedServices services;
@@ -158,6 +172,113 @@ TEST_F(RegionKeysTest, CanvasAndFrameTakeTheFocusByClickAndKeepItOnArrows) {
     EXPECT_EQ(QApplication::focusWidget(), form.PictureFrame);
     Press(Qt::Key_Up);
     EXPECT_EQ(form.VSc->Value(), 0);
+}
+
+// The canvas 861 x 608 (size 39, normal resolution) scrolled to (-200, -63):
+// canvas pixel (300, 163) lies at window position (246, 102), as the frame's
+// inside starts at (146, 2). The texts were worked outside the program from
+// the single-precision X1, Y1, dx, dy that Start fixes for the start-up region.
+TEST_F(RegionKeysTest, DragOnAScrolledCanvasZoomsInAndBackAndForwardReturn) {
+    Activate();
+    form.HScroll1->SetValue(39);
+    form.HSc->SetValue(-200);
+    form.VSc->SetValue(-63);
+    EXPECT_FALSE(form.CanvasMenu()->actions()[3]->isEnabled());
+    form.Strt->click();
+    const QImage first = form.Pic1->Image();
+    const std::vector<std::string> startRegion = Region();
+
+    MouseDown({246, 102});
+    MouseMove({346, 202});
+    MouseMove({446, 302});
+    MouseUp({446, 302});
+    const std::vector<std::string> zoomed = Region();
+    EXPECT_EQ(zoomed, std::vector<std::string>(
+                          {"0.00818815123056993", "-0.0151567959692329", "0.0518421077285893", "0.0121710539824562"}));
+    EXPECT_EQ(services.beeps, 2);  // one render for the drag
+    EXPECT_NE(form.Pic1->Image(), first);
+
+    form.OptionPt[3]->click();
+    form.Strt->click();
+    const std::vector<std::string> pattern3 = Region();
+    EXPECT_EQ(form.Views().Size(), 3u);
+
+    // Back selects pattern 0 again with the dragged region, not pattern 0's preset.
+    form.GoBack();
+    EXPECT_TRUE(form.OptionPt[0]->Value());
+    EXPECT_EQ(Region(), zoomed);
+    EXPECT_EQ(form.PtFrame->Tag, QStringLiteral("3"));
+    form.GoBack();
+    EXPECT_EQ(Region(), startRegion);
+    EXPECT_EQ(form.Pic1->Image(), first);
+    EXPECT_EQ(services.beeps, 5);
+    const QMenu* menu = form.CanvasMenu();
+    EXPECT_FALSE(menu->actions()[3]->isEnabled());
+    EXPECT_TRUE(menu->actions()[4]->isEnabled());
+    form.GoForward();
+    form.GoForward();
+    EXPECT_TRUE(form.OptionPt[3]->Value());
+    EXPECT_EQ(Region(), pattern3);
+    EXPECT_EQ(form.Views().Size(), 3u);  // renders of Back and Forward recorded nothing
+}
+
+TEST_F(RegionKeysTest, SmallMovesAreClicksAndEscapeOrTheRightButtonCancelTheDrag) {
+    Activate();
+    const std::vector<std::string> region = Region();
+    const QImage canvas = form.Pic1->Image();
+    MouseDown({300, 200});
+    MouseMove({303, 197});
+    MouseUp({303, 197});
+    EXPECT_EQ(QApplication::focusWidget(), form.Pic1);
+
+    MouseDown({300, 200});
+    MouseMove({400, 300});
+    EXPECT_EQ(form.Pic1->Outline(), QRect(QPoint(154, 198), QPoint(254, 298)));
+    EXPECT_EQ(form.Pic1->Image(), canvas);  // the outline is on the screen only
+    Press(Qt::Key_Escape);
+    EXPECT_TRUE(form.Pic1->Outline().isEmpty());
+    MouseUp({400, 300});
+
+    MouseDown({300, 200});
+    MouseMove({400, 300});
+    MouseDown({400, 300}, Qt::RightButton);
+    MouseUp({400, 300}, Qt::RightButton);
+    MouseUp({400, 300});
+    EXPECT_FALSE(form.CanvasMenu()->isVisible());
+
+    EXPECT_EQ(Region(), region);
+    EXPECT_EQ(services.beeps, 0);
+    EXPECT_EQ(form.Views().Size(), 0u);
+}
+
+TEST_F(RegionKeysTest, CopyAndSaveAsTakeTheWholeCanvas) {
+    Activate();
+    form.Strt->click();
+    const QImage canvas = form.Pic1->Image();
+    QTest::mouseClick(form.Pic1, Qt::LeftButton, {}, QPoint(5, 5));
+    QApplication::clipboard()->clear();
+    Press(Qt::Key_C, Qt::ControlModifier);
+    const QImage copied = QApplication::clipboard()->image();
+    EXPECT_EQ(copied.size(), QSize(608, 430));
+    EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32), canvas);
+
+    QTemporaryDir folder;
+    const QString png = folder.filePath(QStringLiteral("shot"));
+    const QString gif = folder.filePath(QStringLiteral("shot.gif"));
+    services.saveFileNames = {png, gif};
+    QMenu* menu = form.CanvasMenu();
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(services.offeredFileNames.at(0), QDir::current().absoluteFilePath(QStringLiteral("Fractal")));
+    QImageReader reader(png);
+    EXPECT_EQ(reader.format(), QByteArray("png"));
+    EXPECT_EQ(reader.read().convertToFormat(QImage::Format_RGB32), canvas);
+    EXPECT_TRUE(services.messages.empty());
+
+    menu->actions()[1]->trigger();
+    EXPECT_FALSE(QFile::exists(gif));
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_TRUE(services.messages[0].text.contains(gif));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({QStringLiteral("shot")}));
 }
 
 }  // namespace

@@ -10,7 +10,9 @@
 #include "app/toolkit/Controls.h"
 #include "app/toolkit/FileDrop.h"
 #include "app/toolkit/PictureBox.h"
+#include "app/toolkit/PictureFiles.h"
 #include "app/toolkit/ScrollBar.h"
+#include "tests/ui/EncodedPictures.h"
 
 namespace velmora {
 namespace {
@@ -140,6 +142,47 @@ TEST(FileDropTest, DeliveredDropsReachTheHandlerWithTheirPaths) {
     QApplication::sendEvent(&target, &drop);
     EXPECT_EQ(received, QStringList({QStringLiteral("/tmp/c.png")})) << "only local files are handed on";
     EXPECT_TRUE(drop.isAccepted());
+}
+
+// A 2 x 2 bitmap of 8-bit run-length data: a run of colour 1, then of colour 0, each ending its line, then the end mark.
+QByteArray RunLengthBitmap() {
+    QByteArray bytes(62, '\0');
+    auto put = [&bytes](int at, unsigned value) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = char(value >> 8 * i & 0xFF);
+    };
+    bytes.replace(0, 2, "BM");
+    put(10, 62);
+    put(14, 40);
+    put(18, 2);
+    put(22, 2);
+    put(26, 1 | 8 << 16);  // planes, bits per pixel
+    put(30, 1);            // 8-bit run-length data
+    put(46, 2);            // colours in the table
+    put(58, 0xFF0000);     // colour 1: red
+    bytes.append("\x02\x01\0\0\x02\0\0\0\0\x01", 10);
+    put(2, unsigned(bytes.size()));
+    return bytes;
+}
+
+// Cut short anywhere, a picture decodes to nothing rather than to a picture partly
+// made of memory never written; whole, it decodes to the picture.
+TEST(PictureFilesTest, PicturesCutShortAnywhereDecodeToNothing) {
+    auto files = testing::EncodedPictures();
+    files["rle.bmp"] = RunLengthBitmap();
+    for (const auto& [format, bytes] : files) {
+        const QImage whole = DecodeWholePicture(bytes);
+        ASSERT_FALSE(whole.isNull()) << format;
+        if (!format.ends_with("jpg") && format != "rle.bmp") {
+            EXPECT_EQ(qRed(whole.pixel(46, 28)), (46 * 5 + 28 * 3) % 256);
+        }
+        // A GIF without its last byte, the trailer, still holds the whole picture.
+        const qsizetype complete = format == "gif" ? bytes.size() - 1 : bytes.size();
+        for (qsizetype cut = 0; cut < complete; ++cut)
+            ASSERT_TRUE(DecodeWholePicture(bytes.left(cut)).isNull()) << format << " cut to " << cut;
+    }
+    const QImage runLength = DecodeWholePicture(files["rle.bmp"]);
+    EXPECT_EQ(runLength.pixel(0, 1), qRgb(255, 0, 0));  // bottom-up: the first line is the lower one
+    EXPECT_EQ(runLength.pixel(1, 0), qRgb(0, 0, 0));
 }
 
 }  // namespace

@@ -1,0 +1,127 @@
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+
+#include "app/MainForm.h"
+#include "app/toolkit/TextNumbers.h"
+#include "render/RenderWalk.h"
+
+namespace velmora {
+
+namespace {
+PlaneMapping MappingOf(const RenderParams& params, int dot) { return {params.x1, params.y1, params.dx, params.dy, dot}; }
+}  // namespace
+
+void MainForm::ConnectViewHandlers() {
+    Pic1->SetPointerGestures(true);
+    connect(Pic1, &PictureBox::RubberBand, this, &MainForm::Pic1_RubberBand);
+    connect(Pic1, &PictureBox::ContextMenu, this, &MainForm::Pic1_ContextMenu);
+}
+
+void MainForm::RenderStarted(const RenderParams& params) {
+    lastMapping_ = MappingOf(params, Pic1->DotWidth());
+    views_.Record(CurrentView());
+}
+
+// The rectangle is read with the plane as the last render placed it, so the
+// new picture shows what was under the rectangle; before any render the boxes
+// give the plane as Start would place it.
+void MainForm::Pic1_RubberBand(const QRect& pixels) {
+    PlaneMapping mapping{};
+    if (lastMapping_) {
+        mapping = *lastMapping_;
+    } else {
+        RenderInputs inputs;
+        inputs.xh = XH->text().toStdString();
+        inputs.xl = XL->text().toStdString();
+        inputs.yh = YH->text().toStdString();
+        inputs.yl = YL->text().toStdString();
+        inputs.gridWidth = Pic1->ScaleWidth();
+        inputs.gridHeight = Pic1->ScaleHeight();
+        mapping = MappingOf(ReadRenderParams(inputs), Pic1->DotWidth());
+    }
+    const std::optional<Region> region =
+        RegionOfRectangle({pixels.left(), pixels.top(), pixels.right(), pixels.bottom()}, mapping);
+    if (!region) return;
+    SetNumberText(*XH, region->x0);
+    SetNumberText(*XL, region->x1);
+    SetNumberText(*YH, region->y0);
+    SetNumberText(*YL, region->y1);
+    Strt_Click();
+}
+
+View MainForm::CurrentView() const {
+    View view;
+    view.a = texta->text().toStdString();
+    view.b = textb->text().toStdString();
+    view.xh = XH->text().toStdString();
+    view.xl = XL->text().toStdString();
+    view.yh = YH->text().toStdString();
+    view.yl = YL->text().toStdString();
+    view.pattern = -1;
+    for (int i = 0; i < static_cast<int>(OptionPt.size()); ++i)
+        if (OptionPt[i]->Value()) view.pattern = i;
+    view.kernelTag = PtFrame->Tag.toStdString();
+    view.randomExponent = RandomExponent;
+    view.parameterPlane = Option1->Value();
+    return view;
+}
+
+// The pattern goes first: selecting it writes its preset, which the view's own
+// texts then replace. A render of the view shown records nothing, as it
+// equals the view at the history's position.
+void MainForm::ShowView(const View& view) {
+    if (view.pattern >= 0 && view.pattern < static_cast<int>(OptionPt.size()))
+        OptionPt[view.pattern]->SetValue(true);
+    texta->setText(QString::fromStdString(view.a));
+    textb->setText(QString::fromStdString(view.b));
+    XH->setText(QString::fromStdString(view.xh));
+    XL->setText(QString::fromStdString(view.xl));
+    YH->setText(QString::fromStdString(view.yh));
+    YL->setText(QString::fromStdString(view.yl));
+    PtFrame->Tag = QString::fromStdString(view.kernelTag);
+    RandomExponent = view.randomExponent;
+    Option1->SetValue(view.parameterPlane);
+    Strt_Click();
+}
+
+void MainForm::GoBack() {
+    if (const View* view = views_.Back()) ShowView(*view);
+}
+
+void MainForm::GoForward() {
+    if (const View* view = views_.Forward()) ShowView(*view);
+}
+
+void MainForm::ViewKeyDown(int keyCode, int shift) {
+    constexpr int kShift = 1, kCtrl = 2, kAlt = 4;
+    constexpr int kLeft = 37, kRight = 39, kC = 'C', kY = 'Y', kZ = 'Z';
+    if (shift == kAlt && keyCode == kLeft) return GoBack();
+    if (shift == kAlt && keyCode == kRight) return GoForward();
+    // In a text box these keys keep their editing meaning.
+    if (qobject_cast<QLineEdit*>(QApplication::focusWidget())) return;
+    if (shift == kCtrl && keyCode == kZ) return GoBack();
+    if ((shift == (kCtrl | kShift) && keyCode == kZ) || (shift == kCtrl && keyCode == kY)) return GoForward();
+    if (shift == kCtrl && keyCode == kC) return CopyPicture();
+}
+
+// One menu serves every request; it lives as long as the window, so an action
+// that starts a render never runs inside a menu that is being deleted.
+QMenu* MainForm::CanvasMenu() {
+    if (!canvasMenu_) {
+        canvasMenu_ = new QMenu(this);
+        canvasMenu_->addAction(QStringLiteral("Copy picture\tCtrl+C"), this, &MainForm::CopyPicture);
+        canvasMenu_->addAction(QString::fromUtf8("Save picture as…"), this, &MainForm::SavePictureAs);
+        canvasMenu_->addSeparator();
+        canvasMenu_->addAction(QStringLiteral("Back\tAlt+Left"), this, &MainForm::GoBack);
+        canvasMenu_->addAction(QStringLiteral("Forward\tAlt+Right"), this, &MainForm::GoForward);
+    }
+    const QList<QAction*> actions = canvasMenu_->actions();
+    actions[3]->setEnabled(views_.CanGoBack());
+    actions[4]->setEnabled(views_.CanGoForward());
+    return canvasMenu_;
+}
+
+void MainForm::Pic1_ContextMenu(const QPoint& globalPosition) { CanvasMenu()->popup(globalPosition); }
+
+}  // namespace velmora
