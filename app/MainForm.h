@@ -99,6 +99,8 @@ public:
     void Zeffect_Click();
     void Strt_Click();
     void Command1_Click();
+    // Renders running now: the outermost and those nested in its yields.
+    int RunningRenders() const { return runningRenders_; }
     void HScroll1_Change();
     void Check1_Click();
     void HSc_Change();
@@ -176,6 +178,8 @@ private:
     // Lets events run from inside a render; the canvas is shown afresh at most
     // every few frames, and always when `showCanvas` is set.
     void RenderYield(bool showCanvas);
+    // One render from the controls' current state, as a press of Start draws it.
+    void RenderOnce();
     // Called by Start once it has read the controls: notes where the render
     // puts the plane and records the view it draws.
     void RenderStarted(const RenderParams& params);
@@ -187,6 +191,10 @@ private:
 
     // Set when the window closes: every render running stops at once.
     bool unloading_ = false;
+    int runningRenders_ = 0;
+    // Start was pressed while the most deeply nested render allowed was running: that render starts again
+    // when it ends.
+    bool startAgain_ = false;
     QElapsedTimer canvasShown_;
 
     QPointer<FormPrint> printDialog_;

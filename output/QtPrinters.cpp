@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "output/AtomicFile.h"
+#include "output/PrintJobs.h"
 
 namespace velmora {
 
@@ -14,16 +15,17 @@ namespace {
 constexpr double kTwipsPerInch = 1440;
 constexpr double kTwipsPerPoint = kTwipsPerInch / 72;
 
-bool IsInstalled(const QString& deviceName) {
-    return QPrinterInfo::availablePrinterNames().contains(deviceName);
-}
-
-// Draws `picture` stretched to `target` (1/1440 inch from the drawing origin) as the one page of a job on
-// `printer`, and ends the job. Nothing on success, the reason otherwise.
-std::optional<QString> PrintPage(QPrinter& printer, const QString& deviceName, const QImage& picture,
-                                 const PageRect& target) {
+// Draws `picture` stretched to `target` (1/1440 inch from the drawing origin of `layout`) as the one page of a
+// PDF file at `path`. Nothing on success, the reason otherwise.
+std::optional<QString> WritePdfPage(const QString& path, const QPageLayout& layout, const QString& jobName,
+                                    const QString& deviceName, const QImage& picture, const PageRect& target) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setDocName(jobName);
+    printer.setOutputFileName(path);
     QPainter painter;
-    if (!painter.begin(&printer)) return QStringLiteral("\"%1\" could not start the print job.").arg(deviceName);
+    if (!printer.setPageLayout(layout) || !painter.begin(&printer))
+        return QStringLiteral("\"%1\" could not start the print job.").arg(deviceName);
     const double deviceUnitsPerTwip = printer.resolution() / kTwipsPerInch;
     painter.scale(deviceUnitsPerTwip, deviceUnitsPerTwip);
     // The picture is a texture: keep every pixel rather than let the PDF stream use JPEG.
@@ -31,6 +33,16 @@ std::optional<QString> PrintPage(QPrinter& printer, const QString& deviceName, c
     painter.drawImage(QRectF(target.left, target.top, target.width, target.height), picture);
     if (!painter.end() || printer.printerState() == QPrinter::Error)
         return QStringLiteral("\"%1\" could not finish the print job.").arg(deviceName);
+    return std::nullopt;
+}
+
+// Writes the file at `from` to `to` whole, replacing what is there. Nothing on success, the reason otherwise.
+std::optional<QString> PutInPlace(const QString& from, const QString& to) {
+    QFile written(from);
+    if (!written.open(QIODevice::ReadOnly)) return written.errorString();
+    const QByteArray bytes = written.readAll();
+    if (auto reason = WriteFileAtomically(QFile::encodeName(to).toStdString(), bytes.toStdString()))
+        return QStringLiteral("%1: %2").arg(to, QString::fromStdString(*reason));
     return std::nullopt;
 }
 
@@ -72,40 +84,30 @@ PageSize QtPrinters::CurrentPageSize() const {
     return {static_cast<float>(page.width() * kTwipsPerPoint), static_cast<float>(page.height() * kTwipsPerPoint)};
 }
 
+// Every job is drawn into a scratch PDF file first. A printer's job then goes to the printing
+// system, whose answer is what the user sees when it refuses the job; a "PDF file" job is put in place whole, so
+// a failed or interrupted job never leaves a damaged PDF under the user's name.
 PrintOutcome QtPrinters::PrintPicture(const QString& jobName, const QImage& picture, const PageRect& target) {
-    printer_->setDocName(jobName);
-    return current_ == kPdfFile ? PrintToPdf(jobName, picture, target) : PrintOnPrinter(picture, target);
-}
-
-PrintOutcome QtPrinters::PrintOnPrinter(const QImage& picture, const PageRect& target) {
-    if (!IsInstalled(current_))
-        return PrintOutcome::Failed(QStringLiteral("The printer \"%1\" is not installed any more.").arg(current_));
-    if (auto failure = PrintPage(*printer_, current_, picture, target)) return PrintOutcome::Failed(*failure);
-    return PrintOutcome::Printed();
-}
-
-// The page is written to a scratch file first and then put in place whole, so a failed or interrupted job
-// never leaves a damaged PDF under the user's name. The scratch file has no name where the system allows, so a
-// killed program leaves none behind.
-PrintOutcome QtPrinters::PrintToPdf(const QString& jobName, const QImage& picture, const PageRect& target) {
-    const std::optional<QString> path = choosePdfPath_(jobName + QStringLiteral(".pdf"));
-    if (!path || path->isEmpty()) return PrintOutcome::Cancelled();
+    std::optional<QString> pdfPath;
+    if (current_ == kPdfFile) {
+        pdfPath = choosePdfPath_(jobName + QStringLiteral(".pdf"));
+        if (!pdfPath || pdfPath->isEmpty()) return PrintOutcome::Cancelled();
+    }
+    // The scratch file has no name where the system allows, so a killed program leaves none behind.
     const ScratchFile unnamed;
     std::optional<QTemporaryDir> folder;
-    QString scratchPdf = QString::fromStdString(unnamed.Path());
-    if (scratchPdf.isEmpty()) {
+    QString page = QString::fromStdString(unnamed.Path());
+    if (page.isEmpty()) {
         folder.emplace();
         if (!folder->isValid()) return PrintOutcome::Failed(folder->errorString());
-        scratchPdf = folder->filePath(QStringLiteral("page.pdf"));
+        page = folder->filePath(QStringLiteral("page.pdf"));
     }
-    printer_->setOutputFileName(scratchPdf);
-    if (auto failure = PrintPage(*printer_, current_, picture, target)) return PrintOutcome::Failed(*failure);
-    QFile written(scratchPdf);
-    if (!written.open(QIODevice::ReadOnly)) return PrintOutcome::Failed(written.errorString());
-    const QByteArray bytes = written.readAll();
-    if (auto reason = WriteFileAtomically(QFile::encodeName(*path).toStdString(), bytes.toStdString()))
-        return PrintOutcome::Failed(QStringLiteral("%1: %2").arg(*path, QString::fromStdString(*reason)));
-    return PrintOutcome::Printed();
+    const QPageLayout layout = printer_->pageLayout();
+    if (auto failure = WritePdfPage(page, layout, jobName, current_, picture, target))
+        return PrintOutcome::Failed(*failure);
+    const std::optional<QString> failure =
+        pdfPath ? PutInPlace(page, *pdfPath) : SubmitPdfJob(current_, jobName, page, layout.pageSize().key());
+    return failure ? PrintOutcome::Failed(*failure) : PrintOutcome::Printed();
 }
 
 }  // namespace velmora

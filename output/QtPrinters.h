@@ -9,9 +9,9 @@
 
 namespace velmora {
 
-// The printers of the platform (CUPS on Linux) through QtPrintSupport, followed by one more entry, "PDF file",
-// which writes the page into a PDF file the user names. When no printer is installed the PDF entry is the only
-// one and the first current printer.
+// The printers of the platform (CUPS on Linux) through QtPrintSupport, each job handed to CUPS as a PDF file,
+// followed by one more entry, "PDF file", which writes the page into a PDF file the user names. When no printer
+// is installed the PDF entry is the only one and the first current printer.
 class QtPrinters final : public Printers {
 public:
     // Asks the user for the file a PDF job writes, offering `suggestedName`; nothing when the user cancels.
@@ -30,8 +30,6 @@ public:
 
 private:
     void MakeCurrent(const QString& deviceName);
-    PrintOutcome PrintToPdf(const QString& jobName, const QImage& picture, const PageRect& target);
-    PrintOutcome PrintOnPrinter(const QImage& picture, const PageRect& target);
 
     PdfPathChooser choosePdfPath_;
     QString current_;

@@ -65,6 +65,26 @@ void MainForm::RenderYield(bool showCanvas) {
 }
 
 void MainForm::Strt_Click() {
+    // Each nested render holds the stack of the event dispatch that started it (about 4 KiB), its engine's
+    // worker threads and count buffers, and, once the inner ones end, finishes its own remaining passes: an
+    // auto-clicker or a stuck button would nest renders until the stack runs out. Eight levels are more than
+    // deliberate presses reach and keep the wait after the last press to a few renders. A press beyond them
+    // is remembered instead: the innermost render starts again, with the controls as they are then, when it
+    // ends; several such presses make one restart.
+    constexpr int kMaxRunningRenders = 8;
+    if (runningRenders_ >= kMaxRunningRenders) {
+        startAgain_ = true;
+        return;
+    }
+    ++runningRenders_;
+    do {
+        startAgain_ = false;
+        RenderOnce();
+    } while (startAgain_ && !unloading_);
+    --runningRenders_;
+}
+
+void MainForm::RenderOnce() {
     const int column = Combo2->currentIndex();
     if (column < 0) {
         // Only a loaded data file can leave the list without a colour count.
@@ -114,7 +134,10 @@ void MainForm::Strt_Click() {
     Toolkit().Beep();
 }
 
-void MainForm::Command1_Click() { StopFlag = -1; }
+void MainForm::Command1_Click() {
+    StopFlag = -1;
+    startAgain_ = false;  // a remembered press must not restart what Stop ends
+}
 
 bool MainForm::ImagePresent() const {
     const QFileInfo file(DumyPic->Tag);

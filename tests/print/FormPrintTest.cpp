@@ -189,14 +189,22 @@ TEST_F(PrintDialogTest, WholeCanvasLandsAtTheComputedRectangle) {
 }
 
 TEST_F(PrintDialogTest, FailureShowsThePlatformsDescriptionAndKeepsTheDialog) {
-    printers.failure = "Printer is out of paper";
     FormPrint& dialog = OpenDialog();
-    dialog.Command1->click();
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].text, "Printer is out of paper");
-    EXPECT_EQ(services.messages[0].buttons, MessageButtons::Ok);
-    EXPECT_EQ(form.PrintDialog(), &dialog);
-    EXPECT_TRUE(dialog.isVisible());
+    // A driver's failure, and a job the printing system refused.
+    const QStringList failures = {
+        "Printer is out of paper",
+        "\"office\" did not take the print job: Destination \"office\" is not accepting jobs."};
+    for (const QString& failure : failures) {
+        printers.failure = failure;
+        dialog.Command1->click();
+        ASSERT_FALSE(services.messages.empty());
+        EXPECT_EQ(services.messages.back().text, failure);
+        EXPECT_EQ(services.messages.back().buttons, MessageButtons::Ok);
+        EXPECT_EQ(form.PrintDialog(), &dialog);
+        EXPECT_TRUE(dialog.isVisible());
+    }
+    EXPECT_EQ(services.messages.size(), 2u);
+    EXPECT_TRUE(printers.pages.isEmpty());
 }
 
 TEST(PrintDialogPdf, NoPrinterInstalledStillPrintsToAPdfFile) {

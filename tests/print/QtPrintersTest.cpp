@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <cups/cups.h>
+
+#include "output/PrintJobs.h"
 #include "output/QtPrinters.h"
 #include "tests/print/PdfFile.h"
 
@@ -108,4 +111,21 @@ TEST_F(PdfPrinting, RepeatedJobsEachWriteTheirOwnFile) {
     ASSERT_EQ(Print().kind, PrintOutcome::Kind::Printed);
     EXPECT_EQ(PdfPageCount(ReadFile(dir.filePath("first.pdf"))), 1);
     EXPECT_EQ(PdfPageCount(ReadFile(dir.filePath("second.pdf"))), 1);
+}
+
+TEST(PrintJobs, SchedulerThatDoesNotAnswerIsReported) {
+    QTemporaryDir dir;
+    const QString page = dir.filePath("page.pdf");
+    {
+        QFile file(page);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("%PDF-1.4\n%%EOF\n");
+    }
+    // A scheduler whose socket is gone.
+    cupsSetServer(QFile::encodeName(dir.filePath("gone/cups.sock")).constData());
+    const std::optional<QString> failure = SubmitPdfJob("office/duplex", "Fractal", page, "A4");
+    cupsSetServer(nullptr);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(*failure, "\"office/duplex\" cannot take the print job: the printing system does not answer "
+                        "(server-error-service-unavailable).");
 }

@@ -209,6 +209,50 @@ TEST_F(RenderTest, StartDuringARenderRunsANestedRenderThenTheFirstResumes) {
     EXPECT_EQ(form.Pic1->Image(), expected);
 }
 
+TEST_F(RenderTest, StartBeyondTheNestingBoundRunsTheInnermostRenderAgainWhenItEnds) {
+    // Each render presses Start once its pass 0 is drawn; the eighth press finds eight renders running.
+    int presses = 0, mostRunning = 0;
+    services.onDoEvents = [&] {
+        mostRunning = std::max(mostRunning, form.RunningRenders());
+        if (presses < 8 && form.Label2->text() == QStringLiteral("15")) {
+            if (++presses == 8) form.OptionPt[2]->SetValue(true);
+            form.Strt->click();
+        }
+    };
+    form.Strt_Click();
+    EXPECT_EQ(mostRunning, 8);
+    EXPECT_EQ(form.RunningRenders(), 0);
+    EXPECT_EQ(services.beeps, 9) << "eight nested renders and one restart";
+    // The restart drew pattern 2 whole after the innermost render ended; the
+    // seven outer renders then went on with pattern 0 from pass 1.
+    const QImage expected = SplitAtPass(ReferenceFor(2).Draw(Blank()), ReferenceFor(0).Draw(Blank()), 1, 4);
+    EXPECT_EQ(form.Pic1->Image(), expected);
+}
+
+TEST_F(RenderTest, StartPressedAtEveryYieldNestsBoundedlyAndStopEndsEveryRender) {
+    const int threadsBefore = UnnamedThreads();
+    int yields = 0, mostRunning = 0, yieldsAfterStop = 0;
+    services.onDoEvents = [&] {
+        mostRunning = std::max(mostRunning, form.RunningRenders());
+        if (++yields <= 2500) {
+            form.Strt->click();
+        } else if (yields == 2501) {
+            form.Command1->click();
+        } else {
+            ++yieldsAfterStop;
+        }
+    };
+    form.Strt_Click();
+    EXPECT_EQ(mostRunning, 8);
+    // Each render yields at most once more: the outer ones were all started
+    // in their first yield, before their first pass, which begins with a yield.
+    EXPECT_LE(yieldsAfterStop, 8);
+    EXPECT_GT(services.beeps, 8) << "the innermost render started again after ending";
+    EXPECT_EQ(form.RunningRenders(), 0);
+    EXPECT_EQ(UnnamedThreads(), threadsBefore);
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("OK"));
+}
+
 TEST_F(RenderTest, PaletteChangeDuringARenderColoursOnlyThePointsStillToCome) {
     const ::velmora::ColorTable before = form.ColorTable;
     AtLabel(QStringLiteral("8"), [this] { coltableB(form.ColorTable, DefaultStrip()); });
