@@ -25,6 +25,7 @@ namespace velmora {
 
 class FormPrint;
 struct RenderParams;
+struct RenderInputs;
 
 // The main window. Its controls hold the picture's parameters; handlers read
 // them when they run. Handlers are defined beside the subsystem they belong to.
@@ -180,6 +181,8 @@ private:
     void RenderYield(bool showCanvas);
     // One render from the controls' current state, as a press of Start draws it.
     void RenderOnce();
+    // The texts and states a render reads from the controls, picture effect off.
+    RenderInputs CurrentRenderInputs() const;
     // Called by Start once it has read the controls: notes where the render
     // puts the plane and records the view it draws.
     void RenderStarted(const RenderParams& params);

@@ -31,14 +31,7 @@ void MainForm::Pic1_RubberBand(const QRect& pixels) {
     if (lastMapping_) {
         mapping = *lastMapping_;
     } else {
-        RenderInputs inputs;
-        inputs.xh = XH->text().toStdString();
-        inputs.xl = XL->text().toStdString();
-        inputs.yh = YH->text().toStdString();
-        inputs.yl = YL->text().toStdString();
-        inputs.gridWidth = Pic1->ScaleWidth();
-        inputs.gridHeight = Pic1->ScaleHeight();
-        mapping = MappingOf(ReadRenderParams(inputs), Pic1->DotWidth());
+        mapping = MappingOf(ReadRenderParams(CurrentRenderInputs()), Pic1->DotWidth());
     }
     const std::optional<Region> region =
         RegionOfRectangle({pixels.left(), pixels.top(), pixels.right(), pixels.bottom()}, mapping);

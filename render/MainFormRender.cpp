@@ -112,6 +112,19 @@ void MainForm::RenderOnce() {
     if (unloading_) return;
     const std::uint32_t startTick = Toolkit().TickCount();
 
+    RenderInputs inputs = CurrentRenderInputs();
+    inputs.pictureEffect = effect;
+    const RenderParams params = ReadRenderParams(inputs);
+    RenderStarted(params);
+
+    RenderDriver driver(*this, column, colourCount, startTick);
+    WalkRender(params, *MakeEngine(0), driver);
+    if (unloading_) return;
+    Label2->setText(QStringLiteral("OK"));
+    Toolkit().Beep();
+}
+
+RenderInputs MainForm::CurrentRenderInputs() const {
     RenderInputs inputs;
     inputs.a = texta->text().toStdString();
     inputs.b = textb->text().toStdString();
@@ -123,15 +136,7 @@ void MainForm::RenderOnce() {
     inputs.parameterPlane = Option1->Value();
     inputs.gridWidth = Pic1->ScaleWidth();
     inputs.gridHeight = Pic1->ScaleHeight();
-    inputs.pictureEffect = effect;
-    const RenderParams params = ReadRenderParams(inputs);
-    RenderStarted(params);
-
-    RenderDriver driver(*this, column, colourCount, startTick);
-    WalkRender(params, *MakeEngine(0), driver);
-    if (unloading_) return;
-    Label2->setText(QStringLiteral("OK"));
-    Toolkit().Beep();
+    return inputs;
 }
 
 void MainForm::Command1_Click() {
