@@ -1,5 +1,6 @@
 #include "cli/RenderCommand.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -249,12 +250,11 @@ int RunRenderCommand(const RenderCommand& command) {
     if (command.palette == PaletteChoice::B) coltableA(table, DefaultStrip());
 
     const std::size_t pixelCount = static_cast<std::size_t>(size.width) * size.height;
-    std::vector<Pixel> pixels;
-    pixels.reserve(pixelCount);
-    AdviseHugePages(pixels.data(), pixelCount * sizeof(Pixel));
-    pixels.assign(pixelCount, 0xFFFFFFFFu);
+    const HugePageBuffer pixels(pixelCount * sizeof(Pixel));
+    auto* bits = static_cast<Pixel*>(pixels.data());
+    std::fill_n(bits, pixelCount, 0xFFFFFFFFu);
     PointPainter painter;
-    painter.raster = Raster{pixels.data(), size.width, size.height, size.width};
+    painter.raster = Raster{bits, size.width, size.height, size.width};
     painter.dot = grid.dot;
     painter.mode = s.pictureEffect ? DrawMode::Xor : DrawMode::Copy;
     painter.tableColumn = table.column[static_cast<std::size_t>(s.colourIndex)].data();

@@ -62,22 +62,24 @@ std::string EncodeBmp24(const Raster& raster) {
 
 Bmp24Pieces::Bmp24Pieces(const Raster& raster)
     : raster_(raster), rowBytes_(RowBytes(raster)), nextRow_(raster.height - 1) {
-    // About 256 KB a piece: it stays in the cache between encoding and writing.
+    // About 256 KB a piece, so it stays in the cache between encoding and
+    // writing; its buffer is one huge page where the system has them.
     rowsPerPiece_ = static_cast<int>(std::max<std::size_t>(1, (std::size_t{256} << 10) / std::max<std::size_t>(rowBytes_, 1)));
-    piece_.resize(std::max(kHeaderBytes, rowBytes_ * static_cast<std::size_t>(std::min(rowsPerPiece_, std::max(raster.height, 1)))));
+    piece_ = HugePageBuffer(std::max(kHeaderBytes, rowBytes_ * static_cast<std::size_t>(rowsPerPiece_)));
 }
 
 std::string_view Bmp24Pieces::Next() {
+    char* const start = static_cast<char*>(piece_.data());
     if (!headerGiven_) {
         headerGiven_ = true;
-        PutHeader(raster_, piece_.data());
-        return {piece_.data(), kHeaderBytes};
+        PutHeader(raster_, start);
+        return {start, kHeaderBytes};
     }
-    char* row = piece_.data();
+    char* row = start;
     int rows = 0;
     for (; rows < rowsPerPiece_ && nextRow_ >= 0; ++rows, --nextRow_, row += rowBytes_)
         PutRow(raster_.Row(nextRow_), raster_.width, rowBytes_, row);
-    return {piece_.data(), rowBytes_ * static_cast<std::size_t>(rows)};
+    return {start, rowBytes_ * static_cast<std::size_t>(rows)};
 }
 
 }  // namespace velmora
