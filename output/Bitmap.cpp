@@ -62,14 +62,13 @@ std::string EncodeBmp24(const Raster& raster) {
 
 Bmp24Pieces::Bmp24Pieces(const Raster& raster)
     : raster_(raster), rowBytes_(RowBytes(raster)), nextRow_(raster.height - 1) {
-    // About 256 KB a piece, so it stays in the cache between encoding and
-    // writing; its buffer is one huge page where the system has them.
+    // About 256 KB a piece: it stays in the cache between encoding and writing.
     rowsPerPiece_ = static_cast<int>(std::max<std::size_t>(1, (std::size_t{256} << 10) / std::max<std::size_t>(rowBytes_, 1)));
-    piece_ = HugePageBuffer(std::max(kHeaderBytes, rowBytes_ * static_cast<std::size_t>(rowsPerPiece_)));
+    piece_.resize(std::max(kHeaderBytes, rowBytes_ * static_cast<std::size_t>(std::min(rowsPerPiece_, std::max(raster.height, 1)))));
 }
 
 std::string_view Bmp24Pieces::Next() {
-    char* const start = static_cast<char*>(piece_.data());
+    char* const start = piece_.data();
     if (!headerGiven_) {
         headerGiven_ = true;
         PutHeader(raster_, start);

@@ -2,8 +2,8 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "common/HugePages.h"
 #include "render/Raster.h"
 
 namespace velmora {
@@ -25,7 +25,7 @@ private:
     int rowsPerPiece_;
     int nextRow_;  // the next raster row to encode, counting down; -1 when done
     bool headerGiven_ = false;
-    HugePageBuffer piece_;
+    std::vector<char> piece_;
 };
 
 }  // namespace velmora

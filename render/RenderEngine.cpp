@@ -7,7 +7,6 @@
 #include <thread>
 #include <vector>
 
-#include "common/HugePages.h"
 #include "render/CalcBas.h"
 #include "render/SimdKernels.h"
 
@@ -43,7 +42,7 @@ public:
             return;
         }
         slots_ = std::max(2 * threads_ + 2, blocksPerPass_);
-        buffer_ = HugePageBuffer(static_cast<std::size_t>(slots_) * slotSize_);
+        buffer_.assign(static_cast<std::size_t>(slots_) * slotSize_, 0);
         slotBlock_.assign(static_cast<std::size_t>(slots_), -1);
         slotBusy_.assign(static_cast<std::size_t>(slots_), false);
         nextBlock_ = 0;
@@ -64,7 +63,7 @@ public:
         const std::size_t offset = slot * slotSize_ + static_cast<std::size_t>(column % blockColumns_) * rows_;
         // The block being read stays in its slot until the reader moves on, so
         // its further columns need no lock.
-        if (block == readyBlock_) return Counts() + offset;
+        if (block == readyBlock_) return buffer_.data() + offset;
         std::unique_lock lock(mutex_);
         if (block > reading_) {
             // Blocks before this one are read or skipped: their slots take
@@ -82,7 +81,7 @@ public:
             }
         }
         readyBlock_ = block;
-        return Counts() + offset;
+        return buffer_.data() + offset;
     }
 
     void End() override {
@@ -93,7 +92,7 @@ public:
         workAvailable_.notify_all();
         for (std::thread& worker : workers_) worker.join();
         workers_.clear();
-        buffer_ = HugePageBuffer();
+        std::vector<std::uint8_t>().swap(buffer_);
         std::vector<std::int64_t>().swap(slotBlock_);
         std::vector<bool>().swap(slotBusy_);
         std::vector<std::uint8_t>().swap(zeros_);
@@ -101,12 +100,10 @@ public:
     }
 
 private:
-    // Per-thread inputs of one block: x, y, a and b one after another.
+    // Per-thread inputs of one block.
     struct Scratch {
-        HugePageBuffer floats;
+        std::vector<float> x, y, a, b;
     };
-
-    std::uint8_t* Counts() const { return static_cast<std::uint8_t*>(buffer_.data()); }
 
     // A slot still being written by a skipped block takes no new block
     // until that one is done.
@@ -129,7 +126,7 @@ private:
     void ComputeClaimed(std::unique_lock<std::mutex>& lock, Scratch& scratch) {
         const std::int64_t block = nextBlock_++;
         const std::size_t slot = static_cast<std::size_t>(block % slots_);
-        std::uint8_t* counts = Counts() + slot * slotSize_;
+        std::uint8_t* counts = buffer_.data() + slot * slotSize_;
         slotBusy_[slot] = true;
         lock.unlock();
         ComputeBlock(block, counts, scratch);
@@ -145,11 +142,7 @@ private:
         const int firstColumn = static_cast<int>(block % blocksPerPass_) * blockColumns_;
         const int columnCount = std::min(blockColumns_, columns_ - firstColumn);
         const std::size_t count = static_cast<std::size_t>(columnCount) * rows_;
-        if (s.floats.size() < 4 * count * sizeof(float)) s.floats = HugePageBuffer(4 * count * sizeof(float));
-        float* const xs = static_cast<float*>(s.floats.data());
-        float* const ys = xs + count;
-        float* const as = ys + count;
-        float* const bs = as + count;
+        for (auto* v : {&s.x, &s.y, &s.a, &s.b}) v->resize(count);
         std::size_t i = 0;
         for (int c = 0; c < columnCount; ++c) {
             const float x = PointX(params_, 4LL * (firstColumn + c) + CalcBas::kPassX[pass]);
@@ -158,13 +151,13 @@ private:
                 // The parameter plane starts every orbit at (a, b) with the point as
                 // parameter, the vertical coordinate first.
                 if (params_.parameterPlane) {
-                    xs[i] = params_.a, ys[i] = params_.b, as[i] = y, bs[i] = x;
+                    s.x[i] = params_.a, s.y[i] = params_.b, s.a[i] = y, s.b[i] = x;
                 } else {
-                    xs[i] = x, ys[i] = y, as[i] = params_.a, bs[i] = params_.b;
+                    s.x[i] = x, s.y[i] = y, s.a[i] = params_.a, s.b[i] = params_.b;
                 }
             }
         }
-        CountPoints(params_.kernelMode, params_.maxIter, PointInputs{xs, ys, as, bs, count},
+        CountPoints(params_.kernelMode, params_.maxIter, PointInputs{s.x.data(), s.y.data(), s.a.data(), s.b.data(), count},
                     counts);
     }
 
@@ -173,7 +166,7 @@ private:
     int rows_ = 0, columns_ = 0, blockColumns_ = 1, blocksPerPass_ = 0, slots_ = 1;
     std::int64_t blockCount_ = 0;
     std::size_t slotSize_ = 0;
-    HugePageBuffer buffer_;  // the ring of slots
+    std::vector<std::uint8_t> buffer_;
     std::vector<std::uint8_t> zeros_;
     // The block each slot holds once computed, -1 for none yet.
     std::vector<std::int64_t> slotBlock_;
