@@ -1,7 +1,6 @@
 #include "cli/RenderCommand.h"
 
-#include <QBuffer>
-#include <QImage>
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -13,6 +12,7 @@
 #include "common/Numbers.h"
 #include "output/AtomicFile.h"
 #include "output/Bitmap.h"
+#include "output/Png.h"
 #include "palette/ColorTable.h"
 #include "records/DataFile.h"
 #include "render/Random.h"
@@ -230,17 +230,6 @@ private:
     Clock::time_point start_ = Clock::now();
 };
 
-std::optional<std::string> EncodePng(const Raster& raster, std::string& bytes) {
-    const QImage image(reinterpret_cast<const uchar*>(raster.bits), raster.width, raster.height,
-                       static_cast<qsizetype>(raster.stride * sizeof(Pixel)), QImage::Format_RGB32);
-    QByteArray encoded;
-    QBuffer buffer(&encoded);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) return std::string("the PNG encoder failed");
-    bytes.assign(encoded.constData(), static_cast<std::size_t>(encoded.size()));
-    return std::nullopt;
-}
-
 int CannotWrite(const std::string& path, const std::string& reason) {
     std::fprintf(stderr, "velmora-render: cannot write %s: %s\n", OneLine(path).c_str(), reason.c_str());
     return 1;
@@ -261,12 +250,11 @@ int RunRenderCommand(const RenderCommand& command) {
     if (command.palette == PaletteChoice::B) coltableA(table, DefaultStrip());
 
     const std::size_t pixelCount = static_cast<std::size_t>(size.width) * size.height;
-    std::vector<Pixel> pixels;
-    pixels.reserve(pixelCount);
-    AdviseHugePages(pixels.data(), pixelCount * sizeof(Pixel));
-    pixels.assign(pixelCount, 0xFFFFFFFFu);
+    const HugePageBuffer pixels(pixelCount * sizeof(Pixel));
+    auto* bits = static_cast<Pixel*>(pixels.data());
+    std::fill_n(bits, pixelCount, 0xFFFFFFFFu);
     PointPainter painter;
-    painter.raster = Raster{pixels.data(), size.width, size.height, size.width};
+    painter.raster = Raster{bits, size.width, size.height, size.width};
     painter.dot = grid.dot;
     painter.mode = s.pictureEffect ? DrawMode::Xor : DrawMode::Copy;
     painter.tableColumn = table.column[static_cast<std::size_t>(s.colourIndex)].data();
@@ -280,13 +268,18 @@ int RunRenderCommand(const RenderCommand& command) {
     WalkRender(params, *engine, sink);
     sink.Finish();
 
-    std::string bytes;
+    std::optional<std::string> error;
     if (EndsWith(command.output, ".png")) {
-        if (auto error = EncodePng(painter.raster, bytes)) return CannotWrite(command.output, *error);
+        std::string bytes;
+        if (auto encoding = EncodePng(painter.raster, bytes)) return CannotWrite(command.output, *encoding);
+        error = WriteFileAtomically(command.output, bytes);
     } else {
-        bytes = EncodeBmp24(painter.raster);
+        // Encoded a few rows at a time straight into the file: no picture-sized
+        // buffer to fault in and fill.
+        Bmp24Pieces pieces(painter.raster);
+        error = WriteFileAtomically(command.output, [&] { return pieces.Next(); });
     }
-    if (auto error = WriteFileAtomically(command.output, bytes)) return CannotWrite(command.output, *error);
+    if (error) return CannotWrite(command.output, *error);
     return 0;
 }
 

@@ -108,7 +108,17 @@ std::optional<std::string> WriteRefusal(const std::string& requestedPath) {
 // target, so a kill can leave a stray file only in the instant between those two
 // calls. Where the file system has no unnamed files the bytes are written to
 // that temporary name from the start.
-std::optional<std::string> WriteFileAtomically(const std::string& requestedPath, std::string_view bytes) {
+std::optional<std::string> WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    bool given = false;
+    return WriteFileAtomically(path, [&]() -> std::string_view {
+        if (given) return {};
+        given = true;
+        return bytes;
+    });
+}
+
+std::optional<std::string> WriteFileAtomically(const std::string& requestedPath,
+                                               const std::function<std::string_view()>& nextPiece) {
     const std::string path = WriteTarget(requestedPath);
     struct stat existing {};
     const bool exists = ::stat(path.c_str(), &existing) == 0;
@@ -156,7 +166,9 @@ std::optional<std::string> WriteFileAtomically(const std::string& requestedPath,
         }
         if (::fchmod(file.get(), existing.st_mode & 0777) != 0) return fail(errno);
     }
-    if (!WriteAll(file.get(), bytes) || ::fsync(file.get()) != 0) return fail(errno);
+    for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece())
+        if (!WriteAll(file.get(), piece)) return fail(errno);
+    if (::fsync(file.get()) != 0) return fail(errno);
 
     bool placed = false;
     if (unnamed && !exists) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,11 @@ std::optional<std::string> WriteRefusal(const std::string& path);
 // folder are synced. Returns the system's reason on failure, nothing on
 // success.
 std::optional<std::string> WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// The same with the bytes handed over in pieces: `nextPiece` is called until
+// it returns an empty piece, each piece being written before the next call.
+std::optional<std::string> WriteFileAtomically(const std::string& path,
+                                               const std::function<std::string_view()>& nextPiece);
 
 // An unnamed file in the temporary folder, for a writer that takes a file
 // name: it vanishes with its last descriptor, also when the process is killed.

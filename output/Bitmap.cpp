@@ -1,57 +1,84 @@
 #include "output/Bitmap.h"
 
+#include <algorithm>
 #include <cstdint>
-
-#include "common/HugePages.h"
+#include <cstring>
 
 namespace velmora {
 
 namespace {
-void Put16(std::string& out, std::uint32_t v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
+
+constexpr std::size_t kHeaderBytes = 54;
+
+std::size_t RowBytes(const Raster& raster) { return (static_cast<std::size_t>(raster.width) * 3 + 3) & ~std::size_t{3}; }
+
+void Put16(char* out, std::uint32_t v) {
+    out[0] = static_cast<char>(v & 0xFF);
+    out[1] = static_cast<char>((v >> 8) & 0xFF);
 }
-void Put32(std::string& out, std::uint32_t v) {
+void Put32(char* out, std::uint32_t v) {
     Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
+    Put16(out + 2, v >> 16);
 }
+
+void PutHeader(const Raster& raster, char* out) {
+    const auto imageBytes = static_cast<std::uint32_t>(RowBytes(raster) * static_cast<std::size_t>(raster.height));
+    std::memset(out, 0, kHeaderBytes);
+    out[0] = 'B';
+    out[1] = 'M';
+    Put32(out + 2, kHeaderBytes + imageBytes);
+    Put32(out + 10, kHeaderBytes);
+    Put32(out + 14, 40);
+    Put32(out + 18, static_cast<std::uint32_t>(raster.width));
+    Put32(out + 22, static_cast<std::uint32_t>(raster.height));
+    Put16(out + 26, 1);
+    Put16(out + 28, 24);
+    Put32(out + 34, imageBytes);
+    Put32(out + 38, 3780);  // 96 dots per inch
+    Put32(out + 42, 3780);
+}
+
+// One raster row as blue, green, red bytes and zero padding. Every pixel but
+// the last is stored as a whole 4-byte word whose top byte the next pixel
+// overwrites: one store per pixel instead of three.
+void PutRow(const Pixel* source, int width, std::size_t rowBytes, char* out) {
+    if (width <= 0) return;
+    for (int x = 0; x < width - 1; ++x) std::memcpy(out + 3 * static_cast<std::size_t>(x), &source[x], 4);
+    char* last = out + 3 * static_cast<std::size_t>(width - 1);
+    std::memcpy(last, &source[width - 1], 3);
+    std::memset(last + 3, 0, rowBytes - 3 * static_cast<std::size_t>(width));
+}
+
 }  // namespace
 
 std::string EncodeBmp24(const Raster& raster) {
-    const std::uint32_t rowBytes = (static_cast<std::uint32_t>(raster.width) * 3 + 3) & ~3u;
-    const std::uint32_t imageBytes = rowBytes * static_cast<std::uint32_t>(raster.height);
-    std::string out;
-    out.reserve(54 + imageBytes);
-    AdviseHugePages(out.data(), out.capacity());
-    out += "BM";
-    Put32(out, 54 + imageBytes);
-    Put32(out, 0);
-    Put32(out, 54);
-    Put32(out, 40);
-    Put32(out, static_cast<std::uint32_t>(raster.width));
-    Put32(out, static_cast<std::uint32_t>(raster.height));
-    Put16(out, 1);
-    Put16(out, 24);
-    Put32(out, 0);
-    Put32(out, imageBytes);
-    Put32(out, 3780);  // 96 dots per inch
-    Put32(out, 3780);
-    Put32(out, 0);
-    Put32(out, 0);
-    // Rows are written into the sized buffer directly: the largest canvas
-    // makes a 142 MB file.
-    const std::size_t header = out.size();
-    out.resize(header + imageBytes, '\0');
-    char* row = out.data() + header;
-    for (int y = raster.height - 1; y >= 0; --y, row += rowBytes) {
-        const Pixel* source = raster.Row(y);
-        for (int x = 0; x < raster.width; ++x) {
-            row[3 * x] = static_cast<char>(source[x] & 0xFF);
-            row[3 * x + 1] = static_cast<char>((source[x] >> 8) & 0xFF);
-            row[3 * x + 2] = static_cast<char>((source[x] >> 16) & 0xFF);
-        }
-    }
+    const std::size_t rowBytes = RowBytes(raster);
+    std::string out(kHeaderBytes + rowBytes * static_cast<std::size_t>(raster.height), '\0');
+    PutHeader(raster, out.data());
+    char* row = out.data() + kHeaderBytes;
+    for (int y = raster.height - 1; y >= 0; --y, row += rowBytes) PutRow(raster.Row(y), raster.width, rowBytes, row);
     return out;
+}
+
+Bmp24Pieces::Bmp24Pieces(const Raster& raster)
+    : raster_(raster), rowBytes_(RowBytes(raster)), nextRow_(raster.height - 1) {
+    // About 256 KB a piece: it stays in the cache between encoding and writing.
+    rowsPerPiece_ = static_cast<int>(std::max<std::size_t>(1, (std::size_t{256} << 10) / std::max<std::size_t>(rowBytes_, 1)));
+    piece_.resize(std::max(kHeaderBytes, rowBytes_ * static_cast<std::size_t>(std::min(rowsPerPiece_, std::max(raster.height, 1)))));
+}
+
+std::string_view Bmp24Pieces::Next() {
+    char* const start = piece_.data();
+    if (!headerGiven_) {
+        headerGiven_ = true;
+        PutHeader(raster_, start);
+        return {start, kHeaderBytes};
+    }
+    char* row = start;
+    int rows = 0;
+    for (; rows < rowsPerPiece_ && nextRow_ >= 0; ++rows, --nextRow_, row += rowBytes_)
+        PutRow(raster_.Row(nextRow_), raster_.width, rowBytes_, row);
+    return {start, rowBytes_ * static_cast<std::size_t>(rows)};
 }
 
 }  // namespace velmora

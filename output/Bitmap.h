@@ -1,5 +1,8 @@
 #pragma once
+#include <cstddef>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "render/Raster.h"
 
@@ -7,5 +10,22 @@ namespace velmora {
 
 // The bytes of a 24-bit Windows bitmap (bottom-up rows padded to 4 bytes).
 std::string EncodeBmp24(const Raster& raster);
+
+// The same bytes as EncodeBmp24, handed out a few rows at a time so a writer
+// never holds the whole file: each piece stays valid until the next call, and
+// an empty piece ends the file. The raster must outlive this object.
+class Bmp24Pieces {
+public:
+    explicit Bmp24Pieces(const Raster& raster);
+    std::string_view Next();
+
+private:
+    Raster raster_;
+    std::size_t rowBytes_;
+    int rowsPerPiece_;
+    int nextRow_;  // the next raster row to encode, counting down; -1 when done
+    bool headerGiven_ = false;
+    std::vector<char> piece_;
+};
 
 }  // namespace velmora

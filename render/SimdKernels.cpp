@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/HugePages.h"
 #include "render/CalcBas.h"
 #include "render/SimdKernels.h"
 
@@ -170,10 +171,12 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
     // Arrays overhang by a chunk: the last chunk reads and writes whole vectors.
     const std::size_t stride = points.count + chunk;
     // Kept per thread: allocating and clearing it for every block cost more
-    // than a tenth of the time (fresh pages on every call).
-    thread_local std::vector<double> storage;
-    if (storage.size() < 16 * stride) storage.resize(16 * stride);
-    Running now(storage.data(), stride), next(storage.data() + 7 * stride, stride);
+    // than a tenth of the time (fresh pages on every call). Huge pages, as
+    // faulting in its ordinary pages cost each thread milliseconds.
+    thread_local HugePageBuffer storage;
+    if (storage.size() < 16 * stride * sizeof(double)) storage = HugePageBuffer(16 * stride * sizeof(double));
+    double* const kept = static_cast<double*>(storage.data());
+    Running now(kept, stride), next(kept + 7 * stride, stride);
     for (std::size_t i = 0; i < points.count; ++i) {
         now.x[i] = points.x[i];
         now.y[i] = points.y[i];
@@ -186,7 +189,7 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
     // Every point enters the log once, when it stops or after the last outer step.
     struct {
         double *index, *count;
-    } log{storage.data() + 14 * stride, storage.data() + 15 * stride};
+    } log{kept + 14 * stride, kept + 15 * stride};
     std::size_t logged = 0;
     for (int step = 0; step <= maxIter && now.count > 0; ++step) {
         const int mapSteps = CalcBas::MapStepsAt(step, maxIter);

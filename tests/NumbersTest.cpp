@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <random>
+#include <utility>
 
+#include "common/HugePages.h"
 #include "common/Numbers.h"
 
 using namespace velmora;
@@ -90,4 +93,20 @@ TEST(Rounding, HalfEvenAndSingle) {
     EXPECT_EQ(fl(1e39), std::numeric_limits<float>::infinity());
     EXPECT_GT(fl(1e-45), 0.0f);
     EXPECT_EQ(fl(0.1), 0.1f);
+}
+
+// Whole 2 MB pages, zeroed, and handed over by a move.
+TEST(HugePageBuffer, AlignedZeroedAndMovable) {
+    constexpr std::size_t kHuge = std::size_t{2} << 20;
+    velmora::HugePageBuffer buffer(kHuge + 1);
+    ASSERT_NE(buffer.data(), nullptr);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(buffer.data()) % kHuge, 0u);
+    EXPECT_EQ(buffer.size(), 2 * kHuge);
+    auto* bytes = static_cast<unsigned char*>(buffer.data());
+    EXPECT_EQ(bytes[0] | bytes[kHuge] | bytes[2 * kHuge - 1], 0);
+    bytes[2 * kHuge - 1] = 7;
+    velmora::HugePageBuffer moved(std::move(buffer));
+    EXPECT_EQ(buffer.data(), nullptr);
+    EXPECT_EQ(static_cast<unsigned char*>(moved.data())[2 * kHuge - 1], 7);
+    EXPECT_EQ(velmora::HugePageBuffer(0).data(), nullptr);
 }

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "output/Bitmap.h"
 #include "output/PictureFile.h"
 
 using velmora::PictureFileName;
@@ -27,4 +32,44 @@ TEST(PictureFormatFor, ExtensionInAnyCaseChoosesTheFormat) {
     EXPECT_EQ(PictureFormatFor("/w/v1.5/Fractal"), PictureFormat::Png);  // a dot in a folder is no extension
     EXPECT_EQ(PictureFormatFor("a.gif"), PictureFormat::None);
     EXPECT_EQ(PictureFormatFor("a.png.txt"), PictureFormat::None);
+}
+
+namespace {
+std::uint32_t Word(const std::string& bytes, std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    return v;
+}
+}  // namespace
+
+// A 2 x 2 picture worked by hand: rows bottom-up as blue, green, red, each
+// padded with zeros to 8 bytes (the pixels' top byte never shows).
+TEST(Bitmap, BytesOfATinyPicture) {
+    velmora::Pixel pixels[] = {0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0};
+    const std::string bytes = velmora::EncodeBmp24(velmora::Raster{pixels, 2, 2, 2});
+    ASSERT_EQ(bytes.size(), 70u);
+    EXPECT_EQ(bytes.substr(0, 2), "BM");
+    EXPECT_EQ(Word(bytes, 2), 70u);
+    EXPECT_EQ(Word(bytes, 10), 54u);
+    EXPECT_EQ(Word(bytes, 18), 2u);
+    EXPECT_EQ(Word(bytes, 22), 2u);
+    EXPECT_EQ(Word(bytes, 28), 24u);
+    EXPECT_EQ(Word(bytes, 34), 16u);
+    EXPECT_EQ(bytes.substr(54), std::string("\x90\x80\x70\xC0\xB0\xA0\0\0\x30\x20\x10\x60\x50\x40\0\0", 16));
+}
+
+// Handed out in pieces, a picture larger than one piece (with padded rows and
+// a stride wider than the picture) gives the same bytes as encoded at once.
+TEST(Bitmap, PiecesMakeTheWholeFile) {
+    const int width = 3001, height = 70, stride = 3005;
+    std::vector<velmora::Pixel> pixels(static_cast<std::size_t>(stride) * height);
+    std::uint32_t state = 1;
+    for (auto& p : pixels) p = state = state * 1664525u + 1013904223u;
+    const velmora::Raster raster{pixels.data(), width, height, stride};
+    velmora::Bmp24Pieces pieces(raster);
+    std::string joined;
+    int count = 0;
+    for (std::string_view piece = pieces.Next(); !piece.empty(); piece = pieces.Next(), ++count) joined += piece;
+    EXPECT_GT(count, 2);
+    EXPECT_EQ(joined, velmora::EncodeBmp24(raster));
 }

@@ -1,0 +1,13 @@
+#pragma once
+#include <optional>
+#include <string>
+
+#include "render/Raster.h"
+
+namespace velmora {
+
+// Encodes the raster as an 8-bit RGB PNG (the pixels' top byte is dropped)
+// into `bytes`; returns the encoder's reason on failure, nothing on success.
+std::optional<std::string> EncodePng(const Raster& raster, std::string& bytes);
+
+}  // namespace velmora
