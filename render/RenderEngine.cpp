@@ -70,14 +70,21 @@ public:
             // new work, and skipped blocks nobody has started are never computed.
             reading_ = block;
             nextBlock_ = std::max(nextBlock_, block);
-            workAvailable_.notify_all();
+            // Idle workers wake once half the ring is free, not for every
+            // block read, and then compute several blocks in a row.
+            if (idleWorkers_ > 0 && Claimable() && 2 * (reading_ + slots_ - nextBlock_) >= slots_)
+                workAvailable_.notify_one();
         }
         while (slotBlock_[slot] != block) {
-            if (nextBlock_ <= block && Claimable()) {
-                // Nobody has started the wanted block yet: compute it here.
+            if (Claimable()) {
+                // Rather than sleep until the wanted block is done, the reader
+                // computes the next unclaimed one: a sleep and a wake-up per
+                // block cost more than they save.
                 ComputeClaimed(lock, readerScratch_);
             } else {
+                awaited_ = slot;
                 blockDone_.wait(lock);
+                awaited_ = kNoSlot;
             }
         }
         readyBlock_ = block;
@@ -116,25 +123,31 @@ private:
         Scratch scratch;
         std::unique_lock lock(mutex_);
         while (true) {
-            workAvailable_.wait(lock, [this] { return stopping_ || Claimable(); });
+            if (!stopping_ && !Claimable()) {
+                ++idleWorkers_;
+                workAvailable_.wait(lock, [this] { return stopping_ || Claimable(); });
+                --idleWorkers_;
+            }
             if (stopping_) return;
             ComputeClaimed(lock, scratch);
         }
     }
 
-    // Claims the next block and computes it with the lock released.
+    // Claims the next block and computes it with the lock released. Each thread
+    // that claims wakes one more idle worker while blocks remain, so a wake-up
+    // spreads to as many workers as there is work for.
     void ComputeClaimed(std::unique_lock<std::mutex>& lock, Scratch& scratch) {
         const std::int64_t block = nextBlock_++;
         const std::size_t slot = static_cast<std::size_t>(block % slots_);
         std::uint8_t* counts = buffer_.data() + slot * slotSize_;
         slotBusy_[slot] = true;
+        if (idleWorkers_ > 0 && Claimable()) workAvailable_.notify_one();
         lock.unlock();
         ComputeBlock(block, counts, scratch);
         lock.lock();
         slotBusy_[slot] = false;
         slotBlock_[slot] = block;
-        blockDone_.notify_all();
-        workAvailable_.notify_all();
+        if (awaited_ == slot) blockDone_.notify_one();
     }
 
     void ComputeBlock(std::int64_t block, std::uint8_t* counts, Scratch& s) const {
@@ -175,6 +188,10 @@ private:
     std::int64_t reading_ = 0;    // the block the reader is in; earlier slots are free
     std::int64_t readyBlock_ = -1;  // the reader's block, once computed (reader only)
     bool stopping_ = false;
+    // The slot whose block or whose skipped block the reader sleeps on.
+    static constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
+    std::size_t awaited_ = kNoSlot;
+    int idleWorkers_ = 0;       // workers sleeping until a block can be claimed
     std::mutex mutex_;
     std::condition_variable workAvailable_, blockDone_;
     std::vector<std::thread> workers_;

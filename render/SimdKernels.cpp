@@ -6,6 +6,8 @@
 #include <hwy/highway.h>
 
 #include <array>
+#include <atomic>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -290,18 +292,93 @@ HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
 namespace velmora {
+namespace {
 
-HWY_EXPORT(CountPointsTarget);
+// Our own choice among the compiled instruction sets, so that no program
+// loads Highway's library (which calibrates a timer whenever it loads).
+// A target runs when the processor and the system support everything
+// Highway's code for it may use; __builtin_cpu_supports also checks that
+// the system saves the AVX and AVX-512 registers.
+using CountFn = void (*)(int, int, const PointInputs&, std::uint8_t*);
 
-void CountPoints(int kernelMode, int maxIter, const PointInputs& points, std::uint8_t* counts) {
-    HWY_DYNAMIC_DISPATCH(CountPointsTarget)(kernelMode, maxIter, points, counts);
+struct Target {
+    std::int64_t id;
+    const char* name;
+    CountFn count;
+    bool (*runs)();
+};
+
+bool RunsSsse3() { return __builtin_cpu_supports("sse3") && __builtin_cpu_supports("ssse3"); }
+bool RunsSse4() {
+    return RunsSsse3() && __builtin_cpu_supports("sse4.1") && __builtin_cpu_supports("sse4.2") &&
+           __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("aes");
+}
+bool RunsAvx2() {
+    return RunsSse4() && __builtin_cpu_supports("avx") && __builtin_cpu_supports("avx2") &&
+           __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("fma") &&
+           __builtin_cpu_supports("lzcnt") && __builtin_cpu_supports("f16c");
+}
+bool RunsAvx3() {
+    return RunsAvx2() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+           __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
+}
+bool RunsAlways() { return true; }
+
+// Best first; the last one, the instruction set the whole build assumes, runs everywhere.
+const Target kTargets[] = {
+#if (HWY_TARGETS & HWY_AVX3) && HWY_STATIC_TARGET != HWY_AVX3
+    {HWY_AVX3, "AVX3", &N_AVX3::CountPointsTarget, &RunsAvx3},
+#endif
+#if (HWY_TARGETS & HWY_AVX2) && HWY_STATIC_TARGET != HWY_AVX2
+    {HWY_AVX2, "AVX2", &N_AVX2::CountPointsTarget, &RunsAvx2},
+#endif
+#if (HWY_TARGETS & HWY_SSE4) && HWY_STATIC_TARGET != HWY_SSE4
+    {HWY_SSE4, "SSE4", &N_SSE4::CountPointsTarget, &RunsSse4},
+#endif
+#if (HWY_TARGETS & HWY_SSSE3) && HWY_STATIC_TARGET != HWY_SSSE3
+    {HWY_SSSE3, "SSSE3", &N_SSSE3::CountPointsTarget, &RunsSsse3},
+#endif
+    {HWY_STATIC_TARGET, hwy::TargetName(HWY_STATIC_TARGET), &HWY_STATIC_DISPATCH(CountPointsTarget), &RunsAlways},
+};
+
+CountFn Best() {
+    for (const Target& t : kTargets)
+        if (t.runs()) return t.count;
+    return kTargets[std::size(kTargets) - 1].count;
 }
 
-std::vector<std::int64_t> SimdTargets() { return hwy::SupportedAndGeneratedTargets(); }
+std::atomic<CountFn> chosen{nullptr};
 
-void ForceSimdTarget(std::int64_t target) { hwy::SetSupportedTargetsForTest(target); }
+}  // namespace
 
-std::string SimdTargetName(std::int64_t target) { return hwy::TargetName(target); }
+void CountPoints(int kernelMode, int maxIter, const PointInputs& points, std::uint8_t* counts) {
+    CountFn count = chosen.load(std::memory_order_relaxed);
+    if (count == nullptr) {
+        count = Best();
+        chosen.store(count, std::memory_order_relaxed);
+    }
+    count(kernelMode, maxIter, points, counts);
+}
+
+std::vector<std::int64_t> SimdTargets() {
+    std::vector<std::int64_t> targets;
+    for (const Target& t : kTargets)
+        if (t.runs()) targets.push_back(t.id);
+    return targets;
+}
+
+void ForceSimdTarget(std::int64_t target) {
+    CountFn count = Best();
+    for (const Target& t : kTargets)
+        if (t.id == target && t.runs()) count = t.count;
+    chosen.store(count, std::memory_order_relaxed);
+}
+
+std::string SimdTargetName(std::int64_t target) {
+    for (const Target& t : kTargets)
+        if (t.id == target) return t.name;
+    return "unknown";
+}
 
 }  // namespace velmora
 #endif
