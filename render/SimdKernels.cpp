@@ -5,6 +5,8 @@
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
 #include <hwy/highway.h>
 
+#include <cpuid.h>
+
 #include <array>
 #include <atomic>
 #include <iterator>
@@ -308,6 +310,13 @@ struct Target {
     bool (*runs)();
 };
 
+// Not every compiler's __builtin_cpu_supports knows these two; cpuid tells.
+bool HasLzcntAndF16c() {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & (1u << 29))) return false;  // F16C
+    return __get_cpuid(0x80000001u, &a, &b, &c, &d) && (c & (1u << 5));         // LZCNT
+}
+
 bool RunsSsse3() { return __builtin_cpu_supports("sse3") && __builtin_cpu_supports("ssse3"); }
 bool RunsSse4() {
     return RunsSsse3() && __builtin_cpu_supports("sse4.1") && __builtin_cpu_supports("sse4.2") &&
@@ -316,7 +325,7 @@ bool RunsSse4() {
 bool RunsAvx2() {
     return RunsSse4() && __builtin_cpu_supports("avx") && __builtin_cpu_supports("avx2") &&
            __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("fma") &&
-           __builtin_cpu_supports("lzcnt") && __builtin_cpu_supports("f16c");
+           HasLzcntAndF16c();
 }
 bool RunsAvx3() {
     return RunsAvx2() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
