@@ -4,10 +4,13 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "canvas/CanvasGeometry.h"
+#include "cli/CountCanvas.h"
 #include "common/HugePages.h"
 #include "common/Numbers.h"
 #include "output/AtomicFile.h"
@@ -180,14 +183,20 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
 
 namespace {
 
+// Columns of counts, painted a batch at a time.
+using PaintBatch = std::function<void(int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,
+                                      int rows)>;
+
 class ProgressSink final : public RenderSink {
 public:
-    ProgressSink(const PointPainter& painter, bool quiet) : painter_(painter), quiet_(quiet) {}
+    // `randomPainter` paints the columns of random colours (kernel mode 6).
+    ProgressSink(PaintBatch paintBatch, const PointPainter* randomPainter, bool quiet)
+        : paintBatch_(std::move(paintBatch)), randomPainter_(randomPainter), quiet_(quiet) {}
     void PassBegins(int) override {}
     // Columns of counts are kept and painted a batch at a time, row by row.
     void PaintColumn(int pass, std::int64_t px, const std::uint8_t* counts, int rows) override {
         if (!counts) {
-            painter_.PaintColumn(pass, px, counts, rows);
+            randomPainter_->PaintColumn(pass, px, counts, rows);
             return;
         }
         if (pending_ == kBatch) Flush();
@@ -218,14 +227,15 @@ private:
     void Flush() {
         const std::uint8_t* columns[kBatch];
         for (int c = 0; c < pending_; ++c) columns[c] = kept_[c].data();
-        if (pending_ > 0) painter_.PaintColumns(pass_, px_, columns, pending_, rows_);
+        if (pending_ > 0) paintBatch_(pass_, px_, columns, pending_, rows_);
         pending_ = 0;
     }
 
     std::vector<std::uint8_t> kept_[kBatch];
     std::int64_t px_[kBatch] = {};
     int pending_ = 0, pass_ = 0, rows_ = 0;
-    const PointPainter& painter_;
+    PaintBatch paintBatch_;
+    const PointPainter* randomPainter_;
     bool quiet_;
     Clock::time_point start_ = Clock::now();
 };
@@ -233,6 +243,22 @@ private:
 int CannotWrite(const std::string& path, const std::string& reason) {
     std::fprintf(stderr, "velmora-render: cannot write %s: %s\n", OneLine(path).c_str(), reason.c_str());
     return 1;
+}
+
+int WritePicture(const std::string& path, const PictureRows& rows) {
+    std::optional<std::string> error;
+    if (EndsWith(path, ".png")) {
+        std::string bytes;
+        if (auto encoding = EncodePng(rows, bytes)) return CannotWrite(path, *encoding);
+        error = WriteFileAtomically(path, bytes);
+    } else {
+        // Encoded a few rows at a time straight into the file: no picture-sized
+        // buffer to fault in and fill.
+        Bmp24Pieces pieces(rows);
+        error = WriteFileAtomically(path, [&] { return pieces.Next(); });
+    }
+    if (error) return CannotWrite(path, *error);
+    return 0;
 }
 
 }  // namespace
@@ -248,6 +274,23 @@ int RunRenderCommand(const RenderCommand& command) {
     coltable(table);
     if (command.palette == PaletteChoice::A) coltableB(table, DefaultStrip());
     if (command.palette == PaletteChoice::B) coltableA(table, DefaultStrip());
+    const ColorValue* tableColumn = table.column[static_cast<std::size_t>(s.colourIndex)].data();
+    const int colourCount = kColourCounts[static_cast<std::size_t>(s.colourIndex)];
+
+    const RenderParams params = ReadRenderParams(InputsOf(s, grid.width, grid.height));
+    auto engine = command.scalarKernels ? MakeInlineEngine() : MakeEngine(command.threads);
+
+    if (params.UsesKernel() && !s.pictureEffect) {
+        // Every pixel takes its colour from one point's count, so counts are
+        // all the picture needs until it is written.
+        CountCanvas canvas(size.width, size.height, grid.dot);
+        ProgressSink sink([&](int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,
+                              int rows) { canvas.PaintColumns(pass, px, counts, columns, rows); },
+                          nullptr, command.quiet);
+        WalkRender(params, *engine, sink);
+        sink.Finish();
+        return WritePicture(command.output, canvas.Rows(tableColumn, colourCount));
+    }
 
     const std::size_t pixelCount = static_cast<std::size_t>(size.width) * size.height;
     const HugePageBuffer pixels(pixelCount * sizeof(Pixel));
@@ -257,30 +300,17 @@ int RunRenderCommand(const RenderCommand& command) {
     painter.raster = Raster{bits, size.width, size.height, size.width};
     painter.dot = grid.dot;
     painter.mode = s.pictureEffect ? DrawMode::Xor : DrawMode::Copy;
-    painter.tableColumn = table.column[static_cast<std::size_t>(s.colourIndex)].data();
-    painter.colourCount = kColourCounts[static_cast<std::size_t>(s.colourIndex)];
+    painter.tableColumn = tableColumn;
+    painter.colourCount = colourCount;
     painter.random = &ProgramRandom();
     painter.randomExponent = &s.randomExponent;
 
-    const RenderParams params = ReadRenderParams(InputsOf(s, grid.width, grid.height));
-    auto engine = command.scalarKernels ? MakeInlineEngine() : MakeEngine(command.threads);
-    ProgressSink sink(painter, command.quiet);
+    ProgressSink sink([&](int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,
+                          int rows) { painter.PaintColumns(pass, px, counts, columns, rows); },
+                      &painter, command.quiet);
     WalkRender(params, *engine, sink);
     sink.Finish();
-
-    std::optional<std::string> error;
-    if (EndsWith(command.output, ".png")) {
-        std::string bytes;
-        if (auto encoding = EncodePng(painter.raster, bytes)) return CannotWrite(command.output, *encoding);
-        error = WriteFileAtomically(command.output, bytes);
-    } else {
-        // Encoded a few rows at a time straight into the file: no picture-sized
-        // buffer to fault in and fill.
-        Bmp24Pieces pieces(painter.raster);
-        error = WriteFileAtomically(command.output, [&] { return pieces.Next(); });
-    }
-    if (error) return CannotWrite(command.output, *error);
-    return 0;
+    return WritePicture(command.output, RowsOf(painter.raster));
 }
 
 }  // namespace velmora

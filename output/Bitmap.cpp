@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace velmora {
 
@@ -10,7 +11,7 @@ namespace {
 
 constexpr std::size_t kHeaderBytes = 54;
 
-std::size_t RowBytes(const Raster& raster) { return (static_cast<std::size_t>(raster.width) * 3 + 3) & ~std::size_t{3}; }
+std::size_t RowBytes(int width) { return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3}; }
 
 void Put16(char* out, std::uint32_t v) {
     out[0] = static_cast<char>(v & 0xFF);
@@ -21,16 +22,16 @@ void Put32(char* out, std::uint32_t v) {
     Put16(out + 2, v >> 16);
 }
 
-void PutHeader(const Raster& raster, char* out) {
-    const auto imageBytes = static_cast<std::uint32_t>(RowBytes(raster) * static_cast<std::size_t>(raster.height));
+void PutHeader(int width, int height, char* out) {
+    const auto imageBytes = static_cast<std::uint32_t>(RowBytes(width) * static_cast<std::size_t>(height));
     std::memset(out, 0, kHeaderBytes);
     out[0] = 'B';
     out[1] = 'M';
     Put32(out + 2, kHeaderBytes + imageBytes);
     Put32(out + 10, kHeaderBytes);
     Put32(out + 14, 40);
-    Put32(out + 18, static_cast<std::uint32_t>(raster.width));
-    Put32(out + 22, static_cast<std::uint32_t>(raster.height));
+    Put32(out + 18, static_cast<std::uint32_t>(width));
+    Put32(out + 22, static_cast<std::uint32_t>(height));
     Put16(out + 26, 1);
     Put16(out + 28, 24);
     Put32(out + 34, imageBytes);
@@ -52,32 +53,32 @@ void PutRow(const Pixel* source, int width, std::size_t rowBytes, char* out) {
 }  // namespace
 
 std::string EncodeBmp24(const Raster& raster) {
-    const std::size_t rowBytes = RowBytes(raster);
+    const std::size_t rowBytes = RowBytes(raster.width);
     std::string out(kHeaderBytes + rowBytes * static_cast<std::size_t>(raster.height), '\0');
-    PutHeader(raster, out.data());
+    PutHeader(raster.width, raster.height, out.data());
     char* row = out.data() + kHeaderBytes;
     for (int y = raster.height - 1; y >= 0; --y, row += rowBytes) PutRow(raster.Row(y), raster.width, rowBytes, row);
     return out;
 }
 
-Bmp24Pieces::Bmp24Pieces(const Raster& raster)
-    : raster_(raster), rowBytes_(RowBytes(raster)), nextRow_(raster.height - 1) {
+Bmp24Pieces::Bmp24Pieces(PictureRows rows)
+    : rows_(std::move(rows)), rowBytes_(RowBytes(rows_.width)), nextRow_(rows_.height - 1) {
     // About 256 KB a piece: it stays in the cache between encoding and writing.
     rowsPerPiece_ = static_cast<int>(std::max<std::size_t>(1, (std::size_t{256} << 10) / std::max<std::size_t>(rowBytes_, 1)));
-    piece_.resize(std::max(kHeaderBytes, rowBytes_ * static_cast<std::size_t>(std::min(rowsPerPiece_, std::max(raster.height, 1)))));
+    piece_.resize(std::max(kHeaderBytes, rowBytes_ * static_cast<std::size_t>(std::min(rowsPerPiece_, std::max(rows_.height, 1)))));
 }
 
 std::string_view Bmp24Pieces::Next() {
     char* const start = piece_.data();
     if (!headerGiven_) {
         headerGiven_ = true;
-        PutHeader(raster_, start);
+        PutHeader(rows_.width, rows_.height, start);
         return {start, kHeaderBytes};
     }
     char* row = start;
     int rows = 0;
     for (; rows < rowsPerPiece_ && nextRow_ >= 0; ++rows, --nextRow_, row += rowBytes_)
-        PutRow(raster_.Row(nextRow_), raster_.width, rowBytes_, row);
+        PutRow(rows_.row(nextRow_), rows_.width, rowBytes_, row);
     return {start, rowBytes_ * static_cast<std::size_t>(rows)};
 }
 

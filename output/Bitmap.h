@@ -13,14 +13,15 @@ std::string EncodeBmp24(const Raster& raster);
 
 // The same bytes as EncodeBmp24, handed out a few rows at a time so a writer
 // never holds the whole file: each piece stays valid until the next call, and
-// an empty piece ends the file. The raster must outlive this object.
+// an empty piece ends the file. The picture must outlive this object.
 class Bmp24Pieces {
 public:
-    explicit Bmp24Pieces(const Raster& raster);
+    explicit Bmp24Pieces(const Raster& raster) : Bmp24Pieces(RowsOf(raster)) {}
+    explicit Bmp24Pieces(PictureRows rows);
     std::string_view Next();
 
 private:
-    Raster raster_;
+    PictureRows rows_;
     std::size_t rowBytes_;
     int rowsPerPiece_;
     int nextRow_;  // the next raster row to encode, counting down; -1 when done

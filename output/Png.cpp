@@ -38,7 +38,7 @@ void NoFlush(png_structp) {}
 void IgnoreWarning(png_structp, png_const_charp) {}
 
 // Runs the encoder; false with target.error set when libpng gave up.
-bool Encode(const Raster& raster, PngTarget& target) {
+bool Encode(const PictureRows& rows, PngTarget& target) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &target, KeepError, IgnoreWarning);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
@@ -47,14 +47,14 @@ bool Encode(const Raster& raster, PngTarget& target) {
         return false;
     }
     png_set_write_fn(png, &target, AppendBytes, NoFlush);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(raster.width), static_cast<png_uint_32>(raster.height), 8,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(rows.width), static_cast<png_uint_32>(rows.height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     // A pixel is the little-endian word 0xFFRRGGBB: bytes B, G, R and an
     // unused fourth byte, which the filler setting drops.
     png_set_bgr(png);
     png_set_filler(png, 0, PNG_FILLER_AFTER);
-    for (int y = 0; y < raster.height; ++y) png_write_row(png, reinterpret_cast<png_const_bytep>(raster.Row(y)));
+    for (int y = 0; y < rows.height; ++y) png_write_row(png, reinterpret_cast<png_const_bytep>(rows.row(y)));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;
@@ -62,10 +62,10 @@ bool Encode(const Raster& raster, PngTarget& target) {
 
 }  // namespace
 
-std::optional<std::string> EncodePng(const Raster& raster, std::string& bytes) {
+std::optional<std::string> EncodePng(const PictureRows& rows, std::string& bytes) {
     bytes.clear();
     PngTarget target{&bytes, "the PNG encoder failed"};
-    if (Encode(raster, target)) return std::nullopt;
+    if (Encode(rows, target)) return std::nullopt;
     bytes.clear();
     return std::string(target.error);
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "common/Colour.h"
 
@@ -18,6 +19,19 @@ struct Raster {
     Pixel At(int x, int y) const { return Row(y)[x]; }
     void Fill(Pixel value) const;
 };
+
+// The rows of a picture for an encoder: row(y) gives row y's `width` pixels,
+// valid until the next call. Lets a picture be encoded from something other
+// than a pixel buffer, one row at a time.
+struct PictureRows {
+    int width = 0;
+    int height = 0;
+    std::function<const Pixel*(int y)> row;
+};
+
+inline PictureRows RowsOf(const Raster& raster) {
+    return {raster.width, raster.height, [raster](int y) -> const Pixel* { return raster.Row(y); }};
+}
 
 enum class DrawMode { Copy, Xor };
 

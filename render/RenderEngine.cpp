@@ -110,6 +110,7 @@ private:
     // Per-thread inputs of one block.
     struct Scratch {
         std::vector<float> x, y, a, b;
+        std::vector<float> rowY;  // the plane coordinate of each row
     };
 
     // A slot still being written by a skipped block takes no new block
@@ -156,11 +157,14 @@ private:
         const int columnCount = std::min(blockColumns_, columns_ - firstColumn);
         const std::size_t count = static_cast<std::size_t>(columnCount) * rows_;
         for (auto* v : {&s.x, &s.y, &s.a, &s.b}) v->resize(count);
+        // Every column of the block has the same rows.
+        s.rowY.resize(static_cast<std::size_t>(rows_));
+        for (int row = 0; row < rows_; ++row) s.rowY[row] = PointY(params_, 4LL * row + CalcBas::kPassY[pass]);
         std::size_t i = 0;
         for (int c = 0; c < columnCount; ++c) {
             const float x = PointX(params_, 4LL * (firstColumn + c) + CalcBas::kPassX[pass]);
             for (int row = 0; row < rows_; ++row, ++i) {
-                const float y = PointY(params_, 4LL * row + CalcBas::kPassY[pass]);
+                const float y = s.rowY[row];
                 // The parameter plane starts every orbit at (a, b) with the point as
                 // parameter, the vertical coordinate first.
                 if (params_.parameterPlane) {

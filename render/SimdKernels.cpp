@@ -70,15 +70,21 @@ HWY_INLINE V Tenthousandth(V v) {
     return hn::PromoteTo(D(), hn::Div(hn::DemoteTo(df, v), hn::Set(df, 10000.0f)));
 }
 
-// The products of two singles that map 1 rounds to single are taken in
-// single arithmetic: their double product is exact, so rounding it once gives
-// the correctly rounded single product. yf is y as a single.
+// A product of two singles is exact in double (24 + 24 bits, and no single
+// is large or small enough for the product to leave the double range).
+// Hence, where such a product is added to a double, a fused multiply-add
+// (one rounding of the exact a * b + c) gives the same bits as the defined
+// product-then-sum: the product's own rounding changes nothing. Targets
+// without fused multiply-add do the two operations, again with the same
+// result. Products of two singles that map 1 rounds to single are taken in
+// single arithmetic: rounding the exact product once gives the correctly
+// rounded single product. yf is y as a single.
 using VF = hn::Vec<DF>;
 HWY_INLINE void StepMap1(V& x, V& y, VF& yf, V a, V b) {
     const D d;
     const DF df;
-    const V t1 = hn::Sub(hn::Sub(hn::Set(d, 1.0), hn::Mul(x, a)), hn::Mul(y, b));
-    const V t2 = hn::Sub(hn::Mul(y, a), hn::Mul(x, b));
+    const V t1 = hn::NegMulAdd(y, b, hn::NegMulAdd(x, a, hn::Set(d, 1.0)));
+    const V t2 = hn::MulSub(y, a, hn::Mul(x, b));
     const V r = hn::Add(hn::Mul(t2, t2), hn::Mul(t1, t1));
     const V dd = hn::Sub(a, x);
     const VF w = hn::DemoteTo(df, hn::Sub(b, y));
@@ -91,9 +97,9 @@ HWY_INLINE void StepMap1(V& x, V& y, VF& yf, V a, V b) {
 
 HWY_INLINE void StepMap3(V& x, V& y, V a, V b) {
     const D d;
-    const V t1 = Single(hn::Sub(hn::Sub(hn::Set(d, 1.0), hn::Mul(x, a)), hn::Mul(y, b)));
-    const V t2 = Single(hn::Sub(hn::Mul(x, b), hn::Mul(y, a)));
-    const V r = hn::Add(hn::Mul(y, y), hn::Mul(x, x));
+    const V t1 = Single(hn::NegMulAdd(y, b, hn::NegMulAdd(x, a, hn::Set(d, 1.0))));
+    const V t2 = Single(hn::MulSub(x, b, hn::Mul(y, a)));
+    const V r = hn::MulAdd(y, y, hn::Mul(x, x));
     x = Single(hn::Sub(t1, hn::Div(t1, r)));
     y = Single(hn::Add(t2, hn::Div(t2, r)));
 }
@@ -229,7 +235,7 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
                 const std::size_t at = base + g * lanes;
                 const M valid = hn::FirstN(d, at < now.count ? now.count - at : 0);
                 const M nan = hn::Or(hn::IsNaN(x[g]), hn::IsNaN(y[g]));
-                const V s = hn::Add(hn::Mul(y[g], y[g]), hn::Mul(x[g], x[g]));
+                const V s = hn::MulAdd(y[g], y[g], hn::Mul(x[g], x[g]));
                 const M same = hn::And(hn::Eq(x[g], px[g]), hn::Eq(y[g], py[g]));
                 M stop;
                 V count = stepValue;

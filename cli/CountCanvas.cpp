@@ -1,0 +1,45 @@
+#include "cli/CountCanvas.h"
+
+#include "render/CalcBas.h"
+
+namespace velmora {
+
+CountCanvas::CountCanvas(int width, int height, int dot)
+    : width_(width),
+      height_(height),
+      dot_(dot),
+      pointsWide_((width + dot - 1) / dot),
+      pointsHigh_((height + dot - 1) / dot),
+      points_(static_cast<std::size_t>(pointsWide_) * static_cast<std::size_t>(pointsHigh_)),
+      row_(static_cast<std::size_t>(width)) {}
+
+void CountCanvas::PaintColumns(int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,
+                               int rows) {
+    auto* const points = static_cast<std::uint8_t*>(points_.data());
+    const int firstRow = CalcBas::kPassY[pass];
+    // Row by row: a column's points lie a whole point row apart.
+    for (int row = 0; row < rows; ++row) {
+        const std::int64_t py = 4LL * row + firstRow;
+        if (py >= pointsHigh_) break;
+        std::uint8_t* line = points + static_cast<std::size_t>(py) * pointsWide_;
+        for (int c = 0; c < columns; ++c)
+            if (px[c] >= 0 && px[c] < pointsWide_) line[px[c]] = static_cast<std::uint8_t>(counts[c][row] + 1);
+    }
+}
+
+PictureRows CountCanvas::Rows(const ColorValue* tableColumn, int colourCount) {
+    colours_[0] = 0xFFFFFFFFu;
+    for (int n = 0; n < 255; ++n) colours_[n + 1] = PixelOf(tableColumn[n % colourCount]);
+    return {width_, height_, [this](int y) -> const Pixel* {
+                const std::uint8_t* points = PointRow(y / dot_);
+                Pixel* out = row_.data();
+                if (dot_ == 1) {
+                    for (int x = 0; x < width_; ++x) out[x] = colours_[points[x]];
+                } else {
+                    for (int x = 0; x < width_; ++x) out[x] = colours_[points[x / dot_]];
+                }
+                return out;
+            }};
+}
+
+}  // namespace velmora
