@@ -62,12 +62,12 @@ constexpr int kGroups = 6;
 // fl(v): rounded to single (ties to even, subnormals kept, overflow to infinity).
 HWY_INLINE V Single(V v) { return hn::PromoteTo(D(), hn::DemoteTo(DF(), v)); }
 
-// fl(v / 10000) for a v that holds a single value. A single division gives
-// the same result: the double quotient of two singles rounded again to single
-// is the correctly rounded single quotient.
-HWY_INLINE V Tenthousandth(V v) {
-    const DF df;
-    return hn::PromoteTo(D(), hn::Div(hn::DemoteTo(df, v), hn::Set(df, 10000.0f)));
+// fl(v / 10000) for a single v. A single division gives the same result: the
+// double quotient of two singles rounded again to single is the correctly
+// rounded single quotient.
+HWY_INLINE V Tenthousandth(hn::Vec<hn::Rebind<float, D>> v) {
+    const hn::Rebind<float, D> df;
+    return hn::PromoteTo(D(), hn::Div(v, hn::Set(df, 10000.0f)));
 }
 
 // A product of two singles is exact in double (24 + 24 bits, and no single
@@ -103,6 +103,11 @@ HWY_INLINE void StepMap3(V& x, V& y, V a, V b) {
     x = Single(hn::Sub(t1, hn::Div(t1, r)));
     y = Single(hn::Add(t2, hn::Div(t2, r)));
 }
+
+// The escape test fl(s) > limit for s = Y·Y + X·X, given the bound that
+// stands for the limit; it also stops a point with a NaN coordinate, whose s
+// is NaN (no comparison with NaN holds, so "not s <= bound" is true).
+HWY_INLINE M Escaped(V s, double bound) { return hn::Not(hn::Le(s, hn::Set(D(), bound))); }
 
 // The lanes a mask selects, for storing them next to each other. Each call
 // writes a whole vector from `to` on and returns how many lanes it selected.
@@ -162,6 +167,8 @@ private:
 // The points still running at the start of an outer step, one array per
 // quantity. The outer step's start point is also the previous point (PX, PY)
 // of its stop test; qx, qy hold fl(PX / 10000) and fl(PY / 10000) for map 1.
+// `index` holds 256 times the point's index, so that adding a count (at most
+// 255) gives the point's log entry, exact while the index is below 2^45.
 struct Running {
     double *x, *y, *a, *b, *qx, *qy, *index;
     std::size_t count = 0;
@@ -184,7 +191,7 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
     // than a tenth of the time (fresh pages on every call). Huge pages, as
     // faulting in its ordinary pages cost each thread milliseconds.
     thread_local HugePageBuffer storage;
-    if (storage.size() < 16 * stride * sizeof(double)) storage = HugePageBuffer(16 * stride * sizeof(double));
+    if (storage.size() < 15 * stride * sizeof(double)) storage = HugePageBuffer(15 * stride * sizeof(double));
     double* const kept = static_cast<double*>(storage.data());
     Running now(kept, stride), next(kept + 7 * stride, stride);
     for (std::size_t i = 0; i < points.count; ++i) {
@@ -193,19 +200,16 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
         now.a[i] = points.a[i];
         now.b[i] = points.b[i];
         now.qx[i] = now.qy[i] = 0;  // fl(0 / 10000) of the start's previous point (0, 0)
-        now.index[i] = static_cast<double>(i);
+        now.index[i] = 256.0 * static_cast<double>(i);
     }
     now.count = points.count;
-    // Every point enters the log once, when it stops or after the last outer step.
-    struct {
-        double *index, *count;
-    } log{kept + 14 * stride, kept + 15 * stride};
+    // Every point enters the log once, when it stops or after the last outer
+    // step, as 256 * index + count.
+    double* const log = kept + 14 * stride;
     std::size_t logged = 0;
     for (int step = 0; step <= maxIter && now.count > 0; ++step) {
         const int mapSteps = CalcBas::MapStepsAt(step, maxIter);
         const V stepValue = hn::Set(d, step);
-        // A point that stops at outer step 0 or 1 on an exact fixed point counts 0 (map 1).
-        const V fixedCount = kMode == 1 && step < 2 ? hn::Zero(d) : stepValue;
         const bool last = step == maxIter;
         next.count = 0;
         for (std::size_t base = 0; base < now.count; base += chunk) {
@@ -234,20 +238,20 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
             for (int g = 0; g < kGroups; ++g) {
                 const std::size_t at = base + g * lanes;
                 const M valid = hn::FirstN(d, at < now.count ? now.count - at : 0);
-                const M nan = hn::Or(hn::IsNaN(x[g]), hn::IsNaN(y[g]));
                 const V s = hn::MulAdd(y[g], y[g], hn::Mul(x[g], x[g]));
-                const M same = hn::And(hn::Eq(x[g], px[g]), hn::Eq(y[g], py[g]));
+                const auto same = [&] { return hn::And(hn::Eq(x[g], px[g]), hn::Eq(y[g], py[g])); };
                 M stop;
                 V count = stepValue;
                 V qx = x[g], qy = y[g];
                 if constexpr (kMode == 1) {
-                    qx = Tenthousandth(x[g]);
-                    qy = Tenthousandth(y[g]);
+                    qx = Tenthousandth(hn::DemoteTo(DF(), x[g]));
+                    qy = Tenthousandth(yf[g]);
                     const M repeated = hn::And(hn::Eq(qx, hn::LoadU(d, now.qx + at)), hn::Eq(qy, hn::LoadU(d, now.qy + at)));
-                    stop = hn::Or(nan, hn::Or(hn::Gt(s, hn::Set(d, simd_detail::kEscapeBound1)), repeated));
-                    count = hn::IfThenElse(same, fixedCount, stepValue);
+                    stop = hn::Or(Escaped(s, simd_detail::kEscapeBound1), repeated);
+                    // A point that stops at outer step 0 or 1 on an exact fixed point counts 0.
+                    if (step < 2) count = hn::IfThenElse(same(), hn::Zero(d), stepValue);
                 } else {
-                    stop = hn::Or(nan, hn::Or(hn::Gt(s, hn::Set(d, simd_detail::kEscapeBound3)), same));
+                    stop = hn::Or(Escaped(s, simd_detail::kEscapeBound3), same());
                 }
                 // After the last outer step every point still running counts maxIter + 1.
                 if (last) {
@@ -259,8 +263,7 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
                 // Stopped points are logged without a branch; whether a vector
                 // holds one is as good as random.
                 const Selection stopped(stop);
-                stopped.Pack(count, log.count + logged);
-                logged += stopped.Pack(hn::LoadU(d, now.index + at), log.index + logged);
+                logged += stopped.Pack(hn::Add(hn::LoadU(d, now.index + at), count), log + logged);
                 if (last) continue;
                 const Selection goOn(hn::AndNot(stop, valid));
                 const std::size_t to = next.count;
@@ -277,8 +280,10 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
         }
         std::swap(now, next);
     }
-    for (std::size_t k = 0; k < logged; ++k)
-        counts[static_cast<std::size_t>(log.index[k])] = static_cast<std::uint8_t>(log.count[k]);
+    for (std::size_t k = 0; k < logged; ++k) {
+        const auto entry = static_cast<std::uint64_t>(log[k]);
+        counts[entry >> 8] = static_cast<std::uint8_t>(entry & 0xFF);
+    }
 }
 
 void CountPointsTarget(int kernelMode, int maxIter, const PointInputs& points, std::uint8_t* counts) {

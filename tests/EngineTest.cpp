@@ -89,7 +89,7 @@ TEST(SimdKernels, MatchScalarKernelsOnEveryTarget) {
     const std::vector<float> x = AwkwardValues(rng, n), y = AwkwardValues(rng, n);
     const std::vector<float> a = AwkwardValues(rng, n), b = AwkwardValues(rng, n);
     for (int mode : {1, 3}) {
-        for (int maxIter : {31, 1, 7}) {
+        for (int maxIter : {31, 1, 7, 254}) {  // 254: the largest count, 255, in a log entry
             std::vector<std::uint8_t> expected(n);
             for (std::size_t i = 0; i < n; ++i)
                 expected[i] = static_cast<std::uint8_t>(mode == 1 ? CalcBas::IterateMap1(x[i], y[i], a[i], b[i], maxIter)
