@@ -50,7 +50,8 @@ public:
         readyBlock_ = -1;
         stopping_ = false;
         try {
-            for (int t = 0; t < threads_; ++t) workers_.emplace_back([this] { Work(); });
+            // The reader computes too, so it counts as one of the threads.
+            for (int t = 1; t < threads_; ++t) workers_.emplace_back([this] { Work(); });
         } catch (const std::system_error&) {
             // Fewer threads than asked for: the reader computes what is missing.
         }
