@@ -8,7 +8,9 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPalette>
+#include <QResizeEvent>
 
+#include "app/HelpWindow.h"
 #include "app/ShellOpen.h"
 #include "app/WindowIcon.h"
 #include "canvas/CanvasGeometry.h"
@@ -73,7 +75,8 @@ QFont SizeLabelFont(const QFont& base, int labelWidth) {
         const QFontMetrics metrics(font);
         int widest = 0;
         for (int value = kSizeMin; value <= kSizeMax; ++value) {
-            const QString text = QString::fromStdString(SizeText(SizeForValue(value)));
+            const CanvasSize size = SizeForValue(value);
+            const QString text = MainForm::SizeCaption(size.width, size.height);
             widest = std::max({widest, metrics.horizontalAdvance(text), metrics.boundingRect(text).right() + 1});
         }
         if (widest <= labelWidth) break;
@@ -93,13 +96,15 @@ QImage DefaultStripImage() {
 MainForm::MainForm() {
     setWindowTitle(QStringLiteral("Velmora Generator (for Optical)"));
     setWindowIcon(WindowIcon());
-    setFixedSize(kClientWidth, kClientHeight);
     // A Japanese Gothic face where installed: the captions include Japanese text.
     QFont standard = font();
     standard.setFamilies({QStringLiteral("Noto Sans CJK JP"), standard.family()});
     standard.setPointSizeF(9);
     setFont(standard);
     CreateControls();
+    // The designed size is the smallest; a larger window gives the drawing area the room.
+    setMinimumSize(kClientWidth, kClientHeight);
+    resize(kClientWidth, kClientHeight);
     SetTabOrder();
     ConnectHandlers();
     Form_Load();
@@ -108,10 +113,10 @@ MainForm::MainForm() {
 void MainForm::CreateControls() {
     const QColor windowColour = QApplication::palette().color(QPalette::Base);
 
-    PtFrame = Placed(new Frame(QStringLiteral("Patern"), this), 8, 0, 129, 97);
-    const QString patternTips[6] = {QStringLiteral("Fractal"),      QStringLiteral("Fractal"),
-                                    QStringLiteral("Fractal"),      QStringLiteral("Fractal"),
-                                    QStringLiteral("Random(Dark)"), QStringLiteral("Random(Blight)")};
+    PtFrame = Placed(new Frame(tr("Patern"), this), 8, 0, 129, 97);
+    PtFrame->setToolTip(tr("描く模様: Ptn0 から Ptn3 はフラクタル、Ptn4 と Ptn5 はランダムな点"));
+    const QString patternTips[6] = {tr("Fractal"),      tr("Fractal"), tr("Fractal"), tr("Fractal"),
+                                    tr("Random(Dark)"), tr("Random(Blight)")};
     const QRect patternPlaces[6] = {{8, 16, 57, 17},  {8, 32, 49, 17},  {8, 48, 49, 17},
                                     {64, 16, 49, 17}, {64, 32, 49, 17}, {64, 48, 49, 17}};
     for (int i = 0; i < 6; ++i) {
@@ -120,31 +125,39 @@ void MainForm::CreateControls() {
                                  r.height());
     }
     OptionPt[0]->SetValue(true);
-    Zeffect = Placed(new CheckBox(QStringLiteral("Picture Effect"), PtFrame), 16, 72, 97, 12);
+    Zeffect = Placed(new CheckBox(tr("Picture Effect"), PtFrame), 16, 72, 97, 12);
+    Zeffect->setToolTip(tr("描写エリアにドロップした画像の上に、4×4 画素ごとに 1 点を排他的論理和で描きます"));
 
     LabelSize = MakeLabel(QStringLiteral("608 * 456"), this, 8, 96, 121, 17);
     LabelSize->setFont(SizeLabelFont(font(), LabelSize->width()));
+    LabelSize->setToolTip(tr("絵の大きさ（画素）"));
     HScroll1 = Placed(new ScrollBar(Qt::Horizontal, this), 8, 112, 129, 17);
     HScroll1->SetMin(32);
     HScroll1->SetMax(52);
     HScroll1->SetSmallChange(1);
     HScroll1->SetLargeChange(2);
     HScroll1->SetValue(39);
-    Strt = MakeButton(QStringLiteral("Start"), QString(), this, 8, 136, 81, 25);
-    Command1 = MakeButton(QStringLiteral("Stop"), QString(), this, 96, 136, 41, 25);
-    Check1 = Placed(new CheckBox(QStringLiteral("HighResolution"), this), 8, 168, 121, 12);
+    HScroll1->setToolTip(tr("絵の大きさを 256 × 181 から 8192 × 5792 画素までの 21 段階から選びます（変えると絵は消えます）"));
+    Strt = MakeButton(tr("Start"), tr("今の設定で絵を描きます (F5、数値の欄では Enter)"), this, 8, 136, 81, 25);
+    Command1 = MakeButton(tr("Stop"), tr("描画を止めます"), this, 96, 136, 41, 25);
+    Check1 = Placed(new CheckBox(tr("HighResolution"), this), 8, 168, 121, 12);
+    Check1->setToolTip(tr("すべての画素を計算します（オフのときは 4×4 画素ごとに 1 点を計算して 4 画素の点で描きます）"));
     Combo2 = Placed(new QComboBox(this), 8, 184, 129, 20);
-    const char* const countNames[kColourChoices] = {"MONO", "3色", "4色", "8色", "16色", "32色", "64色", "128色"};
-    for (int i = 0; i < kColourChoices; ++i) Combo2->addItem(QString::fromUtf8(countNames[i]), kColourCounts[i]);
+    const QString countNames[kColourChoices] = {tr("MONO"), tr("3色"),  tr("4色"),  tr("8色"),
+                                                tr("16色"), tr("32色"), tr("64色"), tr("128色")};
+    for (int i = 0; i < kColourChoices; ++i) Combo2->addItem(countNames[i], kColourCounts[i]);
     Combo2->setCurrentIndex(-1);
+    Combo2->setToolTip(tr("色数。Start を押したときに読まれます"));
 
-    Frame2 = Placed(new Frame(QStringLiteral("Initial"), this), 8, 208, 129, 65);
+    Frame2 = Placed(new Frame(tr("Initial"), this), 8, 208, 129, 65);
+    Frame2->setToolTip(tr("写像のパラメータ。データファイルをここにドロップすると設定が戻ります"));
     tyuu[0] = MakeLabel(QStringLiteral("a="), Frame2, 8, 16, 25, 17);
     texta = MakeTextBox(QStringLiteral(".05105"), Frame2, 24, 16, 97, 18);
     tyuu[1] = MakeLabel(QStringLiteral("b="), Frame2, 8, 40, 25, 17);
     textb = MakeTextBox(QStringLiteral("1.03111"), Frame2, 24, 40, 97, 18);
 
-    Frame1 = Placed(new Frame(QStringLiteral("Draw Area"), this), 8, 272, 129, 145);
+    Frame1 = Placed(new Frame(tr("Draw Area"), this), 8, 272, 129, 145);
+    Frame1->setToolTip(tr("描く平面の範囲。データファイルをここにドロップすると設定が戻ります"));
     tyuu[2] = MakeLabel(QStringLiteral("X0="), Frame1, 8, 16, 25, 17);
     XH = MakeTextBox(QStringLiteral("0.16"), Frame1, 32, 16, 89, 18);
     tyuu[3] = MakeLabel(QStringLiteral("X1="), Frame1, 8, 32, 25, 17);
@@ -153,45 +166,65 @@ void MainForm::CreateControls() {
     YH = MakeTextBox(QStringLiteral("-0.2"), Frame1, 32, 56, 89, 18);
     tyuu[5] = MakeLabel(QStringLiteral("Y1="), Frame1, 8, 72, 25, 17);
     YL = MakeTextBox(QStringLiteral("-0.216"), Frame1, 32, 72, 89, 18);
+    const QString numberTips[6] = {
+        tr("写像のパラメータ a。Enter で描きます"),     tr("写像のパラメータ b。Enter で描きます"),
+        tr("X0: 絵の右端に近づく値。Enter で描きます"), tr("X1: 絵の左端の値。Enter で描きます"),
+        tr("Y0: 絵の下端に近づく値。Enter で描きます"), tr("Y1: 絵の上端の値。Enter で描きます")};
+    const std::array<QLineEdit*, 6> numberBoxes = NumberBoxes();
+    for (int i = 0; i < 6; ++i) {
+        ShowWholeNumber(numberBoxes[i], numberTips[i]);
+        tyuu[i]->setToolTip(numberTips[i]);
+    }
     const QFont arrowFont = BoldFont(font(), 9);
-    Commandpos[0] = MakeButton(QStringLiteral("←"), QStringLiteral("MoveLeft"), Frame1, 24, 96, 17, 17);
-    Commandpos[1] = MakeButton(QStringLiteral("→"), QStringLiteral("MoveRight"), Frame1, 48, 96, 17, 17);
-    Commandpos[2] = MakeButton(QStringLiteral("↑"), QStringLiteral("Up"), Frame1, 80, 96, 17, 17);
-    Commandpos[3] = MakeButton(QStringLiteral("↓"), QStringLiteral("Down"), Frame1, 104, 96, 17, 17);
+    Commandpos[0] = MakeButton(QStringLiteral("←"), tr("MoveLeft"), Frame1, 24, 96, 17, 17);
+    Commandpos[1] = MakeButton(QStringLiteral("→"), tr("MoveRight"), Frame1, 48, 96, 17, 17);
+    Commandpos[2] = MakeButton(QStringLiteral("↑"), tr("Up"), Frame1, 80, 96, 17, 17);
+    Commandpos[3] = MakeButton(QStringLiteral("↓"), tr("Down"), Frame1, 104, 96, 17, 17);
     for (QPushButton* button : Commandpos) button->setFont(arrowFont);
-    CommandZoom[0] = MakeButton(QStringLiteral("In"), QStringLiteral("Zoom In"), Frame1, 24, 120, 41, 17);
-    CommandZoom[1] = MakeButton(QStringLiteral("Out"), QStringLiteral("Zoom Out"), Frame1, 80, 120, 41, 17);
+    CommandZoom[0] = MakeButton(tr("In"), tr("Zoom In"), Frame1, 24, 120, 41, 17);
+    CommandZoom[1] = MakeButton(tr("Out"), tr("Zoom Out"), Frame1, 80, 120, 41, 17);
 
     Text1 = MakeTextBox(QStringLiteral("Fractal"), this, 8, 424, 129, 18);
-    Text1->setToolTip(QStringLiteral("Save FileName"));
+    Text1->setToolTip(tr("Save FileName"));
     // Not a drop target: a dropped file must not leave its path in the name box.
     Text1->setAcceptDrops(false);
-    CommandSave = MakeButton(QStringLiteral("Save"), QStringLiteral("SavePicture"), this, 8, 442, 65, 17);
-    CommandPrint = MakeButton(QStringLiteral("Data"), QStringLiteral("Save Data"), this, 78, 442, 57, 17);
+    CommandSave = MakeButton(tr("Save"), tr("SavePicture"), this, 8, 442, 65, 17);
+    CommandPrint = MakeButton(tr("Data"), tr("Save Data"), this, 78, 442, 57, 17);
     Pic2 = MakePictureBox(this, windowColour, 8, 464, 130, 92);
     Pic2->SetBorder(QFrame::Plain, 1);
+    Pic2->setToolTip(tr("絵全体の縮小表示"));
     Label2 = MakeLabel(QStringLiteral("16"), this, 16, 568, 25, 17);
-    LabelTime = MakeLabel(QStringLiteral("TIME"), this, 40, 568, 41, 17);
-    Command2 = MakeButton(QStringLiteral("Prnt"), QStringLiteral("Print to Default Printer"), this, 88, 560, 49, 20);
+    Label2->setToolTip(tr("残りのパス数。描き終わると OK"));
+    LabelTime = MakeLabel(tr("TIME"), this, 40, 568, 41, 17);
+    LabelTime->setToolTip(tr("描画にかかった時間"));
+    Command2 = MakeButton(tr("Prnt"), tr("Print to Default Printer"), this, 88, 560, 49, 20);
 
     gra = MakePictureBox(this, windowColour, 144, 568, 256, 8);
     gra->SetPicture(DefaultStripImage());
+    gra->setToolTip(tr("パレット A と B の元になる色の帯。画像ファイルをドロップすると置き換わります"));
     Frame3 = Placed(new QWidget(this), 416, 568, 345, 17);
-    palettOption[0] = MakeOption(QStringLiteral("Palett A"), QString(), Frame3, 0, 0, 81, 12);
-    palettOption[1] = MakeOption(QStringLiteral("Palett B"), QString(), Frame3, 88, 0, 81, 12);
-    DefaultPalett = MakeOption(QStringLiteral("Default"), QString(), Frame3, 184, 0, 97, 12);
+    palettOption[0] = MakeOption(tr("Palett A"), tr("色の帯を左から右へ取ったパレット"), Frame3, 0, 0, 81, 12);
+    palettOption[1] = MakeOption(tr("Palett B"), tr("色の帯を右から左へ取ったパレット"), Frame3, 88, 0, 81, 12);
+    DefaultPalett = MakeOption(tr("Default"), tr("組み込みのパレット"), Frame3, 184, 0, 97, 12);
     DefaultPalett->SetValue(true);
 
     PictureFrame = MakePictureBox(this, Qt::black, 144, 0, 625, 545);
     PictureFrame->SetBorder(QFrame::Sunken, 2);
+    PictureFrame->setToolTip(tr("描写エリア。矢印キーで絵を動かします"));
     Pic1 = MakePictureBox(PictureFrame->ChildArea(), windowColour, 0, 0, 608, 430);
+    Pic1->setToolTip(tr("絵。ドラッグした範囲を拡大して描き、右クリックでメニュー、矢印キーで動かします。"
+                        "画像ファイルをドロップすると Picture Effect の背景になります"));
     HSc = Placed(new ScrollBar(Qt::Horizontal, this), 144, 544, 625, 17);
+    HSc->setToolTip(tr("絵を左右に動かします"));
     VSc = Placed(new ScrollBar(Qt::Vertical, this), 768, 0, 17, 561);
+    VSc->setToolTip(tr("絵を上下に動かします"));
 
+    // State only: hidden, so that a larger window never shows them.
     DumyPic = MakePictureBox(this, Qt::white, 112, 640, 113, 65);
     DumyPic->SetAutoSize(true);
     Option1 = MakeOption(QStringLiteral("Option1"), QString(), this, 568, 640, 81, 17);
     Option2 = MakeOption(QStringLiteral("Option2"), QString(), this, 656, 640, 89, 25);
+    for (QWidget* state : std::initializer_list<QWidget*>{DumyPic, Option1, Option2}) state->hide();
     // Without a group of their own, Qt counts every option button of the window,
     // those in frames included, as this pair's group, and focusing one of the pair
     // would take the Tab key away from the pattern and palette options.
@@ -250,14 +283,56 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
         const auto* key = static_cast<QKeyEvent*>(event);
         Form_KeyDown(KeyCodeOf(*key), ShiftStateOf(*key));
         // A held key must not start a render for every repeat.
-        if (!key->isAutoRepeat()) ViewKeyDown(KeyCodeOf(*key), ShiftStateOf(*key));
+        if (!key->isAutoRepeat()) {
+            ViewKeyDown(KeyCodeOf(*key), ShiftStateOf(*key));
+            CommandKeyDown(KeyCodeOf(*key), ShiftStateOf(*key));
+        }
     }
     return false;
 }
 
 void MainForm::Form_KeyDown(int keyCode, int) {
     constexpr int kF1 = 112;
-    if (keyCode == kF1) shellOpen(QStringLiteral("VelmoraHelp.htm"));
+    if (keyCode != kF1) return;
+    //: The help document's file name: the document that names the controls as this language shows them.
+    shellOpen(tr("VelmoraHelp.htm"), [window = QPointer<MainForm>(this)](const QString& path) {
+        if (window) window->ShowHelpWindow(path);
+    });
+}
+
+void MainForm::ShowHelpWindow(const QString& path) {
+    if (!helpWindow_) helpWindow_ = new HelpWindow(this);
+    helpWindow_->ShowDocument(path);
+}
+
+void MainForm::CommandKeyDown(int keyCode, int shift) {
+    constexpr int kShift = 1, kCtrl = 2;
+    constexpr int kReturn = 13, kF5 = 116, kP = 'P', kS = 'S';
+    const std::array<QLineEdit*, 6> numberBoxes = NumberBoxes();
+    const bool inNumberBox =
+        std::find(numberBoxes.begin(), numberBoxes.end(), QApplication::focusWidget()) != numberBoxes.end();
+    if ((keyCode == kF5 && shift == 0) || (keyCode == kReturn && shift == 0 && inNumberBox)) return Strt_Click();
+    if (keyCode == kS && shift == kCtrl) return CommandSave_Click();
+    if (keyCode == kS && shift == (kCtrl | kShift)) return SavePictureAs();
+    if (keyCode == kP && shift == kCtrl) return Command2_Click();
+}
+
+std::array<QLineEdit*, 6> MainForm::NumberBoxes() const { return {texta, textb, XH, XL, YH, YL}; }
+
+QString MainForm::SizeCaption(int width, int height) { return tr("%1 * %2 Pixcell").arg(width).arg(height); }
+
+void MainForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The drawing area and its pan bars take the room beyond the designed
+    // size; the palette strip stays below them, the left panel where it is.
+    const int wider = std::max(width() - kClientWidth, 0);
+    const int taller = std::max(height() - kClientHeight, 0);
+    PictureFrame->SetGeometry(144, 0, 625 + wider, 545 + taller);
+    HSc->setGeometry(144, 544 + taller, 625 + wider, 17);
+    VSc->setGeometry(768 + wider, 0, 17, 561 + taller);
+    gra->move(144, 568 + taller);
+    Frame3->move(416, 568 + taller);
+    SetPanRanges();
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {

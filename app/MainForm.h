@@ -24,6 +24,7 @@ class QMenu;
 namespace velmora {
 
 class FormPrint;
+class HelpWindow;
 struct RenderParams;
 struct RenderInputs;
 
@@ -157,10 +158,21 @@ public:
     // The print dialog while it is open, otherwise null.
     FormPrint* PrintDialog() const;
 
+    // The program's own help window showing `path`, for a desktop that cannot open it.
+    void ShowHelpWindow(const QString& path);
+    // The help window once it was shown, otherwise null.
+    HelpWindow* Help() const { return helpWindow_; }
+
+    // The size label's text for a canvas of `width` × `height` pixels.
+    static QString SizeCaption(int width, int height);
+    // The six number boxes: a, b and the region.
+    std::array<QLineEdit*, 6> NumberBoxes() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     // Sees every key before the focused control does.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     class RenderDriver;
@@ -188,6 +200,11 @@ private:
     void RenderStarted(const RenderParams& params);
     // Back, Forward and Copy from the keyboard; the key still reaches the focused control.
     void ViewKeyDown(int keyCode, int shift);
+    // F5, and Return in a number box, start a render; Ctrl+S saves, Ctrl+Shift+S
+    // saves the picture as, Ctrl+P opens the print dialog.
+    void CommandKeyDown(int keyCode, int shift);
+    // The pan bars' ranges for the canvas size and the drawing area's size.
+    void SetPanRanges();
     View CurrentView() const;
     // Puts a view into the controls as a user would, then starts a render.
     void ShowView(const View& view);
@@ -206,6 +223,7 @@ private:
     // Where the last render put the plane; none before the first render.
     std::optional<PlaneMapping> lastMapping_;
     QMenu* canvasMenu_ = nullptr;
+    HelpWindow* helpWindow_ = nullptr;
 };
 
 }  // namespace velmora

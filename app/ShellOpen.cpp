@@ -9,12 +9,15 @@
 
 namespace velmora {
 
-void shellOpen(const QString& document) {
+void shellOpen(const QString& document, std::function<void(const QString& path)> failed) {
     const QString programFolder = QCoreApplication::applicationDirPath();
     for (const QString& folder : {QDir::currentPath(), programFolder, InstalledDataFolder(programFolder)}) {
         const QFileInfo file(QDir(folder), document);
         if (file.isFile()) {
-            Toolkit().OpenDocument(file.absoluteFilePath(), file.absolutePath());
+            const QString path = file.absoluteFilePath();
+            Toolkit().OpenDocument(path, file.absolutePath(), [path, failed] {
+                if (failed) failed(path);
+            });
             return;
         }
     }

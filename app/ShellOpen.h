@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+
 #include <QString>
 
 namespace velmora {
@@ -7,7 +9,8 @@ namespace velmora {
 // folder is looked for in the current directory first, then beside the
 // program, then in the installed program's data folder (share/velmora); the
 // viewer starts in the document's folder. A missing document opens nothing and
-// reports nothing.
-void shellOpen(const QString& document);
+// reports nothing. When the desktop cannot open a document that exists,
+// `failed` receives the document's full path.
+void shellOpen(const QString& document, std::function<void(const QString& path)> failed);
 
 }  // namespace velmora

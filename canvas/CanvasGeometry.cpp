@@ -12,10 +12,6 @@ CanvasSize SizeForValue(int value) {
     return {static_cast<int>(std::floor(side)), static_cast<int>(std::floor(side * std::pow(2.0, 0.5) / 2))};
 }
 
-std::string SizeText(CanvasSize size) {
-    return std::to_string(size.width) + " * " + std::to_string(size.height) + " Pixcell";
-}
-
 CanvasGrid GridFor(CanvasSize size, bool highResolution) {
     if (highResolution) return {static_cast<double>(size.width), static_cast<double>(size.height), 1};
     return {size.width / 4.0, size.height / 4.0, 4};

@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <string>
 
 namespace velmora {
 
@@ -15,9 +14,6 @@ struct CanvasSize {
 
 // The canvas size for a size-bar value: W = floor(2^(v/4)), H = floor(W-ish * sqrt2 / 2).
 CanvasSize SizeForValue(int value);
-
-// What the size label shows: "W * H Pixcell".
-std::string SizeText(CanvasSize size);
 
 // The logical grid the driver walks and the dot each point paints.
 struct CanvasGrid {

@@ -6,12 +6,18 @@ namespace velmora {
 // Each step runs even when an earlier one failed.
 void MainForm::HScroll1_Change() {
     const CanvasSize size = SizeForValue(HScroll1->Value());
-    LabelSize->setText(QString::fromStdString(SizeText(size)));
+    LabelSize->setText(SizeCaption(size.width, size.height));
     if (Pic1->SetSize(size.width, size.height)) {
         // The grid follows the new size so that plotted dots stay contiguous.
         Check1_Click();
     }
     Pic2->SetScale(size.width, size.height);
+    SetPanRanges();
+    Pic1->Clear();
+}
+
+void MainForm::SetPanRanges() {
+    const CanvasSize size = SizeForValue(HScroll1->Value());
     const PanRange horizontal = PanRangeFor(PictureFrame->width(), size.width);
     const PanRange vertical = PanRangeFor(PictureFrame->height(), size.height);
     HSc->SetMax(horizontal.maximum);
@@ -22,7 +28,6 @@ void MainForm::HScroll1_Change() {
     HSc->SetSmallChange(horizontal.smallChange);
     VSc->SetLargeChange(vertical.largeChange);
     HSc->SetLargeChange(horizontal.largeChange);
-    Pic1->Clear();
 }
 
 void MainForm::Check1_Click() {

@@ -1,7 +1,10 @@
 #include "app/toolkit/Controls.h"
 
+#include <memory>
+
 #include <QButtonGroup>
 #include <QKeyEvent>
+#include <QLineEdit>
 
 namespace velmora {
 
@@ -43,6 +46,20 @@ int CheckBox::Value() const {
 
 void CheckBox::SetValue(int value) {
     setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+}
+
+void ShowWholeNumber(QLineEdit* box, const QString& description) {
+    // textEdited comes just before textChanged when the user types; a change
+    // without it is the program's.
+    const auto typed = std::make_shared<bool>(false);
+    QObject::connect(box, &QLineEdit::textEdited, box, [typed] { *typed = true; });
+    const auto shown = [box, description, typed] {
+        if (!*typed) box->setCursorPosition(0);
+        *typed = false;
+        box->setToolTip(description + QLatin1Char('\n') + box->text());
+    };
+    QObject::connect(box, &QLineEdit::textChanged, box, shown);
+    shown();
 }
 
 int ShiftStateOf(const QKeyEvent& event) {

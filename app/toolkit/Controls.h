@@ -5,6 +5,7 @@
 #include <QString>
 
 class QKeyEvent;
+class QLineEdit;
 
 namespace velmora {
 
@@ -43,6 +44,11 @@ public:
 signals:
     void Click();
 };
+
+// Keeps the beginning of every text the program writes into `box` in view (the
+// cursor goes to the start; what the user types stays as typed) and shows the
+// whole text under `description` in the box's tool tip.
+void ShowWholeNumber(QLineEdit* box, const QString& description);
 
 // Shift-state bits of a key event: 1 Shift, 2 Ctrl, 4 Alt.
 int ShiftStateOf(const QKeyEvent& event);

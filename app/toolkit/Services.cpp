@@ -43,11 +43,24 @@ MessageAnswer Services::MessageBox(QWidget* owner, const QString& text, const QS
     return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
-void Services::OpenDocument(const QString& path, const QString& workingDirectory) {
-    // xdg-open lets the viewer start in the document's folder; without it the
-    // desktop services still open the document.
-    if (!QProcess::startDetached(QStringLiteral("xdg-open"), {path}, workingDirectory))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+void Services::OpenDocument(const QString& path, const QString& workingDirectory, std::function<void()> failed) {
+    // xdg-open lets the viewer start in the document's folder, and its exit
+    // status tells whether the desktop could open the document; without it the
+    // desktop services still try.
+    auto* launcher = new QProcess;
+    launcher->setProgram(QStringLiteral("xdg-open"));
+    launcher->setArguments({path});
+    launcher->setWorkingDirectory(workingDirectory);
+    QObject::connect(launcher, &QProcess::finished, [launcher, failed](int code, QProcess::ExitStatus status) {
+        launcher->deleteLater();
+        if ((status != QProcess::NormalExit || code != 0) && failed) failed();
+    });
+    QObject::connect(launcher, &QProcess::errorOccurred, [launcher, path, failed](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart) return;
+        launcher->deleteLater();
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)) && failed) failed();
+    });
+    launcher->start();
 }
 
 QString Services::ProgramFolder() { return QCoreApplication::applicationDirPath(); }

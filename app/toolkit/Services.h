@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include <QString>
 
@@ -26,8 +27,9 @@ public:
     // A modal message box; an empty title takes the program's name.
     virtual MessageAnswer MessageBox(QWidget* owner, const QString& text, const QString& title,
                                      MessageButtons buttons, MessageAnswer defaultButton);
-    // Opens a document with the desktop's default application; the result is not reported.
-    virtual void OpenDocument(const QString& path, const QString& workingDirectory);
+    // Opens a document with the desktop's default application. `failed` runs,
+    // later, when the desktop has no application for it or the launcher fails.
+    virtual void OpenDocument(const QString& path, const QString& workingDirectory, std::function<void()> failed);
     // The folder that holds the program's executable.
     virtual QString ProgramFolder();
     // A modal dialog asking for the name of a file to write, offering `suggestedPath` and the files matching

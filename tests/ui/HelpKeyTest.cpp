@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QTemporaryDir>
 
+#include "app/HelpWindow.h"
 #include "app/MainForm.h"
 #include "tests/ui/ScriptedServices.h"
 
@@ -85,11 +86,42 @@ TEST_F(HelpKeyTest, InstalledProgramFindsTheHelpInItsDataFolder) {
     EXPECT_EQ(services.opened[0].path, QFileInfo(path).absoluteFilePath());
 }
 
+// Without a desktop application for the document, the program's own window shows it.
+TEST_F(HelpKeyTest, HelpWindowShowsTheDocumentWhenTheDesktopCannot) {
+    QFile help(folder.filePath(QStringLiteral("VelmoraHelp.htm")));
+    ASSERT_TRUE(help.open(QIODevice::WriteOnly));
+    help.write("<html><head><title>Help</title></head><body><a href=\"#keys\">Keys</a><h2 id=\"keys\">Keys</h2>"
+               "<a href=\"more.htm\">More</a></body></html>");
+    help.close();
+    QFile more(folder.filePath(QStringLiteral("more.htm")));
+    ASSERT_TRUE(more.open(QIODevice::WriteOnly));
+    more.write("<html><body>More help</body></html>");
+    more.close();
+    services.openingFails = true;
+
+    form.texta->setFocus();
+    Press(form.texta, Qt::Key_F1, Qt::NoModifier);
+    ASSERT_EQ(services.opened.size(), 1u);
+    HelpWindow* window = form.Help();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isWindow());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Help"));
+    EXPECT_EQ(window->source(), QUrl::fromLocalFile(services.opened[0].path));
+    window->setSource(QUrl(QStringLiteral("more.htm")));
+    EXPECT_TRUE(window->toPlainText().contains(QStringLiteral("More help"))) << "links between documents work";
+
+    Press(form.texta, Qt::Key_F1, Qt::NoModifier);
+    EXPECT_EQ(form.Help(), window) << "one help window serves every press";
+    EXPECT_TRUE(window->toPlainText().contains(QStringLiteral("Keys")));
+}
+
 TEST_F(HelpKeyTest, MissingHelpDocumentOpensNothing) {
     form.PictureFrame->setFocus();
     Press(form.PictureFrame, Qt::Key_F1, Qt::NoModifier);
     EXPECT_TRUE(services.opened.empty());
     EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(form.Help(), nullptr);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QScrollBar>
 
 #include "app/MainForm.h"
+#include "app/Translations.h"
 #include "canvas/CanvasGeometry.h"
 #include "tests/ui/ScriptedServices.h"
 
@@ -53,9 +55,12 @@ TEST_F(MainFormTest, StartsInTheStartUpState) {
     EXPECT_EQ(form.Pic2->ScaleWidth(), 608);
     EXPECT_EQ(form.Pic2->ScaleHeight(), 430);
 
-    // The hidden state controls lie below the client area.
+    // The state controls lie below the client area and stay hidden.
     EXPECT_GT(form.DumyPic->y(), form.height());
     EXPECT_GT(form.Option1->y(), form.height());
+    for (QWidget* state : {static_cast<QWidget*>(form.DumyPic), static_cast<QWidget*>(form.Option1),
+                           static_cast<QWidget*>(form.Option2)})
+        EXPECT_FALSE(state->isVisibleTo(&form));
     ::velmora::ColorTable defaultTable;
     coltable(defaultTable);
     EXPECT_EQ(form.ColorTable.column, defaultTable.column);
@@ -126,7 +131,8 @@ TEST_F(MainFormTest, SizeLabelFitsEverySizeInItsPlace) {
     EXPECT_EQ(font.pointSizeF(), 11.25);
     const QFontMetrics metrics(font);
     for (int value = kSizeMin; value <= kSizeMax; ++value) {
-        const QString text = QString::fromStdString(SizeText(SizeForValue(value)));
+        const CanvasSize size = SizeForValue(value);
+        const QString text = MainForm::SizeCaption(size.width, size.height);
         EXPECT_LE(metrics.horizontalAdvance(text), 121) << value;
         EXPECT_LE(metrics.boundingRect(text).right(), 120) << value;
     }
@@ -175,6 +181,82 @@ TEST_F(MainFormTest, PanBarsMoveTheCanvasAndTheCanvasFollowsAClampedBar) {
     EXPECT_EQ(form.HSc->Value(), -99);
     EXPECT_EQ(form.VSc->Value(), 0);
     EXPECT_EQ(form.Pic1->pos(), QPoint(-99, 0));
+}
+
+TEST_F(MainFormTest, LargerWindowGrowsTheDrawingAreaAndKeepsThePanelAndTheStateHidden) {
+    form.show();
+    const QRect start = form.Strt->geometry();
+    form.resize(1400, 1000);
+    QApplication::processEvents();
+    EXPECT_EQ(form.PictureFrame->geometry(), QRect(144, 0, 625 + 612, 545 + 417));
+    EXPECT_EQ(form.Pic1->parentWidget()->size(), QSize(1233, 958)) << "the canvas sees the whole area";
+    EXPECT_EQ(form.HSc->geometry(), QRect(144, 961, 1237, 17));
+    EXPECT_EQ(form.VSc->geometry(), QRect(1380, 0, 17, 978));
+    EXPECT_EQ(form.gra->geometry().topLeft(), QPoint(144, 985));
+    EXPECT_EQ(form.Strt->geometry(), start);
+    EXPECT_EQ(form.HSc->Max(), 1237 - 608) << "the pan ranges follow the area";
+    EXPECT_EQ(form.VSc->Max(), 962 - 430);
+    for (QWidget* state : {static_cast<QWidget*>(form.DumyPic), static_cast<QWidget*>(form.Option1),
+                           static_cast<QWidget*>(form.Option2)})
+        EXPECT_FALSE(state->isVisible());
+
+    form.resize(300, 200);
+    EXPECT_EQ(form.size(), QSize(788, 583)) << "the designed size is the smallest";
+    EXPECT_EQ(form.PictureFrame->size(), QSize(625, 545));
+    EXPECT_EQ(form.HSc->Max(), 17);
+}
+
+// A number the program writes shows from its start, whole in the tool tip;
+// what the user types stays as typed.
+TEST_F(MainFormTest, NumberBoxesShowTheBeginningOfALongNumber) {
+    form.XH->setText(QStringLiteral("-0.0123456789012345678"));
+    EXPECT_EQ(form.XH->cursorPosition(), 0);
+    EXPECT_TRUE(form.XH->toolTip().endsWith(QStringLiteral("\n-0.0123456789012345678")));
+    form.XH->setFocus();
+    form.XH->end(false);
+    form.XH->insert(QStringLiteral("9"));
+    EXPECT_EQ(form.XH->cursorPosition(), form.XH->text().size());
+    EXPECT_TRUE(form.XH->toolTip().endsWith(QStringLiteral("56789")));
+}
+
+// Each locale's window: English for every language but Japanese, which shows
+// the original texts; the caption and the data texts are the same in both.
+TEST(MainFormLanguages, EnglishBesideTheOriginalTexts) {
+    testing::ScriptedServices services;
+    ScopedServices scoped{services};
+    {
+        const Translations english(QLocale(QLocale::English, QLocale::UnitedKingdom),
+                                   {QStringLiteral(VELMORA_QM_FOLDER)});
+        MainForm form;
+        EXPECT_EQ(form.windowTitle(), QStringLiteral("Velmora Generator (for Optical)"));
+        EXPECT_EQ(form.PtFrame->title(), QStringLiteral("Pattern"));
+        EXPECT_EQ(form.Combo2->currentText(), QStringLiteral("16 colours"));
+        EXPECT_EQ(form.LabelSize->text(), QString::fromUtf8("608 × 430 pixels"));
+        EXPECT_EQ(form.palettOption[0]->text(), QStringLiteral("Palette A"));
+        EXPECT_EQ(form.OptionPt[5]->toolTip(), QStringLiteral("Random (bright)"));
+        EXPECT_TRUE(form.CommandZoom[0]->toolTip().contains(QStringLiteral("Start draws")));
+        EXPECT_EQ(form.Label2->text(), QStringLiteral("16"));
+        EXPECT_EQ(form.Text1->text(), QStringLiteral("Fractal"));
+
+        int controls = 0;
+        for (QWidget* control : form.findChildren<QWidget*>()) {
+            const bool isControl = qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control) ||
+                                   qobject_cast<QComboBox*>(control) || qobject_cast<ScrollBar*>(control) ||
+                                   qobject_cast<PictureBox*>(control);
+            if (!isControl || !control->isVisibleTo(&form)) continue;
+            ++controls;
+            EXPECT_FALSE(control->toolTip().isEmpty()) << control->metaObject()->className() << " "
+                                                       << control->geometry().x() << "," << control->geometry().y();
+        }
+        EXPECT_EQ(controls, 37);
+    }
+    MainForm original;
+    EXPECT_EQ(original.PtFrame->title(), QStringLiteral("Patern"));
+    EXPECT_EQ(original.Combo2->currentText(), QString::fromUtf8("16色"));
+    EXPECT_EQ(original.LabelSize->text(), QStringLiteral("608 * 430 Pixcell"));
+    EXPECT_EQ(original.palettOption[0]->text(), QStringLiteral("Palett A"));
+    EXPECT_EQ(original.OptionPt[5]->toolTip(), QStringLiteral("Random(Blight)"));
+    EXPECT_EQ(original.CommandZoom[0]->toolTip(), QStringLiteral("Zoom In"));
 }
 
 }  // namespace

@@ -114,6 +114,25 @@ TEST_F(RegionKeysTest, RegionButtonsAndKeysNeverDraw) {
     EXPECT_EQ(form.LabelTime->text(), QStringLiteral("TIME"));
 }
 
+// F5 anywhere, and Return in a number box only, draw once per press, as Start does.
+TEST_F(RegionKeysTest, F5AndReturnInANumberBoxStartOneRender) {
+    form.HScroll1->SetValue(32);
+    Activate();
+    form.Strt->setFocus();
+    Press(Qt::Key_F5);
+    EXPECT_EQ(services.beeps, 1);
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("OK"));
+    form.XH->setFocus();
+    Press(Qt::Key_Return);
+    EXPECT_EQ(services.beeps, 2);
+    form.Text1->setFocus();
+    Press(Qt::Key_Return);
+    Press(Qt::Key_F5, Qt::ControlModifier);
+    EXPECT_EQ(services.beeps, 2);
+    Press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(services.offeredFileNames.size(), 1u) << "Save picture as asks for a name";
+}
+
 TEST_F(RegionKeysTest, ArrowKeysStepTheBarsToTheirLimits) {
     // A canvas 1000 pixels taller than the frame, as the size handler sets the bar for it.
     form.VSc->SetMax(-1000);

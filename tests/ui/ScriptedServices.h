@@ -29,6 +29,8 @@ public:
     std::vector<Message> messages;
     std::deque<MessageAnswer> answers;
     std::vector<Opened> opened;
+    // Whether the desktop fails to open documents (no application for them).
+    bool openingFails = false;
     QString programFolder;
     // Answers of the save-file dialog in turn (empty: cancelled), and the names it offered.
     std::deque<QString> saveFileNames;
@@ -53,8 +55,9 @@ public:
         answers.pop_front();
         return answer;
     }
-    void OpenDocument(const QString& path, const QString& workingDirectory) override {
+    void OpenDocument(const QString& path, const QString& workingDirectory, std::function<void()> failed) override {
         opened.push_back({path, workingDirectory});
+        if (openingFails) failed();
     }
     QString ProgramFolder() override { return programFolder; }
     QString SaveFileName(QWidget*, const QString& suggestedPath, const QString&) override {

@@ -1,0 +1,272 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>velmora::MainForm</name>
+    <message>
+        <source>Patern</source>
+        <translation>Pattern</translation>
+    </message>
+    <message>
+        <source>描く模様: Ptn0 から Ptn3 はフラクタル、Ptn4 と Ptn5 はランダムな点</source>
+        <translation>The pattern to draw: Ptn0 to Ptn3 are fractals, Ptn4 and Ptn5 random speckle</translation>
+    </message>
+    <message>
+        <source>Fractal</source>
+        <translation>Fractal</translation>
+    </message>
+    <message>
+        <source>Random(Dark)</source>
+        <translation>Random (dark)</translation>
+    </message>
+    <message>
+        <source>Random(Blight)</source>
+        <translation>Random (bright)</translation>
+    </message>
+    <message>
+        <source>Picture Effect</source>
+        <translation>Picture effect</translation>
+    </message>
+    <message>
+        <source>描写エリアにドロップした画像の上に、4×4 画素ごとに 1 点を排他的論理和で描きます</source>
+        <translation>Draws one point in every 4 × 4 pixel cell, combined by exclusive-or with the image dropped on the drawing area</translation>
+    </message>
+    <message>
+        <source>絵の大きさ（画素）</source>
+        <translation>The picture's size in pixels</translation>
+    </message>
+    <message>
+        <source>絵の大きさを 256 × 181 から 8192 × 5792 画素までの 21 段階から選びます（変えると絵は消えます）</source>
+        <translation>Chooses the picture's size, one of 21 from 256 × 181 to 8192 × 5792 pixels (a change clears the picture)</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>今の設定で絵を描きます (F5、数値の欄では Enter)</source>
+        <translation>Draws the picture with the current settings (F5, or Return in a number box)</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>描画を止めます</source>
+        <translation>Stops the drawing</translation>
+    </message>
+    <message>
+        <source>HighResolution</source>
+        <translation>High resolution</translation>
+    </message>
+    <message>
+        <source>すべての画素を計算します（オフのときは 4×4 画素ごとに 1 点を計算して 4 画素の点で描きます）</source>
+        <translation>Computes every pixel (off: one point per 4 × 4 pixel block, drawn as a 4-pixel dot)</translation>
+    </message>
+    <message>
+        <source>MONO</source>
+        <translation>Mono</translation>
+    </message>
+    <message>
+        <source>3色</source>
+        <translation>3 colours</translation>
+    </message>
+    <message>
+        <source>4色</source>
+        <translation>4 colours</translation>
+    </message>
+    <message>
+        <source>8色</source>
+        <translation>8 colours</translation>
+    </message>
+    <message>
+        <source>16色</source>
+        <translation>16 colours</translation>
+    </message>
+    <message>
+        <source>32色</source>
+        <translation>32 colours</translation>
+    </message>
+    <message>
+        <source>64色</source>
+        <translation>64 colours</translation>
+    </message>
+    <message>
+        <source>128色</source>
+        <translation>128 colours</translation>
+    </message>
+    <message>
+        <source>色数。Start を押したときに読まれます</source>
+        <translation>The number of colours, read when Start is pressed</translation>
+    </message>
+    <message>
+        <source>Initial</source>
+        <translation>Initial</translation>
+    </message>
+    <message>
+        <source>写像のパラメータ。データファイルをここにドロップすると設定が戻ります</source>
+        <translation>The map's parameters. Drop a parameter data file here to restore its settings</translation>
+    </message>
+    <message>
+        <source>Draw Area</source>
+        <translation>Region</translation>
+    </message>
+    <message>
+        <source>描く平面の範囲。データファイルをここにドロップすると設定が戻ります</source>
+        <translation>The part of the plane drawn. Drop a parameter data file here to restore its settings</translation>
+    </message>
+    <message>
+        <source>写像のパラメータ a。Enter で描きます</source>
+        <translation>Map parameter a; Return draws</translation>
+    </message>
+    <message>
+        <source>写像のパラメータ b。Enter で描きます</source>
+        <translation>Map parameter b; Return draws</translation>
+    </message>
+    <message>
+        <source>X0: 絵の右端に近づく値。Enter で描きます</source>
+        <translation>X0, approached at the picture's right edge; Return draws</translation>
+    </message>
+    <message>
+        <source>X1: 絵の左端の値。Enter で描きます</source>
+        <translation>X1, at the picture's left edge; Return draws</translation>
+    </message>
+    <message>
+        <source>Y0: 絵の下端に近づく値。Enter で描きます</source>
+        <translation>Y0, approached at the picture's bottom edge; Return draws</translation>
+    </message>
+    <message>
+        <source>Y1: 絵の上端の値。Enter で描きます</source>
+        <translation>Y1, at the picture's top edge; Return draws</translation>
+    </message>
+    <message>
+        <source>MoveLeft</source>
+        <translation>Moves the region left by a quarter of its width; Start draws the new region</translation>
+    </message>
+    <message>
+        <source>MoveRight</source>
+        <translation>Moves the region right by a quarter of its width; Start draws the new region</translation>
+    </message>
+    <message>
+        <source>Up</source>
+        <translation>Moves the region up by a quarter of its height; Start draws the new region</translation>
+    </message>
+    <message>
+        <source>Down</source>
+        <translation>Moves the region down by a quarter of its height; Start draws the new region</translation>
+    </message>
+    <message>
+        <source>In</source>
+        <translation>In</translation>
+    </message>
+    <message>
+        <source>Zoom In</source>
+        <translation>Halves the region around its centre; Start draws the new region</translation>
+    </message>
+    <message>
+        <source>Out</source>
+        <translation>Out</translation>
+    </message>
+    <message>
+        <source>Zoom Out</source>
+        <translation>Doubles the region around its centre; Start draws the new region</translation>
+    </message>
+    <message>
+        <source>Save FileName</source>
+        <translation>The name for Save and Data, without an ending</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>SavePicture</source>
+        <translation>Saves the picture as a bitmap, NAME.bmp (Ctrl+S)</translation>
+    </message>
+    <message>
+        <source>Data</source>
+        <translation>Data</translation>
+    </message>
+    <message>
+        <source>Save Data</source>
+        <translation>Saves the settings to NAME_dat.txt; drop that file on the window to restore them</translation>
+    </message>
+    <message>
+        <source>絵全体の縮小表示</source>
+        <translation>The whole picture, small</translation>
+    </message>
+    <message>
+        <source>残りのパス数。描き終わると OK</source>
+        <translation>Passes still to draw; OK when the picture is done</translation>
+    </message>
+    <message>
+        <source>TIME</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>描画にかかった時間</source>
+        <translation>The time the drawing took</translation>
+    </message>
+    <message>
+        <source>Prnt</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>Print to Default Printer</source>
+        <translation>Opens the print dialog (Ctrl+P)</translation>
+    </message>
+    <message>
+        <source>パレット A と B の元になる色の帯。画像ファイルをドロップすると置き換わります</source>
+        <translation>The colour strip palettes A and B are sampled from; drop an image file here to replace it</translation>
+    </message>
+    <message>
+        <source>Palett A</source>
+        <translation>Palette A</translation>
+    </message>
+    <message>
+        <source>色の帯を左から右へ取ったパレット</source>
+        <translation>The strip's colours from left to right</translation>
+    </message>
+    <message>
+        <source>Palett B</source>
+        <translation>Palette B</translation>
+    </message>
+    <message>
+        <source>色の帯を右から左へ取ったパレット</source>
+        <translation>The strip's colours from right to left</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>Default</translation>
+    </message>
+    <message>
+        <source>組み込みのパレット</source>
+        <translation>The built-in palette</translation>
+    </message>
+    <message>
+        <source>描写エリア。矢印キーで絵を動かします</source>
+        <translation>The drawing area; the arrow keys move the picture in it</translation>
+    </message>
+    <message>
+        <source>絵。ドラッグした範囲を拡大して描き、右クリックでメニュー、矢印キーで動かします。画像ファイルをドロップすると Picture Effect の背景になります</source>
+        <translation>The picture: drag a rectangle to draw it enlarged, right-click for the menu, arrow keys move it. An image file dropped here becomes the background of the picture effect</translation>
+    </message>
+    <message>
+        <source>絵を左右に動かします</source>
+        <translation>Moves the picture sideways in the drawing area</translation>
+    </message>
+    <message>
+        <source>絵を上下に動かします</source>
+        <translation>Moves the picture up and down in the drawing area</translation>
+    </message>
+    <message>
+        <source>VelmoraHelp.htm</source>
+        <extracomment>The help document&apos;s file name: the document that names the controls as this language shows them.</extracomment>
+        <translation>VelmoraHelp_en.htm</translation>
+    </message>
+    <message>
+        <source>%1 * %2 Pixcell</source>
+        <translation>%1 × %2 pixels</translation>
+    </message>
+</context>
+</TS>
