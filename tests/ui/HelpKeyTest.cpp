@@ -88,6 +88,7 @@ TEST_F(HelpKeyTest, InstalledProgramFindsTheHelpInItsDataFolder) {
 
 // Without a desktop application for the document, the program's own window shows it.
 TEST_F(HelpKeyTest, HelpWindowShowsTheDocumentWhenTheDesktopCannot) {
+    services.programFolder = folder.path();
     QFile help(folder.filePath(QStringLiteral("VelmoraHelp.htm")));
     ASSERT_TRUE(help.open(QIODevice::WriteOnly));
     help.write("<html><head><title>Help</title></head><body><a href=\"#keys\">Keys</a><h2 id=\"keys\">Keys</h2>"
