@@ -12,6 +12,8 @@ set(required
   bin/velmora
   bin/velmora-render
   share/velmora/VelmoraHelp.htm
+  share/velmora/VelmoraHelp_en.htm
+  share/velmora/translations/velmora_en.qm
   share/applications/velmora.desktop
   share/icons/hicolor/32x32/apps/velmora.png
   share/icons/hicolor/48x48/apps/velmora.png
