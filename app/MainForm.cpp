@@ -12,7 +12,7 @@
 #include "app/ShellOpen.h"
 #include "app/WindowIcon.h"
 #include "canvas/CanvasGeometry.h"
-#include "output/FormPrint.h"
+#include "app/print/FormPrint.h"
 #include "render/CalcBas.h"
 
 namespace velmora {

@@ -7,7 +7,7 @@
 #include "app/toolkit/FileDrop.h"
 #include "app/toolkit/Services.h"
 #include "records/DataFile.h"
-#include "records/FileQuestions.h"
+#include "app/FileQuestions.h"
 #include "records/Module_ini.h"
 
 namespace velmora {

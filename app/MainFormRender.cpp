@@ -6,7 +6,7 @@
 #include "render/Random.h"
 #include "render/RenderEngine.h"
 #include "render/RenderWalk.h"
-#include "render/StretchCopy.h"
+#include "app/StretchCopy.h"
 
 namespace velmora {
 

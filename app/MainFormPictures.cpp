@@ -11,7 +11,7 @@
 #include "output/Bitmap.h"
 #include "output/PictureFile.h"
 #include "app/toolkit/Services.h"
-#include "records/FileQuestions.h"
+#include "app/FileQuestions.h"
 
 namespace velmora {
 
