@@ -49,8 +49,7 @@ float PointY(const RenderParams& p, std::int64_t py) {
 int CountAt(const RenderParams& p, std::int64_t px, std::int64_t py) {
     if (!p.UsesKernel()) return 0;
     const float x = PointX(p, px), y = PointY(p, py);
-    const auto kernel = p.kernelMode == 1 ? static_cast<std::int16_t (*)(float, float, float, float, int)>(CalcBas::IterateMap1)
-                                          : static_cast<std::int16_t (*)(float, float, float, float, int)>(CalcBas::IterateMap3);
+    const auto kernel = p.kernelMode == 1 ? &CalcBas::IterateMap1 : &CalcBas::IterateMap3;
     return p.parameterPlane ? kernel(p.a, p.b, y, x, p.maxIter) : kernel(x, y, p.a, p.b, p.maxIter);
 }
 
