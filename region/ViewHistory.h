@@ -19,11 +19,11 @@ class ViewHistory {
 public:
     static constexpr std::size_t kLimit = 1000;
 
-    // Records the view a render draws. A view the same as the one at the position records
-    // nothing, so rendering a view that Back or Forward brought back
-    // keeps the list as it is. Otherwise the views ahead of the position are
-    // dropped, the view is appended and becomes the position; past kLimit the
-    // oldest view goes.
+    // Records the view a render draws. A view the same as the one at the
+    // position records nothing, so rendering a view that Back or Forward
+    // brought back keeps the list as it is. Otherwise the views ahead of the
+    // position are dropped, the view is appended and becomes the position;
+    // past kLimit the oldest view goes.
     void Record(const PictureParameters& view);
 
     bool CanGoBack() const { return position_ > 0; }
