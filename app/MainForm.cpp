@@ -13,9 +13,8 @@
 #include "app/HelpWindow.h"
 #include "app/ShellOpen.h"
 #include "app/WindowIcon.h"
+#include "app/print/FormPrint.h"
 #include "canvas/CanvasGeometry.h"
-#include "output/FormPrint.h"
-#include "render/CalcBas.h"
 
 namespace velmora {
 
@@ -84,6 +83,19 @@ QFont SizeLabelFont(const QFont& base, int labelWidth) {
     return font;
 }
 
+// The texts of the pattern and colour-count lists, here so that lupdate offers
+// them for translation; the window shows each through ListText.
+[[maybe_unused]] constexpr const char* kListTexts[] = {
+    QT_TRANSLATE_NOOP("velmora::MainForm", "Fractal"), QT_TRANSLATE_NOOP("velmora::MainForm", "Random(Dark)"),
+    QT_TRANSLATE_NOOP("velmora::MainForm", "Random(Blight)"), QT_TRANSLATE_NOOP("velmora::MainForm", "MONO"),
+    QT_TRANSLATE_NOOP("velmora::MainForm", "3色"), QT_TRANSLATE_NOOP("velmora::MainForm", "4色"),
+    QT_TRANSLATE_NOOP("velmora::MainForm", "8色"), QT_TRANSLATE_NOOP("velmora::MainForm", "16色"),
+    QT_TRANSLATE_NOOP("velmora::MainForm", "32色"), QT_TRANSLATE_NOOP("velmora::MainForm", "64色"),
+    QT_TRANSLATE_NOOP("velmora::MainForm", "128色")};
+
+// A text of the pattern or colour-count list as this locale shows it.
+QString ListText(const char* text) { return QCoreApplication::translate("velmora::MainForm", text); }
+
 QImage DefaultStripImage() {
     QImage strip(kStripWidth, kStripHeight, QImage::Format_RGB32);
     for (int y = 0; y < kStripHeight; ++y)
@@ -115,14 +127,12 @@ void MainForm::CreateControls() {
 
     PtFrame = Placed(new Frame(tr("Patern"), this), 8, 0, 129, 97);
     PtFrame->setToolTip(tr("描く模様: Ptn0 から Ptn3 はフラクタル、Ptn4 と Ptn5 はランダムな点"));
-    const QString patternTips[6] = {tr("Fractal"),      tr("Fractal"), tr("Fractal"), tr("Fractal"),
-                                    tr("Random(Dark)"), tr("Random(Blight)")};
-    const QRect patternPlaces[6] = {{8, 16, 57, 17},  {8, 32, 49, 17},  {8, 48, 49, 17},
-                                    {64, 16, 49, 17}, {64, 32, 49, 17}, {64, 48, 49, 17}};
-    for (int i = 0; i < 6; ++i) {
+    const QRect patternPlaces[kPatternCount] = {{8, 16, 57, 17},  {8, 32, 49, 17},  {8, 48, 49, 17},
+                                                {64, 16, 49, 17}, {64, 32, 49, 17}, {64, 48, 49, 17}};
+    for (int i = 0; i < kPatternCount; ++i) {
         const QRect& r = patternPlaces[i];
-        OptionPt[i] = MakeOption(QStringLiteral("Ptn%1").arg(i), patternTips[i], PtFrame, r.x(), r.y(), r.width(),
-                                 r.height());
+        OptionPt[i] = MakeOption(ListText(kPatterns[i].caption), ListText(kPatterns[i].tip), PtFrame, r.x(), r.y(),
+                                 r.width(), r.height());
     }
     OptionPt[0]->SetValue(true);
     Zeffect = Placed(new CheckBox(tr("Picture Effect"), PtFrame), 16, 72, 97, 12);
@@ -143,9 +153,7 @@ void MainForm::CreateControls() {
     Check1 = Placed(new CheckBox(tr("HighResolution"), this), 8, 168, 121, 12);
     Check1->setToolTip(tr("すべての画素を計算します（オフのときは 4×4 画素ごとに 1 点を計算して 4 画素の点で描きます）"));
     Combo2 = Placed(new QComboBox(this), 8, 184, 129, 20);
-    const QString countNames[kColourChoices] = {tr("MONO"), tr("3色"),  tr("4色"),  tr("8色"),
-                                                tr("16色"), tr("32色"), tr("64色"), tr("128色")};
-    for (int i = 0; i < kColourChoices; ++i) Combo2->addItem(countNames[i], kColourCounts[i]);
+    for (const ColourCount& choice : kColourCounts) Combo2->addItem(ListText(choice.name), choice.colours);
     Combo2->setCurrentIndex(-1);
     Combo2->setToolTip(tr("色数。Start を押したときに読まれます"));
 
@@ -248,7 +256,7 @@ void MainForm::SetTabOrder() {
 
 void MainForm::ConnectHandlers() {
     QApplication::instance()->installEventFilter(this);
-    for (int i = 0; i < 6; ++i) connect(OptionPt[i], &OptionButton::Click, this, [this, i] { OptionPt_Click(i); });
+    for (int i = 0; i < kPatternCount; ++i) connect(OptionPt[i], &OptionButton::Click, this, [this, i] { OptionPt_Click(i); });
     connect(Zeffect, &CheckBox::Click, this, &MainForm::Zeffect_Click);
     connect(Strt, &QPushButton::clicked, this, &MainForm::Strt_Click);
     connect(Command1, &QPushButton::clicked, this, &MainForm::Command1_Click);
@@ -266,11 +274,62 @@ void MainForm::ConnectHandlers() {
 
 void MainForm::Form_Load() {
     coltable(ColorTable);
-    CalcBas::SetPassOrder();
     Combo2->setCurrentIndex(4);
     Check1_Click();
     HScroll1->SetValue(37);
     OptionPt_Click(0);
+}
+
+PictureParameters MainForm::Parameters() const {
+    PictureParameters p;
+    p.a = texta->text().toStdString();
+    p.b = textb->text().toStdString();
+    p.x0 = XH->text().toStdString();
+    p.x1 = XL->text().toStdString();
+    p.y0 = YH->text().toStdString();
+    p.y1 = YL->text().toStdString();
+    p.pattern = -1;
+    for (int i = 0; i < kPatternCount; ++i)
+        if (OptionPt[i]->Value()) p.pattern = i;
+    p.kernelTag = PtFrame->Tag.toStdString();
+    p.randomExponent = RandomExponent;
+    p.parameterPlane = Option1->Value();
+    p.pictureEffect = Zeffect->Value() != 0;
+    p.highResolution = Check1->Value();
+    p.sizeValue = HScroll1->Value();
+    p.colourIndex = Combo2->currentIndex();
+    p.palette = palettOption[0]->Value()   ? PaletteChoice::A
+                : palettOption[1]->Value() ? PaletteChoice::B
+                                           : PaletteChoice::Default;
+    return p;
+}
+
+namespace {
+void ShowText(QLineEdit& box, const std::string& text) {
+    const QString shown = QString::fromStdString(text);
+    if (box.text() != shown) box.setText(shown);
+}
+}  // namespace
+
+void MainForm::ShowParameters(const PictureParameters& p) {
+    if (p.pattern >= 0 && p.pattern < kPatternCount) OptionPt[p.pattern]->SetValue(true);
+    if (Check1->Value() != p.highResolution) Check1->SetValue(p.highResolution);
+    HScroll1->SetValue(static_cast<std::int16_t>(p.sizeValue));
+    if (Combo2->currentIndex() != p.colourIndex) Combo2->setCurrentIndex(p.colourIndex);
+    OptionButton* const palette = p.palette == PaletteChoice::A   ? palettOption[0]
+                                  : p.palette == PaletteChoice::B ? palettOption[1]
+                                                                  : DefaultPalett;
+    palette->SetValue(true);
+    if ((Zeffect->Value() != 0) != p.pictureEffect) Zeffect->SetValue(p.pictureEffect ? 1 : 0);
+    ShowText(*texta, p.a);
+    ShowText(*textb, p.b);
+    ShowText(*XH, p.x0);
+    ShowText(*XL, p.x1);
+    ShowText(*YH, p.y0);
+    ShowText(*YL, p.y1);
+    PtFrame->Tag = QString::fromStdString(p.kernelTag);
+    RandomExponent = p.randomExponent;
+    Option1->SetValue(p.parameterPlane);
 }
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
