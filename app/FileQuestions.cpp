@@ -1,5 +1,7 @@
 #include "app/FileQuestions.h"
 
+#include <QCoreApplication>
+
 #include "app/toolkit/Services.h"
 #include "records/Module_ini.h"
 
@@ -7,13 +9,15 @@ namespace velmora::Module_ini {
 
 bool OverwriteDeclined(QWidget* owner, const QString& path) {
     if (!FileExist(path.toStdString())) return false;
-    const auto answer = Toolkit().MessageBox(owner, QString::fromStdString(OverwriteQuestion(path.toStdString())),
-                                             kProgramTitle, MessageButtons::YesNo, MessageAnswer::No);
+    const QString question =
+        QCoreApplication::translate("velmora::Files", "[ %1 ]\r\n\r\n同名ファイルがすでにあります。\r\n上書きしますか？")
+            .arg(path);
+    const auto answer = Toolkit().MessageBox(owner, question, kProgramTitle, MessageButtons::YesNo, MessageAnswer::No);
     return answer == MessageAnswer::No;
 }
 
 void ReportWriteFailure(QWidget* owner, const QString& path, const std::string& reason) {
-    const QString text = QStringLiteral("[ %1 ]\r\n\r\nThe file could not be written:\r\n%2")
+    const QString text = QCoreApplication::translate("velmora::Files", "[ %1 ]\r\n\r\nThe file could not be written:\r\n%2")
                              .arg(path, QString::fromStdString(reason));
     Toolkit().MessageBox(owner, text, kProgramTitle, MessageButtons::Ok, MessageAnswer::Ok);
 }

@@ -49,7 +49,7 @@ std::optional<std::string> EncodePicture(PictureBox& canvas, PictureFormat forma
     if (format == PictureFormat::None) {
         QStringList formats = FormatTexts(QStringLiteral(".%1"), QStringLiteral(", "));
         const QString last = formats.takeLast();
-        return QStringLiteral("Only %1 and %2 pictures can be written.").arg(formats.join(QStringLiteral(", ")), last).toStdString();
+        return MainForm::tr("Only %1 and %2 pictures can be written.").arg(formats.join(QStringLiteral(", ")), last).toStdString();
     }
     if (format == PictureFormat::Bmp) {
         bytes = EncodeBmp24(canvas.RasterView());
@@ -71,7 +71,7 @@ std::optional<std::string> EncodePicture(PictureBox& canvas, PictureFormat forma
 void MainForm::SavePictureAs() {
     const QString suggested = QDir::current().absoluteFilePath(Text1->text());
     const QString filter =
-        (FormatTexts(QStringLiteral("*.%1"), QStringLiteral(" ")) << QStringLiteral("All files (*)")).join(QStringLiteral(";;"));
+        (FormatTexts(QStringLiteral("*.%1"), QStringLiteral(" ")) << tr("All files (*)")).join(QStringLiteral(";;"));
     const QString name = Toolkit().SaveFileName(this, suggested, filter);
     if (name.isEmpty()) return;
     // Encoding the largest canvas as PNG takes a few seconds.

@@ -87,7 +87,7 @@ void MainForm::RenderOnce() {
     const int column = Combo2->currentIndex();
     if (column < 0) {
         // Only a loaded data file can leave the list without a colour count.
-        Toolkit().MessageBox(this, QStringLiteral("Please choose a colour count before pressing Start."), QString(),
+        Toolkit().MessageBox(this, tr("Please choose a colour count before pressing Start."), QString(),
                              MessageButtons::Ok, MessageAnswer::Ok);
         return;
     }
@@ -134,7 +134,7 @@ bool MainForm::ImagePresent() const {
 
 void MainForm::Zeffect_Click() {
     if (Zeffect->Value() != 0 && !ImagePresent())
-        Toolkit().MessageBox(this, QString::fromUtf8("描写エリアに画像ファイルをドロップしてください。"), QString(),
+        Toolkit().MessageBox(this, tr("描写エリアに画像ファイルをドロップしてください。"), QString(),
                              MessageButtons::Ok, MessageAnswer::Ok);
 }
 

@@ -78,11 +78,11 @@ void MainForm::ViewKeyDown(int keyCode, int shift) {
 QMenu* MainForm::CanvasMenu() {
     if (!canvasMenu_) {
         canvasMenu_ = new QMenu(this);
-        canvasMenu_->addAction(QStringLiteral("Copy picture\tCtrl+C"), this, &MainForm::CopyPicture);
-        canvasMenu_->addAction(QString::fromUtf8("Save picture as…"), this, &MainForm::SavePictureAs);
+        canvasMenu_->addAction(tr("Copy picture\tCtrl+C"), this, &MainForm::CopyPicture);
+        canvasMenu_->addAction(tr("Save picture as…\tCtrl+Shift+S"), this, &MainForm::SavePictureAs);
         canvasMenu_->addSeparator();
-        canvasMenu_->addAction(QStringLiteral("Back\tAlt+Left"), this, &MainForm::GoBack);
-        canvasMenu_->addAction(QStringLiteral("Forward\tAlt+Right"), this, &MainForm::GoForward);
+        canvasMenu_->addAction(tr("Back\tAlt+Left"), this, &MainForm::GoBack);
+        canvasMenu_->addAction(tr("Forward\tAlt+Right"), this, &MainForm::GoForward);
     }
     const QList<QAction*> actions = canvasMenu_->actions();
     actions[3]->setEnabled(views_.CanGoBack());

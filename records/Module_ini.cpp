@@ -77,8 +77,4 @@ bool FileExist(const std::string& path) {
     return !name.empty();
 }
 
-std::string OverwriteQuestion(const std::string& path) {
-    return "[ " + path + " ]\r\n\r\n同名ファイルがすでにあります。\r\n上書きしますか？";
-}
-
 }  // namespace velmora::Module_ini

@@ -31,7 +31,4 @@ std::optional<std::string> WriteIniEntries(const std::vector<ProfileEntry>& entr
 // does a path the file system rejects.
 bool FileExist(const std::string& path);
 
-// The text of the question whether the existing file `path` may be overwritten.
-std::string OverwriteQuestion(const std::string& path);
-
 }  // namespace velmora::Module_ini

@@ -35,7 +35,7 @@ void listPrinters(QComboBox& list) {
 
 FormPrint::FormPrint(MainForm& owner) : QWidget(&owner, Qt::Window), owner_(owner) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("VLG"));
+    setWindowTitle(tr("VLG"));
     setFixedSize(392, 233);
     CreateControls();
     SetTabOrder();
@@ -46,27 +46,33 @@ void FormPrint::CreateControls() {
     Combo1 = new QComboBox(this);
     Combo1->setEditable(false);
     Combo1->setGeometry(8, 8, 153, 20);
+    Combo1->setToolTip(tr("印刷するプリンター。最後の PDF file は PDF ファイルに書き出します"));
 
     Frame1 = new Frame(QString(), this);
     Frame1->setGeometry(8, 40, 153, 57);
-    Option1[0] = new OptionButton(QStringLiteral("Virtical"), Frame1);
+    Option1[0] = new OptionButton(tr("Virtical"), Frame1);
     Option1[0]->setGeometry(16, 16, 97, 12);
-    Option1[1] = new OptionButton(QStringLiteral("Horizontal"), Frame1);
+    Option1[0]->setToolTip(tr("プレビューを縦向きで表示します（印刷の向きはプリンターの設定のまま）"));
+    Option1[1] = new OptionButton(tr("Horizontal"), Frame1);
     Option1[1]->setGeometry(16, 32, 105, 20);
+    Option1[1]->setToolTip(tr("プレビューを横向きで表示します（印刷の向きはプリンターの設定のまま）"));
     Option1[0]->SetValue(true);
 
     Picture1 = new PictureBox(this, Qt::black);
     Picture1->SetBorder(QFrame::Sunken, 2);
     Picture1->SetGeometry(168, 8, 217, 217);
+    Picture1->setToolTip(tr("印刷される頁のプレビュー"));
     PicturePre = new PictureBox(Picture1->ChildArea(), Qt::white);
     PicturePre->SetGeometry(kVertical.left, kVertical.top, kVertical.width, kVertical.height);
     Picturepre1 = new PictureBox(PicturePre->ChildArea(), kPreviewBackground);
     Picturepre1->SetGeometry(4, 4, 129, 89);
 
-    Command1 = new QPushButton(QStringLiteral("Print"), this);
+    Command1 = new QPushButton(tr("Print"), this);
     Command1->setGeometry(8, 200, 65, 25);
-    Command2 = new QPushButton(QStringLiteral("Cancel"), this);
+    Command1->setToolTip(tr("絵の全体を 1 頁に印刷します"));
+    Command2 = new QPushButton(tr("Cancel"), this);
     Command2->setGeometry(88, 200, 65, 25);
+    Command2->setToolTip(tr("閉じて、開く前のプリンターに戻します"));
 }
 
 void FormPrint::SetTabOrder() {

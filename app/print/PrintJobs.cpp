@@ -2,6 +2,7 @@
 
 #include <cups/cups.h>
 
+#include <QCoreApplication>
 #include <QFile>
 
 namespace velmora {
@@ -20,9 +21,9 @@ std::optional<QString> SubmitPdfJob(const QString& queue, const QString& title, 
         const ipp_status_t status = cupsLastError();
         cupsFreeDests(destCount, dests);
         if (destCount == 0 && status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
-            return QStringLiteral("\"%1\" cannot take the print job: the printing system does not answer (%2).")
+            return QCoreApplication::translate("velmora::Printing", "\"%1\" cannot take the print job: the printing system does not answer (%2).")
                 .arg(queue, QString::fromUtf8(ippErrorString(status)));
-        return QStringLiteral("The printer \"%1\" is not installed any more.").arg(queue);
+        return QCoreApplication::translate("velmora::Printing", "The printer \"%1\" is not installed any more.").arg(queue);
     }
     // An instance is the printer with the options saved for it (lpoptions); the job carries them.
     int optionCount = 0;
@@ -36,7 +37,7 @@ std::optional<QString> SubmitPdfJob(const QString& queue, const QString& title, 
     cupsFreeOptions(optionCount, options);
     if (job == 0) {
         const QString reason = QString::fromUtf8(cupsLastErrorString());
-        return QStringLiteral("\"%1\" did not take the print job: %2").arg(queue, reason);
+        return QCoreApplication::translate("velmora::Printing", "\"%1\" did not take the print job: %2").arg(queue, reason);
     }
     return std::nullopt;
 }

@@ -1,5 +1,6 @@
 #include "app/print/QtPrinters.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QPainter>
 #include <QPrinterInfo>
@@ -25,14 +26,14 @@ std::optional<QString> WritePdfPage(const QString& path, const QPageLayout& layo
     printer.setOutputFileName(path);
     QPainter painter;
     if (!printer.setPageLayout(layout) || !painter.begin(&printer))
-        return QStringLiteral("\"%1\" could not start the print job.").arg(deviceName);
+        return QCoreApplication::translate("velmora::Printing", "\"%1\" could not start the print job.").arg(deviceName);
     const double deviceUnitsPerTwip = printer.resolution() / kTwipsPerInch;
     painter.scale(deviceUnitsPerTwip, deviceUnitsPerTwip);
     // The picture is a texture: keep every pixel rather than let the PDF stream use JPEG.
     painter.setRenderHint(QPainter::LosslessImageRendering);
     painter.drawImage(QRectF(target.left, target.top, target.width, target.height), picture);
     if (!painter.end() || printer.printerState() == QPrinter::Error)
-        return QStringLiteral("\"%1\" could not finish the print job.").arg(deviceName);
+        return QCoreApplication::translate("velmora::Printing", "\"%1\" could not finish the print job.").arg(deviceName);
     return std::nullopt;
 }
 

@@ -2,6 +2,71 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
+    <name>velmora::Files</name>
+    <message>
+        <source>[ %1 ]<byte value="xd"/>
+<byte value="xd"/>
+同名ファイルがすでにあります。<byte value="xd"/>
+上書きしますか？</source>
+        <translation>A file named %1 already exists. Replace it?</translation>
+    </message>
+    <message>
+        <source>[ %1 ]<byte value="xd"/>
+<byte value="xd"/>
+The file could not be written:<byte value="xd"/>
+%2</source>
+        <translation>%1 could not be written:
+%2</translation>
+    </message>
+</context>
+<context>
+    <name>velmora::FormPrint</name>
+    <message>
+        <source>VLG</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>印刷するプリンター。最後の PDF file は PDF ファイルに書き出します</source>
+        <translation>The printer to print on; the last entry, PDF file, writes a PDF file instead</translation>
+    </message>
+    <message>
+        <source>Virtical</source>
+        <translation>Vertical</translation>
+    </message>
+    <message>
+        <source>プレビューを縦向きで表示します（印刷の向きはプリンターの設定のまま）</source>
+        <translation>Shows the preview upright (the page prints in the printer's own orientation)</translation>
+    </message>
+    <message>
+        <source>Horizontal</source>
+        <translation>Horizontal</translation>
+    </message>
+    <message>
+        <source>プレビューを横向きで表示します（印刷の向きはプリンターの設定のまま）</source>
+        <translation>Shows the preview sideways (the page prints in the printer's own orientation)</translation>
+    </message>
+    <message>
+        <source>印刷される頁のプレビュー</source>
+        <translation>A preview of the printed page</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>絵の全体を 1 頁に印刷します</source>
+        <translation>Prints the whole picture on one page</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>閉じて、開く前のプリンターに戻します</source>
+        <translation>Closes the dialog and returns to the printer chosen before</translation>
+    </message>
+</context>
+<context>
     <name>velmora::MainForm</name>
     <message>
         <source>Patern</source>
@@ -33,11 +98,11 @@
     </message>
     <message>
         <source>絵の大きさ（画素）</source>
-        <translation>The picture's size in pixels</translation>
+        <translation>The picture&apos;s size in pixels</translation>
     </message>
     <message>
         <source>絵の大きさを 256 × 181 から 8192 × 5792 画素までの 21 段階から選びます（変えると絵は消えます）</source>
-        <translation>Chooses the picture's size, one of 21 from 256 × 181 to 8192 × 5792 pixels (a change clears the picture)</translation>
+        <translation>Chooses the picture&apos;s size, one of 21 from 256 × 181 to 8192 × 5792 pixels (a change clears the picture)</translation>
     </message>
     <message>
         <source>Start</source>
@@ -105,7 +170,7 @@
     </message>
     <message>
         <source>写像のパラメータ。データファイルをここにドロップすると設定が戻ります</source>
-        <translation>The map's parameters. Drop a parameter data file here to restore its settings</translation>
+        <translation>The map&apos;s parameters. Drop a parameter data file here to restore its settings</translation>
     </message>
     <message>
         <source>Draw Area</source>
@@ -125,19 +190,19 @@
     </message>
     <message>
         <source>X0: 絵の右端に近づく値。Enter で描きます</source>
-        <translation>X0, approached at the picture's right edge; Return draws</translation>
+        <translation>X0, approached at the picture&apos;s right edge; Return draws</translation>
     </message>
     <message>
         <source>X1: 絵の左端の値。Enter で描きます</source>
-        <translation>X1, at the picture's left edge; Return draws</translation>
+        <translation>X1, at the picture&apos;s left edge; Return draws</translation>
     </message>
     <message>
         <source>Y0: 絵の下端に近づく値。Enter で描きます</source>
-        <translation>Y0, approached at the picture's bottom edge; Return draws</translation>
+        <translation>Y0, approached at the picture&apos;s bottom edge; Return draws</translation>
     </message>
     <message>
         <source>Y1: 絵の上端の値。Enter で描きます</source>
-        <translation>Y1, at the picture's top edge; Return draws</translation>
+        <translation>Y1, at the picture&apos;s top edge; Return draws</translation>
     </message>
     <message>
         <source>MoveLeft</source>
@@ -225,7 +290,7 @@
     </message>
     <message>
         <source>色の帯を左から右へ取ったパレット</source>
-        <translation>The strip's colours from left to right</translation>
+        <translation>The strip&apos;s colours from left to right</translation>
     </message>
     <message>
         <source>Palett B</source>
@@ -233,7 +298,7 @@
     </message>
     <message>
         <source>色の帯を右から左へ取ったパレット</source>
-        <translation>The strip's colours from right to left</translation>
+        <translation>The strip&apos;s colours from right to left</translation>
     </message>
     <message>
         <source>Default</source>
@@ -267,6 +332,61 @@
     <message>
         <source>%1 * %2 Pixcell</source>
         <translation>%1 × %2 pixels</translation>
+    </message>
+    <message>
+        <source>Only %1 and %2 pictures can be written.</source>
+        <translation>Only %1 and %2 pictures can be written.</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>Please choose a colour count before pressing Start.</source>
+        <translation>Please choose a colour count before pressing Start.</translation>
+    </message>
+    <message>
+        <source>描写エリアに画像ファイルをドロップしてください。</source>
+        <translation>Drop an image file on the drawing area first: the picture effect draws over it.</translation>
+    </message>
+    <message>
+        <source>Copy picture	Ctrl+C</source>
+        <translation>Copy picture	Ctrl+C</translation>
+    </message>
+    <message>
+        <source>Save picture as…	Ctrl+Shift+S</source>
+        <translation>Save picture as…	Ctrl+Shift+S</translation>
+    </message>
+    <message>
+        <source>Back	Alt+Left</source>
+        <translation>Back	Alt+Left</translation>
+    </message>
+    <message>
+        <source>Forward	Alt+Right</source>
+        <translation>Forward	Alt+Right</translation>
+    </message>
+</context>
+<context>
+    <name>velmora::Printing</name>
+    <message>
+        <source>&quot;%1&quot; cannot take the print job: the printing system does not answer (%2).</source>
+        <translation>"%1" cannot take the print job: the printing system does not answer (%2).</translation>
+    </message>
+    <message>
+        <source>The printer &quot;%1&quot; is not installed any more.</source>
+        <translation>The printer "%1" is not installed any more.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; did not take the print job: %2</source>
+        <translation>"%1" did not take the print job: %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; could not start the print job.</source>
+        <translation>"%1" could not start the print job.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; could not finish the print job.</source>
+        <translation>"%1" could not finish the print job.</translation>
     </message>
 </context>
 </TS>

@@ -7,6 +7,7 @@
 
 #include "app/MainForm.h"
 #include "app/Translations.h"
+#include "app/print/FormPrint.h"
 #include "canvas/CanvasGeometry.h"
 #include "tests/ui/ScriptedServices.h"
 
@@ -231,12 +232,15 @@ TEST(MainFormLanguages, EnglishBesideTheOriginalTexts) {
         EXPECT_EQ(form.windowTitle(), QStringLiteral("Velmora Generator (for Optical)"));
         EXPECT_EQ(form.PtFrame->title(), QStringLiteral("Pattern"));
         EXPECT_EQ(form.Combo2->currentText(), QStringLiteral("16 colours"));
+        for (int i = 0; i < form.Combo2->count(); ++i)
+            EXPECT_FALSE(form.Combo2->itemText(i).contains(QString::fromUtf8("色"))) << i;
         EXPECT_EQ(form.LabelSize->text(), QString::fromUtf8("608 × 430 pixels"));
         EXPECT_EQ(form.palettOption[0]->text(), QStringLiteral("Palette A"));
         EXPECT_EQ(form.OptionPt[5]->toolTip(), QStringLiteral("Random (bright)"));
         EXPECT_TRUE(form.CommandZoom[0]->toolTip().contains(QStringLiteral("Start draws")));
         EXPECT_EQ(form.Label2->text(), QStringLiteral("16"));
         EXPECT_EQ(form.Text1->text(), QStringLiteral("Fractal"));
+        EXPECT_EQ(FormPrint(form).windowTitle(), QStringLiteral("Print"));
 
         int controls = 0;
         for (QWidget* control : form.findChildren<QWidget*>()) {
@@ -257,6 +261,7 @@ TEST(MainFormLanguages, EnglishBesideTheOriginalTexts) {
     EXPECT_EQ(original.palettOption[0]->text(), QStringLiteral("Palett A"));
     EXPECT_EQ(original.OptionPt[5]->toolTip(), QStringLiteral("Random(Blight)"));
     EXPECT_EQ(original.CommandZoom[0]->toolTip(), QStringLiteral("Zoom In"));
+    EXPECT_EQ(FormPrint(original).windowTitle(), QStringLiteral("VLG"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "app/InstalledProgram.h"
 #include "app/MainForm.h"
+#include "app/Translations.h"
 #include "app/toolkit/FileDrop.h"
 #include "records/Module_ini.h"
 #include "tests/TempFolder.h"
@@ -174,6 +175,15 @@ TEST_F(RecordsTest, OverwriteQuestionGuardsTheDataFile) {
         << updated;
     EXPECT_NE(updated.find("\n[Main]\nApp=Velmora Generator1.1Rev6\nDate="), std::string::npos);
     EXPECT_EQ(services.messages.size(), 3u);
+
+    // Every other locale asks in English, No still the default.
+    const Translations english(QLocale(QLocale::English, QLocale::UnitedStates), {QStringLiteral(VELMORA_QM_FOLDER)});
+    form.CommandPrint->click();
+    ASSERT_EQ(services.messages.size(), 4u);
+    EXPECT_EQ(services.messages[3].text, QStringLiteral("A file named %1 already exists. Replace it?")
+                                             .arg(QString::fromStdString(DataPath())));
+    EXPECT_EQ(services.messages[3].defaultButton, MessageAnswer::No);
+    EXPECT_EQ(ReadAll(DataPath()), updated);
 }
 
 TEST_F(RecordsTest, DataFileThatCannotBeWrittenIsReported) {
