@@ -1,5 +1,6 @@
 #include "app/HelpWindow.h"
 
+#include <QShortcut>
 #include <QUrl>
 
 namespace velmora {
@@ -9,6 +10,7 @@ HelpWindow::HelpWindow(QWidget* owner) : QTextBrowser(owner) {
     setWindowFlag(Qt::Window);
     setOpenExternalLinks(true);
     resize(760, 640);
+    new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
     connect(this, &QTextBrowser::sourceChanged, this, [this] { setWindowTitle(documentTitle()); });
 }
 

@@ -5,7 +5,7 @@ namespace velmora {
 
 // The program's own help window, for a desktop that cannot open the help
 // document: it shows the same document, follows its links inside the window
-// and hands links to web pages to the desktop.
+// and hands links to web pages to the desktop; Escape closes it.
 class HelpWindow : public QTextBrowser {
     Q_OBJECT
 public:
