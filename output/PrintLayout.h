@@ -81,13 +81,13 @@ struct PrintedPicture {
 };
 
 // Whole pixels of the picture: columns x to x + width, rows y to y + height.
-struct PixelRect {
+struct PicturePart {
     int x = 0;
     int y = 0;
     int width = 0;
     int height = 0;
 
-    bool operator==(const PixelRect&) const = default;
+    bool operator==(const PicturePart&) const = default;
 };
 
 // A thin line on a page, in 1/1440 inch.
@@ -107,7 +107,7 @@ struct PageLabel {
 // of a poster's page.
 struct PrintedPage {
     int row = 0, column = 0;
-    PixelRect part;
+    PicturePart part;
     PageRect placed;
     PageRect clip;
     std::vector<PageLine> marks;
@@ -128,6 +128,20 @@ struct PageLayout {
 
 // Below this resolution on paper the picture's dots show.
 inline constexpr double kVisibleDotsBelowDpi = 150;
+
+// Sizes on paper offered by name, in mm.
+struct SizePreset {
+    const char* name;
+    double widthMm, heightMm;
+};
+inline constexpr SizePreset kSizePresets[] = {{"Mouse pad", 250, 210},
+                                              {"Large mouse pad", 300, 250},
+                                              {"Desk mat", 800, 300},
+                                              {"Desk mat", 900, 400}};
+
+// One line on what the layout prints: "180.0 × 127.3 mm, 289 dpi, 1 page", the pages as rows × columns for a
+// poster, and a warning below kVisibleDotsBelowDpi. Empty when nothing prints.
+std::string PrintSummary(const PageLayout& layout);
 
 // Lays the picture out on pages. The page-width placement prints one page relative to the printable area. A
 // chosen size prints centred on the sheet (kept inside the printable area) when it fits the printable area;

@@ -49,7 +49,7 @@ TEST(LayOutPages, PageWidthPlacementIsRelativeToThePrintableAreaAndFollowsTheOri
     const PageLayout portrait = LayOutPages({608, 456, 4, 3}, choices);
     ASSERT_EQ(portrait.pages.size(), 1u);
     EXPECT_EQ(portrait.pages[0].placed, (PageRect{220, 360, 11880, 8910}));
-    EXPECT_EQ(portrait.pages[0].part, (PixelRect{0, 0, 608, 456}));
+    EXPECT_EQ(portrait.pages[0].part, (PicturePart{0, 0, 608, 456}));
     EXPECT_NEAR(portrait.dotsPerInch, 608 * 1440 / 11880.0, 1e-9);
 
     choices.orientation = PaperOrientation::Landscape;
@@ -72,7 +72,7 @@ TEST(LayOutPages, ChosenSizeIsCentredOnTheSheet) {
     const PrintedPage& page = layout.pages[0];
     ExpectRect(page.placed, 23.5, 0, 250, 210);
     EXPECT_EQ(page.clip, page.placed);
-    EXPECT_EQ(page.part, (PixelRect{0, 0, 2500, 2100}));
+    EXPECT_EQ(page.part, (PicturePart{0, 0, 2500, 2100}));
     EXPECT_TRUE(page.marks.empty());
     EXPECT_FALSE(page.label);
     EXPECT_NEAR(layout.dotsPerInch, 254, 1e-9);
@@ -84,20 +84,23 @@ TEST(LayOutPages, WholePictureFitsAndFillCutsTheOverhangEqually) {
     const PageLayout fit = LayOutPages({2000, 1000, 2000, 1000}, ActualSize(kA4, 100, 100, PrintCover::WholePicture));
     ASSERT_EQ(fit.pages.size(), 1u);
     ExpectRect(fit.pages[0].placed, 55, 123.5, 100, 50);
-    EXPECT_EQ(fit.pages[0].part, (PixelRect{0, 0, 2000, 1000}));
+    EXPECT_EQ(fit.pages[0].part, (PicturePart{0, 0, 2000, 1000}));
     EXPECT_NEAR(fit.dotsPerInch, 508, 1e-9);
+    EXPECT_EQ(PrintSummary(fit), "100.0 \u00D7 50.0 mm, 508 dpi, 1 page");
+    EXPECT_EQ(PrintSummary(LayOutPages({400, 200, 400, 200}, ActualSize(kA4, 100, 100, PrintCover::WholePicture))),
+              "100.0 \u00D7 50.0 mm, 102 dpi, 1 page: below 150 dpi the dots will show");
 
     // Fill: 0.1 mm per pixel makes the picture 200 x 100 mm; 50 mm (500 pixels) are cut on each side.
     const PageLayout fill = LayOutPages({2000, 1000, 2000, 1000}, ActualSize(kA4, 100, 100, PrintCover::Fill));
     ASSERT_EQ(fill.pages.size(), 1u);
     ExpectRect(fill.pages[0].clip, 55, 98.5, 100, 100);
     ExpectRect(fill.pages[0].placed, 55, 98.5, 100, 100);
-    EXPECT_EQ(fill.pages[0].part, (PixelRect{500, 0, 1000, 1000}));
+    EXPECT_EQ(fill.pages[0].part, (PicturePart{500, 0, 1000, 1000}));
     EXPECT_NEAR(fill.dotsPerInch, 254, 1e-9);
 
     // An odd overhang: pixels cut only partly stay in the part, drawn beyond the clip by the same amount.
     const PageLayout odd = LayOutPages({2001, 1000, 2001, 1000}, ActualSize(kA4, 100, 100, PrintCover::Fill));
-    EXPECT_EQ(odd.pages[0].part, (PixelRect{500, 0, 1001, 1000}));
+    EXPECT_EQ(odd.pages[0].part, (PicturePart{500, 0, 1001, 1000}));
     EXPECT_NEAR(odd.pages[0].placed.left - odd.pages[0].clip.left, -0.05 * kMm, 1e-6);
     EXPECT_NEAR(odd.pages[0].clip.Right() - odd.pages[0].placed.Right(), -0.05 * kMm, 1e-6);
 }
@@ -115,7 +118,7 @@ TEST(LayOutPages, PosterTilesOverlapExactlyWithoutDrift) {
     const int rowsFrom[] = {0, 2750}, rowsTo[] = {2850, 4000};
     for (const PrintedPage& page : layout.pages) {
         const int r = page.row, c = page.column;
-        EXPECT_EQ(page.part, (PixelRect{columnsFrom[c], rowsFrom[r], columnsTo[c] - columnsFrom[c],
+        EXPECT_EQ(page.part, (PicturePart{columnsFrom[c], rowsFrom[r], columnsTo[c] - columnsFrom[c],
                                         rowsTo[r] - rowsFrom[r]}))
             << r << ", " << c;
         // Tiles start at the band's corner and their pixels start exactly there.
@@ -125,6 +128,7 @@ TEST(LayOutPages, PosterTilesOverlapExactlyWithoutDrift) {
         EXPECT_GT(page.label->y, page.clip.Bottom()) << "the label lies outside the picture";
     }
     EXPECT_EQ(layout.pages[9].label->text, "row 2, column 5 of 2 \u00D7 5");
+    EXPECT_EQ(PrintSummary(layout), "900.0 \u00D7 400.0 mm, 254 dpi, 10 pages (2 \u00D7 5)");
     EXPECT_NEAR(layout.printedSize.width, 900 * kMm, 1e-6);
 
     // The marks of the second page of the first row: where the first tile ends (16 mm) and the third begins
