@@ -4,11 +4,9 @@
 #include <vector>
 
 #include "output/PrintLayout.h"
-#include "render/PictureSettings.h"
+#include "render/PictureParameters.h"
 
 namespace velmora {
-
-enum class PaletteChoice { Default, A, B };
 
 // The printed pages of a PDF file or a print job.
 struct PageOptions {
@@ -21,8 +19,7 @@ struct PageOptions {
 };
 
 struct RenderCommand {
-    PictureSettings settings;
-    PaletteChoice palette = PaletteChoice::Default;
+    PictureParameters parameters;
     int threads = 0;  // 0: all cores
     bool quiet = false;
     std::string output;

@@ -1,0 +1,106 @@
+#include "app/print/QtPrinters.h"
+
+#include <QFile>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include "output/AtomicFile.h"
+#include "output/PdfWriter.h"
+#include "output/PrintJobs.h"
+
+namespace velmora {
+
+namespace {
+
+PaperChoice ChoiceOf(const QPageSize& size, const QMarginsF& marginsMm) {
+    const QSizeF mm = size.size(QPageSize::Millimeter);
+    const PageSize sheet{TwipsFromMm(mm.width()), TwipsFromMm(mm.height())};
+    const PageRect printable{TwipsFromMm(marginsMm.left()), TwipsFromMm(marginsMm.top()),
+                             TwipsFromMm(mm.width() - marginsMm.left() - marginsMm.right()),
+                             TwipsFromMm(mm.height() - marginsMm.top() - marginsMm.bottom())};
+    return {size.name(), size.key(), {sheet, printable}};
+}
+
+// The papers of a PDF file: the named sizes, printable to the edges, the platform's default (which follows the
+// locale) first.
+QList<PaperChoice> PdfPapers() {
+    const QPageSize preferred = QPrinter(QPrinter::HighResolution).pageLayout().pageSize();
+    QList<PaperChoice> papers;
+    for (const NamedPaper& named : kNamedPapers) {
+        const QPageSize size(QSizeF(named.widthMm, named.heightMm), QPageSize::Millimeter, QString::fromLatin1(named.name),
+                             QPageSize::FuzzyMatch);
+        PaperChoice choice = ChoiceOf(size, {});
+        choice.name = choice.media = QString::fromLatin1(named.name);
+        if (size.isEquivalentTo(preferred)) papers.prepend(choice);
+        else papers.append(choice);
+    }
+    return papers;
+}
+
+}  // namespace
+
+const QString QtPrinters::kPdfFile = QStringLiteral("PDF file");
+
+QtPrinters::QtPrinters(PdfPathChooser choosePdfPath) : choosePdfPath_(std::move(choosePdfPath)) {
+    const QString systemDefault = QPrinterInfo::defaultPrinterName();
+    current_ = systemDefault.isEmpty() ? kPdfFile : systemDefault;
+}
+
+QStringList QtPrinters::DeviceNames() const {
+    QStringList names = QPrinterInfo::availablePrinterNames();
+    names.append(kPdfFile);
+    return names;
+}
+
+bool QtPrinters::SelectPrinter(const QString& deviceName) {
+    if (!DeviceNames().contains(deviceName)) return false;
+    current_ = deviceName;
+    return true;
+}
+
+QList<PaperChoice> QtPrinters::Papers() const {
+    if (current_ == kPdfFile) return PdfPapers();
+    const QPrinterInfo info = QPrinterInfo::printerInfo(current_);
+    QList<QPageSize> sizes = info.supportedPageSizes();
+    const QPageSize preferred = info.defaultPageSize().isValid() ? info.defaultPageSize() : QPageSize(QPageSize::A4);
+    sizes.removeIf([&](const QPageSize& size) { return size.isEquivalentTo(preferred); });
+    sizes.prepend(preferred);
+    // The printable area of each size is what the driver reports as its smallest margins.
+    QPrinter printer(info, QPrinter::HighResolution);
+    QList<PaperChoice> papers;
+    for (const QPageSize& size : sizes) {
+        printer.setPageSize(size);
+        printer.setPageOrientation(QPageLayout::Portrait);
+        QPageLayout layout = printer.pageLayout();
+        layout.setUnits(QPageLayout::Millimeter);
+        papers.append(ChoiceOf(size, layout.minimumMargins()));
+    }
+    return papers;
+}
+
+PrintOutcome QtPrinters::PrintPages(const QString& jobName, const QImage& picture, const PageLayout& layout,
+                                    const QString& media) {
+    std::optional<QString> pdfPath;
+    if (current_ == kPdfFile) {
+        pdfPath = choosePdfPath_(jobName + QStringLiteral(".pdf"));
+        if (!pdfPath || pdfPath->isEmpty()) return PrintOutcome::Cancelled();
+    }
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    const PictureRows rows{rgb.width(), rgb.height(),
+                           [&rgb](int y) { return reinterpret_cast<const Pixel*>(rgb.constScanLine(y)); }};
+    PdfPieces pieces(rows, layout, jobName.toStdString());
+    const auto next = [&pieces] { return pieces.Next(); };
+    // A PDF file is put in place whole, so a failed job never leaves a damaged file under the user's name; a
+    // printer's job goes to the printing system, whose answer is what the user sees when it refuses the job.
+    if (pdfPath) {
+        if (auto reason = WriteFileAtomically(QFile::encodeName(*pdfPath).toStdString(), next))
+            return PrintOutcome::Failed(QStringLiteral("%1: %2").arg(*pdfPath, QString::fromStdString(*reason)));
+        return PrintOutcome::Printed();
+    }
+    if (auto refusal = PrintPdf(current_.toStdString(), jobName.toStdString(), media.toStdString(), next))
+        return PrintOutcome::Failed(QString::fromStdString(*refusal));
+    return PrintOutcome::Printed();
+}
+
+}  // namespace velmora
