@@ -197,7 +197,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             return result;
         } else if (option == "-o" || option == "--output") {
             if (!CommandWrites(PictureFormatOfExtension(*v)))
-                return fail(option + ": the file must end in " + Listed(CommandFileNames(""), " or ", " or "));
+                return fail(option + ": the file must end in " + Listed(CommandFileNames(""), ", ", " or "));
             cmd.output = *v;
         } else if (option == "--pattern") {
             pattern = WholeNumber(*v);
