@@ -79,16 +79,16 @@ void FormPrint::CreateControls() {
     Frame1->setGeometry(8, 40, 153, 57);
     Option1[0] = new OptionButton(tr("Virtical"), Frame1);
     Option1[0]->setGeometry(16, 16, 97, 12);
-    Option1[0]->setToolTip(tr("プレビューを縦向きで表示します（印刷の向きはプリンターの設定のまま）"));
+    Option1[0]->setToolTip(tr("縦向きの用紙に印刷します"));
     Option1[1] = new OptionButton(tr("Horizontal"), Frame1);
     Option1[1]->setGeometry(16, 32, 105, 20);
-    Option1[1]->setToolTip(tr("プレビューを横向きで表示します（印刷の向きはプリンターの設定のまま）"));
+    Option1[1]->setToolTip(tr("横向きの用紙に印刷します"));
     Option1[0]->SetValue(true);
 
     Picture1 = new PictureBox(this, Qt::black);
     Picture1->SetBorder(QFrame::Sunken, 2);
     Picture1->SetGeometry(168, 8, 217, 217);
-    Picture1->setToolTip(tr("印刷される頁のプレビュー"));
+    Picture1->setToolTip(tr("印刷される頁のプレビュー（ポスターでは最初の頁）"));
     PicturePre = new PictureBox(Picture1->ChildArea(), Qt::white);
     PicturePre->SetGeometry(kPageLeft, kPageTop, kPageWidth, kPageHeight);
     Picturepre1 = new PictureBox(PicturePre->ChildArea(), kPreviewBackground);
@@ -96,7 +96,7 @@ void FormPrint::CreateControls() {
 
     Command1 = new QPushButton(tr("Print"), this);
     Command1->setGeometry(8, 200, 65, 25);
-    Command1->setToolTip(tr("絵の全体を 1 頁に印刷します"));
+    Command1->setToolTip(tr("ここで選んだとおりに印刷します"));
     Command2 = new QPushButton(tr("Cancel"), this);
     Command2->setGeometry(88, 200, 65, 25);
     Command2->setToolTip(tr("閉じて、開く前のプリンターに戻します"));
@@ -104,45 +104,54 @@ void FormPrint::CreateControls() {
 
 // The paper and the size on paper, below the controls above.
 void FormPrint::CreateSizeControls() {
-    Caption(QStringLiteral("Paper"), this, 8, 236, 88);
+    Caption(tr("Paper"), this, 8, 236, 88);
     PaperList = new QComboBox(this);
     PaperList->setGeometry(100, 236, 285, 22);
+    PaperList->setToolTip(tr("プリンターの用紙（既定の用紙が先頭）"));
 
-    Caption(QStringLiteral("Size on paper"), this, 8, 262, 88);
+    Caption(tr("Size on paper"), this, 8, 262, 88);
     auto* scale = new QWidget(this);
     scale->setGeometry(100, 262, 285, 22);
-    PageWidthOption = new OptionButton(QStringLiteral("Page width"), scale);
+    PageWidthOption = new OptionButton(tr("Page width"), scale);
     PageWidthOption->setGeometry(0, 0, 100, 22);
-    ActualSizeOption = new OptionButton(QStringLiteral("Actual size"), scale);
+    PageWidthOption->setToolTip(tr("絵の全体を用紙の幅いっぱいに印刷します"));
+    ActualSizeOption = new OptionButton(tr("Actual size"), scale);
     ActualSizeOption->setGeometry(105, 0, 100, 22);
+    ActualSizeOption->setToolTip(tr("下の幅と高さ (mm) で印刷します。印刷できる範囲より大きいときは複数の頁のポスターになります"));
     PageWidthOption->SetValue(true);
 
     WidthMm = MillimetreBox(this, 10, 5000, kDefaultWidthMm);
     WidthMm->setGeometry(100, 288, 64, 22);
+    WidthMm->setToolTip(tr("印刷する幅 (mm)"));
     Caption(QStringLiteral("\u00D7"), this, 167, 288, 10);
     HeightMm = MillimetreBox(this, 10, 5000, kDefaultHeightMm);
     HeightMm->setGeometry(179, 288, 64, 22);
+    HeightMm->setToolTip(tr("印刷する高さ (mm)"));
     Caption(QStringLiteral("mm"), this, 246, 288, 24);
     SizePresets = new QComboBox(this);
     SizePresets->setGeometry(272, 288, 113, 22);
-    SizePresets->addItem(QStringLiteral("Presets"));
+    SizePresets->setToolTip(tr("マウスパッドやデスクマットの大きさ、または用紙の印刷できる範囲"));
+    SizePresets->addItem(tr("Presets"));
     for (const SizePreset& preset : kSizePresets)
         SizePresets->addItem(QStringLiteral("%1 %2 \u00D7 %3")
                                  .arg(QString::fromLatin1(preset.name))
                                  .arg(preset.widthMm)
                                  .arg(preset.heightMm));
-    SizePresets->addItem(QStringLiteral("Printable area"));
+    SizePresets->addItem(tr("Printable area"));
 
     auto* cover = new QWidget(this);
     cover->setGeometry(100, 314, 162, 22);
-    WholePictureOption = new OptionButton(QStringLiteral("Whole picture"), cover);
+    WholePictureOption = new OptionButton(tr("Whole picture"), cover);
     WholePictureOption->setGeometry(0, 0, 105, 22);
-    FillOption = new OptionButton(QStringLiteral("Fill"), cover);
+    WholePictureOption->setToolTip(tr("絵の全体をその大きさに収め、中央に置きます"));
+    FillOption = new OptionButton(tr("Fill"), cover);
     FillOption->setGeometry(105, 0, 55, 22);
+    FillOption->setToolTip(tr("その大きさを埋め、はみ出す部分を両側から等しく切り取ります"));
     WholePictureOption->SetValue(true);
-    Caption(QStringLiteral("Overlap"), this, 264, 314, 56);
+    Caption(tr("Overlap"), this, 264, 314, 56);
     OverlapMm = MillimetreBox(this, 0, 50, kDefaultOverlapMm);
     OverlapMm->setGeometry(322, 314, 63, 22);
+    OverlapMm->setToolTip(tr("ポスターの隣り合う頁の重なり (mm)"));
 
     Summary = new QLabel(this);
     Summary->setGeometry(8, 340, 377, 32);

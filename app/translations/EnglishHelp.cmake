@@ -11,7 +11,8 @@ set(names
   "Draw Area" "Region"
   "Palett A" "Palette A"
   "Palett B" "Palette B"
-  "<b>Prnt</b>" "<b>Print</b>")
+  "<b>Prnt</b>" "<b>Print</b>"
+  "<b>Virtical</b>" "<b>Vertical</b>")
 while(names)
   list(POP_FRONT names original english)
   string(FIND "${help}" "${original}" at)

@@ -34,28 +34,12 @@ The file could not be written:<byte value="xd"/>
         <translation>Vertical</translation>
     </message>
     <message>
-        <source>プレビューを縦向きで表示します（印刷の向きはプリンターの設定のまま）</source>
-        <translation>Shows the preview upright (the page prints in the printer's own orientation)</translation>
-    </message>
-    <message>
         <source>Horizontal</source>
         <translation>Horizontal</translation>
     </message>
     <message>
-        <source>プレビューを横向きで表示します（印刷の向きはプリンターの設定のまま）</source>
-        <translation>Shows the preview sideways (the page prints in the printer's own orientation)</translation>
-    </message>
-    <message>
-        <source>印刷される頁のプレビュー</source>
-        <translation>A preview of the printed page</translation>
-    </message>
-    <message>
         <source>Print</source>
         <translation>Print</translation>
-    </message>
-    <message>
-        <source>絵の全体を 1 頁に印刷します</source>
-        <translation>Prints the whole picture on one page</translation>
     </message>
     <message>
         <source>Cancel</source>
@@ -64,6 +48,94 @@ The file could not be written:<byte value="xd"/>
     <message>
         <source>閉じて、開く前のプリンターに戻します</source>
         <translation>Closes the dialog and returns to the printer chosen before</translation>
+    </message>
+    <message>
+        <source>縦向きの用紙に印刷します</source>
+        <translation>Prints on a portrait page</translation>
+    </message>
+    <message>
+        <source>横向きの用紙に印刷します</source>
+        <translation>Prints on a landscape page</translation>
+    </message>
+    <message>
+        <source>印刷される頁のプレビュー（ポスターでは最初の頁）</source>
+        <translation>The page as it will print (for a poster, its first page)</translation>
+    </message>
+    <message>
+        <source>ここで選んだとおりに印刷します</source>
+        <translation>Prints with the choices made here</translation>
+    </message>
+    <message>
+        <source>Paper</source>
+        <translation>Paper</translation>
+    </message>
+    <message>
+        <source>プリンターの用紙（既定の用紙が先頭）</source>
+        <translation>The printer's papers, its default first</translation>
+    </message>
+    <message>
+        <source>Size on paper</source>
+        <translation>Size on paper</translation>
+    </message>
+    <message>
+        <source>Page width</source>
+        <translation>Page width</translation>
+    </message>
+    <message>
+        <source>絵の全体を用紙の幅いっぱいに印刷します</source>
+        <translation>Prints the whole picture across the page's width</translation>
+    </message>
+    <message>
+        <source>Actual size</source>
+        <translation>Actual size</translation>
+    </message>
+    <message>
+        <source>下の幅と高さ (mm) で印刷します。印刷できる範囲より大きいときは複数の頁のポスターになります</source>
+        <translation>Prints at the width and height below, in millimetres; a size larger than the printable area prints as a poster of several pages</translation>
+    </message>
+    <message>
+        <source>印刷する幅 (mm)</source>
+        <translation>The printed width in millimetres</translation>
+    </message>
+    <message>
+        <source>印刷する高さ (mm)</source>
+        <translation>The printed height in millimetres</translation>
+    </message>
+    <message>
+        <source>マウスパッドやデスクマットの大きさ、または用紙の印刷できる範囲</source>
+        <translation>Mouse pad and desk mat sizes, or the sheet's printable area</translation>
+    </message>
+    <message>
+        <source>Presets</source>
+        <translation>Presets</translation>
+    </message>
+    <message>
+        <source>Printable area</source>
+        <translation>Printable area</translation>
+    </message>
+    <message>
+        <source>Whole picture</source>
+        <translation>Whole picture</translation>
+    </message>
+    <message>
+        <source>絵の全体をその大きさに収め、中央に置きます</source>
+        <translation>Fits the whole picture inside the size, centred</translation>
+    </message>
+    <message>
+        <source>Fill</source>
+        <translation>Fill</translation>
+    </message>
+    <message>
+        <source>その大きさを埋め、はみ出す部分を両側から等しく切り取ります</source>
+        <translation>Covers the size and cuts what is left over equally on both sides</translation>
+    </message>
+    <message>
+        <source>Overlap</source>
+        <translation>Overlap</translation>
+    </message>
+    <message>
+        <source>ポスターの隣り合う頁の重なり (mm)</source>
+        <translation>How far neighbouring pages of a poster overlap, in millimetres</translation>
     </message>
 </context>
 <context>
@@ -364,29 +436,6 @@ The file could not be written:<byte value="xd"/>
     <message>
         <source>Forward	Alt+Right</source>
         <translation>Forward	Alt+Right</translation>
-    </message>
-</context>
-<context>
-    <name>velmora::Printing</name>
-    <message>
-        <source>&quot;%1&quot; cannot take the print job: the printing system does not answer (%2).</source>
-        <translation>"%1" cannot take the print job: the printing system does not answer (%2).</translation>
-    </message>
-    <message>
-        <source>The printer &quot;%1&quot; is not installed any more.</source>
-        <translation>The printer "%1" is not installed any more.</translation>
-    </message>
-    <message>
-        <source>&quot;%1&quot; did not take the print job: %2</source>
-        <translation>"%1" did not take the print job: %2</translation>
-    </message>
-    <message>
-        <source>&quot;%1&quot; could not start the print job.</source>
-        <translation>"%1" could not start the print job.</translation>
-    </message>
-    <message>
-        <source>&quot;%1&quot; could not finish the print job.</source>
-        <translation>"%1" could not finish the print job.</translation>
     </message>
 </context>
 </TS>
