@@ -193,10 +193,15 @@ public:
     ProgressSink(PaintBatch paintBatch, const PointPainter* randomPainter, bool quiet)
         : paintBatch_(std::move(paintBatch)), randomPainter_(randomPainter), quiet_(quiet) {}
     void PassBegins(int) override {}
-    // Columns of counts are kept and painted a batch at a time, row by row.
+    // Columns of counts are kept and painted a batch at a time, row by row;
+    // the columns of random colours of a pass are painted at its end, on all
+    // threads at once.
     void PaintColumn(int pass, std::int64_t px, const std::uint8_t* counts, int rows) override {
         if (!counts) {
-            randomPainter_->PaintColumn(pass, px, counts, rows);
+            if (randomColumns_ == 0) randomPx_ = px;
+            ++randomColumns_;
+            pass_ = pass;
+            rows_ = rows;
             return;
         }
         if (pending_ == kBatch) Flush();
@@ -225,6 +230,8 @@ private:
     static constexpr int kBatch = 16;
 
     void Flush() {
+        if (randomColumns_ > 0) randomPainter_->PaintRandomColumns(pass_, randomPx_, randomColumns_, rows_);
+        randomColumns_ = 0;
         const std::uint8_t* columns[kBatch];
         for (int c = 0; c < pending_; ++c) columns[c] = kept_[c].data();
         if (pending_ > 0) paintBatch_(pass_, px_, columns, pending_, rows_);
@@ -234,6 +241,8 @@ private:
     std::vector<std::uint8_t> kept_[kBatch];
     std::int64_t px_[kBatch] = {};
     int pending_ = 0, pass_ = 0, rows_ = 0;
+    std::int64_t randomPx_ = 0;
+    int randomColumns_ = 0;
     PaintBatch paintBatch_;
     const PointPainter* randomPainter_;
     bool quiet_;
@@ -304,6 +313,7 @@ int RunRenderCommand(const RenderCommand& command) {
     painter.colourCount = colourCount;
     painter.random = &ProgramRandom();
     painter.randomExponent = &s.randomExponent;
+    painter.threads = command.threads;
 
     ProgressSink sink([&](int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,
                           int rows) { painter.PaintColumns(pass, px, counts, columns, rows); },

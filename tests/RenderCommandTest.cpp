@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <QImage>
 #include <algorithm>
@@ -125,6 +126,22 @@ TEST_F(RenderCommandTest, EveryPatternAtTheSmallestSize) {
         ASSERT_EQ(image.size(), QSize(256, 181)) << pattern;
         EXPECT_TRUE(image == DefinedPicture(e)) << pattern;
     }
+}
+
+// CRC-32 of the bitmaps the build that drew random colours on one thread with pow wrote.
+TEST_F(RenderCommandTest, RandomPatternBitmapsAreTheKnownPictures) {
+    const std::tuple<std::string, unsigned long> cases[] = {
+        {"--size 32 --pattern 4", 0x9da95cde},         {"--size 32 --pattern 5", 0xd607e6c7},
+        {"--size 40 --hires --pattern 4", 0x209379d4}, {"--size 40 --hires --pattern 5", 0xa4f3b67a},
+    };
+    for (const auto& [args, crc] : cases)
+        for (const char* threads : {"1", "0"}) {
+            ASSERT_EQ(Run("--quiet --threads " + std::string(threads) + " " + args + " -o '" + Path("r.bmp") + "'"), 0);
+            std::ifstream file(Path("r.bmp"), std::ios::binary);
+            const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+            EXPECT_EQ(crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())), crc)
+                << args << " --threads " << threads;
+        }
 }
 
 TEST_F(RenderCommandTest, OptionsApplyAfterThePattern) {
