@@ -20,6 +20,7 @@
 #include "records/DataFile.h"
 #include "render/Random.h"
 #include "render/RenderEngine.h"
+#include "render/SpeckleRows.h"
 
 namespace velmora {
 
@@ -299,6 +300,14 @@ int RunRenderCommand(const RenderCommand& command) {
         WalkRender(params, *engine, sink);
         sink.Finish();
         return WritePicture(command.output, canvas.Rows(tableColumn, colourCount));
+    }
+
+    if (params.kernelMode == 6 && !s.pictureEffect) {
+        // Random colours on a white canvas: each row is computed as it is written.
+        const PictureRows rows =
+            SpeckleRows(params, size.width, size.height, grid.dot, ProgramRandom(), s.randomExponent, command.threads);
+        if (!command.quiet) std::fprintf(stderr, "OK\n");
+        return WritePicture(command.output, rows);
     }
 
     const std::size_t pixelCount = static_cast<std::size_t>(size.width) * size.height;

@@ -9,8 +9,6 @@ namespace velmora {
 
 namespace {
 
-constexpr std::uint64_t kMultiplier = 6364136223846793005ULL;
-constexpr std::uint64_t kIncrement = 1442695040888963407ULL;
 constexpr std::uint32_t kDraws = 1u << 24;
 
 // Where a non-decreasing channel of a fixed exponent steps up, and the channel
@@ -56,30 +54,16 @@ const StepTable* TableFor(float exponent) {
 
 }  // namespace
 
-std::uint32_t UniformSource::NextDraw() {
-    // PCG-XSH-RR 32: small, fast and statistically sound.
-    const std::uint64_t old = state_;
-    state_ = old * kMultiplier + kIncrement;
-    const auto xorshifted = static_cast<std::uint32_t>(((old >> 18u) ^ old) >> 27u);
-    const auto rot = static_cast<std::uint32_t>(old >> 59u);
-    const std::uint32_t bits = (xorshifted >> rot) | (xorshifted << ((32u - rot) & 31u));
-    // 24 random bits give every float of the form k / 2^24, all below 1.
-    return bits >> 8;
-}
-
-void UniformSource::Skip(std::uint64_t steps) {
-    // n steps of s -> a s + c compose to s -> A s + C; squaring the step
-    // doubles it, so A and C take one squaring per bit of n.
-    std::uint64_t multiplier = 1, increment = 0, stepMultiplier = kMultiplier, stepIncrement = kIncrement;
+UniformSource::Stride::Stride(std::uint64_t steps) {
+    std::uint64_t stepMultiplier = kMultiplier, stepIncrement = kIncrement;
     for (; steps > 0; steps >>= 1) {
         if (steps & 1) {
-            multiplier *= stepMultiplier;
-            increment = increment * stepMultiplier + stepIncrement;
+            multiplier_ *= stepMultiplier;
+            increment_ = increment_ * stepMultiplier + stepIncrement;
         }
         stepIncrement *= stepMultiplier + 1;
         stepMultiplier *= stepMultiplier;
     }
-    state_ = state_ * multiplier + increment;
 }
 
 UniformSource& ProgramRandom() {

@@ -11,13 +11,35 @@ class UniformSource {
 public:
     float Next() { return static_cast<float>(NextDraw()) * (1.0f / 16777216.0f); }
     // The 24 random bits behind Next: Next() is NextDraw() / 2^24.
-    std::uint32_t NextDraw();
-    // Moves on by `steps` numbers at once, as that many calls of Next would.
-    void Skip(std::uint64_t steps);
+    std::uint32_t NextDraw() {
+        // PCG-XSH-RR 32: small, fast and statistically sound.
+        const std::uint64_t old = state_;
+        state_ = old * kMultiplier + kIncrement;
+        const auto xorshifted = static_cast<std::uint32_t>(((old >> 18u) ^ old) >> 27u);
+        const auto rot = static_cast<std::uint32_t>(old >> 59u);
+        const std::uint32_t bits = (xorshifted >> rot) | (xorshifted << ((32u - rot) & 31u));
+        // 24 random bits give every float of the form k / 2^24, all below 1.
+        return bits >> 8;
+    }
+    // A fixed number of steps as one affine map of the state: squaring the
+    // map doubles the steps, so any count takes one squaring per bit.
+    class Stride {
+    public:
+        explicit Stride(std::uint64_t steps);
+
+    private:
+        friend UniformSource;
+        std::uint64_t multiplier_ = 1, increment_ = 0;
+    };
+    // Moves on by a stride's numbers at once, as that many calls of Next would.
+    void Skip(const Stride& stride) { state_ = state_ * stride.multiplier_ + stride.increment_; }
+    void Skip(std::uint64_t steps) { Skip(Stride(steps)); }
 
     bool operator==(const UniformSource&) const = default;
 
 private:
+    static constexpr std::uint64_t kMultiplier = 6364136223846793005ULL;
+    static constexpr std::uint64_t kIncrement = 1442695040888963407ULL;
     std::uint64_t state_ = 0x853C49E6748FEA9BULL;
 };
 

@@ -14,6 +14,7 @@
 #include "render/Random.h"
 #include "render/RenderEngine.h"
 #include "render/RenderWalk.h"
+#include "render/SpeckleRows.h"
 
 using namespace velmora;
 
@@ -353,12 +354,27 @@ TEST(RandomPictures, SameSpeckleColumnByColumnAndOnEveryThread) {
         {37, false, 4, 0xf12705ef}, {37, false, 5, 0xa4a7ce3b}, {37, true, 4, 0xd08e2ba0}, {37, true, 5, 0xd0c1e80b},
         {41, false, 4, 0xdb795236}, {41, false, 5, 0x2ac68b3d}, {41, true, 4, 0xa82b3aeb}, {41, true, 5, 0xb91a8791},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         for (const int threads : {0, 1, 2, 3}) {
             UniformSource source;
             RandomCanvas canvas(c.size, c.highResolution, c.pattern, source);
             EXPECT_EQ(RenderRandom(canvas, threads), c.crc) << c.size << c.highResolution << c.pattern << threads;
         }
+        // Row by row without a canvas, the sequence left where the walk leaves it.
+        UniformSource walked;
+        RandomCanvas canvas(c.size, c.highResolution, c.pattern, walked);
+        RenderRandom(canvas, 0);
+        for (const int threads : {1, 2, 3}) {
+            UniformSource source;
+            const PictureRows rows = SpeckleRows(canvas.params, canvas.painter.raster.width, canvas.painter.raster.height,
+                                                 canvas.painter.dot, source, canvas.exponent, threads);
+            unsigned long crc = 0;
+            for (int y = 0; y < rows.height; ++y)
+                crc = crc32(crc, reinterpret_cast<const Bytef*>(rows.row(y)), static_cast<uInt>(rows.width * sizeof(Pixel)));
+            EXPECT_EQ(crc, c.crc) << c.size << c.highResolution << c.pattern << threads;
+            EXPECT_TRUE(source == walked);
+        }
+    }
     for (const int threads : {0, 2}) {
         UniformSource source;
         RandomCanvas effect(37, true, 5, source, true);
