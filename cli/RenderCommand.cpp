@@ -255,20 +255,31 @@ int CannotWrite(const std::string& path, const std::string& reason) {
     return 1;
 }
 
-int WritePicture(const std::string& path, const PictureRows& rows) {
+// A PNG is indexed when `palette` holds the picture's colours (at most 256),
+// RGB when it is empty.
+int WritePicture(const std::string& path, const PictureRows& rows, std::vector<Pixel> palette, int threads) {
     std::optional<std::string> error;
-    if (EndsWith(path, ".png")) {
-        std::string bytes;
-        if (auto encoding = EncodePng(rows, bytes)) return CannotWrite(path, *encoding);
-        error = WriteFileAtomically(path, bytes);
-    } else {
+    try {
         // Encoded a few rows at a time straight into the file: no picture-sized
         // buffer to fault in and fill.
-        Bmp24Pieces pieces(rows);
-        error = WriteFileAtomically(path, [&] { return pieces.Next(); });
+        if (EndsWith(path, ".png")) {
+            PngPieces pieces(rows, PngLayout{std::move(palette), 0, threads});
+            error = WriteFileAtomically(path, [&] { return pieces.Next(); });
+        } else {
+            Bmp24Pieces pieces(rows);
+            error = WriteFileAtomically(path, [&] { return pieces.Next(); });
+        }
+    } catch (const std::exception& failure) {
+        error = failure.what();
     }
     if (error) return CannotWrite(path, *error);
     return 0;
+}
+
+// The colours of a picture held as pixels, when it has at most 256 (only a PNG needs them).
+std::vector<Pixel> ColoursOf(const std::string& path, const PictureRows& rows) {
+    if (!EndsWith(path, ".png")) return {};
+    return PictureColours(rows).value_or(std::vector<Pixel>{});
 }
 
 }  // namespace
@@ -299,7 +310,8 @@ int RunRenderCommand(const RenderCommand& command) {
                           nullptr, command.quiet);
         WalkRender(params, *engine, sink);
         sink.Finish();
-        return WritePicture(command.output, canvas.Rows(tableColumn, colourCount));
+        return WritePicture(command.output, canvas.Rows(tableColumn, colourCount),
+                            canvas.Colours(tableColumn, colourCount), command.threads);
     }
 
     if (params.kernelMode == 6 && !s.pictureEffect) {
@@ -307,7 +319,7 @@ int RunRenderCommand(const RenderCommand& command) {
         const PictureRows rows =
             SpeckleRows(params, size.width, size.height, grid.dot, ProgramRandom(), s.randomExponent, command.threads);
         if (!command.quiet) std::fprintf(stderr, "OK\n");
-        return WritePicture(command.output, rows);
+        return WritePicture(command.output, rows, ColoursOf(command.output, rows), command.threads);
     }
 
     const std::size_t pixelCount = static_cast<std::size_t>(size.width) * size.height;
@@ -329,7 +341,8 @@ int RunRenderCommand(const RenderCommand& command) {
                       &painter, command.quiet);
     WalkRender(params, *engine, sink);
     sink.Finish();
-    return WritePicture(command.output, RowsOf(painter.raster));
+    const PictureRows rows = RowsOf(painter.raster);
+    return WritePicture(command.output, rows, ColoursOf(command.output, rows), command.threads);
 }
 
 }  // namespace velmora
