@@ -89,8 +89,15 @@ class BitWriter {
 public:
     explicit BitWriter(char* at) : at_(at) {}
     void Put(std::uint32_t bits, int count) {
+        Add(bits, count);
+        Flush();
+    }
+    // Up to 32 bits before the next Flush.
+    void Add(std::uint32_t bits, int count) {
         buffer_ |= static_cast<std::uint64_t>(bits) << used_;
         used_ += count;
+    }
+    void Flush() {
         if (used_ >= 32) {
             const auto word = static_cast<std::uint32_t>(buffer_);
             std::memcpy(at_, &word, 4);  // little-endian, as deflate packs bits
@@ -117,7 +124,7 @@ private:
 
 }  // namespace
 
-void DeflateLiterals(const std::uint8_t* data, std::size_t size, bool last, std::string& out) {
+std::size_t DeflateLiterals(const std::uint8_t* data, std::size_t size, bool last, char* out) {
     constexpr std::size_t kLiterals = 257;  // the bytes and the end of the block
     std::array<std::uint64_t, kLiterals> frequency{};
     for (std::size_t i = 0; i < size; ++i) ++frequency[data[i]];
@@ -138,10 +145,7 @@ void DeflateLiterals(const std::uint8_t* data, std::size_t size, bool last, std:
     int orderUsed = 19;
     while (orderUsed > 4 && lengthLengths[static_cast<std::size_t>(kOrder[static_cast<std::size_t>(orderUsed - 1)])] == 0) --orderUsed;
 
-    // Codes are at most 15 bits; the header takes less than 400 bytes.
-    const std::size_t start = out.size();
-    out.resize(start + size * 15 / 8 + 512);
-    BitWriter bits(out.data() + start);
+    BitWriter bits(out);
     bits.Put(last ? 1 : 0, 1);
     bits.Put(2, 2);  // dynamic Huffman codes
     bits.Put(0, 5);  // 257 literal and length codes
@@ -149,12 +153,22 @@ void DeflateLiterals(const std::uint8_t* data, std::size_t size, bool last, std:
     bits.Put(static_cast<std::uint32_t>(orderUsed - 4), 4);
     for (int i = 0; i < orderUsed; ++i) bits.Put(lengthLengths[static_cast<std::size_t>(kOrder[static_cast<std::size_t>(i)])], 3);
     for (const auto length : sent) bits.Put(lengthCodes[length], lengthLengths[length]);
-    for (std::size_t i = 0; i < size; ++i) bits.Put(codes[data[i]], lengths[data[i]]);
+    // Each byte's code and length in one word; two codes of at most 15 bits between flushes.
+    std::array<std::uint32_t, 256> coded{};
+    for (std::size_t b = 0; b < 256; ++b) coded[b] = codes[b] | static_cast<std::uint32_t>(lengths[b]) << 16;
+    std::size_t i = 0;
+    for (; i + 2 <= size; i += 2) {
+        const std::uint32_t first = coded[data[i]], second = coded[data[i + 1]];
+        bits.Add(first & 0xFFFF, static_cast<int>(first >> 16));
+        bits.Add(second & 0xFFFF, static_cast<int>(second >> 16));
+        bits.Flush();
+    }
+    if (i < size) bits.Put(codes[data[i]], lengths[data[i]]);
     bits.Put(codes[256], lengths[256]);
     if (!last) bits.Put(0, 3);  // an empty stored block: it ends on a byte boundary
     char* end = bits.Align();
     if (!last) end = std::copy_n("\x00\x00\xff\xff", 4, end);
-    out.resize(static_cast<std::size_t>(end - out.data()));
+    return static_cast<std::size_t>(end - out);
 }
 
 }  // namespace velmora

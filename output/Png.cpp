@@ -104,7 +104,9 @@ struct PngPiece {
     std::vector<Pixel> pixels;
     int rows = 0;
     bool last = false;
-    std::string compressed;
+    // Not a string or vector: those would fill it with zeros before every piece.
+    std::unique_ptr<char[]> compressed;
+    std::size_t compressedSize = 0, compressedRoom = 0;
     uLong adler = 0;
     std::size_t rawBytes = 0;
     bool done = false;
@@ -156,11 +158,12 @@ public:
         adler_ = first_ ? piece->adler : adler32_combine(adler_, piece->adler, static_cast<z_off_t>(piece->rawBytes));
         PutChunk(out_, "IDAT", [&](std::string& out) {
             if (first_) out.append("\x78\x01", 2);  // deflate with a 32 KiB window, fastest level
-            out += piece->compressed;
+            out.append(piece->compressed.get(), piece->compressedSize);
             if (piece->last) PutBe32(out, static_cast<std::uint32_t>(adler_));
         });
         first_ = false;
         if (piece->last) PutChunk(out_, "IEND", [](std::string&) {});
+        spare_.push_back(std::move(piece));
         return out_;
     }
 
@@ -193,7 +196,14 @@ private:
     // Reads rows into new pieces until enough are in flight.
     void Submit() {
         while (static_cast<int>(pieces_.size()) < inFlight_ && !allRead_) {
-            auto piece = std::make_unique<PngPiece>();
+            std::unique_ptr<PngPiece> piece;
+            if (spare_.empty()) {
+                piece = std::make_unique<PngPiece>();
+            } else {
+                piece = std::move(spare_.back());
+                spare_.pop_back();
+                piece->done = false;
+            }
             piece->rows = std::min(rowsPerPiece_, rows_.height - nextRow_);
             piece->pixels.resize(static_cast<std::size_t>(piece->rows) * rows_.width);
             for (int r = 0; r < piece->rows; ++r)
@@ -265,20 +275,19 @@ private:
         }
         piece.rawBytes = raw.size();
         piece.adler = adler32_z(adler32(0, nullptr, 0), raw.data(), raw.size());
-        std::vector<Pixel>().swap(piece.pixels);
         if (!indexed_) {
             // More than 256 colours: the program's pictures of that kind are
             // noise (random speckle), where matches are rare and searching
             // for them is most of deflate's time.
-            DeflateLiterals(raw.data(), raw.size(), piece.last, piece.compressed);
+            piece.compressedSize = DeflateLiterals(raw.data(), raw.size(), piece.last, Room(piece, DeflateLiteralsBound(raw.size())));
             return;
         }
-        piece.compressed.resize(deflateBound(&stream, raw.size()) + 16);
+        const std::size_t room = deflateBound(&stream, raw.size()) + 16;
         deflateReset(&stream);
         stream.next_in = raw.data();
         stream.avail_in = static_cast<uInt>(raw.size());
-        stream.next_out = reinterpret_cast<Bytef*>(piece.compressed.data());
-        stream.avail_out = static_cast<uInt>(piece.compressed.size());
+        stream.next_out = reinterpret_cast<Bytef*>(Room(piece, room));
+        stream.avail_out = static_cast<uInt>(room);
         // A piece ends on a byte boundary (an empty stored block) so the next
         // one can follow it; the last one ends the stream.
         const int result = deflate(&stream, piece.last ? Z_FINISH : Z_SYNC_FLUSH);
@@ -286,7 +295,15 @@ private:
             piece.failure = "the compressor failed";
             return;
         }
-        piece.compressed.resize(piece.compressed.size() - stream.avail_out);
+        piece.compressedSize = room - stream.avail_out;
+    }
+
+    static char* Room(PngPiece& piece, std::size_t bytes) {
+        if (piece.compressedRoom < bytes) {
+            piece.compressed = std::make_unique_for_overwrite<char[]>(bytes);
+            piece.compressedRoom = bytes;
+        }
+        return piece.compressed.get();
     }
 
     PictureRows rows_;
@@ -307,6 +324,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_, done_;
     std::deque<std::unique_ptr<PngPiece>> pieces_;  // in stream order
+    std::vector<std::unique_ptr<PngPiece>> spare_;  // written pieces, their buffers kept for the next ones
     std::deque<PngPiece*> waiting_;
     bool closing_ = false;
     std::vector<std::jthread> workers_;

@@ -62,6 +62,7 @@ public:
     int Of(std::uint32_t draw) const {
         if (!steps_) return RandomChannel(static_cast<float>(draw) * (1.0f / 16777216.0f), exponent_);
         int channel = start_[draw >> kBucketShift];
+        channel += draw >= steps_[channel + 1];  // most buckets hold a step at most: no branch for it
         while (draw >= steps_[channel + 1]) ++channel;
         return channel;
     }

@@ -68,8 +68,12 @@ private:
             UniformSource draws = at;
             const Pixel pixel = PixelOf(channels_.Colour(draws));
             at.Skip(nextColumn_);
-            const int x = px * dot_;
-            std::fill(line + x, line + std::min(width_, x + dot_), pixel);
+            if (dot_ == 1) {
+                line[px] = pixel;
+            } else {
+                const int x = px * dot_;
+                std::fill(line + x, line + std::min(width_, x + dot_), pixel);
+            }
         }
     }
 

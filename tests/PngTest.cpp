@@ -155,8 +155,10 @@ TEST(PngFile, LiteralPiecesJoinIntoOneStreamZlibReads) {
     parts.push_back(skewed);
     std::string stream, expected;
     for (std::size_t i = 0; i < parts.size(); ++i) {
-        DeflateLiterals(reinterpret_cast<const std::uint8_t*>(parts[i].data()), parts[i].size(), i + 1 == parts.size(),
-                        stream);
+        std::string part(DeflateLiteralsBound(parts[i].size()), '\0');
+        part.resize(DeflateLiterals(reinterpret_cast<const std::uint8_t*>(parts[i].data()), parts[i].size(),
+                                    i + 1 == parts.size(), part.data()));
+        stream += part;
         expected += parts[i];
     }
     EXPECT_EQ(Inflate(stream), expected);
