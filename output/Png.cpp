@@ -107,6 +107,7 @@ struct PngPiece {
     // Not a string or vector: those would fill it with zeros before every piece.
     std::unique_ptr<char[]> compressed;
     std::size_t compressedSize = 0, compressedRoom = 0;
+    uLong crc = 0;  // of the compressed bytes
     uLong adler = 0;
     std::size_t rawBytes = 0;
     bool done = false;
@@ -137,37 +138,58 @@ public:
         workers_.clear();
     }
 
+    // The file in pieces: the signature and header chunks, then for each
+    // compressed piece the head of its IDAT chunk, its compressed bytes as
+    // they are, and its tail (with the stream's checksum after the last one,
+    // then IEND).
     std::string_view Next() {
+        if (bodyDue_) {
+            bodyDue_ = false;
+            return {current_->compressed.get(), current_->compressedSize};
+        }
         out_.clear();
         if (!headerGiven_) {
             headerGiven_ = true;
             PutHeader();
             Submit();
-            return out_;
         }
-        if (pieces_.empty()) return {};
-        std::unique_ptr<PngPiece> piece;
-        {
-            std::unique_lock lock(mutex_);
-            done_.wait(lock, [&] { return pieces_.front()->done; });
-            piece = std::move(pieces_.front());
-            pieces_.pop_front();
-        }
-        if (!piece->failure.empty()) throw std::runtime_error(piece->failure);
-        Submit();
-        adler_ = first_ ? piece->adler : adler32_combine(adler_, piece->adler, static_cast<z_off_t>(piece->rawBytes));
-        PutChunk(out_, "IDAT", [&](std::string& out) {
-            if (first_) out.append("\x78\x01", 2);  // deflate with a 32 KiB window, fastest level
-            out.append(piece->compressed.get(), piece->compressedSize);
-            if (piece->last) PutBe32(out, static_cast<std::uint32_t>(adler_));
-        });
-        first_ = false;
-        if (piece->last) PutChunk(out_, "IEND", [](std::string&) {});
-        spare_.push_back(std::move(piece));
+        if (current_) FinishChunk();
+        if (!pieces_.empty()) StartChunk();
         return out_;
     }
 
 private:
+    void StartChunk() {
+        {
+            std::unique_lock lock(mutex_);
+            done_.wait(lock, [&] { return pieces_.front()->done; });
+            current_ = std::move(pieces_.front());
+            pieces_.pop_front();
+        }
+        const PngPiece& piece = *current_;
+        if (!piece.failure.empty()) throw std::runtime_error(piece.failure);
+        Submit();
+        adler_ = first_ ? piece.adler : adler32_combine(adler_, piece.adler, static_cast<z_off_t>(piece.rawBytes));
+        PutBe32(out_, static_cast<std::uint32_t>((first_ ? 2 : 0) + piece.compressedSize + (piece.last ? 4 : 0)));
+        const std::size_t typeAt = out_.size();
+        out_.append("IDAT", 4);
+        if (first_) out_.append("\x78\x01", 2);  // deflate with a 32 KiB window, fastest level
+        const auto* head = reinterpret_cast<const Bytef*>(out_.data() + typeAt);
+        crc_ = crc32_combine(crc32(0, head, static_cast<uInt>(out_.size() - typeAt)), piece.crc,
+                             static_cast<z_off_t>(piece.compressedSize));
+        first_ = false;
+        bodyDue_ = true;
+    }
+
+    void FinishChunk() {
+        const std::size_t tailAt = out_.size();
+        if (current_->last) PutBe32(out_, static_cast<std::uint32_t>(adler_));
+        crc_ = crc32(crc_, reinterpret_cast<const Bytef*>(out_.data() + tailAt), static_cast<uInt>(out_.size() - tailAt));
+        PutBe32(out_, static_cast<std::uint32_t>(crc_));
+        if (current_->last) PutChunk(out_, "IEND", [](std::string&) {});
+        spare_.push_back(std::move(current_));
+    }
+
     void PutHeader() {
         out_.append("\x89PNG\r\n\x1a\n", 8);
         PutChunk(out_, "IHDR", [&](std::string& out) {
@@ -280,6 +302,7 @@ private:
             // noise (random speckle), where matches are rare and searching
             // for them is most of deflate's time.
             piece.compressedSize = DeflateLiterals(raw.data(), raw.size(), piece.last, Room(piece, DeflateLiteralsBound(raw.size())));
+            piece.crc = crc32_z(0, reinterpret_cast<const Bytef*>(piece.compressed.get()), piece.compressedSize);
             return;
         }
         const std::size_t room = deflateBound(&stream, raw.size()) + 16;
@@ -296,6 +319,7 @@ private:
             return;
         }
         piece.compressedSize = room - stream.avail_out;
+        piece.crc = crc32_z(0, reinterpret_cast<const Bytef*>(piece.compressed.get()), piece.compressedSize);
     }
 
     static char* Room(PngPiece& piece, std::size_t bytes) {
@@ -316,9 +340,10 @@ private:
 
     // The reading thread's state.
     std::string out_;
-    bool headerGiven_ = false, allRead_ = false, first_ = true;
+    bool headerGiven_ = false, allRead_ = false, first_ = true, bodyDue_ = false;
     int nextRow_ = 0;
-    uLong adler_ = 1;
+    uLong adler_ = 1, crc_ = 0;
+    std::unique_ptr<PngPiece> current_;  // the piece whose chunk is being handed out
 
     // Shared with the workers.
     std::mutex mutex_;
