@@ -10,7 +10,7 @@
 #include "canvas/CanvasGeometry.h"
 #include "palette/ColorTable.h"
 #include "render/CalcBas.h"
-#include "render/PictureSettings.h"
+#include "render/PictureParameters.h"
 #include "render/Random.h"
 #include "render/RenderEngine.h"
 #include "render/RenderWalk.h"
@@ -21,10 +21,10 @@ using namespace velmora;
 namespace {
 
 RenderParams ParamsFor(int pattern, double gridWidth, double gridHeight, bool pictureEffect = false) {
-    PictureSettings s = StartupSettings();
+    PictureParameters s = StartupParameters();
     ApplyPattern(s, pattern);
     s.pictureEffect = pictureEffect;
-    return ReadRenderParams(InputsOf(s, gridWidth, gridHeight));
+    return ReadRenderParams(s, gridWidth, gridHeight);
 }
 
 // Records every point the walk hands out, with its count, and can stop the walk.
@@ -151,19 +151,19 @@ TEST(RenderWalk, StopEndsTheColumnAndThePass) {
 }
 
 TEST(RenderWalk, ReadsTextsLenientlyAndUnknownModesDrawCountZero) {
-    PictureSettings s = StartupSettings();
+    PictureParameters s = StartupParameters();
     s.kernelTag = "7";
-    RenderParams p = ReadRenderParams(InputsOf(s, 8, 8));
+    RenderParams p = ReadRenderParams(s, 8, 8);
     EXPECT_FALSE(p.UsesKernel());
     RecordingSink sink;
     Walk(p, sink);
     for (const auto& [point, n] : sink.count) EXPECT_EQ(n, 0);
 
-    s = StartupSettings();
+    s = StartupParameters();
     s.kernelTag = " 1 .4";  // rounds to kernel mode 1
-    s.xl = "junk";          // X1 reads as 0
-    s.xh = "8 0";           // 80
-    p = ReadRenderParams(InputsOf(s, 8, 8));
+    s.x1 = "junk";          // X1 reads as 0
+    s.x0 = "8 0";           // 80
+    p = ReadRenderParams(s, 8, 8);
     EXPECT_EQ(p.kernelMode, 1);
     EXPECT_EQ(p.x1, 0.0f);
     EXPECT_EQ(p.dx, 10.0f);
@@ -171,13 +171,13 @@ TEST(RenderWalk, ReadsTextsLenientlyAndUnknownModesDrawCountZero) {
 
 TEST(RenderWalk, DegenerateRegionsStillDrawEveryPoint) {
     for (const char* text : {"0", "1E400", "-1E400", "abc"}) {
-        PictureSettings s = StartupSettings();
-        s.xh = text;
-        s.xl = "0";
+        PictureParameters s = StartupParameters();
+        s.x0 = text;
+        s.x1 = "0";
         s.a = "0";
         s.b = "0";
         RecordingSink sink;
-        Walk(ReadRenderParams(InputsOf(s, 16, 16)), sink);
+        Walk(ReadRenderParams(s, 16, 16), sink);
         EXPECT_EQ(sink.times.size(), 256u) << text;
         for (const auto& [point, n] : sink.count) {
             EXPECT_GE(n, 0);
@@ -280,7 +280,7 @@ struct RandomCanvas {
     float exponent;
 
     RandomCanvas(int sizeValue, bool highResolution, int pattern, UniformSource& source, bool effect = false) {
-        PictureSettings s = StartupSettings();
+        PictureParameters s = StartupParameters();
         ApplyPattern(s, pattern);
         exponent = s.randomExponent;
         const CanvasSize size = SizeForValue(sizeValue);
@@ -289,7 +289,7 @@ struct RandomCanvas {
         if (effect)
             for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = 0xFF000000u | static_cast<std::uint32_t>(i * 2654435761u >> 8);
         s.pictureEffect = effect;
-        params = ReadRenderParams(InputsOf(s, grid.width, grid.height));
+        params = ReadRenderParams(s, grid.width, grid.height);
         painter = PointPainter{Raster{pixels.data(), size.width, size.height, size.width},
                                grid.dot,
                                effect ? DrawMode::Xor : DrawMode::Copy,
