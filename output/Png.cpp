@@ -124,7 +124,9 @@ public:
         // About a megabyte of scanlines per piece: few enough joins, small enough to share out.
         rowsPerPiece_ = static_cast<int>(std::max<std::size_t>(1, (std::size_t{1} << 20) / rowBytes_));
         const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-        const int workers = layout_.threads > 0 ? layout_.threads : cores;
+        // Each thread keeps two pieces of a few megabytes in flight: the bound keeps that small.
+        constexpr int kMostThreads = 64;
+        const int workers = std::min(layout_.threads > 0 ? layout_.threads : cores, kMostThreads);
         inFlight_ = 2 * workers + 1;
         for (int t = 0; t < workers; ++t) workers_.emplace_back([this] { Work(); });
     }

@@ -16,7 +16,7 @@ struct PngLayout {
     // an indexed PNG; empty: 8-bit RGB.
     std::vector<Pixel> palette;
     std::uint32_t pixelsPerMetre = 0;  // written as the physical pixel size when not 0
-    int threads = 0;                   // compressing threads; 0: one per core
+    int threads = 0;                   // compressing threads, at most 64; 0: one per core
 };
 
 // The distinct colours of a picture in ascending order (the pixels' top byte

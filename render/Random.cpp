@@ -15,7 +15,7 @@ constexpr std::uint32_t kDraws = 1u << 24;
 // at the start of every bucket of draws, so a lookup needs a step or two.
 struct StepTable {
     std::array<std::uint32_t, 257> steps;
-    std::array<std::uint8_t, (kDraws >> 12)> start;
+    std::array<std::uint8_t, (kDraws >> RandomChannels::kBucketShift)> start;
 
     explicit StepTable(float exponent) {
         auto channel = [exponent](std::uint32_t draw) {
@@ -34,7 +34,7 @@ struct StepTable {
         steps[256] = UINT32_MAX;
         for (std::uint32_t b = 0; b < start.size(); ++b) {
             int v = 0;
-            while (b << 12 >= steps[v + 1]) ++v;
+            while (b << RandomChannels::kBucketShift >= steps[v + 1]) ++v;
             start[b] = static_cast<std::uint8_t>(v);
         }
     }

@@ -58,11 +58,14 @@ ColorValue RandomColour(UniformSource& source, float exponent);
 // pow for every channel.
 class RandomChannels {
 public:
+    // Draws per bucket of the start table: 1024, so the 16 KiB table stays in
+    // the first-level cache and a bucket rarely holds a step.
+    static constexpr int kBucketShift = 10;
+
     explicit RandomChannels(float exponent);
     int Of(std::uint32_t draw) const {
         if (!steps_) return RandomChannel(static_cast<float>(draw) * (1.0f / 16777216.0f), exponent_);
         int channel = start_[draw >> kBucketShift];
-        channel += draw >= steps_[channel + 1];  // most buckets hold a step at most: no branch for it
         while (draw >= steps_[channel + 1]) ++channel;
         return channel;
     }
@@ -72,10 +75,9 @@ public:
     }
 
 private:
-    static constexpr int kBucketShift = 12;
     float exponent_;
     const std::uint32_t* steps_ = nullptr;        // steps_[v]: first draw of channel >= v; steps_[256] beyond all
-    const std::uint8_t* start_ = nullptr;         // channel of the first draw of each bucket of 4096
+    const std::uint8_t* start_ = nullptr;         // channel of the first draw of each bucket
 };
 
 }  // namespace velmora
