@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QImageWriter>
 
+#include <algorithm>
+
 #include "app/FileQuestions.h"
 #include "app/MainForm.h"
 #include "app/toolkit/FileDrop.h"
@@ -32,11 +34,17 @@ void MainForm::CopyPicture() { QGuiApplication::clipboard()->setImage(Pic1->Imag
 
 namespace {
 
+// The formats Save picture as… writes; PDF pages are printed from the print dialog.
+constexpr PictureFormat kSaveAsFormats[] = {PictureFormat::Png, PictureFormat::Bmp, PictureFormat::Jpeg};
+
+bool SaveAsWrites(PictureFormat format) { return std::ranges::find(kSaveAsFormats, format) != std::end(kSaveAsFormats); }
+
 // "PNG (.png), BMP (.bmp) and JPEG (.jpg, .jpeg)" with `separator` between
 // extensions and `pattern` for one ("*.png" in a file dialog's filter).
 QStringList FormatTexts(const QString& pattern, const QString& separator) {
     QStringList texts;
     for (const PictureFormatName& f : kPictureFormats) {
+        if (!SaveAsWrites(f.format)) continue;
         QStringList extensions;
         for (const std::string_view extension : f.extensions)
             if (!extension.empty()) extensions << pattern.arg(QString::fromUtf8(extension.data(), extension.size()));
@@ -48,7 +56,7 @@ QStringList FormatTexts(const QString& pattern, const QString& separator) {
 // Writes the canvas picture in `format` to `path`, whole or not at all; the
 // reason when it could not be.
 std::optional<std::string> WritePicture(PictureBox& canvas, PictureFormat format, const std::string& path) {
-    if (format == PictureFormat::None) {
+    if (!SaveAsWrites(format)) {
         QStringList formats = FormatTexts(QStringLiteral(".%1"), QStringLiteral(", "));
         const QString last = formats.takeLast();
         return QStringLiteral("Only %1 and %2 pictures can be written.").arg(formats.join(QStringLiteral(", ")), last).toStdString();
