@@ -71,7 +71,7 @@ The file could not be written:<byte value="xd"/>
     </message>
     <message>
         <source>プリンターの用紙（既定の用紙が先頭）</source>
-        <translation>The printer's papers, its default first</translation>
+        <translation>The printer&apos;s papers, its default first</translation>
     </message>
     <message>
         <source>Size on paper</source>
@@ -83,7 +83,7 @@ The file could not be written:<byte value="xd"/>
     </message>
     <message>
         <source>絵の全体を用紙の幅いっぱいに印刷します</source>
-        <translation>Prints the whole picture across the page's width</translation>
+        <translation>Prints the whole picture across the page&apos;s width</translation>
     </message>
     <message>
         <source>Actual size</source>
@@ -103,7 +103,7 @@ The file could not be written:<byte value="xd"/>
     </message>
     <message>
         <source>マウスパッドやデスクマットの大きさ、または用紙の印刷できる範囲</source>
-        <translation>Mouse pad and desk mat sizes, or the sheet's printable area</translation>
+        <translation>Mouse pad and desk mat sizes, or the sheet&apos;s printable area</translation>
     </message>
     <message>
         <source>Presets</source>
