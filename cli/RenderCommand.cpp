@@ -1,5 +1,7 @@
 #include "cli/RenderCommand.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -9,13 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "canvas/CanvasGeometry.h"
-#include "cli/CountCanvas.h"
-#include "common/HugePages.h"
 #include "common/Numbers.h"
 #include "output/AtomicFile.h"
-#include "output/Bitmap.h"
-#include "output/Png.h"
 #include "palette/ColorTable.h"
 #include "records/DataFile.h"
 #include "render/Random.h"
@@ -72,19 +69,50 @@ std::string OneLine(std::string_view text) {
     return line;
 }
 
+// "WxH" with two positive numbers, whole ones when `whole`.
+std::optional<std::pair<double, double>> Pair(const std::string& text, bool whole) {
+    const auto x = text.find_first_of("xX");
+    if (x == std::string::npos) return std::nullopt;
+    auto number = [whole](const std::string& part) -> std::optional<double> {
+        if (part.empty() || part.find_first_not_of(whole ? "0123456789" : "0123456789.") != std::string::npos)
+            return std::nullopt;
+        try {
+            std::size_t used = 0;
+            const double value = std::stod(part, &used);
+            if (used != part.size() || !(value > 0) || value > 1e9) return std::nullopt;
+            return value;
+        } catch (...) {
+            return std::nullopt;
+        }
+    };
+    const auto w = number(text.substr(0, x)), h = number(text.substr(x + 1));
+    if (!w || !h) return std::nullopt;
+    return std::pair{*w, *h};
+}
+
+std::string SizeText(double width, double height) {
+    return NumText(width) + " x " + NumText(height);
+}
+
+bool SideInRange(int side) { return side >= kPictureSideMin && side <= kPictureSideMax; }
+
 }  // namespace
 
 std::string RenderUsage() {
-    return "usage: velmora-render -o FILE.bmp|FILE.png [--pattern 0-5] [--size 32-52] [--hires]\n"
+    return "usage: velmora-render -o FILE.png|.bmp|.jpg [--pattern 0-5] [--size 32-52] [--hires]\n"
+           "       [--pixels WxH | --mm WxH] [--dpi D] [--quality 1-100]\n"
            "       [--colors 2|3|4|8|16|32|64|128] [--palette default|A|B] [--a T] [--b T]\n"
-           "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n";
+           "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n"
+           "  The picture is --pixels if given, else the size of --size, else --mm at --dpi\n"
+           "  (300 by default), else size 37; the file records --dpi, or --mm as its size.\n";
 }
 
 ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     ParseResult result;
     RenderCommand cmd;
     cmd.settings = StartupSettings();
-    std::optional<long> pattern, size, colours;
+    std::optional<long> pattern, size, colours, dpi, quality;
+    std::optional<std::pair<double, double>> pixels, mm;
     bool highResolution = false;
     std::optional<std::string> data;
     std::vector<std::pair<std::string*, std::string>> texts;
@@ -118,7 +146,9 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             result.help = true;
             return result;
         } else if (option == "-o" || option == "--output") {
-            if (!EndsWith(*v, ".bmp") && !EndsWith(*v, ".png")) return fail(option + ": the file must end in .bmp or .png");
+            cmd.file.format = PictureFormatFor(*v);
+            if (cmd.file.format == PictureFormat::None || (cmd.file.format == PictureFormat::Png && !EndsWith(*v, ".png")))
+                return fail(option + ": the file must end in .png, .bmp, .jpg or .jpeg");
             cmd.output = *v;
         } else if (option == "--pattern") {
             pattern = WholeNumber(*v);
@@ -126,6 +156,22 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
         } else if (option == "--size") {
             size = WholeNumber(*v);
             if (!size || *size < kSizeMin || *size > kSizeMax) return fail("--size: must be 32 to 52");
+        } else if (option == "--pixels") {
+            pixels = Pair(*v, true);
+            if (!pixels) return fail("--pixels: must be WxH, two whole numbers");
+            if (!SideInRange(static_cast<int>(std::min(pixels->first, 1e6))) ||
+                !SideInRange(static_cast<int>(std::min(pixels->second, 1e6))))
+                return fail("--pixels: each side must be " + std::to_string(kPictureSideMin) + " to " +
+                            std::to_string(kPictureSideMax) + " pixels");
+        } else if (option == "--mm") {
+            mm = Pair(*v, false);
+            if (!mm) return fail("--mm: must be WxH in millimetres, such as 900x400");
+        } else if (option == "--dpi") {
+            dpi = WholeNumber(*v);
+            if (!dpi || *dpi < 1 || *dpi > 65535) return fail("--dpi: must be 1 to 65535");
+        } else if (option == "--quality") {
+            quality = WholeNumber(*v);
+            if (!quality || *quality < 1 || *quality > 100) return fail("--quality: must be 1 to 100");
         } else if (option == "--hires") {
             highResolution = true;
         } else if (option == "--colors") {
@@ -177,89 +223,67 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             if (kColourCounts[k] == *colours) cmd.settings.colourIndex = k;
     for (auto& [target, text] : texts) *target = text;
     if (cmd.settings.colourIndex < 0) return fail("--data: the file selects no colour count; add --colors");
+
+    if (dpi) cmd.file.dpi = static_cast<double>(*dpi);
+    if (quality) cmd.file.quality = static_cast<int>(*quality);
+    if (pixels) {
+        cmd.pixels = {static_cast<int>(pixels->first), static_cast<int>(pixels->second)};
+    } else if (size || !mm) {
+        cmd.pixels = SizeForValue(cmd.settings.sizeValue);
+    } else {
+        cmd.pixels = PixelsForMillimetres(mm->first, mm->second, cmd.file.dpi);
+        if (!SideInRange(cmd.pixels.width) || !SideInRange(cmd.pixels.height))
+            return fail("--mm: " + SizeText(mm->first, mm->second) + " mm at " + NumText(cmd.file.dpi) + " dpi is " +
+                        SizeText(RoundHalfEven(mm->first / 25.4 * cmd.file.dpi),
+                                 RoundHalfEven(mm->second / 25.4 * cmd.file.dpi)) +
+                        " pixels; each side must be " + std::to_string(kPictureSideMin) + " to " +
+                        std::to_string(kPictureSideMax));
+    }
+    if (mm) {
+        cmd.file.widthMm = mm->first;
+        cmd.file.heightMm = mm->second;
+    }
+    if (auto limit = FormatLimit(cmd.file.format, cmd.pixels))
+        return fail("-o: " + std::to_string(cmd.pixels.width) + " x " + std::to_string(cmd.pixels.height) +
+                    " pixels: " + *limit);
     result.command = cmd;
     return result;
 }
 
 namespace {
 
-// Columns of counts, painted a batch at a time.
-using PaintBatch = std::function<void(int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,
-                                      int rows)>;
-
-class ProgressSink final : public RenderSink {
-public:
-    // `randomPainter` paints the columns of random colours (kernel mode 6).
-    ProgressSink(PaintBatch paintBatch, const PointPainter* randomPainter, bool quiet)
-        : paintBatch_(std::move(paintBatch)), randomPainter_(randomPainter), quiet_(quiet) {}
-    void PassBegins(int) override {}
-    // Columns of counts are kept and painted a batch at a time, row by row.
-    void PaintColumn(int pass, std::int64_t px, const std::uint8_t* counts, int rows) override {
-        if (!counts) {
-            randomPainter_->PaintColumn(pass, px, counts, rows);
-            return;
-        }
-        if (pending_ == kBatch) Flush();
-        pass_ = pass;
-        rows_ = rows;
-        kept_[pending_].assign(counts, counts + rows);
-        px_[pending_++] = px;
-    }
-    bool ColumnEnds() override { return false; }
-    bool PassEnds(int pass) override {
-        Flush();
-        if (!quiet_) {
-            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
-            std::fprintf(stderr, "\r%2d  %s", 15 - pass, ElapsedText(static_cast<std::uint32_t>(ms)).c_str());
-            std::fflush(stderr);
-        }
-        return false;
-    }
-    void Finish() {
-        Flush();
-        if (!quiet_) std::fprintf(stderr, "\rOK  \n");
-    }
-
-private:
-    using Clock = std::chrono::steady_clock;
-    static constexpr int kBatch = 16;
-
-    void Flush() {
-        const std::uint8_t* columns[kBatch];
-        for (int c = 0; c < pending_; ++c) columns[c] = kept_[c].data();
-        if (pending_ > 0) paintBatch_(pass_, px_, columns, pending_, rows_);
-        pending_ = 0;
-    }
-
-    std::vector<std::uint8_t> kept_[kBatch];
-    std::int64_t px_[kBatch] = {};
-    int pending_ = 0, pass_ = 0, rows_ = 0;
-    PaintBatch paintBatch_;
-    const PointPainter* randomPainter_;
-    bool quiet_;
-    Clock::time_point start_ = Clock::now();
-};
-
 int CannotWrite(const std::string& path, const std::string& reason) {
     std::fprintf(stderr, "velmora-render: cannot write %s: %s\n", OneLine(path).c_str(), reason.c_str());
     return 1;
 }
 
-int WritePicture(const std::string& path, const PictureRows& rows) {
-    std::optional<std::string> error;
-    if (EndsWith(path, ".png")) {
-        std::string bytes;
-        if (auto encoding = EncodePng(rows, bytes)) return CannotWrite(path, *encoding);
-        error = WriteFileAtomically(path, bytes);
-    } else {
-        // Encoded a few rows at a time straight into the file: no picture-sized
-        // buffer to fault in and fill.
-        Bmp24Pieces pieces(rows);
-        error = WriteFileAtomically(path, [&] { return pieces.Next(); });
+// The share done and the time left, on one line rewritten in place.
+class ProgressLine {
+public:
+    void Show(double done) {
+        const auto now = Clock::now();
+        const int percent = static_cast<int>(done * 100);
+        if (percent == shown_ && now - lastShown_ < std::chrono::seconds(1)) return;
+        shown_ = percent;
+        lastShown_ = now;
+        const double elapsed = std::chrono::duration<double>(now - start_).count();
+        std::string left = "";
+        if (done > 0.02) {
+            const auto seconds = static_cast<long>(elapsed / done * (1 - done) + 0.5);
+            char text[48];
+            std::snprintf(text, sizeof text, "  %ld:%02ld left", seconds / 60, seconds % 60);
+            left = text;
+        }
+        std::fprintf(stderr, "\r%3d %%%-16s", percent, left.c_str());
+        std::fflush(stderr);
     }
-    if (error) return CannotWrite(path, *error);
-    return 0;
-}
+    void Finish() { std::fprintf(stderr, "\r100 %%%-16s\n", ""); }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point start_ = Clock::now(), lastShown_{};
+    int shown_ = -1;
+};
 
 }  // namespace
 
@@ -267,50 +291,35 @@ int RunRenderCommand(const RenderCommand& command) {
     // A target that may not be replaced is refused before the work of rendering.
     if (auto refusal = WriteRefusal(command.output)) return CannotWrite(command.output, *refusal);
     const PictureSettings& s = command.settings;
-    const CanvasSize size = SizeForValue(s.sizeValue);
-    const CanvasGrid grid = GridFor(size, s.highResolution);
 
     ColorTable table;
     coltable(table);
     if (command.palette == PaletteChoice::A) coltableB(table, DefaultStrip());
     if (command.palette == PaletteChoice::B) coltableA(table, DefaultStrip());
-    const ColorValue* tableColumn = table.column[static_cast<std::size_t>(s.colourIndex)].data();
-    const int colourCount = kColourCounts[static_cast<std::size_t>(s.colourIndex)];
 
-    const RenderParams params = ReadRenderParams(InputsOf(s, grid.width, grid.height));
-    auto engine = command.scalarKernels ? MakeInlineEngine() : MakeEngine(command.threads);
-
-    if (params.UsesKernel() && !s.pictureEffect) {
-        // Every pixel takes its colour from one point's count, so counts are
-        // all the picture needs until it is written.
-        CountCanvas canvas(size.width, size.height, grid.dot);
-        ProgressSink sink([&](int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,
-                              int rows) { canvas.PaintColumns(pass, px, counts, columns, rows); },
-                          nullptr, command.quiet);
-        WalkRender(params, *engine, sink);
-        sink.Finish();
-        return WritePicture(command.output, canvas.Rows(tableColumn, colourCount));
-    }
-
-    const std::size_t pixelCount = static_cast<std::size_t>(size.width) * size.height;
-    const HugePageBuffer pixels(pixelCount * sizeof(Pixel));
-    auto* bits = static_cast<Pixel*>(pixels.data());
-    std::fill_n(bits, pixelCount, 0xFFFFFFFFu);
-    PointPainter painter;
-    painter.raster = Raster{bits, size.width, size.height, size.width};
-    painter.dot = grid.dot;
-    painter.mode = s.pictureEffect ? DrawMode::Xor : DrawMode::Copy;
-    painter.tableColumn = tableColumn;
-    painter.colourCount = colourCount;
-    painter.random = &ProgramRandom();
-    painter.randomExponent = &s.randomExponent;
-
-    ProgressSink sink([&](int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,
-                          int rows) { painter.PaintColumns(pass, px, counts, columns, rows); },
-                      &painter, command.quiet);
-    WalkRender(params, *engine, sink);
-    sink.Finish();
-    return WritePicture(command.output, RowsOf(painter.raster));
+    const PictureGrid grid = PictureGridFor(command.pixels, s.highResolution);
+    RenderInputs inputs = InputsOf(s, grid.grid.width, grid.grid.height);
+    inputs.regionHeight = grid.regionHeight;
+    PictureExport job;
+    job.whole = ReadRenderParams(inputs);
+    job.pixels = command.pixels;
+    job.dot = grid.grid.dot;
+    job.colours = {table.column[static_cast<std::size_t>(s.colourIndex)].data(),
+                   kColourCounts[static_cast<std::size_t>(s.colourIndex)], &ProgramRandom(), s.randomExponent};
+    job.file = command.file;
+    job.threads = command.threads;
+    const bool showProgress = !command.quiet && ::isatty(STDERR_FILENO);
+    ProgressLine line;
+    if (showProgress)
+        job.progress = [&line](double done) {
+            line.Show(done);
+            return false;
+        };
+    const auto engine = command.scalarKernels ? MakeInlineEngine() : nullptr;
+    const ExportResult result = ExportPicture(command.output, job, engine.get());
+    if (result.error) return CannotWrite(command.output, *result.error);
+    if (showProgress) line.Finish();
+    return 0;
 }
 
 }  // namespace velmora

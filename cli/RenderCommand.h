@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "canvas/CanvasGeometry.h"
+#include "output/PictureExport.h"
 #include "render/PictureSettings.h"
 
 namespace velmora {
@@ -15,6 +17,10 @@ struct RenderCommand {
     int threads = 0;  // 0: all cores
     bool quiet = false;
     std::string output;
+    // The picture's pixels and its file: from --pixels, else --size, else
+    // --mm at --dpi, else the settings' size.
+    CanvasSize pixels{};
+    PictureFileOptions file;
     bool scalarKernels = false;  // the plain scalar kernels on the calling thread (benchmarks)
 };
 

@@ -23,7 +23,7 @@ void MainForm::ConnectPictureHandlers() {
 void MainForm::CommandSave_Click() {
     const QString name = QString::fromStdString(PictureFileName(Text1->text().toStdString()));
     if (Module_ini::OverwriteDeclined(this, name)) return;
-    const auto failure = WriteFileAtomically(name.toStdString(), EncodeBmp24(Pic1->RasterView()));
+    const auto failure = WriteFileAtomically(name.toStdString(), EncodeBmp24(Pic1->RasterView(), PixelsPerMetre(kDefaultDpi)));
     if (failure) Module_ini::ReportWriteFailure(this, name, *failure);
 }
 
@@ -32,10 +32,10 @@ void MainForm::CopyPicture() { QGuiApplication::clipboard()->setImage(Pic1->Imag
 namespace {
 // The canvas picture encoded in `format`, or the reason it could not be.
 std::optional<std::string> EncodePicture(PictureBox& canvas, PictureFormat format, std::string& bytes) {
-    if (format == PictureFormat::None)
+    if (format == PictureFormat::None || format == PictureFormat::Pdf)
         return "Only PNG (.png), BMP (.bmp) and JPEG (.jpg, .jpeg) pictures can be written.";
     if (format == PictureFormat::Bmp) {
-        bytes = EncodeBmp24(canvas.RasterView());
+        bytes = EncodeBmp24(canvas.RasterView(), PixelsPerMetre(kDefaultDpi));
         return std::nullopt;
     }
     QByteArray encoded;
@@ -43,7 +43,11 @@ std::optional<std::string> EncodePicture(PictureBox& canvas, PictureFormat forma
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format == PictureFormat::Png ? "png" : "jpeg");
     if (format == PictureFormat::Jpeg) writer.setQuality(95);
-    if (!writer.write(canvas.Image())) return writer.errorString().toStdString();
+    // The file records the default resolution, as every picture file does.
+    QImage image = canvas.Image();
+    image.setDotsPerMeterX(static_cast<int>(PixelsPerMetre(kDefaultDpi)));
+    image.setDotsPerMeterY(static_cast<int>(PixelsPerMetre(kDefaultDpi)));
+    if (!writer.write(image)) return writer.errorString().toStdString();
     bytes.assign(encoded.constData(), static_cast<std::size_t>(encoded.size()));
     return std::nullopt;
 }

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "common/Numbers.h"
+
 namespace velmora {
 
 namespace {
@@ -139,7 +141,13 @@ PictureFormat PictureFormatFor(const std::string& path) {
     if (EqualsIgnoringCase(extension, "png")) return PictureFormat::Png;
     if (EqualsIgnoringCase(extension, "bmp")) return PictureFormat::Bmp;
     if (EqualsIgnoringCase(extension, "jpg") || EqualsIgnoringCase(extension, "jpeg")) return PictureFormat::Jpeg;
+    if (EqualsIgnoringCase(extension, "pdf")) return PictureFormat::Pdf;
     return PictureFormat::None;
+}
+
+std::uint32_t PixelsPerMetre(double dpi) {
+    const double perMetre = RoundHalfEven(dpi / 0.0254);
+    return perMetre >= 0 && perMetre <= 4e9 ? static_cast<std::uint32_t>(perMetre) : 0;
 }
 
 bool PictureDataComplete(std::string_view bytes) {

@@ -12,19 +12,18 @@ namespace {
 // Where libpng's output and its error message go. Plain data only: libpng
 // reports errors by longjmp, which must not skip any destructor.
 struct PngTarget {
-    std::string* bytes;
+    const std::function<bool(std::string_view)>* write;
     char error[160];
 };
 
 void AppendBytes(png_structp png, png_bytep data, png_size_t length) {
     auto* target = static_cast<PngTarget*>(png_get_io_ptr(png));
-    bool kept = true;
+    bool kept = false;
     try {
-        target->bytes->append(reinterpret_cast<const char*>(data), length);
+        kept = (*target->write)({reinterpret_cast<const char*>(data), length});
     } catch (...) {
-        kept = false;
     }
-    if (!kept) png_error(png, "out of memory");
+    if (!kept) png_error(png, "the file could not be written");
 }
 
 void NoFlush(png_structp) {}
@@ -38,7 +37,7 @@ void NoFlush(png_structp) {}
 void IgnoreWarning(png_structp, png_const_charp) {}
 
 // Runs the encoder; false with target.error set when libpng gave up.
-bool Encode(const PictureRows& rows, PngTarget& target) {
+bool Encode(const PictureRows& rows, std::uint32_t pixelsPerMetre, PngTarget& target) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &target, KeepError, IgnoreWarning);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
@@ -49,6 +48,7 @@ bool Encode(const PictureRows& rows, PngTarget& target) {
     png_set_write_fn(png, &target, AppendBytes, NoFlush);
     png_set_IHDR(png, info, static_cast<png_uint_32>(rows.width), static_cast<png_uint_32>(rows.height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (pixelsPerMetre > 0) png_set_pHYs(png, info, pixelsPerMetre, pixelsPerMetre, PNG_RESOLUTION_METER);
     png_write_info(png, info);
     // A pixel is the little-endian word 0xFFRRGGBB: bytes B, G, R and an
     // unused fourth byte, which the filler setting drops.
@@ -62,12 +62,21 @@ bool Encode(const PictureRows& rows, PngTarget& target) {
 
 }  // namespace
 
-std::optional<std::string> EncodePng(const PictureRows& rows, std::string& bytes) {
-    bytes.clear();
-    PngTarget target{&bytes, "the PNG encoder failed"};
-    if (Encode(rows, target)) return std::nullopt;
-    bytes.clear();
+std::optional<std::string> EncodePng(const PictureRows& rows, std::uint32_t pixelsPerMetre,
+                                     const std::function<bool(std::string_view)>& write) {
+    PngTarget target{&write, "the PNG encoder failed"};
+    if (Encode(rows, pixelsPerMetre, target)) return std::nullopt;
     return std::string(target.error);
+}
+
+std::optional<std::string> EncodePng(const PictureRows& rows, std::uint32_t pixelsPerMetre, std::string& bytes) {
+    bytes.clear();
+    auto error = EncodePng(rows, pixelsPerMetre, [&bytes](std::string_view piece) {
+        bytes.append(piece);
+        return true;
+    });
+    if (error) bytes.clear();
+    return error;
 }
 
 }  // namespace velmora

@@ -17,6 +17,10 @@ struct RenderInputs {
     std::string kernelTag;        // "1", "3" or "6" as patterns store it
     bool parameterPlane = true;   // Option1 selected
     double gridWidth = 0, gridHeight = 0;
+    // Grid units the region's Y range spans, when not the grid's own height:
+    // a picture drawn beyond the canvas sizes is extended or cut about the
+    // region's vertical centre (see PictureGridFor).
+    double regionHeight = 0;
     bool pictureEffect = false;   // only pass 0 runs, by exclusive-or
 };
 
@@ -24,7 +28,12 @@ struct RenderInputs {
 struct RenderParams {
     float a = 0, b = 0;
     bool parameterPlane = true;
-    float x1 = 0, y1 = 0, dx = 0, dy = 0;
+    float x1 = 0, dx = 0, dy = 0;
+    // Point row py shows y = fl((py + firstRow) * dy + y1). y1 is Y1 as read, or,
+    // for a picture extended or cut about the region's centre, Y1 moved by that
+    // many rows (not rounded, so the rows keep their places in the plane).
+    double y1 = 0;
+    std::int64_t firstRow = 0;  // the band's first point row in the whole picture
     std::int64_t columnLimit = 0, rowLimit = 0;
     int kernelMode = 0;
     int passStep = 1;
@@ -40,6 +49,11 @@ struct RenderParams {
 };
 
 RenderParams ReadRenderParams(const RenderInputs& inputs);
+
+// The part of a render that draws point rows `firstRow` to `firstRow + rows - 1`
+// of the whole, each computed exactly as the whole render computes it.
+// `firstRow` and `rows` are multiples of 4, so the passes keep their rows.
+RenderParams BandOf(const RenderParams& whole, std::int64_t firstRow, std::int64_t rows);
 
 // Plane coordinates of point column px and point row py.
 float PointX(const RenderParams& params, std::int64_t px);

@@ -46,7 +46,7 @@ std::uint32_t Word(const std::string& bytes, std::size_t at) {
 // padded with zeros to 8 bytes (the pixels' top byte never shows).
 TEST(Bitmap, BytesOfATinyPicture) {
     velmora::Pixel pixels[] = {0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0};
-    const std::string bytes = velmora::EncodeBmp24(velmora::Raster{pixels, 2, 2, 2});
+    const std::string bytes = velmora::EncodeBmp24(velmora::Raster{pixels, 2, 2, 2}, velmora::PixelsPerMetre(300));
     ASSERT_EQ(bytes.size(), 70u);
     EXPECT_EQ(bytes.substr(0, 2), "BM");
     EXPECT_EQ(Word(bytes, 2), 70u);
@@ -55,6 +55,8 @@ TEST(Bitmap, BytesOfATinyPicture) {
     EXPECT_EQ(Word(bytes, 22), 2u);
     EXPECT_EQ(Word(bytes, 28), 24u);
     EXPECT_EQ(Word(bytes, 34), 16u);
+    EXPECT_EQ(Word(bytes, 38), 11811u);  // 300 / 0.0254 = 11811.02
+    EXPECT_EQ(Word(bytes, 42), 11811u);
     EXPECT_EQ(bytes.substr(54), std::string("\x90\x80\x70\xC0\xB0\xA0\0\0\x30\x20\x10\x60\x50\x40\0\0", 16));
 }
 
@@ -66,10 +68,10 @@ TEST(Bitmap, PiecesMakeTheWholeFile) {
     std::uint32_t state = 1;
     for (auto& p : pixels) p = state = state * 1664525u + 1013904223u;
     const velmora::Raster raster{pixels.data(), width, height, stride};
-    velmora::Bmp24Pieces pieces(raster);
+    velmora::Bmp24Pieces pieces(raster, 3780);
     std::string joined;
     int count = 0;
     for (std::string_view piece = pieces.Next(); !piece.empty(); piece = pieces.Next(), ++count) joined += piece;
     EXPECT_GT(count, 2);
-    EXPECT_EQ(joined, velmora::EncodeBmp24(raster));
+    EXPECT_EQ(joined, velmora::EncodeBmp24(raster, 3780));
 }

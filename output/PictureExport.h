@@ -1,0 +1,53 @@
+#pragma once
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "canvas/CanvasGeometry.h"
+#include "output/PictureFile.h"
+#include "render/BandedPicture.h"
+
+namespace velmora {
+
+// How a picture file is written: its format, the resolution it records and,
+// for a PDF, the page. `widthMm` and `heightMm` give the picture's physical
+// size; 0 means its pixels at `dpi`.
+struct PictureFileOptions {
+    PictureFormat format = PictureFormat::Png;
+    double dpi = kDefaultDpi;
+    double widthMm = 0, heightMm = 0;
+    int quality = 95;  // JPEG
+};
+
+// Why a picture of `pixels` cannot be written in `format`: a side beyond
+// the format's limit or a file beyond its largest size. Nothing when it can.
+std::optional<std::string> FormatLimit(PictureFormat format, CanvasSize pixels);
+
+// The file's size in bytes, roughly: exact for BMP, typical for the others.
+double EstimatedFileBytes(PictureFormat format, CanvasSize pixels);
+
+// One picture of any size rendered to a file.
+struct PictureExport {
+    RenderParams whole;  // the render of the whole picture (ReadRenderParams)
+    CanvasSize pixels{};
+    int dot = 4;
+    PictureColours colours;
+    PictureFileOptions file;
+    int threads = 0;  // computing threads, 0: one per core
+    // Runs now and then with the part done (0 to 1); returning true cancels.
+    std::function<bool(double done)> progress;
+};
+
+// What an export came to: written, cancelled (nothing written) or failed.
+struct ExportResult {
+    bool cancelled = false;
+    std::optional<std::string> error;
+};
+
+// Renders the picture in bands and streams it into the file at `path`, which
+// is replaced only once complete: a failed or cancelled export leaves any
+// earlier file as it was and no file of its own. The counts come from
+// `engine`, or from MakeEngine(job.threads) when it is null.
+ExportResult ExportPicture(const std::string& path, const PictureExport& job, CountEngine* engine = nullptr);
+
+}  // namespace velmora
