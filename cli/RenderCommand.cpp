@@ -6,6 +6,7 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string_view>
 #include <utility>
@@ -13,6 +14,8 @@
 
 #include "common/Numbers.h"
 #include "output/AtomicFile.h"
+#include "output/PdfWriter.h"
+#include "output/PrintJobs.h"
 #include "palette/ColorTable.h"
 #include "records/DataFile.h"
 #include "render/Random.h"
@@ -69,25 +72,38 @@ std::string OneLine(std::string_view text) {
     return line;
 }
 
-// "WxH" with two positive numbers, whole ones when `whole`.
-std::optional<std::pair<double, double>> Pair(const std::string& text, bool whole) {
+// Sizes the command takes, in mm: papers, sizes on paper and the poster overlap.
+constexpr double kPaperMinMm = 50, kPaperMaxMm = 2000, kSizeMaxMm = 5000, kOverlapMaxMm = 100;
+constexpr std::size_t kMostPages = 1000;
+
+bool Within(const PageSize& size, double minMm, double maxMm) {
+    const auto ok = [&](double twips) { return twips >= TwipsFromMm(minMm) - 1e-9 && twips <= TwipsFromMm(maxMm) + 1e-9; };
+    return ok(size.width) && ok(size.height);
+}
+
+// The name the printing system knows a paper by: its own name, or "Custom.WxHmm".
+std::string MediaName(const std::string& given, const PageSize& paper) {
+    for (const char* name : {"A4", "A3", "A5", "Letter", "Legal", "Tabloid"})
+        if (PaperSizeNamed(name) == PaperSizeNamed(given)) return name;
+    char text[64];
+    std::snprintf(text, sizeof text, "Custom.%.2fx%.2fmm", MmFromTwips(paper.width), MmFromTwips(paper.height));
+    return text;
+}
+
+// "WxH" in whole pixels, each side 16 to 65536; nothing otherwise.
+std::optional<CanvasSize> PixelsOf(const std::string& text) {
     const auto x = text.find_first_of("xX");
     if (x == std::string::npos) return std::nullopt;
-    auto number = [whole](const std::string& part) -> std::optional<double> {
-        if (part.empty() || part.find_first_not_of(whole ? "0123456789" : "0123456789.") != std::string::npos)
+    auto side = [](const std::string& part) -> std::optional<int> {
+        if (part.empty() || part.size() > 6 || part.find_first_not_of("0123456789") != std::string::npos)
             return std::nullopt;
-        try {
-            std::size_t used = 0;
-            const double value = std::stod(part, &used);
-            if (used != part.size() || !(value > 0) || value > 1e9) return std::nullopt;
-            return value;
-        } catch (...) {
-            return std::nullopt;
-        }
+        const int value = std::stoi(part);
+        if (value < kPictureSideMin || value > kPictureSideMax) return std::nullopt;
+        return value;
     };
-    const auto w = number(text.substr(0, x)), h = number(text.substr(x + 1));
+    const auto w = side(text.substr(0, x)), h = side(text.substr(x + 1));
     if (!w || !h) return std::nullopt;
-    return std::pair{*w, *h};
+    return CanvasSize{*w, *h};
 }
 
 std::string SizeText(double width, double height) {
@@ -96,15 +112,51 @@ std::string SizeText(double width, double height) {
 
 bool SideInRange(int side) { return side >= kPictureSideMin && side <= kPictureSideMax; }
 
+// The picture as the page layout sees it: its pixels over its grid.
+PrintedPicture PrintedPictureOf(const RenderCommand& cmd) {
+    const CanvasGrid grid = GridFor(cmd.pixels, cmd.settings.highResolution);
+    return {cmd.pixels.width, cmd.pixels.height, static_cast<float>(grid.width), static_cast<float>(grid.height)};
+}
+
+// The document's name: the output file's name without folder and ending, or the window's default name.
+std::string JobTitle(const std::string& output) {
+    if (output.empty()) return "Fractal";
+    const std::string name = output.substr(output.find_last_of('/') + 1);
+    return name.substr(0, name.find_last_of('.'));
+}
+
 }  // namespace
 
 std::string RenderUsage() {
-    return "usage: velmora-render -o FILE.png|.bmp|.jpg [--pattern 0-5] [--size 32-52] [--hires]\n"
-           "       [--pixels WxH | --mm WxH] [--dpi D] [--quality 1-100]\n"
+    return "usage: velmora-render -o FILE.png|.bmp|.jpg|.pdf [--pattern 0-5] [--size 32-52] [--hires]\n"
+           "       [--pixels WxH] [--mm WxH] [--dpi D] [--quality 1-100]\n"
            "       [--colors 2|3|4|8|16|32|64|128] [--palette default|A|B] [--a T] [--b T]\n"
            "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n"
-           "  The picture is --pixels if given, else the size of --size, else --mm at --dpi\n"
-           "  (300 by default), else size 37; the file records --dpi, or --mm as its size.\n";
+           "       [--paper A4|A3|A5|Letter|Legal|Tabloid|WxH] [--landscape] [--fill]\n"
+           "       [--overlap MM] [--print PRINTER]\n"
+           "The picture is --pixels if given, else the size of --size, else --mm (the picture's size in mm)\n"
+           "at --dpi (300 by default), else size 37; files record that resolution.\n"
+           "PDF pages and print jobs: --paper sets the sheet (WxH in mm); --mm the picture's size on paper\n"
+           "(without it, page width); --fill covers that size instead of fitting the whole picture; a size\n"
+           "larger than the sheet prints as a poster whose pages overlap by --overlap mm (10). Without\n"
+           "--paper the page is the picture's own size (--mm, or the picture at --dpi).\n";
+}
+
+PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture, double dpi) {
+    PrintChoices choices;
+    choices.overlap = options.overlap;
+    choices.cover = options.fill ? PrintCover::Fill : PrintCover::WholePicture;
+    if (options.paper) {
+        choices.paper = WholeSheet(*options.paper);
+        choices.orientation = options.landscape ? PaperOrientation::Landscape : PaperOrientation::Portrait;
+        if (options.size) {
+            choices.scale = PrintScale::Actual;
+            choices.size = *options.size;
+        }
+        return LayOutPages(picture, choices);
+    }
+    return OwnPage(picture, options.size.value_or(PageSize{picture.width * kTwipsPerInch / dpi,
+                                                           picture.height * kTwipsPerInch / dpi}));
 }
 
 ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
@@ -112,8 +164,9 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     RenderCommand cmd;
     cmd.settings = StartupSettings();
     std::optional<long> pattern, size, colours, dpi, quality;
-    std::optional<std::pair<double, double>> pixels, mm;
+    std::optional<CanvasSize> pixels;
     bool highResolution = false;
+    bool overlapGiven = false;
     std::optional<std::string> data;
     std::vector<std::pair<std::string*, std::string>> texts;
     auto fail = [&](const std::string& message) {
@@ -133,7 +186,8 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) return std::nullopt;
             return args[++i];
         };
-        const bool takesValue = option != "--hires" && option != "--quiet" && option != "--help" && option != "-h";
+        const bool takesValue = option != "--hires" && option != "--quiet" && option != "--help" && option != "-h" &&
+                                option != "--landscape" && option != "--fill";
         std::optional<std::string> v;
         if (takesValue) {
             v = value();
@@ -148,7 +202,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
         } else if (option == "-o" || option == "--output") {
             cmd.file.format = PictureFormatFor(*v);
             if (cmd.file.format == PictureFormat::None || (cmd.file.format == PictureFormat::Png && !EndsWith(*v, ".png")))
-                return fail(option + ": the file must end in .png, .bmp, .jpg or .jpeg");
+                return fail(option + ": the file must end in .png, .bmp, .jpg, .jpeg or .pdf");
             cmd.output = *v;
         } else if (option == "--pattern") {
             pattern = WholeNumber(*v);
@@ -157,15 +211,10 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             size = WholeNumber(*v);
             if (!size || *size < kSizeMin || *size > kSizeMax) return fail("--size: must be 32 to 52");
         } else if (option == "--pixels") {
-            pixels = Pair(*v, true);
-            if (!pixels) return fail("--pixels: must be WxH, two whole numbers");
-            if (!SideInRange(static_cast<int>(std::min(pixels->first, 1e6))) ||
-                !SideInRange(static_cast<int>(std::min(pixels->second, 1e6))))
-                return fail("--pixels: each side must be " + std::to_string(kPictureSideMin) + " to " +
+            pixels = PixelsOf(*v);
+            if (!pixels)
+                return fail("--pixels: must be WxH, each side " + std::to_string(kPictureSideMin) + " to " +
                             std::to_string(kPictureSideMax) + " pixels");
-        } else if (option == "--mm") {
-            mm = Pair(*v, false);
-            if (!mm) return fail("--mm: must be WxH in millimetres, such as 900x400");
         } else if (option == "--dpi") {
             dpi = WholeNumber(*v);
             if (!dpi || *dpi < 1 || *dpi > 65535) return fail("--dpi: must be 1 to 65535");
@@ -204,11 +253,40 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             cmd.threads = static_cast<int>(*threads);
         } else if (option == "--quiet") {
             cmd.quiet = true;
+        } else if (option == "--paper") {
+            cmd.pages.paper = PaperSizeNamed(*v);
+            if (!cmd.pages.paper || !Within(*cmd.pages.paper, kPaperMinMm, kPaperMaxMm))
+                return fail("--paper: must be A4, A3, A5, Letter, Legal, Tabloid or WIDTHxHEIGHT in mm (50 to 2000)");
+            cmd.pages.media = MediaName(*v, *cmd.pages.paper);
+        } else if (option == "--landscape") {
+            cmd.pages.landscape = true;
+        } else if (option == "--mm") {
+            cmd.pages.size = SizeInMm(*v);
+            if (!cmd.pages.size || !Within(*cmd.pages.size, 0, kSizeMaxMm))
+                return fail("--mm: must be WIDTHxHEIGHT in mm, each above 0 and at most 5000");
+        } else if (option == "--fill") {
+            cmd.pages.fill = true;
+        } else if (option == "--overlap") {
+            char* end = nullptr;
+            const double mm = std::strtod(v->c_str(), &end);
+            if (v->empty() || *end || !(mm >= 0 && mm <= kOverlapMaxMm)) return fail("--overlap: must be 0 to 100 mm");
+            cmd.pages.overlap = TwipsFromMm(mm);
+            overlapGiven = true;
+        } else if (option == "--print") {
+            if (v->empty()) return fail("--print: needs a printer name");
+            cmd.printer = *v;
         } else {
             return fail(option + ": unknown option");
         }
     }
-    if (cmd.output.empty()) return fail("-o: an output file is required");
+    if (cmd.output.empty() && cmd.printer.empty()) return fail("-o: an output file (or --print) is required");
+    const bool pages = EndsWith(cmd.output, ".pdf") || !cmd.printer.empty();
+    const char* pageOption = cmd.pages.paper ? "--paper" : cmd.pages.landscape ? "--landscape"
+                             : cmd.pages.fill ? "--fill" : overlapGiven ? "--overlap" : nullptr;
+    if (!pages && pageOption) return fail(std::string(pageOption) + ": only for a PDF file or --print");
+    if (cmd.pages.landscape && !cmd.pages.paper) return fail("--landscape: needs --paper");
+    if (overlapGiven && !cmd.pages.paper) return fail("--overlap: needs --paper");
+    if (cmd.pages.fill && !cmd.pages.size) return fail("--fill: needs --mm");
 
     if (data) {
         const auto error = ApplyDataFile(cmd.settings, *data);
@@ -227,25 +305,28 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     if (dpi) cmd.file.dpi = static_cast<double>(*dpi);
     if (quality) cmd.file.quality = static_cast<int>(*quality);
     if (pixels) {
-        cmd.pixels = {static_cast<int>(pixels->first), static_cast<int>(pixels->second)};
-    } else if (size || !mm) {
+        cmd.pixels = *pixels;
+    } else if (size || !cmd.pages.size) {
         cmd.pixels = SizeForValue(cmd.settings.sizeValue);
     } else {
-        cmd.pixels = PixelsForMillimetres(mm->first, mm->second, cmd.file.dpi);
+        const double w = MmFromTwips(cmd.pages.size->width), h = MmFromTwips(cmd.pages.size->height);
+        cmd.pixels = PixelsForMillimetres(w, h, cmd.file.dpi);
         if (!SideInRange(cmd.pixels.width) || !SideInRange(cmd.pixels.height))
-            return fail("--mm: " + SizeText(mm->first, mm->second) + " mm at " + NumText(cmd.file.dpi) + " dpi is " +
-                        SizeText(RoundHalfEven(mm->first / 25.4 * cmd.file.dpi),
-                                 RoundHalfEven(mm->second / 25.4 * cmd.file.dpi)) +
+            return fail("--mm: " + SizeText(w, h) + " mm at " + NumText(cmd.file.dpi) + " dpi is " +
+                        SizeText(RoundHalfEven(w / 25.4 * cmd.file.dpi), RoundHalfEven(h / 25.4 * cmd.file.dpi)) +
                         " pixels; each side must be " + std::to_string(kPictureSideMin) + " to " +
                         std::to_string(kPictureSideMax));
-    }
-    if (mm) {
-        cmd.file.widthMm = mm->first;
-        cmd.file.heightMm = mm->second;
     }
     if (auto limit = FormatLimit(cmd.file.format, cmd.pixels))
         return fail("-o: " + std::to_string(cmd.pixels.width) + " x " + std::to_string(cmd.pixels.height) +
                     " pixels: " + *limit);
+    cmd.file.title = JobTitle(cmd.output);
+    if (pages) {
+        cmd.file.pages = CommandPages(cmd.pages, PrintedPictureOf(cmd), cmd.file.dpi);
+        if (cmd.file.pages->pages.size() > kMostPages)
+            return fail("--mm: the poster would need " + std::to_string(cmd.file.pages->pages.size()) +
+                        " pages (at most 1000)");
+    }
     result.command = cmd;
     return result;
 }
@@ -289,7 +370,8 @@ private:
 
 int RunRenderCommand(const RenderCommand& command) {
     // A target that may not be replaced is refused before the work of rendering.
-    if (auto refusal = WriteRefusal(command.output)) return CannotWrite(command.output, *refusal);
+    if (!command.output.empty())
+        if (auto refusal = WriteRefusal(command.output)) return CannotWrite(command.output, *refusal);
     const PictureSettings& s = command.settings;
 
     ColorTable table;
@@ -316,8 +398,18 @@ int RunRenderCommand(const RenderCommand& command) {
             return false;
         };
     const auto engine = command.scalarKernels ? MakeInlineEngine() : nullptr;
-    const ExportResult result = ExportPicture(command.output, job, engine.get());
-    if (result.error) return CannotWrite(command.output, *result.error);
+    if (!command.output.empty()) {
+        const ExportResult result = ExportPicture(command.output, job, engine.get());
+        if (result.error) return CannotWrite(command.output, *result.error);
+    }
+    if (!command.printer.empty()) {
+        ExportRows rows(job, engine.get());
+        PdfPieces pieces(rows.Rows(), *command.file.pages, command.file.title);
+        if (auto refusal = PrintPdf(command.printer, command.file.title, command.pages.media, [&] { return pieces.Next(); })) {
+            std::fprintf(stderr, "velmora-render: %s\n", OneLine(*refusal).c_str());
+            return 1;
+        }
+    }
     if (showProgress) line.Finish();
     return 0;
 }

@@ -5,11 +5,22 @@
 
 #include "canvas/CanvasGeometry.h"
 #include "output/PictureExport.h"
+#include "output/PrintLayout.h"
 #include "render/PictureSettings.h"
 
 namespace velmora {
 
 enum class PaletteChoice { Default, A, B };
+
+// The printed pages of a PDF file or a print job.
+struct PageOptions {
+    std::optional<PageSize> paper;  // --paper; without it the page is the picture's own size
+    std::string media;              // the paper's name for the printing system
+    bool landscape = false;
+    std::optional<PageSize> size;  // --mm: the picture's size on paper; without it, page width (or 300 dpi)
+    bool fill = false;
+    double overlap = TwipsFromMm(10);
+};
 
 struct RenderCommand {
     PictureSettings settings;
@@ -21,6 +32,8 @@ struct RenderCommand {
     // --mm at --dpi, else the settings' size.
     CanvasSize pixels{};
     PictureFileOptions file;
+    std::string printer;  // --print: the CUPS queue that takes the pages
+    PageOptions pages;
     bool scalarKernels = false;  // the plain scalar kernels on the calling thread (benchmarks)
 };
 
@@ -33,6 +46,9 @@ struct ParseResult {
 ParseResult ParseRenderCommand(const std::vector<std::string>& args);
 
 std::string RenderUsage();
+
+// The pages a picture of `picture` pixels makes with these options.
+PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture, double dpi);
 
 // Renders and writes the picture; returns the process exit status.
 int RunRenderCommand(const RenderCommand& command);

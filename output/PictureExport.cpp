@@ -7,6 +7,7 @@
 #include "output/AtomicFile.h"
 #include "output/Bitmap.h"
 #include "output/Jpeg.h"
+#include "output/PdfWriter.h"
 #include "output/Png.h"
 #include "render/RenderEngine.h"
 
@@ -31,12 +32,12 @@ std::optional<std::string> FormatLimit(PictureFormat format, CanvasSize pixels) 
             return "a JPEG picture is at most 65535 pixels on each side; choose PNG or a smaller size";
         return std::nullopt;
     case PictureFormat::Png:
-        return std::nullopt;
     case PictureFormat::Pdf:
+        return std::nullopt;
     case PictureFormat::None:
         break;
     }
-    return "pictures are written as PNG (.png), BMP (.bmp) or JPEG (.jpg, .jpeg)";
+    return "pictures are written as PNG (.png), BMP (.bmp), JPEG (.jpg, .jpeg) or PDF (.pdf)";
 }
 
 double EstimatedFileBytes(PictureFormat format, CanvasSize pixels) {
@@ -48,45 +49,74 @@ double EstimatedFileBytes(PictureFormat format, CanvasSize pixels) {
     }
 }
 
-ExportResult ExportPicture(const std::string& path, const PictureExport& job, CountEngine* engine) {
-    if (auto limit = FormatLimit(job.file.format, job.pixels)) return {false, limit};
-    const auto ownEngine = engine ? nullptr : MakeEngine(job.threads);
-    if (!engine) engine = ownEngine.get();
+PageLayout OwnPage(const PrintedPicture& picture, PageSize size) {
+    PrintChoices choices;
+    choices.paper = WholeSheet(size);
+    choices.scale = PrintScale::Actual;
+    choices.size = size;
+    return LayOutPages(picture, choices);
+}
+
+ExportRows::ExportRows(const PictureExport& job, CountEngine* engine) {
+    if (!engine) {
+        ownEngine_ = MakeEngine(job.threads);
+        engine = ownEngine_.get();
+    }
     // Random colours are drawn in the order of the walk: a picture no larger
     // than the largest canvas is drawn as one band, so it gets the colours a
     // whole render draws.
     const CanvasSize largest = SizeForValue(kSizeMax);
     const bool oneBand = job.whole.kernelMode == 6 && static_cast<double>(job.pixels.width) * job.pixels.height <=
                                                           static_cast<double>(largest.width) * largest.height;
-    BandedPicture picture(job.whole, job.pixels.width, job.pixels.height, job.dot, *engine, job.colours,
-                          oneBand ? (job.pixels.height + 15) / 16 * 16 : 0);
-    bool cancelled = false;
-    picture.progress = [&](double done) {
-        cancelled = cancelled || (job.progress && job.progress(done));
-        return cancelled;
+    picture_ = std::make_unique<BandedPicture>(job.whole, job.pixels.width, job.pixels.height, job.dot, *engine,
+                                               job.colours, oneBand ? (job.pixels.height + 15) / 16 * 16 : 0);
+    picture_->progress = [this, progress = job.progress](double done) {
+        cancelled_ = cancelled_ || (progress && progress(done));
+        return cancelled_;
     };
+}
 
+ExportRows::~ExportRows() = default;
+
+ExportResult ExportPicture(const std::string& path, const PictureExport& job, CountEngine* engine) {
+    const PictureFileOptions& file = job.file;
+    if (auto limit = FormatLimit(file.format, job.pixels)) return {false, limit};
+    ExportRows picture(job, engine);
     AtomicFileWriter writer(path);
     if (writer.Error()) return {false, writer.Error()};
     const std::function<bool(std::string_view)> write = [&](std::string_view piece) {
-        return !cancelled && writer.Write(piece);
+        return !picture.Cancelled() && writer.Write(piece);
     };
-    const PictureRows rows = picture.Rows();
-    const std::uint32_t perMetre = PixelsPerMetre(job.file.dpi);
-    std::optional<std::string> error;
-    switch (job.file.format) {
-    case PictureFormat::Png: error = EncodePng(rows, perMetre, write); break;
-    case PictureFormat::Jpeg:
-        error = EncodeJpeg(rows, job.file.quality, static_cast<int>(RoundHalfEven(job.file.dpi)), write);
-        break;
-    default: {
-        Bmp24Pieces pieces(rows, perMetre);
+    auto writePieces = [&](auto& pieces) {
         for (std::string_view piece = pieces.Next(); !piece.empty() && write(piece); piece = pieces.Next()) {
         }
+    };
+    const PictureRows rows = picture.Rows();
+    const std::uint32_t perMetre = PixelsPerMetre(file.dpi);
+    std::optional<std::string> error;
+    switch (file.format) {
+    case PictureFormat::Png: error = EncodePng(rows, perMetre, write); break;
+    case PictureFormat::Jpeg:
+        error = EncodeJpeg(rows, file.quality, static_cast<int>(RoundHalfEven(file.dpi)), write);
+        break;
+    case PictureFormat::Pdf: {
+        const double w = job.pixels.width, h = job.pixels.height;
+        const PageSize own = file.widthMm > 0 && file.heightMm > 0
+                                 ? PageSize{TwipsFromMm(file.widthMm), TwipsFromMm(file.heightMm)}
+                                 : PageSize{w * kTwipsPerInch / file.dpi, h * kTwipsPerInch / file.dpi};
+        PdfPieces pieces(rows, file.pages ? *file.pages : OwnPage({job.pixels.width, job.pixels.height,
+                                                                   static_cast<float>(w), static_cast<float>(h)}, own),
+                         file.title);
+        writePieces(pieces);
+        break;
+    }
+    default: {
+        Bmp24Pieces pieces(rows, perMetre);
+        writePieces(pieces);
         break;
     }
     }
-    if (cancelled) return {true, std::nullopt};
+    if (picture.Cancelled()) return {true, std::nullopt};
     if (writer.Error()) return {false, writer.Error()};
     if (error) return {false, error};
     return {false, writer.Commit()};

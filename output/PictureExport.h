@@ -3,21 +3,30 @@
 #include <optional>
 #include <string>
 
+#include <memory>
+
 #include "canvas/CanvasGeometry.h"
 #include "output/PictureFile.h"
+#include "output/PrintLayout.h"
 #include "render/BandedPicture.h"
 
 namespace velmora {
 
 // How a picture file is written: its format, the resolution it records and,
-// for a PDF, the page. `widthMm` and `heightMm` give the picture's physical
-// size; 0 means its pixels at `dpi`.
+// for a PDF, the pages: `pages` when given, otherwise one page of the
+// picture's physical size, `widthMm` x `heightMm`, or its pixels at `dpi`
+// where those are 0.
 struct PictureFileOptions {
     PictureFormat format = PictureFormat::Png;
     double dpi = kDefaultDpi;
     double widthMm = 0, heightMm = 0;
     int quality = 95;  // JPEG
+    std::optional<PageLayout> pages;
+    std::string title = "Fractal";  // the PDF document's name
 };
+
+// One page of exactly `size` holding the whole picture at that size.
+PageLayout OwnPage(const PrintedPicture& picture, PageSize size);
 
 // Why a picture of `pixels` cannot be written in `format`: a side beyond
 // the format's limit or a file beyond its largest size. Nothing when it can.
@@ -36,6 +45,21 @@ struct PictureExport {
     int threads = 0;  // computing threads, 0: one per core
     // Runs now and then with the part done (0 to 1); returning true cancels.
     std::function<bool(double done)> progress;
+};
+
+// The picture of an export, drawn in bands as its rows are read (for a
+// writer other than a file, such as a print job).
+class ExportRows {
+public:
+    explicit ExportRows(const PictureExport& job, CountEngine* engine = nullptr);
+    ~ExportRows();
+    PictureRows Rows() { return picture_->Rows(); }
+    bool Cancelled() const { return cancelled_; }
+
+private:
+    std::unique_ptr<CountEngine> ownEngine_;
+    std::unique_ptr<BandedPicture> picture_;
+    bool cancelled_ = false;
 };
 
 // What an export came to: written, cancelled (nothing written) or failed.

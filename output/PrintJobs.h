@@ -1,7 +1,8 @@
 #pragma once
+#include <functional>
 #include <optional>
-
-#include <QString>
+#include <string>
+#include <string_view>
 
 namespace velmora {
 
@@ -10,7 +11,13 @@ namespace velmora {
 // created the job and took the document; otherwise why not: a queue the system no longer lists, a scheduler
 // that does not answer, or the system's own description of a job it refused, such as a queue that accepts no
 // jobs.
-std::optional<QString> SubmitPdfJob(const QString& queue, const QString& title, const QString& pdfPath,
-                                    const QString& media);
+std::optional<std::string> SubmitPdfJob(const std::string& queue, const std::string& title,
+                                        const std::string& pdfPath, const std::string& media);
+
+// Writes a PDF handed over in pieces (as WriteFileAtomically takes them) into a scratch file that has no name
+// where the system allows, so a killed program leaves none behind, and submits it with SubmitPdfJob. Nothing
+// when the job was taken, the reason otherwise.
+std::optional<std::string> PrintPdf(const std::string& queue, const std::string& title, const std::string& media,
+                                    const std::function<std::string_view()>& nextPiece);
 
 }  // namespace velmora

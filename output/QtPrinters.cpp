@@ -105,8 +105,14 @@ PrintOutcome QtPrinters::PrintPicture(const QString& jobName, const QImage& pict
     const QPageLayout layout = printer_->pageLayout();
     if (auto failure = WritePdfPage(page, layout, jobName, current_, picture, target))
         return PrintOutcome::Failed(*failure);
-    const std::optional<QString> failure =
-        pdfPath ? PutInPlace(page, *pdfPath) : SubmitPdfJob(current_, jobName, page, layout.pageSize().key());
+    std::optional<QString> failure;
+    if (pdfPath) {
+        failure = PutInPlace(page, *pdfPath);
+    } else if (auto refusal = SubmitPdfJob(current_.toStdString(), jobName.toStdString(),
+                                           QFile::encodeName(page).toStdString(),
+                                           layout.pageSize().key().toStdString())) {
+        failure = QString::fromStdString(*refusal);
+    }
     return failure ? PrintOutcome::Failed(*failure) : PrintOutcome::Printed();
 }
 

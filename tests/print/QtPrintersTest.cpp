@@ -123,7 +123,8 @@ TEST(PrintJobs, SchedulerThatDoesNotAnswerIsReported) {
     }
     // A scheduler whose socket is gone.
     cupsSetServer(QFile::encodeName(dir.filePath("gone/cups.sock")).constData());
-    const std::optional<QString> failure = SubmitPdfJob("office/duplex", "Fractal", page, "A4");
+    const std::optional<std::string> failure =
+        SubmitPdfJob("office/duplex", "Fractal", QFile::encodeName(page).toStdString(), "A4");
     cupsSetServer(nullptr);
     ASSERT_TRUE(failure.has_value());
     EXPECT_EQ(*failure, "\"office/duplex\" cannot take the print job: the printing system does not answer "
