@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QImageWriter>
 
+#include "app/ExportDialog.h"
 #include "app/MainForm.h"
 #include "app/toolkit/FileDrop.h"
 #include "app/toolkit/PictureFiles.h"
@@ -68,6 +69,34 @@ void MainForm::SavePictureAs() {
     QGuiApplication::restoreOverrideCursor();
     if (failure) Module_ini::ReportWriteFailure(this, name, *failure);
 }
+
+std::optional<ExportSource> MainForm::ExportSourceNow() {
+    const int column = Combo2->currentIndex();
+    if (column < 0) {
+        Toolkit().MessageBox(this, QStringLiteral("Please choose a colour count before exporting."), QString(),
+                             MessageButtons::Ok, MessageAnswer::Ok);
+        return std::nullopt;
+    }
+    ExportSource source;
+    source.inputs = CurrentRenderInputs();
+    source.tableColumn = ColorTable.column[static_cast<std::size_t>(column)];
+    const int itemCount = Combo2->itemData(column).toInt();
+    source.colourCount = itemCount < 1 ? 16 : itemCount;
+    source.randomExponent = RandomExponent;
+    return source;
+}
+
+void MainForm::ExportAtSize() {
+    if (!exportDialog_) {
+        exportDialog_ = new ExportDialog(this, Check1->Value() == 1, [this] { return ExportSourceNow(); });
+        exportDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    exportDialog_->show();
+    exportDialog_->raise();
+    exportDialog_->activateWindow();
+}
+
+ExportDialog* MainForm::ExportWindow() const { return exportDialog_; }
 
 // Each step ends the handler silently when it fails.
 void MainForm::Pic1_OLEDragDrop(const QStringList& Data) {

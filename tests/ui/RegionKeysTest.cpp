@@ -183,7 +183,7 @@ TEST_F(RegionKeysTest, DragOnAScrolledCanvasZoomsInAndBackAndForwardReturn) {
     form.HScroll1->SetValue(39);
     form.HSc->SetValue(-200);
     form.VSc->SetValue(-63);
-    EXPECT_FALSE(form.CanvasMenu()->actions()[3]->isEnabled());
+    EXPECT_FALSE(form.CanvasMenu()->actions()[4]->isEnabled());
     form.Strt->click();
     const QImage first = form.Pic1->Image();
     const std::vector<std::string> startRegion = Region();
@@ -213,8 +213,8 @@ TEST_F(RegionKeysTest, DragOnAScrolledCanvasZoomsInAndBackAndForwardReturn) {
     EXPECT_EQ(form.Pic1->Image(), first);
     EXPECT_EQ(services.beeps, 5);
     const QMenu* menu = form.CanvasMenu();
-    EXPECT_FALSE(menu->actions()[3]->isEnabled());
-    EXPECT_TRUE(menu->actions()[4]->isEnabled());
+    EXPECT_FALSE(menu->actions()[4]->isEnabled());
+    EXPECT_TRUE(menu->actions()[5]->isEnabled());
     form.GoForward();
     form.GoForward();
     EXPECT_TRUE(form.OptionPt[3]->Value());
