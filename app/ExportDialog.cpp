@@ -236,13 +236,10 @@ bool ExportDialog::StartExport(const QString& path) {
 
     const CanvasSize pixels = Pixels();
     const PictureGrid grid = PictureGridFor(pixels, HighResolution->isChecked());
-    RenderInputs inputs = snapshot_.inputs;
-    inputs.gridWidth = grid.grid.width;
-    inputs.gridHeight = grid.grid.height;
-    inputs.regionHeight = grid.regionHeight;
-    inputs.pictureEffect = false;
+    PictureParameters parameters = snapshot_.parameters;
+    parameters.pictureEffect = false;
     PictureExport job;
-    job.whole = ReadRenderParams(inputs);
+    job.whole = ReadRenderParams(parameters, grid.grid.width, grid.grid.height, grid.regionHeight);
     job.pixels = pixels;
     job.dot = grid.grid.dot;
     job.colours = {snapshot_.tableColumn.data(), snapshot_.colourCount, &random_, snapshot_.randomExponent};

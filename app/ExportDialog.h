@@ -23,10 +23,10 @@ class QTimer;
 
 namespace velmora {
 
-// What an export takes from the window when it starts: the texts and states
-// Start reads, and the palette's colours at that moment.
+// What an export takes from the window when it starts: the parameters Start
+// reads, and the palette's colours at that moment.
 struct ExportSource {
-    RenderInputs inputs;
+    PictureParameters parameters;
     std::array<ColorValue, 256> tableColumn{};
     int colourCount = 16;
     float randomExponent = 0;

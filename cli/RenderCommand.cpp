@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +17,7 @@
 #include "output/PrintJobs.h"
 #include "palette/ColorTable.h"
 #include "records/DataFile.h"
+#include "render/Patterns.h"
 #include "render/Random.h"
 #include "render/RenderEngine.h"
 
@@ -37,11 +37,35 @@ std::optional<long> WholeNumber(const std::string& text) {
     }
 }
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-    if (text.size() < tail.size()) return false;
-    for (std::size_t i = 0; i < tail.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[text.size() - tail.size() + i])) != tail[i]) return false;
-    return true;
+// The formats velmora-render writes, in the order its messages name them.
+constexpr PictureFormat kCommandFormats[] = {PictureFormat::Png, PictureFormat::Bmp, PictureFormat::Jpeg,
+                                             PictureFormat::Pdf};
+
+bool CommandWrites(PictureFormat format) { return std::ranges::find(kCommandFormats, format) != std::end(kCommandFormats); }
+
+// The items joined by `separator`, the last two by `last`.
+std::string Listed(const std::vector<std::string>& items, const std::string& separator, const std::string& last) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) text += i + 1 == items.size() ? last : separator;
+        text += items[i];
+    }
+    return text;
+}
+
+// The file names velmora-render writes: "FILE.png", "FILE.bmp", ... with `stem` for FILE.
+std::vector<std::string> CommandFileNames(const std::string& stem) {
+    std::vector<std::string> names;
+    for (const PictureFormat format : kCommandFormats)
+        for (const PictureFormatName& f : kPictureFormats)
+            if (f.format == format) names.push_back(stem + "." + std::string(f.extensions[0]));
+    return names;
+}
+
+std::vector<std::string> ColourCountTexts() {
+    std::vector<std::string> texts;
+    for (const ColourCount& c : kColourCounts) texts.push_back(std::to_string(c.colours));
+    return texts;
 }
 
 // `text` on one line: control characters (C0, DEL and, in UTF-8, C1) are
@@ -114,7 +138,7 @@ bool SideInRange(int side) { return side >= kPictureSideMin && side <= kPictureS
 
 // The picture as the page layout sees it: its pixels over its grid.
 PrintedPicture PrintedPictureOf(const RenderCommand& cmd) {
-    const CanvasGrid grid = GridFor(cmd.pixels, cmd.settings.highResolution);
+    const CanvasGrid grid = GridFor(cmd.pixels, cmd.parameters.HighResolution());
     return {cmd.pixels.width, cmd.pixels.height, static_cast<float>(grid.width), static_cast<float>(grid.height)};
 }
 
@@ -128,9 +152,10 @@ std::string JobTitle(const std::string& output) {
 }  // namespace
 
 std::string RenderUsage() {
-    return "usage: velmora-render -o FILE.png|.bmp|.jpg|.pdf [--pattern 0-5] [--size 32-52] [--hires]\n"
+    return "usage: velmora-render -o " + Listed(CommandFileNames("FILE"), "|", "|") + " [--pattern 0-" +
+           std::to_string(kPatternCount - 1) + "] [--size 32-52] [--hires]\n"
            "       [--pixels WxH] [--mm WxH] [--dpi D] [--quality 1-100]\n"
-           "       [--colors 2|3|4|8|16|32|64|128] [--palette default|A|B] [--a T] [--b T]\n"
+           "       [--colors " + Listed(ColourCountTexts(), "|", "|") + "] [--palette default|A|B] [--a T] [--b T]\n"
            "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n"
            "       [--paper A4|A3|A5|Letter|Legal|Tabloid|WxH] [--landscape] [--fill]\n"
            "       [--overlap MM] [--print PRINTER]\n"
@@ -162,8 +187,9 @@ PageLayout CommandPages(const PageOptions& options, const PrintedPicture& pictur
 ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     ParseResult result;
     RenderCommand cmd;
-    cmd.settings = StartupSettings();
-    std::optional<long> pattern, size, colours, dpi, quality;
+    cmd.parameters = StartupParameters();
+    std::optional<long> pattern, size, dpi, quality;
+    std::optional<int> colourIndex;
     std::optional<CanvasSize> pixels;
     bool highResolution = false;
     bool overlapGiven = false;
@@ -200,13 +226,14 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             result.help = true;
             return result;
         } else if (option == "-o" || option == "--output") {
-            cmd.file.format = PictureFormatFor(*v);
-            if (cmd.file.format == PictureFormat::None || (cmd.file.format == PictureFormat::Png && !EndsWith(*v, ".png")))
-                return fail(option + ": the file must end in .png, .bmp, .jpg, .jpeg or .pdf");
+            cmd.file.format = PictureFormatOfExtension(*v);
+            if (!CommandWrites(cmd.file.format))
+                return fail(option + ": the file must end in " + Listed(CommandFileNames(""), ", ", " or "));
             cmd.output = *v;
         } else if (option == "--pattern") {
             pattern = WholeNumber(*v);
-            if (!pattern || *pattern < 0 || *pattern > 5) return fail("--pattern: must be 0 to 5");
+            if (!pattern || *pattern < 0 || *pattern >= kPatternCount)
+                return fail("--pattern: must be 0 to " + std::to_string(kPatternCount - 1));
         } else if (option == "--size") {
             size = WholeNumber(*v);
             if (!size || *size < kSizeMin || *size > kSizeMax) return fail("--size: must be 32 to 52");
@@ -224,27 +251,26 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
         } else if (option == "--hires") {
             highResolution = true;
         } else if (option == "--colors") {
-            colours = WholeNumber(*v);
-            bool known = false;
-            for (int k = 0; k < kColourChoices; ++k) known = known || (colours && *colours == kColourCounts[k]);
-            if (!known) return fail("--colors: must be 2, 3, 4, 8, 16, 32, 64 or 128");
+            const auto count = WholeNumber(*v);
+            colourIndex = count ? ColourIndexOf(*count) : std::nullopt;
+            if (!colourIndex) return fail("--colors: must be " + Listed(ColourCountTexts(), ", ", " or "));
         } else if (option == "--palette") {
-            if (*v == "default") cmd.palette = PaletteChoice::Default;
-            else if (*v == "A" || *v == "a") cmd.palette = PaletteChoice::A;
-            else if (*v == "B" || *v == "b") cmd.palette = PaletteChoice::B;
+            if (*v == "default") cmd.parameters.palette = PaletteChoice::Default;
+            else if (*v == "A" || *v == "a") cmd.parameters.palette = PaletteChoice::A;
+            else if (*v == "B" || *v == "b") cmd.parameters.palette = PaletteChoice::B;
             else return fail("--palette: must be default, A or B");
         } else if (option == "--a") {
-            texts.emplace_back(&cmd.settings.a, *v);
+            texts.emplace_back(&cmd.parameters.a, *v);
         } else if (option == "--b") {
-            texts.emplace_back(&cmd.settings.b, *v);
+            texts.emplace_back(&cmd.parameters.b, *v);
         } else if (option == "--x0") {
-            texts.emplace_back(&cmd.settings.xh, *v);
+            texts.emplace_back(&cmd.parameters.x0, *v);
         } else if (option == "--x1") {
-            texts.emplace_back(&cmd.settings.xl, *v);
+            texts.emplace_back(&cmd.parameters.x1, *v);
         } else if (option == "--y0") {
-            texts.emplace_back(&cmd.settings.yh, *v);
+            texts.emplace_back(&cmd.parameters.y0, *v);
         } else if (option == "--y1") {
-            texts.emplace_back(&cmd.settings.yl, *v);
+            texts.emplace_back(&cmd.parameters.y1, *v);
         } else if (option == "--data") {
             data = *v;
         } else if (option == "--threads") {
@@ -280,7 +306,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
         }
     }
     if (cmd.output.empty() && cmd.printer.empty()) return fail("-o: an output file (or --print) is required");
-    const bool pages = EndsWith(cmd.output, ".pdf") || !cmd.printer.empty();
+    const bool pages = cmd.file.format == PictureFormat::Pdf || !cmd.printer.empty();
     const char* pageOption = cmd.pages.paper ? "--paper" : cmd.pages.landscape ? "--landscape"
                              : cmd.pages.fill ? "--fill" : overlapGiven ? "--overlap" : nullptr;
     if (!pages && pageOption) return fail(std::string(pageOption) + ": only for a PDF file or --print");
@@ -289,25 +315,23 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     if (cmd.pages.fill && !cmd.pages.size) return fail("--fill: needs --mm");
 
     if (data) {
-        const auto error = ApplyDataFile(cmd.settings, *data);
+        const auto error = ApplyDataFile(cmd.parameters, *data);
         if (error) return fail("--data: " + *error);
     }
     // Every option given on the command line wins over the data file.
-    if (highResolution) cmd.settings.highResolution = true;
-    if (pattern) ApplyPattern(cmd.settings, static_cast<int>(*pattern));
-    if (size) cmd.settings.sizeValue = static_cast<int>(*size);
-    if (colours)
-        for (int k = 0; k < kColourChoices; ++k)
-            if (kColourCounts[k] == *colours) cmd.settings.colourIndex = k;
+    if (highResolution) cmd.parameters.highResolution = 1;
+    if (pattern) ApplyPattern(cmd.parameters, static_cast<int>(*pattern));
+    if (size) cmd.parameters.sizeValue = static_cast<int>(*size);
+    if (colourIndex) cmd.parameters.colourIndex = *colourIndex;
     for (auto& [target, text] : texts) *target = text;
-    if (cmd.settings.colourIndex < 0) return fail("--data: the file selects no colour count; add --colors");
+    if (cmd.parameters.colourIndex < 0) return fail("--data: the file selects no colour count; add --colors");
 
     if (dpi) cmd.file.dpi = static_cast<double>(*dpi);
     if (quality) cmd.file.quality = static_cast<int>(*quality);
     if (pixels) {
         cmd.pixels = *pixels;
     } else if (size || !cmd.pages.size) {
-        cmd.pixels = SizeForValue(cmd.settings.sizeValue);
+        cmd.pixels = SizeForValue(cmd.parameters.sizeValue);
     } else {
         const double w = MmFromTwips(cmd.pages.size->width), h = MmFromTwips(cmd.pages.size->height);
         cmd.pixels = PixelsForMillimetres(w, h, cmd.file.dpi);
@@ -372,22 +396,20 @@ int RunRenderCommand(const RenderCommand& command) {
     // A target that may not be replaced is refused before the work of rendering.
     if (!command.output.empty())
         if (auto refusal = WriteRefusal(command.output)) return CannotWrite(command.output, *refusal);
-    const PictureSettings& s = command.settings;
+    const PictureParameters& s = command.parameters;
 
     ColorTable table;
     coltable(table);
-    if (command.palette == PaletteChoice::A) coltableB(table, DefaultStrip());
-    if (command.palette == PaletteChoice::B) coltableA(table, DefaultStrip());
+    if (s.palette == PaletteChoice::A) coltableB(table, DefaultStrip());
+    if (s.palette == PaletteChoice::B) coltableA(table, DefaultStrip());
 
-    const PictureGrid grid = PictureGridFor(command.pixels, s.highResolution);
-    RenderInputs inputs = InputsOf(s, grid.grid.width, grid.grid.height);
-    inputs.regionHeight = grid.regionHeight;
+    const PictureGrid grid = PictureGridFor(command.pixels, s.HighResolution());
     PictureExport job;
-    job.whole = ReadRenderParams(inputs);
+    job.whole = ReadRenderParams(s, grid.grid.width, grid.grid.height, grid.regionHeight);
     job.pixels = command.pixels;
     job.dot = grid.grid.dot;
     job.colours = {table.column[static_cast<std::size_t>(s.colourIndex)].data(),
-                   kColourCounts[static_cast<std::size_t>(s.colourIndex)], &ProgramRandom(), s.randomExponent};
+                   kColourCounts[static_cast<std::size_t>(s.colourIndex)].colours, &ProgramRandom(), s.randomExponent};
     job.file = command.file;
     job.threads = command.threads;
     const bool showProgress = !command.quiet && ::isatty(STDERR_FILENO);

@@ -6,11 +6,9 @@
 #include "canvas/CanvasGeometry.h"
 #include "output/PictureExport.h"
 #include "output/PrintLayout.h"
-#include "render/PictureSettings.h"
+#include "render/PictureParameters.h"
 
 namespace velmora {
-
-enum class PaletteChoice { Default, A, B };
 
 // The printed pages of a PDF file or a print job.
 struct PageOptions {
@@ -23,8 +21,7 @@ struct PageOptions {
 };
 
 struct RenderCommand {
-    PictureSettings settings;
-    PaletteChoice palette = PaletteChoice::Default;
+    PictureParameters parameters;
     int threads = 0;  // 0: all cores
     bool quiet = false;
     std::string output;

@@ -20,24 +20,24 @@ std::int64_t RoundedLimit(double gridExtent) {
 }
 }  // namespace
 
-RenderParams ReadRenderParams(const RenderInputs& in) {
+RenderParams ReadRenderParams(const PictureParameters& in, double gridWidth, double gridHeight, double regionHeight) {
     RenderParams p;
     p.a = fl(Val(in.a));
     p.b = fl(Val(in.b));
     p.parameterPlane = in.parameterPlane;
-    p.x1 = fl(Val(in.xl));
-    const float y1 = fl(Val(in.yl));
-    const double width = Val(in.xh) - p.x1;
-    const double height = Val(in.yh) - y1;
-    const double regionHeight = in.regionHeight > 0 ? in.regionHeight : in.gridHeight;
-    p.dx = fl(width / in.gridWidth);
+    p.x1 = fl(Val(in.x1));
+    const float y1 = fl(Val(in.y1));
+    const double width = Val(in.x0) - p.x1;
+    const double height = Val(in.y0) - y1;
+    if (!(regionHeight > 0)) regionHeight = gridHeight;
+    p.dx = fl(width / gridWidth);
     p.dy = fl(height / regionHeight);
     // Row 0 of a grid taller or shorter than the region's lies half the
     // difference above or below the region's first row.
-    const double shift = (regionHeight - in.gridHeight) / 2;
+    const double shift = (regionHeight - gridHeight) / 2;
     p.y1 = shift == 0 ? y1 : y1 + shift * p.dy;
-    p.columnLimit = RoundedLimit(in.gridWidth);
-    p.rowLimit = RoundedLimit(in.gridHeight);
+    p.columnLimit = RoundedLimit(gridWidth);
+    p.rowLimit = RoundedLimit(gridHeight);
     p.kernelMode = ToInt32(Val(in.kernelTag)).value_or(0);
     p.passStep = in.pictureEffect ? 16 : 1;
     p.maxIter = 31;
@@ -64,8 +64,7 @@ RenderParams BandOf(const RenderParams& whole, std::int64_t firstRow, std::int64
 int CountAt(const RenderParams& p, std::int64_t px, std::int64_t py) {
     if (!p.UsesKernel()) return 0;
     const float x = PointX(p, px), y = PointY(p, py);
-    const auto kernel = p.kernelMode == 1 ? static_cast<std::int16_t (*)(float, float, float, float, int)>(CalcBas::IterateMap1)
-                                          : static_cast<std::int16_t (*)(float, float, float, float, int)>(CalcBas::IterateMap3);
+    const auto kernel = p.kernelMode == 1 ? &CalcBas::IterateMap1 : &CalcBas::IterateMap3;
     return p.parameterPlane ? kernel(p.a, p.b, y, x, p.maxIter) : kernel(x, y, p.a, p.b, p.maxIter);
 }
 

@@ -4,25 +4,12 @@
 #include <string>
 
 #include "common/Colour.h"
+#include "render/PictureParameters.h"
 #include "render/Raster.h"
 
 namespace velmora {
 
 class UniformSource;
-
-// The texts and states Start reads from the window, as they are at that moment.
-struct RenderInputs {
-    std::string a, b;             // texta, textb
-    std::string xh, xl, yh, yl;   // X0, X1, Y0, Y1
-    std::string kernelTag;        // "1", "3" or "6" as patterns store it
-    bool parameterPlane = true;   // Option1 selected
-    double gridWidth = 0, gridHeight = 0;
-    // Grid units the region's Y range spans, when not the grid's own height:
-    // a picture drawn beyond the canvas sizes is extended or cut about the
-    // region's vertical centre (see PictureGridFor).
-    double regionHeight = 0;
-    bool pictureEffect = false;   // only pass 0 runs, by exclusive-or
-};
 
 // Everything a render fixes at Start.
 struct RenderParams {
@@ -48,7 +35,12 @@ struct RenderParams {
     bool UsesKernel() const { return kernelMode == 1 || kernelMode == 3; }
 };
 
-RenderParams ReadRenderParams(const RenderInputs& inputs);
+// Reads the parameters leniently for a canvas grid of gridWidth x gridHeight
+// points. The region's Y range spans `regionHeight` grid units where that is
+// given (a picture beyond the canvas sizes, see PictureGridFor), the grid's
+// height otherwise; a taller or shorter grid is centred on the region.
+RenderParams ReadRenderParams(const PictureParameters& parameters, double gridWidth, double gridHeight,
+                              double regionHeight = 0);
 
 // The part of a render that draws point rows `firstRow` to `firstRow + rows - 1`
 // of the whole, each computed exactly as the whole render computes it.

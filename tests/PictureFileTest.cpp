@@ -11,7 +11,7 @@
 #include "output/Bitmap.h"
 #include "output/PictureExport.h"
 #include "output/PictureFile.h"
-#include "render/PictureSettings.h"
+#include "render/PictureParameters.h"
 #include "tests/TempFolder.h"
 
 using velmora::PictureFileName;
@@ -91,9 +91,7 @@ velmora::PictureExport SmallExport(velmora::PictureFormat format, const std::vec
     PictureExport job;
     job.pixels = {64, 48};
     const PictureGrid grid = PictureGridFor(job.pixels, true);
-    RenderInputs in = InputsOf(StartupSettings(), grid.grid.width, grid.grid.height);
-    in.regionHeight = grid.regionHeight;
-    job.whole = ReadRenderParams(in);
+    job.whole = ReadRenderParams(StartupParameters(), grid.grid.width, grid.grid.height, grid.regionHeight);
     job.dot = 1;
     job.colours = {palette.data(), 16, nullptr, 0};
     job.file.format = format;

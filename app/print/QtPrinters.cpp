@@ -1,4 +1,4 @@
-#include "output/QtPrinters.h"
+#include "app/print/QtPrinters.h"
 
 #include <QFile>
 #include <QPainter>
