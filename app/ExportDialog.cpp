@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -129,7 +130,7 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, std::function<s
     connect(Format, &QComboBox::currentIndexChanged, this, &ExportDialog::UpdateSummary);
     connect(ExportButton, &QPushButton::clicked, this, &ExportDialog::ExportClicked);
     connect(CancelButton, &QPushButton::clicked, this, &ExportDialog::CancelClicked);
-    Preset->setCurrentIndex(Preset->count() > 4 ? 4 : 1);  // the 900 x 400 mm desk mat
+    Preset->setCurrentIndex(4);  // the 900 x 400 mm desk mat
     UpdateSummary();
 }
 
@@ -219,7 +220,7 @@ void ExportDialog::UpdateSummary() {
 void ExportDialog::ExportClicked() {
     const int format = std::max(Format->currentIndex(), 0);
     const QString extension = QString::fromLatin1(kExtensions[format]);
-    QString path = Toolkit().SaveFileName(this, QStringLiteral("Fractal") + extension,
+    QString path = Toolkit().SaveFileName(this, QDir::current().absoluteFilePath(QStringLiteral("Fractal") + extension),
                                           QStringLiteral("%1 (*%2)").arg(QString::fromLatin1(kFormatNames[format]), extension));
     if (path.isEmpty()) return;
     if (PictureFormatFor(path.toStdString()) != kFormats[format]) path += extension;
