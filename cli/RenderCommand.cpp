@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -191,6 +192,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     std::optional<long> pattern, size, dpi, quality;
     std::optional<int> colourIndex;
     std::optional<CanvasSize> pixels;
+    std::optional<std::pair<double, double>> mm;
     bool highResolution = false;
     bool overlapGiven = false;
     std::optional<std::string> data;
@@ -290,6 +292,11 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             cmd.pages.size = SizeInMm(*v);
             if (!cmd.pages.size || !Within(*cmd.pages.size, 0, kSizeMaxMm))
                 return fail("--mm: must be WIDTHxHEIGHT in mm, each above 0 and at most 5000");
+            // The pixels come from the millimetres as typed, not from their 1/1440 inch.
+            const std::size_t x = v->find_first_of("xX");
+            mm.emplace();
+            std::from_chars(v->data(), v->data() + x, mm->first);
+            std::from_chars(v->data() + x + 1, v->data() + v->size(), mm->second);
         } else if (option == "--fill") {
             cmd.pages.fill = true;
         } else if (option == "--overlap") {
@@ -330,10 +337,10 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     if (quality) cmd.file.quality = static_cast<int>(*quality);
     if (pixels) {
         cmd.pixels = *pixels;
-    } else if (size || !cmd.pages.size) {
+    } else if (size || !mm) {
         cmd.pixels = SizeForValue(cmd.parameters.sizeValue);
     } else {
-        const double w = MmFromTwips(cmd.pages.size->width), h = MmFromTwips(cmd.pages.size->height);
+        const auto [w, h] = *mm;
         cmd.pixels = PixelsForMillimetres(w, h, cmd.file.dpi);
         if (!SideInRange(cmd.pixels.width) || !SideInRange(cmd.pixels.height))
             return fail("--mm: " + SizeText(w, h) + " mm at " + NumText(cmd.file.dpi) + " dpi is " +
