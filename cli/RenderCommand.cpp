@@ -108,8 +108,8 @@ bool Within(const PageSize& size, double minMm, double maxMm) {
 
 // The name the printing system knows a paper by: its own name, or "Custom.WxHmm".
 std::string MediaName(const std::string& given, const PageSize& paper) {
-    for (const char* name : {"A4", "A3", "A5", "Letter", "Legal", "Tabloid"})
-        if (PaperSizeNamed(name) == PaperSizeNamed(given)) return name;
+    for (const NamedPaper& named : kNamedPapers)
+        if (PaperSizeNamed(named.name) == PaperSizeNamed(given)) return named.name;
     char text[64];
     std::snprintf(text, sizeof text, "Custom.%.2fx%.2fmm", MmFromTwips(paper.width), MmFromTwips(paper.height));
     return text;

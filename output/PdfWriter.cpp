@@ -58,7 +58,7 @@ std::string PdfString(const std::string& utf8) {
 class PdfPieces::Deflater {
 public:
     Deflater() {
-        if (deflateInit(&stream_, 6) != Z_OK) throw std::bad_alloc();
+        if (deflateInit(&stream_, 1) != Z_OK) throw std::bad_alloc();
     }
     ~Deflater() { deflateEnd(&stream_); }
     void Add(const unsigned char* bytes, std::size_t count, bool last, std::string& out) {

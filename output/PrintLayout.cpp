@@ -20,13 +20,6 @@ PageRect PlaceOnPage(PageSize page, float canvasWidth, float canvasHeight) {
 
 namespace {
 
-struct NamedPaper {
-    const char* name;
-    double widthMm, heightMm;
-};
-constexpr NamedPaper kPapers[] = {{"A4", 210, 297},      {"A3", 297, 420},      {"A5", 148, 210},
-                                  {"Letter", 215.9, 279.4}, {"Legal", 215.9, 355.6}, {"Tabloid", 279.4, 431.8}};
-
 bool SameLetters(const std::string& a, const char* b) {
     std::size_t i = 0;
     for (; i < a.size() && b[i]; ++i)
@@ -79,7 +72,7 @@ std::optional<PageSize> SizeInMm(const std::string& text) {
 }
 
 std::optional<PageSize> PaperSizeNamed(const std::string& name) {
-    for (const NamedPaper& paper : kPapers)
+    for (const NamedPaper& paper : kNamedPapers)
         if (SameLetters(name, paper.name)) return PageSize{TwipsFromMm(paper.widthMm), TwipsFromMm(paper.heightMm)};
     return SizeInMm(name);
 }

@@ -47,7 +47,16 @@ struct Paper {
 // A whole sheet, printable to its edges.
 inline Paper WholeSheet(PageSize sheet) { return {sheet, {0, 0, sheet.width, sheet.height}}; }
 
-// The paper sizes known by name (A4, A3, A5, Letter, Legal, Tabloid; any case), or "WIDTHxHEIGHT" in mm.
+// Paper sizes known by name, upright, in mm.
+struct NamedPaper {
+    const char* name;
+    double widthMm, heightMm;
+};
+inline constexpr NamedPaper kNamedPapers[] = {{"A4", 210, 297},        {"A3", 297, 420},
+                                              {"A5", 148, 210},        {"Letter", 215.9, 279.4},
+                                              {"Legal", 215.9, 355.6}, {"Tabloid", 279.4, 431.8}};
+
+// The paper sizes of kNamedPapers by name (any case), or "WIDTHxHEIGHT" in mm.
 std::optional<PageSize> PaperSizeNamed(const std::string& name);
 
 // Reads "WxH" (millimetres, decimal numbers above zero, 'x' or 'X' between) into a size in 1/1440 inch.

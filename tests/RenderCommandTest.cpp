@@ -285,6 +285,17 @@ TEST_F(RenderCommandTest, PdfPageHoldsThePictureAtItsSizeOnPaper) {
     EXPECT_NEAR(matrix[2], 15 * pt, 0.001);
     EXPECT_NEAR(matrix[3], (297 - height) / 2 * pt, 0.001);
 
+    // Every object where the cross-reference table says it starts.
+    const qsizetype xref = pdf.lastIndexOf("startxref\n");
+    ASSERT_GE(xref, 0);
+    const qsizetype table = pdf.mid(xref + 10).split('\n')[0].toLongLong();
+    ASSERT_TRUE(pdf.mid(table).startsWith("xref\n0 "));
+    const QList<QByteArray> lines = pdf.mid(table).split('\n');
+    const int objects = lines[1].split(' ')[1].toInt();
+    ASSERT_GT(objects, 4);
+    for (int n = 1; n < objects; ++n)
+        EXPECT_TRUE(pdf.mid(lines[2 + n].left(10).toLongLong()).startsWith(QByteArray::number(n) + " 0 obj")) << n;
+
     const qsizetype dictionary = pdf.indexOf("/Subtype /Image");
     ASSERT_GE(dictionary, 0);
     const qsizetype start = pdf.indexOf("stream\n", dictionary) + 7;

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QImageReader>
 #include <QMenu>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -283,16 +282,6 @@ TEST_F(RegionKeysTest, CopyAndSaveAsTakeTheWholeCanvas) {
     EXPECT_TRUE(services.messages[0].text.contains(gif));
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({QStringLiteral("shot")}));
 
-    // A PDF is one page of the canvas at 300 dpi: 608 x 430 pixels on 145.92 x 103.2 points.
-    const QString pdf = folder.filePath(QStringLiteral("shot.pdf"));
-    services.saveFileNames = {pdf};
-    menu->actions()[1]->trigger();
-    QFile file(pdf);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QString text = QString::fromLatin1(file.readAll());
-    EXPECT_TRUE(text.startsWith(QStringLiteral("%PDF")));
-    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("/MediaBox\\s*\\[\\s*0 0 145\\.92\\d* 103\\.2"))));
-    EXPECT_TRUE(text.contains(QStringLiteral("/Width 608 /Height 430")));
 }
 
 }  // namespace
