@@ -61,7 +61,7 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, std::function<s
     Preset = new QComboBox(this);
     Preset->addItem(QStringLiteral("Custom"));
     for (const Choice& preset : Presets())
-        Preset->addItem(QString::fromUtf8("%1 (%2 × %3 mm)").arg(preset.name).arg(preset.widthMm).arg(preset.heightMm));
+        Preset->addItem(QStringLiteral("%1 %2 \u00D7 %3 mm").arg(preset.name).arg(preset.widthMm).arg(preset.heightMm));
 
     Millimetres = new QRadioButton(QStringLiteral("Millimetres"), this);
     PixelUnits = new QRadioButton(QStringLiteral("Pixels"), this);
