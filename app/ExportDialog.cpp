@@ -74,6 +74,7 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, std::function<s
     for (QDoubleSpinBox* box : {WidthBox, HeightBox}) {
         box->setDecimals(1);
         box->setRange(1, 10000);
+        box->setSuffix(QStringLiteral(" mm"));
     }
     DpiBox = new QSpinBox(this);
     DpiBox->setRange(1, 65535);
@@ -185,6 +186,7 @@ void ExportDialog::UnitsChanged() {
     for (QDoubleSpinBox* box : {WidthBox, HeightBox}) {
         box->setDecimals(millimetres ? 1 : 0);
         box->setRange(millimetres ? 1 : kPictureSideMin, millimetres ? 10000 : kPictureSideMax);
+        box->setSuffix(millimetres ? QStringLiteral(" mm") : QStringLiteral(" px"));
     }
     WidthBox->setValue(millimetres ? pixels.width / dpi * 25.4 : pixels.width);
     HeightBox->setValue(millimetres ? pixels.height / dpi * 25.4 : pixels.height);
