@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <exception>
+#include <new>
 
 #include "common/Numbers.h"
 #include "output/AtomicFile.h"
@@ -78,7 +80,9 @@ ExportRows::ExportRows(const PictureExport& job, CountEngine* engine) {
 
 ExportRows::~ExportRows() = default;
 
-ExportResult ExportPicture(const std::string& path, const PictureExport& job, CountEngine* engine) {
+namespace {
+
+ExportResult WritePicture(const std::string& path, const PictureExport& job, CountEngine* engine) {
     const PictureFileOptions& file = job.file;
     if (auto limit = FormatLimit(file.format, job.pixels)) return {false, limit};
     ExportRows picture(job, engine);
@@ -120,6 +124,20 @@ ExportResult ExportPicture(const std::string& path, const PictureExport& job, Co
     if (writer.Error()) return {false, writer.Error()};
     if (error) return {false, error};
     return {false, writer.Commit()};
+}
+
+}  // namespace
+
+ExportResult ExportPicture(const std::string& path, const PictureExport& job, CountEngine* engine) {
+    // A band that cannot be allocated ends the export like any other failure;
+    // the file is then never put in place.
+    try {
+        return WritePicture(path, job, engine);
+    } catch (const std::bad_alloc&) {
+        return {false, std::string("not enough memory")};
+    } catch (const std::exception& error) {
+        return {false, std::string(error.what())};
+    }
 }
 
 }  // namespace velmora
