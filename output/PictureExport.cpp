@@ -12,6 +12,7 @@
 #include "output/PdfWriter.h"
 #include "output/Png.h"
 #include "render/RenderEngine.h"
+#include "render/SpeckleRows.h"
 
 namespace velmora {
 
@@ -60,22 +61,41 @@ PageLayout OwnPage(const PrintedPicture& picture, PageSize size) {
 }
 
 ExportRows::ExportRows(const PictureExport& job, CountEngine* engine) {
+    const int width = job.pixels.width, height = job.pixels.height;
+    auto progress = [this, progress = job.progress](double done) {
+        cancelled_ = cancelled_ || (progress && progress(done));
+        return cancelled_;
+    };
+    if (job.whole.kernelMode == 6) {
+        // Each row of random colours is computed on its own, the colours the
+        // whole render's walk draws.
+        const PictureRows speckle = SpeckleRows(job.whole, width, height, job.dot, *job.colours.random,
+                                                job.colours.randomExponent, job.threads);
+        white_.assign(static_cast<std::size_t>(width), 0xFFFFFFFFu);
+        rows_ = {width, height, [this, speckle, progress, height](int y) -> const Pixel* {
+                     if (y % 64 == 0) progress(static_cast<double>(y) / height);
+                     return cancelled_ ? white_.data() : speckle.row(y);
+                 }};
+        return;
+    }
     if (!engine) {
         ownEngine_ = MakeEngine(job.threads);
         engine = ownEngine_.get();
     }
-    // Random colours are drawn in the order of the walk: a picture no larger
-    // than the largest canvas is drawn as one band, so it gets the colours a
-    // whole render draws.
+    // A picture no larger than the largest canvas is one band: its counts
+    // take at most a quarter of its pixels' memory, and its colours are known
+    // exactly before it is written.
     const CanvasSize largest = SizeForValue(kSizeMax);
-    const bool oneBand = job.whole.kernelMode == 6 && static_cast<double>(job.pixels.width) * job.pixels.height <=
-                                                          static_cast<double>(largest.width) * largest.height;
-    picture_ = std::make_unique<BandedPicture>(job.whole, job.pixels.width, job.pixels.height, job.dot, *engine,
-                                               job.colours, oneBand ? (job.pixels.height + 15) / 16 * 16 : 0);
-    picture_->progress = [this, progress = job.progress](double done) {
-        cancelled_ = cancelled_ || (progress && progress(done));
-        return cancelled_;
-    };
+    const bool oneBand = static_cast<double>(width) * height <= static_cast<double>(largest.width) * largest.height;
+    counts_ = std::make_unique<BandedPicture>(job.whole, width, height, job.dot, *engine, job.colours,
+                                              oneBand ? (height + 15) / 16 * 16 : 0);
+    counts_->progress = progress;
+    rows_ = counts_->Rows();
+}
+
+std::vector<Pixel> ExportRows::Colours() {
+    if (counts_) return counts_->Colours();
+    return PictureColours(rows_).value_or(std::vector<Pixel>{});
 }
 
 ExportRows::~ExportRows() = default;
@@ -99,7 +119,11 @@ ExportResult WritePicture(const std::string& path, const PictureExport& job, Cou
     const std::uint32_t perMetre = PixelsPerMetre(file.dpi);
     std::optional<std::string> error;
     switch (file.format) {
-    case PictureFormat::Png: error = EncodePng(rows, perMetre, write); break;
+    case PictureFormat::Png: {
+        PngPieces pieces(rows, PngLayout{picture.Colours(), perMetre, job.threads});
+        writePieces(pieces);
+        break;
+    }
     case PictureFormat::Jpeg:
         error = EncodeJpeg(rows, file.quality, static_cast<int>(RoundHalfEven(file.dpi)), write);
         break;

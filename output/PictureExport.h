@@ -40,25 +40,32 @@ struct PictureExport {
     RenderParams whole;  // the render of the whole picture (ReadRenderParams)
     CanvasSize pixels{};
     int dot = 4;
-    PictureColours colours;
+    PointColours colours;
     PictureFileOptions file;
     int threads = 0;  // computing threads, 0: one per core
     // Runs now and then with the part done (0 to 1); returning true cancels.
     std::function<bool(double done)> progress;
 };
 
-// The picture of an export, drawn in bands as its rows are read (for a
-// writer other than a file, such as a print job).
+// The picture of an export, computed as its rows are read (for a writer
+// other than a file, such as a print job): counts drawn in bands, random
+// colours row by row. Once cancelled, the rows left are white.
 class ExportRows {
 public:
     explicit ExportRows(const PictureExport& job, CountEngine* engine = nullptr);
     ~ExportRows();
-    PictureRows Rows() { return picture_->Rows(); }
+    PictureRows Rows() const { return rows_; }
+    // The picture's distinct colours in ascending order for an indexed PNG
+    // (every colour a count can have where the picture is drawn in several
+    // bands), or none when it has more than 256.
+    std::vector<Pixel> Colours();
     bool Cancelled() const { return cancelled_; }
 
 private:
     std::unique_ptr<CountEngine> ownEngine_;
-    std::unique_ptr<BandedPicture> picture_;
+    std::unique_ptr<BandedPicture> counts_;
+    PictureRows rows_;
+    std::vector<Pixel> white_;
     bool cancelled_ = false;
 };
 

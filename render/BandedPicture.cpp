@@ -5,10 +5,6 @@
 namespace velmora {
 
 void BatchingSink::PaintColumn(int pass, std::int64_t px, const std::uint8_t* counts, int rows) {
-    if (!counts) {
-        randomPainter_->PaintColumn(pass, px, counts, rows);
-        return;
-    }
     if (pending_ == kBatch) Flush();
     pass_ = pass;
     rows_ = rows;
@@ -29,7 +25,7 @@ void BatchingSink::Flush() {
 }
 
 BandedPicture::BandedPicture(const RenderParams& whole, int width, int height, int dot, CountEngine& engine,
-                             PictureColours colours, int bandHeight)
+                             PointColours colours, int bandHeight)
     : whole_(whole),
       width_(width),
       height_(height),
@@ -48,7 +44,6 @@ int BandedPicture::BandHeightFor(int width) {
 void BandedPicture::Draw(int band) {
     current_ = band;
     counts_.reset();
-    pixels_ = HugePageBuffer();
     if (stopped_) return;
     const int top = band * bandHeight_;
     const int rows = std::min(bandHeight_, height_ - top);
@@ -59,26 +54,12 @@ void BandedPicture::Draw(int band) {
         if (progress && progress((drawn_ + (pass + 1) / 16.0) / bands_)) stopped_ = true;
         return stopped_;
     };
-    if (params.kernelMode == 6) {
-        const std::size_t count = static_cast<std::size_t>(width_) * static_cast<std::size_t>(rows);
-        pixels_ = HugePageBuffer(count * sizeof(Pixel));
-        auto* bits = static_cast<Pixel*>(pixels_.data());
-        std::fill_n(bits, count, 0xFFFFFFFFu);
-        PointPainter painter;
-        painter.raster = Raster{bits, width_, rows, width_};
-        painter.dot = dot_;
-        painter.random = colours_.random;
-        painter.randomExponent = &colours_.randomExponent;
-        BatchingSink sink(nullptr, &painter, passEnds);
-        WalkRender(params, engine_, sink);
-    } else {
-        counts_ = std::make_unique<CountCanvas>(width_, rows, dot_);
-        BatchingSink sink([this](int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,
-                                 int rowCount) { counts_->PaintColumns(pass, px, counts, columns, rowCount); },
-                          nullptr, passEnds);
-        WalkRender(params, engine_, sink);
-        countRows_ = counts_->Rows(colours_.tableColumn, colours_.colourCount);
-    }
+    counts_ = std::make_unique<CountCanvas>(width_, rows, dot_);
+    BatchingSink sink([this](int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,
+                             int rowCount) { counts_->PaintColumns(pass, px, counts, columns, rowCount); },
+                      passEnds);
+    WalkRender(params, engine_, sink);
+    countRows_ = counts_->Rows(colours_.tableColumn, colours_.colourCount);
     ++drawn_;
 }
 
@@ -88,9 +69,20 @@ PictureRows BandedPicture::Rows() {
                 if (band != current_) Draw(band);
                 const int row = y - band * bandHeight_;
                 if (counts_) return countRows_.row(row);
-                if (pixels_.data()) return static_cast<const Pixel*>(pixels_.data()) + static_cast<std::size_t>(row) * width_;
                 return white_.data();
             }};
+}
+
+std::vector<Pixel> BandedPicture::Colours() {
+    if (bands_ == 1) {
+        if (current_ != 0) Draw(0);
+        if (counts_) return counts_->Colours(colours_.tableColumn, colours_.colourCount);
+    }
+    std::vector<Pixel> colours{0xFFFFFFFFu};
+    for (int n = 0; n <= 32; ++n) colours.push_back(PixelOf(colours_.tableColumn[n % colours_.colourCount]));
+    std::sort(colours.begin(), colours.end());
+    colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
+    return colours;
 }
 
 }  // namespace velmora

@@ -284,7 +284,7 @@ TEST(BandedPicture, BandsDrawTheWholeRendersPicture) {
 
             const auto engine = MakeEngine(2);
             BandedPicture banded(params, size.width, size.height, grid.grid.dot, *engine,
-                                 PictureColours{palette.data(), 16, nullptr, 0}, 32);
+                                 PointColours{palette.data(), 16, nullptr, 0}, 32);
             const PictureRows rows = banded.Rows();
             for (int y = size.height - 1; y >= 0; --y)  // bottom-up, as a bitmap is written
                 ASSERT_EQ(std::memcmp(rows.row(y), &whole[static_cast<std::size_t>(y) * size.width], size.width * 4u), 0)
