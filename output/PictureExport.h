@@ -32,7 +32,8 @@ PageLayout OwnPage(const PrintedPicture& picture, PageSize size);
 // the format's limit or a file beyond its largest size. Nothing when it can.
 std::optional<std::string> FormatLimit(PictureFormat format, CanvasSize pixels);
 
-// The file's size in bytes, roughly: exact for BMP, typical for the others.
+// The file's size in bytes, roughly: exact for BMP, typical of a fractal
+// picture for the others (random speckle compresses far less).
 double EstimatedFileBytes(PictureFormat format, CanvasSize pixels);
 
 // One picture of any size rendered to a file.
