@@ -57,14 +57,14 @@ QString Megabytes(double bytes) {
 
 ExportDialog::ExportDialog(QWidget* parent, bool highResolution, std::function<std::optional<ExportSource>()> source)
     : QDialog(parent), source_(std::move(source)) {
-    setWindowTitle(QString::fromUtf8("Export at size"));
+    setWindowTitle(tr("Export at size"));
     Preset = new QComboBox(this);
-    Preset->addItem(QStringLiteral("Custom"));
+    Preset->addItem(tr("Custom"));
     for (const Choice& preset : Presets())
         Preset->addItem(QStringLiteral("%1 %2 \u00D7 %3 mm").arg(preset.name).arg(preset.widthMm).arg(preset.heightMm));
 
-    Millimetres = new QRadioButton(QStringLiteral("Millimetres"), this);
-    PixelUnits = new QRadioButton(QStringLiteral("Pixels"), this);
+    Millimetres = new QRadioButton(tr("Millimetres"), this);
+    PixelUnits = new QRadioButton(tr("Pixels"), this);
     Millimetres->setChecked(true);
     auto* units = new QButtonGroup(this);
     units->addButton(Millimetres);
@@ -80,7 +80,7 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, std::function<s
     DpiBox->setRange(1, 65535);
     DpiBox->setValue(static_cast<int>(kDefaultDpi));
     DpiBox->setSuffix(QStringLiteral(" dpi"));
-    HighResolution = new QCheckBox(QStringLiteral("High resolution (every pixel computed)"), this);
+    HighResolution = new QCheckBox(tr("High resolution (every pixel computed)"), this);
     HighResolution->setChecked(highResolution);
     Format = new QComboBox(this);
     for (const char* name : kFormatNames) Format->addItem(QString::fromLatin1(name));
@@ -93,21 +93,21 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, std::function<s
     Progress->setRange(0, 1000);
     Progress->setValue(0);
     Status = new QLabel(this);
-    ExportButton = new QPushButton(QString::fromUtf8("Export…"), this);
-    CancelButton = new QPushButton(QStringLiteral("Close"), this);
+    ExportButton = new QPushButton(tr("Export…"), this);
+    CancelButton = new QPushButton(tr("Close"), this);
 
     auto* unitRow = new QHBoxLayout;
     unitRow->addWidget(Millimetres);
     unitRow->addWidget(PixelUnits);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Size:"), Preset);
-    form->addRow(QStringLiteral("Units:"), unitRow);
-    form->addRow(QStringLiteral("Width:"), WidthBox);
-    form->addRow(QStringLiteral("Height:"), HeightBox);
-    form->addRow(QStringLiteral("Resolution:"), DpiBox);
+    form->addRow(tr("Size:"), Preset);
+    form->addRow(tr("Units:"), unitRow);
+    form->addRow(tr("Width:"), WidthBox);
+    form->addRow(tr("Height:"), HeightBox);
+    form->addRow(tr("Resolution:"), DpiBox);
     form->addRow(QString(), HighResolution);
-    form->addRow(QStringLiteral("Format:"), Format);
-    form->addRow(QStringLiteral("Worker threads:"), Threads);
+    form->addRow(tr("Format:"), Format);
+    form->addRow(tr("Worker threads:"), Threads);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ExportButton);
@@ -160,7 +160,7 @@ QString ExportDialog::Problem() const {
     const CanvasSize pixels = Pixels();
     if (pixels.width < kPictureSideMin || pixels.height < kPictureSideMin || pixels.width > kPictureSideMax ||
         pixels.height > kPictureSideMax)
-        return QStringLiteral("Each side must be %1 to %2 pixels.").arg(kPictureSideMin).arg(kPictureSideMax);
+        return tr("Each side must be %1 to %2 pixels.").arg(kPictureSideMin).arg(kPictureSideMax);
     if (auto limit = FormatLimit(FileOptions().format, pixels)) return QString::fromStdString(*limit);
     return {};
 }
@@ -210,7 +210,7 @@ void ExportDialog::UpdateSummary() {
     const PictureFileOptions file = FileOptions();
     const double widthMm = millimetres_ ? file.widthMm : pixels.width / file.dpi * 25.4;
     const double heightMm = millimetres_ ? file.heightMm : pixels.height / file.dpi * 25.4;
-    Summary->setText(QString::fromUtf8("%1 × %2 pixels, %3 × %4 mm at %5 dpi; file about %6")
+    Summary->setText(tr("%1 × %2 pixels, %3 × %4 mm at %5 dpi; file about %6")
                          .arg(pixels.width)
                          .arg(pixels.height)
                          .arg(widthMm, 0, 'f', 1)
@@ -257,7 +257,7 @@ bool ExportDialog::StartExport(const QString& path) {
     cancel_ = false;
     finished_ = false;
     Progress->setValue(0);
-    Status->setText(QStringLiteral("Exporting to %1").arg(QFileInfo(path).fileName()));
+    Status->setText(tr("Exporting to %1").arg(QFileInfo(path).fileName()));
     SetEditable(false);
     const std::string target = path.toStdString();
     worker_ = std::thread([this, job, target] {
@@ -277,7 +277,7 @@ void ExportDialog::WaitForExport() {
 void ExportDialog::CancelClicked() {
     if (Running()) {
         cancel_ = true;
-        Status->setText(QStringLiteral("Cancelling…"));
+        Status->setText(tr("Cancelling…"));
         return;
     }
     close();
@@ -295,16 +295,16 @@ void ExportDialog::Finish() {
     const QString name = QFileInfo(path_).fileName();
     if (result_.cancelled) {
         Progress->setValue(0);
-        Status->setText(QStringLiteral("Cancelled: nothing was written."));
+        Status->setText(tr("Cancelled: nothing was written."));
     } else if (result_.error) {
         Progress->setValue(0);
         Status->setText(QString());
         Toolkit().MessageBox(this,
-                             QStringLiteral("%1 could not be written: %2").arg(path_, QString::fromStdString(*result_.error)),
+                             tr("%1 could not be written: %2").arg(path_, QString::fromStdString(*result_.error)),
                              QString(), MessageButtons::Ok, MessageAnswer::Ok);
     } else {
         Progress->setValue(1000);
-        Status->setText(QStringLiteral("Written: %1").arg(name));
+        Status->setText(tr("Written: %1").arg(name));
     }
 }
 
@@ -312,7 +312,7 @@ void ExportDialog::SetEditable(bool editable) {
     for (QWidget* control : std::initializer_list<QWidget*>{Preset, Millimetres, PixelUnits, WidthBox, HeightBox, DpiBox,
                                                            HighResolution, Format, Threads})
         control->setEnabled(editable);
-    CancelButton->setText(editable ? QStringLiteral("Close") : QStringLiteral("Cancel"));
+    CancelButton->setText(editable ? tr("Close") : tr("Cancel"));
     UpdateSummary();
 }
 

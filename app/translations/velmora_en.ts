@@ -2,6 +2,97 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
+    <name>velmora::ExportDialog</name>
+    <message>
+        <source>Export at size</source>
+        <translation>Export at size</translation>
+    </message>
+    <message>
+        <source>Custom</source>
+        <translation>Custom</translation>
+    </message>
+    <message>
+        <source>Millimetres</source>
+        <translation>Millimetres</translation>
+    </message>
+    <message>
+        <source>Pixels</source>
+        <translation>Pixels</translation>
+    </message>
+    <message>
+        <source>High resolution (every pixel computed)</source>
+        <translation>High resolution (every pixel computed)</translation>
+    </message>
+    <message>
+        <source>Export…</source>
+        <translation>Export…</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Size:</source>
+        <translation>Size:</translation>
+    </message>
+    <message>
+        <source>Units:</source>
+        <translation>Units:</translation>
+    </message>
+    <message>
+        <source>Width:</source>
+        <translation>Width:</translation>
+    </message>
+    <message>
+        <source>Height:</source>
+        <translation>Height:</translation>
+    </message>
+    <message>
+        <source>Resolution:</source>
+        <translation>Resolution:</translation>
+    </message>
+    <message>
+        <source>Format:</source>
+        <translation>Format:</translation>
+    </message>
+    <message>
+        <source>Worker threads:</source>
+        <translation>Worker threads:</translation>
+    </message>
+    <message>
+        <source>Each side must be %1 to %2 pixels.</source>
+        <translation>Each side must be %1 to %2 pixels.</translation>
+    </message>
+    <message>
+        <source>%1 × %2 pixels, %3 × %4 mm at %5 dpi; file about %6</source>
+        <translation>%1 × %2 pixels, %3 × %4 mm at %5 dpi; file about %6</translation>
+    </message>
+    <message>
+        <source>Exporting to %1</source>
+        <translation>Exporting to %1</translation>
+    </message>
+    <message>
+        <source>Cancelling…</source>
+        <translation>Cancelling…</translation>
+    </message>
+    <message>
+        <source>Cancelled: nothing was written.</source>
+        <translation>Cancelled: nothing was written.</translation>
+    </message>
+    <message>
+        <source>%1 could not be written: %2</source>
+        <translation>%1 could not be written: %2</translation>
+    </message>
+    <message>
+        <source>Written: %1</source>
+        <translation>Written: %1</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
     <name>velmora::Files</name>
     <message>
         <source>[ %1 ]<byte value="xd"/>
@@ -436,6 +527,10 @@ The file could not be written:<byte value="xd"/>
     <message>
         <source>Forward	Alt+Right</source>
         <translation>Forward	Alt+Right</translation>
+    </message>
+    <message>
+        <source>Export at size…</source>
+        <translation>Export at size…</translation>
     </message>
 </context>
 </TS>
