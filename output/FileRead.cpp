@@ -84,7 +84,7 @@ FileBytes ReadRegularFile(const std::string& path, std::size_t limit, Oversize o
     if (size > limit && oversize == Oversize::Refuse) return result;
     try {
         if (const int error = ReadUpTo(fd.get(), size, limit, result.bytes)) {
-            result.bytes.clear();
+            result.bytes = std::string();
             result.failure = std::strerror(error);
             return result;
         }
