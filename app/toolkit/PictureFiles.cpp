@@ -30,6 +30,8 @@ QImage DecodeWholePicture(const QByteArray& bytes) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
+    // The platform's default limit is below the largest canvas.
+    QImageReader::setAllocationLimit(kDecodedPictureLimitMiB);
     return QImageReader(&buffer).read();
 }
 

@@ -286,6 +286,8 @@ TEST_F(RecordsTest, LargestHighResolutionPictureKeepsItsFullSize) {
     form.Text1->setText(At("big"));
     form.CommandSave->click();
     EXPECT_EQ(QImageReader(At("big.bmp")).size(), QSize(8192, 5792));
+    Drop(form.Pic1, {At("big.bmp").toStdString()});  // and it drops back
+    EXPECT_EQ(form.DumyPic->Picture().size(), QSize(8192, 5792));
 }
 
 TEST_F(RecordsTest, DroppedPictureBecomesTheEffectBackground) {
