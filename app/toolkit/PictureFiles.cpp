@@ -13,7 +13,8 @@ namespace velmora {
 
 QImage ReadWholePicture(const QString& path) {
     try {
-        const FileBytes file = ReadRegularFile(QFile::encodeName(path).toStdString(), kPictureFileLimit, Oversize::Refuse);
+        const FileBytes file =
+            ReadRegularFile(QFile::encodeName(path).toStdString(), kPictureFileLimit, Oversize::Refuse);
         if (file.failure || !file.whole) return {};
         // Decoded in place: a copy would double the memory a large picture takes.
         return DecodeWholePicture(
