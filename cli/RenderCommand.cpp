@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string_view>
 #include <utility>
@@ -14,8 +15,10 @@
 #include "common/Numbers.h"
 #include "output/AtomicFile.h"
 #include "output/Bitmap.h"
+#include "output/PdfWriter.h"
 #include "output/PictureFile.h"
 #include "output/Png.h"
+#include "output/PrintJobs.h"
 #include "palette/ColorTable.h"
 #include "records/DataFile.h"
 #include "render/Random.h"
@@ -39,7 +42,7 @@ std::optional<long> WholeNumber(const std::string& text) {
 }
 
 // The formats velmora-render writes, in the order its messages name them.
-constexpr PictureFormat kCommandFormats[] = {PictureFormat::Bmp, PictureFormat::Png};
+constexpr PictureFormat kCommandFormats[] = {PictureFormat::Bmp, PictureFormat::Png, PictureFormat::Pdf};
 
 bool CommandWrites(PictureFormat format) { return std::ranges::find(kCommandFormats, format) != std::end(kCommandFormats); }
 
@@ -53,7 +56,7 @@ std::string Listed(const std::vector<std::string>& items, const std::string& sep
     return text;
 }
 
-// The file names velmora-render writes: "FILE.bmp", "FILE.png" with `stem` for FILE.
+// The file names velmora-render writes: "FILE.bmp", "FILE.png", "FILE.pdf" with `stem` for FILE.
 std::vector<std::string> CommandFileNames(const std::string& stem) {
     std::vector<std::string> names;
     for (const PictureFormat format : kCommandFormats)
@@ -96,13 +99,60 @@ std::string OneLine(std::string_view text) {
     return line;
 }
 
+// Sizes the command takes, in mm: papers, sizes on paper and the poster overlap.
+constexpr double kPaperMinMm = 50, kPaperMaxMm = 2000, kSizeMaxMm = 5000, kOverlapMaxMm = 100;
+constexpr std::size_t kMostPages = 1000;
+// Without a paper or a size the page is the picture at this resolution.
+constexpr double kOwnPageDpi = 300;
+
+bool Within(const PageSize& size, double minMm, double maxMm) {
+    const auto ok = [&](double twips) { return twips >= TwipsFromMm(minMm) - 1e-9 && twips <= TwipsFromMm(maxMm) + 1e-9; };
+    return ok(size.width) && ok(size.height);
+}
+
+// The name the printing system knows a paper by: its own name, or "Custom.WxHmm".
+std::string MediaName(const std::string& given, const PageSize& paper) {
+    for (const NamedPaper& named : kNamedPapers)
+        if (PaperSizeNamed(named.name) == PaperSizeNamed(given)) return named.name;
+    char text[64];
+    std::snprintf(text, sizeof text, "Custom.%.2fx%.2fmm", MmFromTwips(paper.width), MmFromTwips(paper.height));
+    return text;
+}
+
 }  // namespace
 
 std::string RenderUsage() {
     return "usage: velmora-render -o " + Listed(CommandFileNames("FILE"), "|", "|") + " [--pattern 0-" +
            std::to_string(kPatternCount - 1) + "] [--size 32-52] [--hires]\n"
            "       [--colors " + Listed(ColourCountTexts(), "|", "|") + "] [--palette default|A|B] [--a T] [--b T]\n"
-           "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n";
+           "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n"
+           "       [--paper A4|A3|A5|Letter|Legal|Tabloid|WxH] [--landscape] [--mm WxH] [--fill]\n"
+           "       [--overlap MM] [--print PRINTER]\n"
+           "PDF pages and print jobs: --paper sets the sheet (WxH in mm); --mm the picture's size on paper\n"
+           "(without it, page width); --fill covers that size instead of fitting the whole picture; a size\n"
+           "larger than the sheet prints as a poster whose pages overlap by --overlap mm (10). Without\n"
+           "--paper the page is the picture's own size (--mm, or the picture at 300 dpi).\n";
+}
+
+PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture) {
+    PrintChoices choices;
+    choices.overlap = options.overlap;
+    choices.cover = options.fill ? PrintCover::Fill : PrintCover::WholePicture;
+    if (options.paper) {
+        choices.paper = WholeSheet(*options.paper);
+        choices.orientation = options.landscape ? PaperOrientation::Landscape : PaperOrientation::Portrait;
+        if (options.size) {
+            choices.scale = PrintScale::Actual;
+            choices.size = *options.size;
+        }
+    } else {
+        const double twipsPerPixel = kTwipsPerInch / kOwnPageDpi;
+        const PageSize own = options.size.value_or(PageSize{picture.width * twipsPerPixel, picture.height * twipsPerPixel});
+        choices.paper = WholeSheet(own);
+        choices.scale = PrintScale::Actual;
+        choices.size = own;
+    }
+    return LayOutPages(picture, choices);
 }
 
 ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
@@ -112,6 +162,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     std::optional<long> pattern, size;
     std::optional<int> colourIndex;
     bool highResolution = false;
+    bool overlapGiven = false;
     std::optional<std::string> data;
     std::vector<std::pair<std::string*, std::string>> texts;
     auto fail = [&](const std::string& message) {
@@ -131,7 +182,8 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) return std::nullopt;
             return args[++i];
         };
-        const bool takesValue = option != "--hires" && option != "--quiet" && option != "--help" && option != "-h";
+        const bool takesValue = option != "--hires" && option != "--quiet" && option != "--help" && option != "-h" &&
+                                option != "--landscape" && option != "--fill";
         std::optional<std::string> v;
         if (takesValue) {
             v = value();
@@ -145,7 +197,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             return result;
         } else if (option == "-o" || option == "--output") {
             if (!CommandWrites(PictureFormatOfExtension(*v)))
-                return fail(option + ": the file must end in " + Listed(CommandFileNames(""), " or ", " or "));
+                return fail(option + ": the file must end in " + Listed(CommandFileNames(""), ", ", " or "));
             cmd.output = *v;
         } else if (option == "--pattern") {
             pattern = WholeNumber(*v);
@@ -185,11 +237,40 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             cmd.threads = static_cast<int>(*threads);
         } else if (option == "--quiet") {
             cmd.quiet = true;
+        } else if (option == "--paper") {
+            cmd.pages.paper = PaperSizeNamed(*v);
+            if (!cmd.pages.paper || !Within(*cmd.pages.paper, kPaperMinMm, kPaperMaxMm))
+                return fail("--paper: must be A4, A3, A5, Letter, Legal, Tabloid or WIDTHxHEIGHT in mm (50 to 2000)");
+            cmd.pages.media = MediaName(*v, *cmd.pages.paper);
+        } else if (option == "--landscape") {
+            cmd.pages.landscape = true;
+        } else if (option == "--mm") {
+            cmd.pages.size = SizeInMm(*v);
+            if (!cmd.pages.size || !Within(*cmd.pages.size, 0, kSizeMaxMm))
+                return fail("--mm: must be WIDTHxHEIGHT in mm, each above 0 and at most 5000");
+        } else if (option == "--fill") {
+            cmd.pages.fill = true;
+        } else if (option == "--overlap") {
+            char* end = nullptr;
+            const double mm = std::strtod(v->c_str(), &end);
+            if (v->empty() || *end || !(mm >= 0 && mm <= kOverlapMaxMm)) return fail("--overlap: must be 0 to 100 mm");
+            cmd.pages.overlap = TwipsFromMm(mm);
+            overlapGiven = true;
+        } else if (option == "--print") {
+            if (v->empty()) return fail("--print: needs a printer name");
+            cmd.printer = *v;
         } else {
             return fail(option + ": unknown option");
         }
     }
-    if (cmd.output.empty()) return fail("-o: an output file is required");
+    if (cmd.output.empty() && cmd.printer.empty()) return fail("-o: an output file (or --print) is required");
+    const bool pages = PictureFormatOfExtension(cmd.output) == PictureFormat::Pdf || !cmd.printer.empty();
+    const char* pageOption = cmd.pages.paper ? "--paper" : cmd.pages.size ? "--mm" : cmd.pages.landscape ? "--landscape"
+                             : cmd.pages.fill ? "--fill" : overlapGiven ? "--overlap" : nullptr;
+    if (!pages && pageOption) return fail(std::string(pageOption) + ": only for a PDF file or --print");
+    if (cmd.pages.landscape && !cmd.pages.paper) return fail("--landscape: needs --paper");
+    if (overlapGiven && !cmd.pages.paper) return fail("--overlap: needs --paper");
+    if (cmd.pages.fill && !cmd.pages.size) return fail("--fill: needs --mm");
 
     if (data) {
         const auto error = ApplyDataFile(cmd.parameters, *data);
@@ -202,6 +283,12 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     if (colourIndex) cmd.parameters.colourIndex = *colourIndex;
     for (auto& [target, text] : texts) *target = text;
     if (cmd.parameters.colourIndex < 0) return fail("--data: the file selects no colour count; add --colors");
+    if (pages) {
+        const CanvasSize canvas = SizeForValue(cmd.parameters.sizeValue);
+        const std::size_t count = CommandPages(cmd.pages, {canvas.width, canvas.height, 1, 1}).pages.size();
+        if (count > kMostPages)
+            return fail("--mm: the poster would need " + std::to_string(count) + " pages (at most 1000)");
+    }
     result.command = cmd;
     return result;
 }
@@ -270,19 +357,43 @@ int CannotWrite(const std::string& path, const std::string& reason) {
     return 1;
 }
 
-int WritePicture(const std::string& path, const PictureRows& rows) {
-    std::optional<std::string> error;
+// The document's name: the output file's name without folder and ending, or the window's default name.
+std::string JobTitle(const std::string& output) {
+    if (output.empty()) return "Fractal";
+    const std::string name = output.substr(output.find_last_of('/') + 1);
+    return name.substr(0, name.size() - 4);
+}
+
+// Writes the picture into `path` by its ending; the system's or the encoder's reason on failure.
+std::optional<std::string> WriteFile(const std::string& path, const PictureRows& rows,
+                                     const std::function<PageLayout()>& pages, const std::string& title) {
+    if (PictureFormatOfExtension(path) == PictureFormat::Pdf) {
+        PdfPieces pieces(rows, pages(), title);
+        return WriteFileAtomically(path, [&] { return pieces.Next(); });
+    }
     if (PictureFormatOfExtension(path) == PictureFormat::Png) {
         std::string bytes;
-        if (auto encoding = EncodePng(rows, bytes)) return CannotWrite(path, *encoding);
-        error = WriteFileAtomically(path, bytes);
-    } else {
-        // Encoded a few rows at a time straight into the file: no picture-sized
-        // buffer to fault in and fill.
-        Bmp24Pieces pieces(rows);
-        error = WriteFileAtomically(path, [&] { return pieces.Next(); });
+        if (auto encoding = EncodePng(rows, bytes)) return encoding;
+        return WriteFileAtomically(path, bytes);
     }
-    if (error) return CannotWrite(path, *error);
+    // Encoded a few rows at a time straight into the file: no picture-sized
+    // buffer to fault in and fill.
+    Bmp24Pieces pieces(rows);
+    return WriteFileAtomically(path, [&] { return pieces.Next(); });
+}
+
+// Writes the picture to the output file and sends its pages to the printer, as the command asks.
+int WritePicture(const RenderCommand& command, const PictureRows& rows, const PrintedPicture& picture) {
+    const std::string title = JobTitle(command.output);
+    const auto pages = [&] { return CommandPages(command.pages, picture); };
+    if (!command.output.empty())
+        if (auto error = WriteFile(command.output, rows, pages, title)) return CannotWrite(command.output, *error);
+    if (command.printer.empty()) return 0;
+    PdfPieces pieces(rows, pages(), title);
+    if (auto refusal = PrintPdf(command.printer, title, command.pages.media, [&] { return pieces.Next(); })) {
+        std::fprintf(stderr, "velmora-render: %s\n", OneLine(*refusal).c_str());
+        return 1;
+    }
     return 0;
 }
 
@@ -290,10 +401,12 @@ int WritePicture(const std::string& path, const PictureRows& rows) {
 
 int RunRenderCommand(const RenderCommand& command) {
     // A target that may not be replaced is refused before the work of rendering.
-    if (auto refusal = WriteRefusal(command.output)) return CannotWrite(command.output, *refusal);
+    if (!command.output.empty())
+        if (auto refusal = WriteRefusal(command.output)) return CannotWrite(command.output, *refusal);
     const PictureParameters& s = command.parameters;
     const CanvasSize size = SizeForValue(s.sizeValue);
     const CanvasGrid grid = GridFor(size, s.HighResolution());
+    const PrintedPicture printed{size.width, size.height, static_cast<float>(grid.width), static_cast<float>(grid.height)};
 
     ColorTable table;
     coltable(table);
@@ -314,7 +427,7 @@ int RunRenderCommand(const RenderCommand& command) {
                           nullptr, command.quiet);
         WalkRender(params, *engine, sink);
         sink.Finish();
-        return WritePicture(command.output, canvas.Rows(tableColumn, colourCount));
+        return WritePicture(command, canvas.Rows(tableColumn, colourCount), printed);
     }
 
     const std::size_t pixelCount = static_cast<std::size_t>(size.width) * size.height;
@@ -335,7 +448,7 @@ int RunRenderCommand(const RenderCommand& command) {
                       &painter, command.quiet);
     WalkRender(params, *engine, sink);
     sink.Finish();
-    return WritePicture(command.output, RowsOf(painter.raster));
+    return WritePicture(command, RowsOf(painter.raster), printed);
 }
 
 }  // namespace velmora
