@@ -26,6 +26,8 @@ public:
     // table column, and pixels no point reached are white. Valid while this
     // canvas lives.
     PictureRows Rows(const ColorValue* tableColumn, int colourCount);
+    // The distinct colours of that picture in ascending order, as PictureColours gives them.
+    std::vector<Pixel> Colours(const ColorValue* tableColumn, int colourCount) const;
 
 private:
     const std::uint8_t* PointRow(int py) const {

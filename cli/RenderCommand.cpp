@@ -24,6 +24,7 @@
 #include "render/Random.h"
 #include "render/Patterns.h"
 #include "render/RenderEngine.h"
+#include "render/SpeckleRows.h"
 
 namespace velmora {
 
@@ -305,10 +306,15 @@ public:
     ProgressSink(PaintBatch paintBatch, const PointPainter* randomPainter, bool quiet)
         : paintBatch_(std::move(paintBatch)), randomPainter_(randomPainter), quiet_(quiet) {}
     void PassBegins(int) override {}
-    // Columns of counts are kept and painted a batch at a time, row by row.
+    // Columns of counts are kept and painted a batch at a time, row by row;
+    // the columns of random colours of a pass are painted at its end, on all
+    // threads at once.
     void PaintColumn(int pass, std::int64_t px, const std::uint8_t* counts, int rows) override {
         if (!counts) {
-            randomPainter_->PaintColumn(pass, px, counts, rows);
+            if (randomColumns_ == 0) randomPx_ = px;
+            ++randomColumns_;
+            pass_ = pass;
+            rows_ = rows;
             return;
         }
         if (pending_ == kBatch) Flush();
@@ -337,6 +343,8 @@ private:
     static constexpr int kBatch = 16;
 
     void Flush() {
+        if (randomColumns_ > 0) randomPainter_->PaintRandomColumns(pass_, randomPx_, randomColumns_, rows_);
+        randomColumns_ = 0;
         const std::uint8_t* columns[kBatch];
         for (int c = 0; c < pending_; ++c) columns[c] = kept_[c].data();
         if (pending_ > 0) paintBatch_(pass_, px_, columns, pending_, rows_);
@@ -346,6 +354,8 @@ private:
     std::vector<std::uint8_t> kept_[kBatch];
     std::int64_t px_[kBatch] = {};
     int pending_ = 0, pass_ = 0, rows_ = 0;
+    std::int64_t randomPx_ = 0;
+    int randomColumns_ = 0;
     PaintBatch paintBatch_;
     const PointPainter* randomPainter_;
     bool quiet_;
@@ -364,30 +374,42 @@ std::string JobTitle(const std::string& output) {
     return name.substr(0, name.size() - 4);
 }
 
+// The picture's colours for a PNG: they make it indexed when there are at
+// most 256, and it is RGB when the list is empty.
+using ColourList = std::function<std::vector<Pixel>()>;
+
 // Writes the picture into `path` by its ending; the system's or the encoder's reason on failure.
 std::optional<std::string> WriteFile(const std::string& path, const PictureRows& rows,
-                                     const std::function<PageLayout()>& pages, const std::string& title) {
+                                     const std::function<PageLayout()>& pages, const std::string& title,
+                                     const ColourList& colours, int threads) {
     if (PictureFormatOfExtension(path) == PictureFormat::Pdf) {
         PdfPieces pieces(rows, pages(), title);
         return WriteFileAtomically(path, [&] { return pieces.Next(); });
     }
-    if (PictureFormatOfExtension(path) == PictureFormat::Png) {
-        std::string bytes;
-        if (auto encoding = EncodePng(rows, bytes)) return encoding;
-        return WriteFileAtomically(path, bytes);
-    }
     // Encoded a few rows at a time straight into the file: no picture-sized
     // buffer to fault in and fill.
+    if (PictureFormatOfExtension(path) == PictureFormat::Png) {
+        try {
+            PngPieces pieces(rows, PngLayout{colours(), 0, threads});
+            return WriteFileAtomically(path, [&] { return pieces.Next(); });
+        } catch (const std::exception& failure) {
+            return std::string(failure.what());
+        }
+    }
     Bmp24Pieces pieces(rows);
     return WriteFileAtomically(path, [&] { return pieces.Next(); });
 }
 
+std::vector<Pixel> ColoursOf(const PictureRows& rows) { return PictureColours(rows).value_or(std::vector<Pixel>{}); }
+
 // Writes the picture to the output file and sends its pages to the printer, as the command asks.
-int WritePicture(const RenderCommand& command, const PictureRows& rows, const PrintedPicture& picture) {
+int WritePicture(const RenderCommand& command, const PictureRows& rows, const PrintedPicture& picture,
+                 const ColourList& colours) {
     const std::string title = JobTitle(command.output);
     const auto pages = [&] { return CommandPages(command.pages, picture); };
     if (!command.output.empty())
-        if (auto error = WriteFile(command.output, rows, pages, title)) return CannotWrite(command.output, *error);
+        if (auto error = WriteFile(command.output, rows, pages, title, colours, command.threads))
+            return CannotWrite(command.output, *error);
     if (command.printer.empty()) return 0;
     PdfPieces pieces(rows, pages(), title);
     if (auto refusal = PrintPdf(command.printer, title, command.pages.media, [&] { return pieces.Next(); })) {
@@ -427,7 +449,16 @@ int RunRenderCommand(const RenderCommand& command) {
                           nullptr, command.quiet);
         WalkRender(params, *engine, sink);
         sink.Finish();
-        return WritePicture(command, canvas.Rows(tableColumn, colourCount), printed);
+        return WritePicture(command, canvas.Rows(tableColumn, colourCount), printed,
+                            [&] { return canvas.Colours(tableColumn, colourCount); });
+    }
+
+    if (params.kernelMode == 6 && !s.pictureEffect) {
+        // Random colours on a white canvas: each row is computed as it is written.
+        const PictureRows rows =
+            SpeckleRows(params, size.width, size.height, grid.dot, ProgramRandom(), s.randomExponent, command.threads);
+        if (!command.quiet) std::fprintf(stderr, "OK\n");
+        return WritePicture(command, rows, printed, [&] { return ColoursOf(rows); });
     }
 
     const std::size_t pixelCount = static_cast<std::size_t>(size.width) * size.height;
@@ -442,13 +473,15 @@ int RunRenderCommand(const RenderCommand& command) {
     painter.colourCount = colourCount;
     painter.random = &ProgramRandom();
     painter.randomExponent = &s.randomExponent;
+    painter.threads = command.threads;
 
     ProgressSink sink([&](int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,
                           int rows) { painter.PaintColumns(pass, px, counts, columns, rows); },
                       &painter, command.quiet);
     WalkRender(params, *engine, sink);
     sink.Finish();
-    return WritePicture(command, RowsOf(painter.raster), printed);
+    const PictureRows rows = RowsOf(painter.raster);
+    return WritePicture(command, rows, printed, [&] { return ColoursOf(rows); });
 }
 
 }  // namespace velmora
