@@ -3,15 +3,18 @@
 #include <QCoreApplication>
 
 #include "app/toolkit/Services.h"
+#include "output/AtomicFile.h"
 #include "records/Module_ini.h"
 
 namespace velmora::Module_ini {
 
 bool OverwriteDeclined(QWidget* owner, const QString& path) {
     if (!FileExist(path.toStdString())) return false;
+    // Through a link, the file that will be replaced is the one to name.
+    const QString replaced = QString::fromStdString(FileToReplace(path.toStdString()));
     const QString question =
         QCoreApplication::translate("velmora::Files", "[ %1 ]\r\n\r\n同名ファイルがすでにあります。\r\n上書きしますか？")
-            .arg(path);
+            .arg(replaced);
     const auto answer = Toolkit().MessageBox(owner, question, kProgramTitle, MessageButtons::YesNo, MessageAnswer::No);
     return answer == MessageAnswer::No;
 }

@@ -1,6 +1,5 @@
 #include "app/ShellOpen.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -10,12 +9,13 @@
 namespace velmora {
 
 void shellOpen(const QString& document, std::function<void(const QString& path)> failed) {
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    for (const QString& folder : {QDir::currentPath(), programFolder, InstalledDataFolder(programFolder)}) {
+    const QString programFolder = Toolkit().ProgramFolder();
+    if (!QDir::isAbsolutePath(programFolder)) return;
+    for (const QString& folder : {programFolder, InstalledDataFolder(programFolder)}) {
         const QFileInfo file(QDir(folder), document);
         if (file.isFile()) {
             const QString path = file.absoluteFilePath();
-            Toolkit().OpenDocument(path, file.absolutePath(), [path, failed] {
+            Toolkit().OpenDocument(path, QDir::rootPath(), [path, failed] {
                 if (failed) failed(path);
             });
             return;

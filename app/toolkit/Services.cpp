@@ -3,11 +3,10 @@
 #include <chrono>
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
-#include <QUrl>
+#include <QStandardPaths>
 
 namespace velmora {
 
@@ -43,22 +42,40 @@ MessageAnswer Services::MessageBox(QWidget* owner, const QString& text, const QS
     return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
+QStringList AbsoluteSearchFolders(const QString& searchPath) {
+    QStringList folders;
+    for (const QString& folder : searchPath.split(QLatin1Char(':')))
+        if (folder.startsWith(QLatin1Char('/'))) folders << folder;
+    return folders;
+}
+
+// The desktop's opener and every program it starts are looked for only in
+// absolute folders: an empty or relative entry of PATH would let a program
+// lying in the working folder run instead. The opener's exit status tells
+// whether the desktop could open the document.
 void Services::OpenDocument(const QString& path, const QString& workingDirectory, std::function<void()> failed) {
-    // xdg-open lets the viewer start in the document's folder, and its exit
-    // status tells whether the desktop could open the document; without it the
-    // desktop services still try.
+    const auto fail = [failed] {
+        if (failed) failed();
+    };
+    const QStringList folders = AbsoluteSearchFolders(qEnvironmentVariable("PATH"));
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"), folders);
+    if (opener.isEmpty()) return fail();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PATH"), folders.join(QLatin1Char(':')));
+    // No parent: a viewer the opener waits for outlives the window.
     auto* launcher = new QProcess;
-    launcher->setProgram(QStringLiteral("xdg-open"));
+    launcher->setProgram(opener);
     launcher->setArguments({path});
     launcher->setWorkingDirectory(workingDirectory);
-    QObject::connect(launcher, &QProcess::finished, [launcher, failed](int code, QProcess::ExitStatus status) {
+    launcher->setProcessEnvironment(environment);
+    QObject::connect(launcher, &QProcess::finished, [launcher, fail](int code, QProcess::ExitStatus status) {
         launcher->deleteLater();
-        if ((status != QProcess::NormalExit || code != 0) && failed) failed();
+        if (status != QProcess::NormalExit || code != 0) fail();
     });
-    QObject::connect(launcher, &QProcess::errorOccurred, [launcher, path, failed](QProcess::ProcessError error) {
+    QObject::connect(launcher, &QProcess::errorOccurred, [launcher, fail](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart) return;
         launcher->deleteLater();
-        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)) && failed) failed();
+        fail();
     });
     launcher->start();
 }

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -27,8 +28,9 @@ public:
     // A modal message box; an empty title takes the program's name.
     virtual MessageAnswer MessageBox(QWidget* owner, const QString& text, const QString& title,
                                      MessageButtons buttons, MessageAnswer defaultButton);
-    // Opens a document with the desktop's default application. `failed` runs,
-    // later, when the desktop has no application for it or the launcher fails.
+    // Opens a document with the desktop's default application (through
+    // xdg-open), started in `workingDirectory`. `failed` runs, later, when the
+    // desktop has no application for it or the opener is missing or fails.
     virtual void OpenDocument(const QString& path, const QString& workingDirectory, std::function<void()> failed);
     // The folder that holds the program's executable.
     virtual QString ProgramFolder();
@@ -36,6 +38,10 @@ public:
     // `filter`; it asks before an existing file is replaced. Empty when the user cancels.
     virtual QString SaveFileName(QWidget* owner, const QString& suggestedPath, const QString& filter);
 };
+
+// The absolute folders of a search path such as PATH, in order; empty and
+// relative entries, which name the working folder, are left out.
+QStringList AbsoluteSearchFolders(const QString& searchPath);
 
 // The services in force: the platform's, unless a test installed others.
 Services& Toolkit();
