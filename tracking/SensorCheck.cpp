@@ -1,0 +1,358 @@
+#include "tracking/SensorCheck.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <thread>
+
+#include "output/PrintLayout.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr int kShiftReach = 2;  // sensor pixels a moved frame may lie beyond the reference frame
+constexpr int kSearch = 3;      // whole sensor pixels the correlation searches in each direction
+constexpr int kCandidates = 2 * kSearch + 1;
+constexpr double kMissLimit = 0.5;     // sensor pixels an estimate may miss the true motion by
+constexpr double kFineContrast = 0.6;  // frame contrast below this share of the picture's: detail too fine
+constexpr double kTie = 1e-6;         // correlations this close are equal (a ridge along a stripe is flat)
+constexpr int kLanes = 8;              // correlation rows are padded to whole groups of this many floats
+
+// The known motions between two frames, in sensor pixels: four directions, with fractional parts so that every
+// estimate needs its sub-pixel refinement.
+struct Motion {
+    double dx, dy;
+};
+constexpr Motion kMotions[] = {{1.6, 0.3}, {-0.3, 1.6}, {1.15, -1.15}, {0.85, 0.75}};
+
+struct Geometry {
+    double pitchX, pitchY;  // mm per picture pixel
+    double sensorMm;
+    int frame;
+};
+
+// One thread's frame checks, with the buffers they reuse.
+class FrameChecker {
+public:
+    FrameChecker(const GreyPicture& picture, const Geometry& geometry, const SensorModel& model)
+        : picture_(picture),
+          g_(geometry),
+          model_(model),
+          window_(geometry.frame - 2 * kSearch),
+          padded_((window_ + kLanes - 1) / kLanes * kLanes),
+          strideA_(std::max(geometry.frame, 2 * kSearch + padded_)),
+          reference_(static_cast<std::size_t>(strideA_) * geometry.frame, 0.0f),
+          moved_(static_cast<std::size_t>(geometry.frame) * geometry.frame),
+          templ_(static_cast<std::size_t>(window_) * padded_, 0.0f),
+          corners_(static_cast<std::size_t>(geometry.frame + 1) * (geometry.frame + 1)),
+          refSums_(corners_.size()),
+          refSquares_(corners_.size()) {}
+
+    struct Outcome {
+        FrameVerdict verdict;
+        float frameContrast, pictureContrast;
+    };
+
+    // The frame whose top-left corner lies at (xMm, yMm) on the printed picture.
+    Outcome Check(double xMm, double yMm) {
+        const float pictureContrast = ReadPatch(xMm, yMm);
+        Sample(xMm, yMm, reference_.data(), strideA_);
+        const float frameContrast = ReferenceStatistics();
+        if (frameContrast < model_.flatBelow) return {FrameVerdict::Flat, frameContrast, pictureContrast};
+        for (const Motion& motion : kMotions) {
+            Sample(xMm + motion.dx * g_.sensorMm, yMm + motion.dy * g_.sensorMm, moved_.data(), g_.frame);
+            if (!Tracks(motion)) return {FrameVerdict::Ambiguous, frameContrast, pictureContrast};
+        }
+        return {FrameVerdict::Tracks, frameContrast, pictureContrast};
+    }
+
+private:
+    // Reads the picture under the frame and every moved frame into a summed-area table; returns the grey
+    // standard deviation of those picture pixels.
+    float ReadPatch(double xMm, double yMm) {
+        const double reach = kShiftReach * g_.sensorMm, extent = (g_.frame + kShiftReach) * g_.sensorMm;
+        x0_ = std::clamp(static_cast<int>(std::floor((xMm - reach) / g_.pitchX)), 0, picture_.Width() - 1);
+        y0_ = std::clamp(static_cast<int>(std::floor((yMm - reach) / g_.pitchY)), 0, picture_.Height() - 1);
+        const int x1 = std::clamp(static_cast<int>(std::ceil((xMm + extent) / g_.pitchX)), x0_ + 1, picture_.Width());
+        const int y1 = std::clamp(static_cast<int>(std::ceil((yMm + extent) / g_.pitchY)), y0_ + 1, picture_.Height());
+        patchW_ = x1 - x0_;
+        patchH_ = y1 - y0_;
+        const std::size_t stride = static_cast<std::size_t>(patchW_) + 1;
+        table_.assign(stride * (patchH_ + 1), 0.0);
+        row_.resize(static_cast<std::size_t>(patchW_));
+        double sum = 0, squares = 0;
+        for (int j = 0; j < patchH_; ++j) {
+            picture_.ReadRow(x0_, y0_ + j, patchW_, row_.data());
+            const double* above = table_.data() + j * stride;
+            double* line = table_.data() + (j + 1) * stride;
+            double running = 0, runningSquares = 0;
+            for (int i = 0; i < patchW_; ++i) {
+                const double grey = row_[i];
+                running += grey;
+                runningSquares += grey * grey;
+                line[i + 1] = above[i + 1] + running;
+            }
+            sum += running;
+            squares += runningSquares;
+        }
+        const double n = static_cast<double>(patchW_) * patchH_;
+        const double mean = sum / n;
+        return static_cast<float>(std::sqrt(std::max(0.0, squares / n - mean * mean)));
+    }
+
+    // The frame of sensor pixels whose top-left corner lies at (xMm, yMm): each sensor pixel is the area
+    // average of the picture under it, pixels partly covered counting by the part covered. The table is
+    // bilinear inside each pixel, so interpolating it gives those partial sums exactly.
+    void Sample(double xMm, double yMm, float* frame, int stride) {
+        const int n = g_.frame;
+        const double stepX = g_.sensorMm / g_.pitchX, stepY = g_.sensorMm / g_.pitchY;
+        const double startX = xMm / g_.pitchX - x0_, startY = yMm / g_.pitchY - y0_;
+        const std::size_t tableStride = static_cast<std::size_t>(patchW_) + 1;
+        columns_.resize(static_cast<std::size_t>(n) + 1);
+        for (int k = 0; k <= n; ++k) {
+            const double x = std::clamp(startX + k * stepX, 0.0, static_cast<double>(patchW_));
+            const int i = std::min(static_cast<int>(x), patchW_ - 1);
+            columns_[k] = {i, x - i};
+        }
+        for (int l = 0; l <= n; ++l) {
+            const double y = std::clamp(startY + l * stepY, 0.0, static_cast<double>(patchH_));
+            const int j = std::min(static_cast<int>(y), patchH_ - 1);
+            const double fy = y - j;
+            const double* top = table_.data() + j * tableStride;
+            const double* bottom = top + tableStride;
+            double* corners = corners_.data() + static_cast<std::size_t>(l) * (n + 1);
+            for (int k = 0; k <= n; ++k) {
+                const auto [i, fx] = columns_[k];
+                const double left = top[i] + (bottom[i] - top[i]) * fy;
+                const double right = top[i + 1] + (bottom[i + 1] - top[i + 1]) * fy;
+                corners[k] = left + (right - left) * fx;
+            }
+        }
+        const double perArea = 1.0 / (stepX * stepY);
+        for (int l = 0; l < n; ++l) {
+            const double* top = corners_.data() + static_cast<std::size_t>(l) * (n + 1);
+            const double* bottom = top + (n + 1);
+            float* out = frame + static_cast<std::size_t>(l) * stride;
+            for (int k = 0; k < n; ++k)
+                out[k] = static_cast<float>((bottom[k + 1] - bottom[k] - top[k + 1] + top[k]) * perArea);
+        }
+    }
+
+    // The reference frame's grey standard deviation, and the norms of its windows the correlation compares.
+    float ReferenceStatistics() {
+        const int n = g_.frame;
+        const std::size_t stride = static_cast<std::size_t>(n) + 1;
+        std::fill_n(refSums_.begin(), stride, 0.0);
+        std::fill_n(refSquares_.begin(), stride, 0.0);
+        for (int l = 0; l < n; ++l) {
+            const float* row = reference_.data() + static_cast<std::size_t>(l) * strideA_;
+            double running = 0, runningSquares = 0;
+            refSums_[(l + 1) * stride] = refSquares_[(l + 1) * stride] = 0;
+            for (int k = 0; k < n; ++k) {
+                running += row[k];
+                runningSquares += static_cast<double>(row[k]) * row[k];
+                refSums_[(l + 1) * stride + k + 1] = refSums_[l * stride + k + 1] + running;
+                refSquares_[(l + 1) * stride + k + 1] = refSquares_[l * stride + k + 1] + runningSquares;
+            }
+        }
+        auto box = [&](const std::vector<double>& t, int x, int y, int size) {
+            return t[(y + size) * stride + x + size] - t[y * stride + x + size] - t[(y + size) * stride + x] +
+                   t[y * stride + x];
+        };
+        const double cells = static_cast<double>(window_) * window_;
+        for (int v = 0; v < kCandidates; ++v)
+            for (int u = 0; u < kCandidates; ++u) {
+                const double sum = box(refSums_, u, v, window_);
+                const double squares = box(refSquares_, u, v, window_);
+                windowNorm_[v][u] = std::sqrt(std::max(0.0, squares - sum * sum / cells));
+            }
+        const double all = static_cast<double>(n) * n;
+        const double mean = refSums_.back() / all;
+        return static_cast<float>(std::sqrt(std::max(0.0, refSquares_.back() / all - mean * mean)));
+    }
+
+    // Estimates the motion from the reference frame to the moved one by normalised cross-correlation of the
+    // moved frame's central window with the reference's windows, refined to a fraction of a sensor pixel by a
+    // parabola through the best value and its neighbours. False when another peak comes within the margin or
+    // the estimate misses the true motion.
+    bool Tracks(const Motion& motion) {
+        double mean = 0;
+        for (int y = 0; y < window_; ++y)
+            for (int x = 0; x < window_; ++x) mean += moved_[static_cast<std::size_t>(kSearch + y) * g_.frame + kSearch + x];
+        mean /= static_cast<double>(window_) * window_;
+        double templNorm = 0;
+        for (int y = 0; y < window_; ++y)
+            for (int x = 0; x < window_; ++x) {
+                const float t = static_cast<float>(moved_[static_cast<std::size_t>(kSearch + y) * g_.frame + kSearch + x] - mean);
+                templ_[static_cast<std::size_t>(y) * padded_ + x] = t;
+                templNorm += static_cast<double>(t) * t;
+            }
+        templNorm = std::sqrt(templNorm);
+        if (templNorm < 1e-4 * window_) return false;
+
+        double corr[kCandidates][kCandidates];
+        int bestU = 0, bestV = 0;
+        for (int v = 0; v < kCandidates; ++v)
+            for (int u = 0; u < kCandidates; ++u) {
+                corr[v][u] = windowNorm_[v][u] < 1e-4 * window_ ? 0.0 : Dot(u, v) / (templNorm * windowNorm_[v][u]);
+                if (corr[v][u] > corr[bestV][bestU]) bestU = u, bestV = v;
+            }
+        const double best = corr[bestV][bestU];
+        for (int v = 0; v < kCandidates; ++v)
+            for (int u = 0; u < kCandidates; ++u) {
+                if (std::max(std::abs(u - bestU), std::abs(v - bestV)) < 2) continue;
+                if (corr[v][u] < best - model_.peakMargin) continue;
+                bool peak = true;
+                for (int dv = -1; dv <= 1 && peak; ++dv)
+                    for (int du = -1; du <= 1 && peak; ++du) {
+                        const int nu = u + du, nv = v + dv;
+                        if (nu >= 0 && nu < kCandidates && nv >= 0 && nv < kCandidates)
+                            peak = corr[v][u] >= corr[nv][nu] - kTie;
+                    }
+                if (peak) return false;
+            }
+        auto refine = [](double before, double at, double after) {
+            const double curvature = before - 2 * at + after;
+            return curvature < 0 ? std::clamp((before - after) / (2 * curvature), -0.5, 0.5) : 0.0;
+        };
+        double u = bestU - kSearch, v = bestV - kSearch;
+        if (bestU > 0 && bestU < kCandidates - 1) u += refine(corr[bestV][bestU - 1], best, corr[bestV][bestU + 1]);
+        if (bestV > 0 && bestV < kCandidates - 1) v += refine(corr[bestV - 1][bestU], best, corr[bestV + 1][bestU]);
+        return std::hypot(u - motion.dx, v - motion.dy) <= kMissLimit;
+    }
+
+    // The sum of products of the template with the reference's window moved by (u, v) - kSearch. Each lane of
+    // the padded row keeps its own sum, so the compiler can vectorise without reordering float additions.
+    double Dot(int u, int v) const {
+        float lanes[kMaxFramePixels] = {};
+        for (int y = 0; y < window_; ++y) {
+            const float* t = templ_.data() + static_cast<std::size_t>(y) * padded_;
+            const float* a = reference_.data() + static_cast<std::size_t>(v + y) * strideA_ + u;
+            for (int c = 0; c < padded_; c += kLanes)
+                for (int k = 0; k < kLanes; ++k) lanes[c + k] += t[c + k] * a[c + k];
+        }
+        double sum = 0;
+        for (int c = 0; c < padded_; ++c) sum += lanes[c];
+        return sum;
+    }
+
+    const GreyPicture& picture_;
+    Geometry g_;
+    SensorModel model_;
+    int window_, padded_, strideA_;
+    int x0_ = 0, y0_ = 0, patchW_ = 0, patchH_ = 0;
+    std::vector<double> table_;
+    std::vector<float> row_;
+    std::vector<std::pair<int, double>> columns_;
+    std::vector<float> reference_, moved_, templ_;
+    std::vector<double> corners_, refSums_, refSquares_;
+    double windowNorm_[kCandidates][kCandidates] = {};
+};
+
+// Frame positions along one side: as many as keep neighbours at most `spacing` apart.
+int PositionsAlong(double usable, double spacing) {
+    return static_cast<int>(std::ceil(usable / spacing - 1e-9)) + 1;
+}
+
+}  // namespace
+
+PrintedSize PageWidthOnA4(int widthPx, int heightPx) {
+    constexpr double kUnitsPerMm = 1440 / 25.4;
+    const PageSize a4{static_cast<float>(210 * kUnitsPerMm), static_cast<float>(297 * kUnitsPerMm)};
+    const PageRect placed = PlaceOnPage(a4, static_cast<float>(widthPx), static_cast<float>(heightPx));
+    return {placed.width / kUnitsPerMm, placed.height / kUnitsPerMm};
+}
+
+TrackingResult CheckTracking(const GreyPicture& picture, PrintedSize size, const SensorModel& model, int threads,
+                             const std::atomic<bool>* stop) {
+    TrackingResult result;
+    const int n = model.framePixels;
+    if (picture.Width() <= 0 || picture.Height() <= 0 || !(size.widthMm > 0) || !(size.heightMm > 0) ||
+        n < kMinFramePixels || n > kMaxFramePixels || !(model.pixelMm > 0))
+        return result;
+    const Geometry geometry{size.widthMm / picture.Width(), size.heightMm / picture.Height(), model.pixelMm, n};
+    const double reach = (n + 2 * kShiftReach) * model.pixelMm;
+    const double usableX = size.widthMm - reach, usableY = size.heightMm - reach;
+    if (usableX < 0 || usableY < 0) return result;
+
+    double spacing = n * model.pixelMm;
+    int columns = PositionsAlong(usableX, spacing), rows = PositionsAlong(usableY, spacing);
+    while (static_cast<double>(columns) * rows > kMaxFrames) {
+        spacing *= std::max(1.01, std::sqrt(static_cast<double>(columns) * rows / kMaxFrames));
+        columns = PositionsAlong(usableX, spacing);
+        rows = PositionsAlong(usableY, spacing);
+    }
+    const double stepX = columns > 1 ? usableX / (columns - 1) : 0, stepY = rows > 1 ? usableY / (rows - 1) : 0;
+    const double firstX = kShiftReach * model.pixelMm + (columns > 1 ? 0 : usableX / 2);
+    const double firstY = kShiftReach * model.pixelMm + (rows > 1 ? 0 : usableY / 2);
+
+    result.columns = columns;
+    result.rows = rows;
+    result.frames.resize(static_cast<std::size_t>(columns) * rows);
+    std::vector<float> frameContrast(result.frames.size()), pictureContrast(result.frames.size());
+    std::atomic<int> nextRow{0};
+    std::atomic<bool> stopped{false};
+    auto work = [&] {
+        FrameChecker checker(picture, geometry, model);
+        for (int r = nextRow++; r < rows; r = nextRow++) {
+            if (stop && stop->load(std::memory_order_relaxed)) {
+                stopped = true;
+                return;
+            }
+            for (int c = 0; c < columns; ++c) {
+                const auto outcome = checker.Check(firstX + c * stepX, firstY + r * stepY);
+                const std::size_t at = static_cast<std::size_t>(r) * columns + c;
+                result.frames[at] = outcome.verdict;
+                frameContrast[at] = outcome.frameContrast;
+                pictureContrast[at] = outcome.pictureContrast;
+            }
+        }
+    };
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int workers = std::clamp(threads > 0 ? threads : cores, 1, rows);
+    std::vector<std::jthread> helpers;
+    for (int t = 1; t < workers; ++t) helpers.emplace_back(work);
+    work();
+    helpers.clear();
+    if (stopped) {
+        result.stopped = true;
+        return result;
+    }
+
+    const double frames = static_cast<double>(result.frames.size());
+    result.tracks = std::count(result.frames.begin(), result.frames.end(), FrameVerdict::Tracks) / frames;
+    result.flat = std::count(result.frames.begin(), result.frames.end(), FrameVerdict::Flat) / frames;
+    result.ambiguous = std::count(result.frames.begin(), result.frames.end(), FrameVerdict::Ambiguous) / frames;
+    double frameSum = 0, pictureSum = 0;
+    for (std::size_t i = 0; i < result.frames.size(); ++i) frameSum += frameContrast[i], pictureSum += pictureContrast[i];
+    result.frameContrast = frameSum / frames;
+    result.pictureContrast = pictureSum / frames;
+    const double halfFrame = n * model.pixelMm / 2;
+    result.firstX = (firstX + halfFrame) / geometry.pitchX;
+    result.firstY = (firstY + halfFrame) / geometry.pitchY;
+    result.stepX = stepX / geometry.pitchX;
+    result.stepY = stepY / geometry.pitchY;
+    return result;
+}
+
+bool DetailFinerThanSensor(const TrackingResult& result) {
+    return result.frameContrast < kFineContrast * result.pictureContrast;
+}
+
+std::string TrackingLine(const TrackingResult& result, const SensorModel& model, double pictureDpi) {
+    char line[200];
+    const double frameMm = model.framePixels * model.pixelMm;
+    if (result.FrameCount() == 0) {
+        std::snprintf(line, sizeof line, "tracking: no %g mm frame fits on the printed picture", frameMm);
+    } else {
+        std::snprintf(line, sizeof line,
+                      "tracking: %.1f %% tracks, %.1f %% flat, %.1f %% ambiguous (%g mm frames at %g \u00b5m, "
+                      "picture at %.0f dpi)",
+                      100 * result.tracks, 100 * result.flat, 100 * result.ambiguous, frameMm,
+                      model.pixelMm * 1000, pictureDpi);
+    }
+    return line;
+}
+
+}  // namespace velmora
