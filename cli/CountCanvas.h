@@ -27,6 +27,11 @@ public:
     // canvas lives.
     PictureRows Rows(const ColorValue* tableColumn, int colourCount);
 
+    // Grey levels of pixels x to x + count - 1 of row y, greyOfByte giving the grey of each stored byte.
+    void GreyRow(const float* greyOfByte, int x, int y, int count, float* grey) const;
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
 private:
     const std::uint8_t* PointRow(int py) const {
         return static_cast<const std::uint8_t*>(points_.data()) + static_cast<std::size_t>(py) * pointsWide_;

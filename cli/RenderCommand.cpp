@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -20,6 +21,7 @@
 #include "records/DataFile.h"
 #include "render/Random.h"
 #include "render/RenderEngine.h"
+#include "tracking/TrackingMap.h"
 
 namespace velmora {
 
@@ -31,6 +33,18 @@ std::optional<long> WholeNumber(const std::string& text) {
     try {
         const long value = std::stol(text, &used);
         if (used != text.size()) return std::nullopt;
+        return value;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+std::optional<double> RealNumber(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    std::size_t used = 0;
+    try {
+        const double value = std::stod(text, &used);
+        if (used != text.size() || !std::isfinite(value)) return std::nullopt;
         return value;
     } catch (...) {
         return std::nullopt;
@@ -77,7 +91,9 @@ std::string OneLine(std::string_view text) {
 std::string RenderUsage() {
     return "usage: velmora-render -o FILE.bmp|FILE.png [--pattern 0-5] [--size 32-52] [--hires]\n"
            "       [--colors 2|3|4|8|16|32|64|128] [--palette default|A|B] [--a T] [--b T]\n"
-           "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n";
+           "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n"
+           "       [--tracking] [--tracking-map FILE.png] [--sensor-pixels 12-64] [--sensor-um U]\n"
+           "       [--flat-below G] [--peak-margin M]   (-o may be left out with --tracking)\n";
 }
 
 ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
@@ -105,7 +121,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) return std::nullopt;
             return args[++i];
         };
-        const bool takesValue = option != "--hires" && option != "--quiet" && option != "--help" && option != "-h";
+        const bool takesValue = option != "--hires" && option != "--quiet" && option != "--tracking" && option != "--help" && option != "-h";
         std::optional<std::string> v;
         if (takesValue) {
             v = value();
@@ -158,11 +174,34 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             cmd.threads = static_cast<int>(*threads);
         } else if (option == "--quiet") {
             cmd.quiet = true;
+        } else if (option == "--tracking") {
+            cmd.tracking = true;
+        } else if (option == "--tracking-map") {
+            if (!EndsWith(*v, ".png")) return fail(option + ": the file must end in .png");
+            cmd.trackingMap = *v;
+        } else if (option == "--sensor-pixels") {
+            const auto pixels = WholeNumber(*v);
+            if (!pixels || *pixels < kMinFramePixels || *pixels > kMaxFramePixels)
+                return fail("--sensor-pixels: must be 12 to 64");
+            cmd.sensor.framePixels = static_cast<int>(*pixels);
+        } else if (option == "--sensor-um") {
+            const auto um = RealNumber(*v);
+            if (!um || *um < 10 || *um > 1000) return fail("--sensor-um: must be 10 to 1000");
+            cmd.sensor.pixelMm = *um / 1000;
+        } else if (option == "--flat-below") {
+            const auto grey = RealNumber(*v);
+            if (!grey || *grey < 0 || *grey > 1) return fail("--flat-below: must be 0 to 1");
+            cmd.sensor.flatBelow = *grey;
+        } else if (option == "--peak-margin") {
+            const auto margin = RealNumber(*v);
+            if (!margin || *margin < 0 || *margin > 2) return fail("--peak-margin: must be 0 to 2");
+            cmd.sensor.peakMargin = *margin;
         } else {
             return fail(option + ": unknown option");
         }
     }
-    if (cmd.output.empty()) return fail("-o: an output file is required");
+    if (cmd.output.empty() && !cmd.tracking && cmd.trackingMap.empty())
+        return fail("-o: an output file is required");
 
     if (data) {
         const auto error = ApplyDataFile(cmd.settings, *data);
@@ -261,11 +300,59 @@ int WritePicture(const std::string& path, const PictureRows& rows) {
     return 0;
 }
 
+// The grey levels of a count canvas, from the colour of each count.
+class CountGrey final : public GreyPicture {
+public:
+    CountGrey(const CountCanvas& canvas, const ColorValue* tableColumn, int colourCount) : canvas_(canvas) {
+        const Luminance luminance;
+        greyOfByte_[0] = luminance(0xFFFFFFFFu);
+        for (int n = 0; n < 255; ++n) greyOfByte_[n + 1] = luminance(PixelOf(tableColumn[n % colourCount]));
+    }
+    int Width() const override { return canvas_.Width(); }
+    int Height() const override { return canvas_.Height(); }
+    void ReadRow(int x, int y, int count, float* grey) const override { canvas_.GreyRow(greyOfByte_, x, y, count, grey); }
+
+private:
+    const CountCanvas& canvas_;
+    float greyOfByte_[256] = {};
+};
+
+// The sensor check of the picture printed at page width on A4: its line on standard output, its map into a file.
+int ReportTracking(const RenderCommand& command, const GreyPicture& picture) {
+    const PrintedSize printed = PageWidthOnA4(picture.Width(), picture.Height());
+    const auto start = std::chrono::steady_clock::now();
+    const TrackingResult result = CheckTracking(picture, printed, command.sensor, command.threads);
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    if (!command.quiet) std::fprintf(stderr, "tracking check: %.3f s\n", seconds.count());
+    if (command.tracking) {
+        const double dpi = picture.Width() / (printed.widthMm / 25.4);
+        std::printf("%s\n", TrackingLine(result, command.sensor, dpi).c_str());
+        std::fflush(stdout);
+    }
+    if (command.trackingMap.empty()) return 0;
+    // The map in the picture's proportions, 1024 pixels along its longer side.
+    const double scale = 1024.0 / std::max(picture.Width(), picture.Height());
+    const int width = std::max(1, static_cast<int>(std::lround(picture.Width() * scale)));
+    const int height = std::max(1, static_cast<int>(std::lround(picture.Height() * scale)));
+    std::vector<Pixel> map = DrawTrackingMap(result, picture.Width(), picture.Height(), width, height, kMapFileColours);
+    return WritePicture(command.trackingMap, RowsOf(Raster{map.data(), width, height, width}));
+}
+
+// Writes the picture when a file was named, then runs the sensor check when it was asked for.
+int Deliver(const RenderCommand& command, const PictureRows& rows, const GreyPicture& grey) {
+    if (!command.output.empty())
+        if (const int status = WritePicture(command.output, rows)) return status;
+    if (command.tracking || !command.trackingMap.empty()) return ReportTracking(command, grey);
+    return 0;
+}
+
 }  // namespace
 
 int RunRenderCommand(const RenderCommand& command) {
     // A target that may not be replaced is refused before the work of rendering.
-    if (auto refusal = WriteRefusal(command.output)) return CannotWrite(command.output, *refusal);
+    for (const std::string* path : {&command.output, &command.trackingMap})
+        if (!path->empty())
+            if (auto refusal = WriteRefusal(*path)) return CannotWrite(*path, *refusal);
     const PictureSettings& s = command.settings;
     const CanvasSize size = SizeForValue(s.sizeValue);
     const CanvasGrid grid = GridFor(size, s.highResolution);
@@ -289,7 +376,7 @@ int RunRenderCommand(const RenderCommand& command) {
                           nullptr, command.quiet);
         WalkRender(params, *engine, sink);
         sink.Finish();
-        return WritePicture(command.output, canvas.Rows(tableColumn, colourCount));
+        return Deliver(command, canvas.Rows(tableColumn, colourCount), CountGrey(canvas, tableColumn, colourCount));
     }
 
     const std::size_t pixelCount = static_cast<std::size_t>(size.width) * size.height;
@@ -310,7 +397,7 @@ int RunRenderCommand(const RenderCommand& command) {
                       &painter, command.quiet);
     WalkRender(params, *engine, sink);
     sink.Finish();
-    return WritePicture(command.output, RowsOf(painter.raster));
+    return Deliver(command, RowsOf(painter.raster), RasterGrey(painter.raster));
 }
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "render/PictureSettings.h"
+#include "tracking/SensorCheck.h"
 
 namespace velmora {
 
@@ -14,7 +15,10 @@ struct RenderCommand {
     PaletteChoice palette = PaletteChoice::Default;
     int threads = 0;  // 0: all cores
     bool quiet = false;
-    std::string output;
+    std::string output;   // may be empty when only the tracking check is asked for
+    bool tracking = false;  // print the sensor check's line
+    std::string trackingMap;  // PNG file for the map of the sensor check
+    SensorModel sensor;
     bool scalarKernels = false;  // the plain scalar kernels on the calling thread (benchmarks)
 };
 
