@@ -180,7 +180,10 @@ TEST_F(RenderCommandTest, BadArgumentsExitTwoWithoutAFile) {
                           Case{"--bogus" + out, "--bogus"}, Case{"--quiet", "-o"},
                           Case{"-o '" + Path("bad.jpg") + "'", "-o"}, Case{out + " --pattern", "--pattern"},
                           Case{"--data '" + Path("missing_dat.txt") + "'" + out, "--data"},
-                          Case{"'--bo\ngus\x1b[2J'" + out, "--bo\\ngus\\x1B[2J"}}) {
+                          Case{"'--bo\ngus\x1b[2J'" + out, "--bo\\ngus\\x1B[2J"},
+                          Case{"--tracking-map '" + Path("map.bmp") + "'", "--tracking-map"},
+                          Case{"--tracking --sensor-pixels 8", "--sensor-pixels"},
+                          Case{"--tracking --sensor-um 5e", "--sensor-um"}}) {
         EXPECT_EQ(Run(c.args), 2) << c.args;
         EXPECT_NE(errors_.find(c.named), std::string::npos) << c.args << ": " << errors_;
         EXPECT_EQ(std::count(errors_.begin(), errors_.end(), '\n'), 1) << errors_;
@@ -209,4 +212,21 @@ TEST_F(RenderCommandTest, UnwritableOutputExitsOneWithoutPartialFiles) {
     EXPECT_NE(errors_.find("new\\nline/out.bmp: No such file or directory"), std::string::npos) << errors_;
     EXPECT_EQ(std::count(errors_.begin(), errors_.end(), '\n'), 1) << errors_;
     EXPECT_EQ(Entries().size(), 3u);
+}
+
+TEST_F(RenderCommandTest, TrackingPrintsOneLineAndWritesTheMap) {
+    // A region of zero width draws the same colour along every row: stripes no motion along them can be seen
+    // on, and flat wherever a row's colour meets its neighbours'.
+    ASSERT_EQ(Run("--quiet --size 32 --x0 0.1 --x1 0.1 --tracking --tracking-map '" + Path("map.png") + "' >'" +
+                  Path("line.txt") + "'"),
+              0);
+    std::ifstream in(Path("line.txt"));
+    const std::string line(std::istreambuf_iterator<char>(in), {});
+    EXPECT_EQ(line.rfind("tracking: 0.0 % tracks, ", 0), 0u) << line;
+    // 256 pixels over the 207.9 mm of an A4 page less its 1 % margin: 31.3 dpi.
+    EXPECT_NE(line.find(" % ambiguous (1.5 mm frames at 50 \u00b5m, picture at 31 dpi)\n"), std::string::npos) << line;
+    EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1);
+    const QImage map(QString::fromStdString(Path("map.png")));
+    EXPECT_EQ(map.size(), QSize(1024, 724));
+    EXPECT_EQ(Entries().size(), 2u);
 }
