@@ -18,12 +18,14 @@
 #include "palette/ColorTable.h"
 #include "region/RegionNav.h"
 #include "region/ViewHistory.h"
+#include "tracking/SensorCheck.h"
 
 class QMenu;
 
 namespace velmora {
 
 class FormPrint;
+class TrackingJob;
 struct RenderParams;
 struct RenderInputs;
 
@@ -151,6 +153,17 @@ public:
     void SavePictureAs();
     const ViewHistory& Views() const { return views_; }
 
+    // "Show weak areas": the sensor check's flat and ambiguous areas tinted over the canvas on the screen, for
+    // the printed size chosen last in a dialog (page width on A4 until one is chosen). Checked again after
+    // every render; the check runs on worker threads.
+    void ShowWeakAreas(bool on);
+    bool ShowingWeakAreas() const { return showWeakAreas_; }
+    // The printed size of the picture the print or export dialog chose last.
+    void SetChosenPrintSize(PrintedSize size);
+    PrintedSize WeakAreasPrintSize() const;
+    // The check behind the tints shown; empty until one finishes.
+    const TrackingResult& WeakAreas() const { return weakAreasResult_; }
+
     // Printing: the print dialog and one page of the whole canvas on the current printer.
     void Command2_Click();
     void printP();
@@ -206,6 +219,13 @@ private:
     // Where the last render put the plane; none before the first render.
     std::optional<PlaneMapping> lastMapping_;
     QMenu* canvasMenu_ = nullptr;
+
+    // Starts the check of the canvas as it is now, unless a render is drawing it.
+    void CheckWeakAreas();
+    TrackingJob* weakAreas_ = nullptr;
+    bool showWeakAreas_ = false;
+    std::optional<PrintedSize> chosenPrintSize_;
+    TrackingResult weakAreasResult_;
 };
 
 }  // namespace velmora
