@@ -46,10 +46,13 @@ TEST(SensorCheck, UniformSurfaceIsFlatAndFineNoiseTracks) {
     EXPECT_GT(uniform.FrameCount(), 200);
     EXPECT_EQ(uniform.flat, 1.0);
     EXPECT_EQ(uniform.tracks, 0.0);
+    EXPECT_EQ(TrackingSummary(uniform), "Tracks on 0 % of the surface");
+    EXPECT_EQ(TrackingAdvice(uniform), std::vector<std::string>{"flat areas: choose another region or pattern"});
 
     const SyntheticPicture noise(1200, 800, Noise);
     const TrackingResult result = CheckTracking(noise, Printed(noise, 2));
     EXPECT_GE(result.tracks, 0.95);
+    EXPECT_TRUE(TrackingAdvice(result).empty());
     // One thread checks the same frames with the same verdicts.
     EXPECT_EQ(CheckTracking(noise, Printed(noise, 2), {}, 1).frames, result.frames);
 }
@@ -75,6 +78,7 @@ TEST(SensorCheck, NoiseFinerThanTheSensorLosesContrastAndGoesFlat) {
     EXPECT_NEAR(fine.frameContrast / coarse.frameContrast, 0.125, 0.03);
     EXPECT_GT(fine.flat, coarse.flat + 0.2);
     EXPECT_TRUE(DetailFinerThanSensor(fine));
+    EXPECT_EQ(TrackingAdvice(fine).front(), "detail finer than the sensor: normal resolution or a smaller dpi tracks better");
 }
 
 TEST(SensorCheck, FramesLieAFrameApartUntilTheirNumberIsCapped) {

@@ -340,6 +340,23 @@ bool DetailFinerThanSensor(const TrackingResult& result) {
     return result.frameContrast < kFineContrast * result.pictureContrast;
 }
 
+std::string TrackingSummary(const TrackingResult& result) {
+    if (result.FrameCount() == 0) return "The printed picture is smaller than a sensor frame";
+    return "Tracks on " + std::to_string(static_cast<int>(std::floor(100 * result.tracks + 1e-9))) + " % of the surface";
+}
+
+std::vector<std::string> TrackingAdvice(const TrackingResult& result) {
+    std::vector<std::string> advice;
+    if (result.FrameCount() == 0 || result.tracks >= kGoodTracking) return advice;
+    if (DetailFinerThanSensor(result))
+        advice.emplace_back("detail finer than the sensor: normal resolution or a smaller dpi tracks better");
+    if (result.flat >= result.ambiguous)
+        advice.emplace_back("flat areas: choose another region or pattern");
+    else
+        advice.emplace_back("stripes or repeating detail: choose another region or pattern");
+    return advice;
+}
+
 std::string TrackingLine(const TrackingResult& result, const SensorModel& model, double pictureDpi) {
     char line[200];
     const double frameMm = model.framePixels * model.pixelMm;

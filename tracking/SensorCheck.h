@@ -58,6 +58,15 @@ TrackingResult CheckTracking(const GreyPicture& picture, PrintedSize size, const
 // The sensor sees much less contrast than the picture holds: its detail is finer than a sensor pixel.
 bool DetailFinerThanSensor(const TrackingResult& result);
 
+// A surface tracking on less than this share of its frames gets a warning and advice.
+inline constexpr double kGoodTracking = 0.95;
+
+// "Tracks on 97 % of the surface", the share rounded down.
+std::string TrackingSummary(const TrackingResult& result);
+
+// What to do about a surface that tracks on less than kGoodTracking, one line per cause; none otherwise.
+std::vector<std::string> TrackingAdvice(const TrackingResult& result);
+
 // "tracking: 97.1 % tracks, 1.2 % flat, 1.7 % ambiguous (1.5 mm frames at 50 µm, picture at 300 dpi)".
 std::string TrackingLine(const TrackingResult& result, const SensorModel& model, double pictureDpi);
 
