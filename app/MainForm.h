@@ -226,6 +226,7 @@ private:
     bool showWeakAreas_ = false;
     std::optional<PrintedSize> chosenPrintSize_;
     TrackingResult weakAreasResult_;
+    QSize weakAreasChecked_;  // the canvas size the check under way was started for
 };
 
 }  // namespace velmora

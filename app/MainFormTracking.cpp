@@ -9,7 +9,8 @@ void MainForm::ShowWeakAreas(bool on) {
         weakAreas_ = new TrackingJob(this);
         connect(weakAreas_, &TrackingJob::Finished, this, [this](const TrackingResult& result, const QImage& tints) {
             weakAreasResult_ = result;
-            Pic1->SetOverlay(tints);
+            // A canvas resized meanwhile shows another picture: its tints come with the next render.
+            if (Pic1->Image().size() == weakAreasChecked_) Pic1->SetOverlay(tints);
         });
     }
     if (on) return CheckWeakAreas();
@@ -29,6 +30,7 @@ PrintedSize MainForm::WeakAreasPrintSize() const {
 
 void MainForm::CheckWeakAreas() {
     if (!showWeakAreas_ || runningRenders_ > 0 || unloading_) return;
+    weakAreasChecked_ = Pic1->Image().size();
     weakAreas_->Start(Pic1->Image(), WeakAreasPrintSize());
 }
 
