@@ -78,6 +78,11 @@ TEST(SensorCheck, NoiseFinerThanTheSensorLosesContrastAndGoesFlat) {
     EXPECT_NEAR(fine.frameContrast / coarse.frameContrast, 0.125, 0.03);
     EXPECT_GT(fine.flat, coarse.flat + 0.2);
     EXPECT_TRUE(DetailFinerThanSensor(fine));
+    // The whole picture printed 2.5 mm wide is read in blocks for each frame; its contrast is all but gone.
+    const TrackingResult tiny = CheckTracking(noise, Printed(noise, 64));
+    EXPECT_EQ(tiny.FrameCount(), 4);
+    EXPECT_EQ(tiny.flat, 1.0);
+    EXPECT_NEAR(tiny.frameContrast / coarse.frameContrast, 1.0 / 32, 0.01);
     EXPECT_EQ(TrackingAdvice(fine).front(), "detail finer than the sensor: normal resolution or a smaller dpi tracks better");
 }
 

@@ -17,6 +17,7 @@ constexpr int kCandidates = 2 * kSearch + 1;
 constexpr double kMissLimit = 0.5;     // sensor pixels an estimate may miss the true motion by
 constexpr double kFineContrast = 0.6;  // frame contrast below this share of the picture's: detail too fine
 constexpr double kTie = 1e-6;         // correlations this close are equal (a ridge along a stripe is flat)
+constexpr int kMaxPixelsPerSensorPixel = 16;  // finer pictures are read in blocks, keeping a frame's patch small
 constexpr int kLanes = 8;              // correlation rows are padded to whole groups of this many floats
 
 // The known motions between two frames, in sensor pixels: four directions, with fractional parts so that every
@@ -250,6 +251,32 @@ private:
     double windowNorm_[kCandidates][kCandidates] = {};
 };
 
+// A picture read in blocks of k x k pixels, each the average of its pixels (fewer at the right and bottom edges).
+class BlockGrey final : public GreyPicture {
+public:
+    BlockGrey(const GreyPicture& picture, int k) : picture_(picture), k_(k) {}
+    int Width() const override { return (picture_.Width() + k_ - 1) / k_; }
+    int Height() const override { return (picture_.Height() + k_ - 1) / k_; }
+    void ReadRow(int x, int y, int count, float* grey) const override {
+        const int x0 = x * k_, x1 = std::min(picture_.Width(), (x + count) * k_);
+        const int y0 = y * k_, y1 = std::min(picture_.Height(), y0 + k_);
+        std::vector<double> sums(static_cast<std::size_t>(count), 0.0);
+        std::vector<float> row(static_cast<std::size_t>(x1 - x0));
+        for (int source = y0; source < y1; ++source) {
+            picture_.ReadRow(x0, source, x1 - x0, row.data());
+            for (int i = 0; i < x1 - x0; ++i) sums[i / k_] += row[i];
+        }
+        for (int c = 0; c < count; ++c) {
+            const int columns = std::min(x1, x0 + (c + 1) * k_) - (x0 + c * k_);
+            grey[c] = static_cast<float>(sums[c] / (static_cast<double>(columns) * (y1 - y0)));
+        }
+    }
+
+private:
+    const GreyPicture& picture_;
+    int k_;
+};
+
 // Frame positions along one side: as many as keep neighbours at most `spacing` apart.
 int PositionsAlong(double usable, double spacing) {
     return static_cast<int>(std::ceil(usable / spacing - 1e-9)) + 1;
@@ -271,7 +298,14 @@ TrackingResult CheckTracking(const GreyPicture& picture, PrintedSize size, const
     if (picture.Width() <= 0 || picture.Height() <= 0 || !(size.widthMm > 0) || !(size.heightMm > 0) ||
         n < kMinFramePixels || n > kMaxFramePixels || !(model.pixelMm > 0))
         return result;
-    const Geometry geometry{size.widthMm / picture.Width(), size.heightMm / picture.Height(), model.pixelMm, n};
+    const double pitchX = size.widthMm / picture.Width(), pitchY = size.heightMm / picture.Height();
+    // A picture printed far finer than the sensor is read in blocks, so that a frame's patch stays small (a
+    // whole large picture printed a few millimetres wide would otherwise be read for every frame).
+    const int k = static_cast<int>(
+        std::ceil(model.pixelMm / std::min(pitchX, pitchY) / kMaxPixelsPerSensorPixel - 1e-9));
+    const BlockGrey blocks(picture, std::max(k, 1));
+    const GreyPicture& read = k > 1 ? static_cast<const GreyPicture&>(blocks) : picture;
+    const Geometry geometry{k > 1 ? pitchX * k : pitchX, k > 1 ? pitchY * k : pitchY, model.pixelMm, n};
     const double reach = (n + 2 * kShiftReach) * model.pixelMm;
     const double usableX = size.widthMm - reach, usableY = size.heightMm - reach;
     if (usableX < 0 || usableY < 0) return result;
@@ -294,7 +328,7 @@ TrackingResult CheckTracking(const GreyPicture& picture, PrintedSize size, const
     std::atomic<int> nextRow{0};
     std::atomic<bool> stopped{false};
     auto work = [&] {
-        FrameChecker checker(picture, geometry, model);
+        FrameChecker checker(read, geometry, model);
         for (int r = nextRow++; r < rows; r = nextRow++) {
             if (stop && stop->load(std::memory_order_relaxed)) {
                 stopped = true;
@@ -329,10 +363,10 @@ TrackingResult CheckTracking(const GreyPicture& picture, PrintedSize size, const
     result.frameContrast = frameSum / frames;
     result.pictureContrast = pictureSum / frames;
     const double halfFrame = n * model.pixelMm / 2;
-    result.firstX = (firstX + halfFrame) / geometry.pitchX;
-    result.firstY = (firstY + halfFrame) / geometry.pitchY;
-    result.stepX = stepX / geometry.pitchX;
-    result.stepY = stepY / geometry.pitchY;
+    result.firstX = (firstX + halfFrame) / pitchX;
+    result.firstY = (firstY + halfFrame) / pitchY;
+    result.stepX = stepX / pitchX;
+    result.stepY = stepY / pitchY;
     return result;
 }
 
