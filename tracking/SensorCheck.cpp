@@ -40,15 +40,15 @@ public:
         : picture_(picture),
           g_(geometry),
           model_(model),
-          window_(geometry.frame - 2 * kSearch),
-          padded_((window_ + kLanes - 1) / kLanes * kLanes),
-          strideA_(std::max(geometry.frame, 2 * kSearch + padded_)),
+          padded_((geometry.frame + kLanes - 1) / kLanes * kLanes),
+          strideA_(2 * kSearch + padded_),
           reference_(static_cast<std::size_t>(strideA_) * geometry.frame, 0.0f),
-          moved_(static_cast<std::size_t>(geometry.frame) * geometry.frame),
-          templ_(static_cast<std::size_t>(window_) * padded_, 0.0f),
+          moved_(static_cast<std::size_t>(padded_) * geometry.frame, 0.0f),
           corners_(static_cast<std::size_t>(geometry.frame + 1) * (geometry.frame + 1)),
           refSums_(corners_.size()),
-          refSquares_(corners_.size()) {}
+          refSquares_(corners_.size()),
+          movedSums_(corners_.size()),
+          movedSquares_(corners_.size()) {}
 
     struct Outcome {
         FrameVerdict verdict;
@@ -58,17 +58,22 @@ public:
     // The frame whose top-left corner lies at (xMm, yMm) on the printed picture.
     Outcome Check(double xMm, double yMm) {
         const float pictureContrast = ReadPatch(xMm, yMm);
-        Sample(xMm, yMm, reference_.data(), strideA_);
-        const float frameContrast = ReferenceStatistics();
+        // The reference frame's rows keep kSearch zeros on each side, so a moved row can be laid over any
+        // candidate offset without bounds checks: outside the overlap the products are zero.
+        Sample(xMm, yMm, reference_.data() + kSearch, strideA_);
+        const float frameContrast = Centre(reference_.data() + kSearch, strideA_, refSums_, refSquares_);
         if (frameContrast < model_.flatBelow) return {FrameVerdict::Flat, frameContrast, pictureContrast};
         for (const Motion& motion : kMotions) {
-            Sample(xMm + motion.dx * g_.sensorMm, yMm + motion.dy * g_.sensorMm, moved_.data(), g_.frame);
-            if (!Tracks(motion)) return {FrameVerdict::Ambiguous, frameContrast, pictureContrast};
+            Sample(xMm + motion.dx * g_.sensorMm, yMm + motion.dy * g_.sensorMm, moved_.data(), padded_);
+            if (Centre(moved_.data(), padded_, movedSums_, movedSquares_) < kNoContrast || !Tracks(motion))
+                return {FrameVerdict::Ambiguous, frameContrast, pictureContrast};
         }
         return {FrameVerdict::Tracks, frameContrast, pictureContrast};
     }
 
 private:
+    static constexpr float kNoContrast = 1e-4f;
+
     // Reads the picture under the frame and every moved frame into a summed-area table; returns the grey
     // standard deviation of those picture pixels.
     float ReadPatch(double xMm, double yMm) {
@@ -140,63 +145,63 @@ private:
         }
     }
 
-    // The reference frame's grey standard deviation, and the norms of its windows the correlation compares.
-    float ReferenceStatistics() {
+    // Subtracts the frame's mean grey from it (keeping the correlation sums small) and fills the summed-area
+    // tables of its values and squares; returns its grey standard deviation.
+    float Centre(float* frame, int stride, std::vector<double>& sums, std::vector<double>& squares) const {
         const int n = g_.frame;
-        const std::size_t stride = static_cast<std::size_t>(n) + 1;
-        std::fill_n(refSums_.begin(), stride, 0.0);
-        std::fill_n(refSquares_.begin(), stride, 0.0);
+        double total = 0;
+        for (int l = 0; l < n; ++l)
+            for (int k = 0; k < n; ++k) total += frame[static_cast<std::size_t>(l) * stride + k];
+        const float mean = static_cast<float>(total / (static_cast<double>(n) * n));
+        const std::size_t tableStride = static_cast<std::size_t>(n) + 1;
+        std::fill_n(sums.begin(), tableStride, 0.0);
+        std::fill_n(squares.begin(), tableStride, 0.0);
         for (int l = 0; l < n; ++l) {
-            const float* row = reference_.data() + static_cast<std::size_t>(l) * strideA_;
+            float* row = frame + static_cast<std::size_t>(l) * stride;
             double running = 0, runningSquares = 0;
-            refSums_[(l + 1) * stride] = refSquares_[(l + 1) * stride] = 0;
+            sums[(l + 1) * tableStride] = squares[(l + 1) * tableStride] = 0;
             for (int k = 0; k < n; ++k) {
+                row[k] -= mean;
                 running += row[k];
                 runningSquares += static_cast<double>(row[k]) * row[k];
-                refSums_[(l + 1) * stride + k + 1] = refSums_[l * stride + k + 1] + running;
-                refSquares_[(l + 1) * stride + k + 1] = refSquares_[l * stride + k + 1] + runningSquares;
+                sums[(l + 1) * tableStride + k + 1] = sums[l * tableStride + k + 1] + running;
+                squares[(l + 1) * tableStride + k + 1] = squares[l * tableStride + k + 1] + runningSquares;
             }
         }
-        auto box = [&](const std::vector<double>& t, int x, int y, int size) {
-            return t[(y + size) * stride + x + size] - t[y * stride + x + size] - t[(y + size) * stride + x] +
-                   t[y * stride + x];
-        };
-        const double cells = static_cast<double>(window_) * window_;
-        for (int v = 0; v < kCandidates; ++v)
-            for (int u = 0; u < kCandidates; ++u) {
-                const double sum = box(refSums_, u, v, window_);
-                const double squares = box(refSquares_, u, v, window_);
-                windowNorm_[v][u] = std::sqrt(std::max(0.0, squares - sum * sum / cells));
-            }
         const double all = static_cast<double>(n) * n;
-        const double mean = refSums_.back() / all;
-        return static_cast<float>(std::sqrt(std::max(0.0, refSquares_.back() / all - mean * mean)));
+        const double rest = sums.back() / all;
+        return static_cast<float>(std::sqrt(std::max(0.0, squares.back() / all - rest * rest)));
     }
 
-    // Estimates the motion from the reference frame to the moved one by normalised cross-correlation of the
-    // moved frame's central window with the reference's windows, refined to a fraction of a sensor pixel by a
-    // parabola through the best value and its neighbours. False when another peak comes within the margin or
-    // the estimate misses the true motion.
-    bool Tracks(const Motion& motion) {
-        double mean = 0;
-        for (int y = 0; y < window_; ++y)
-            for (int x = 0; x < window_; ++x) mean += moved_[static_cast<std::size_t>(kSearch + y) * g_.frame + kSearch + x];
-        mean /= static_cast<double>(window_) * window_;
-        double templNorm = 0;
-        for (int y = 0; y < window_; ++y)
-            for (int x = 0; x < window_; ++x) {
-                const float t = static_cast<float>(moved_[static_cast<std::size_t>(kSearch + y) * g_.frame + kSearch + x] - mean);
-                templ_[static_cast<std::size_t>(y) * padded_ + x] = t;
-                templNorm += static_cast<double>(t) * t;
-            }
-        templNorm = std::sqrt(templNorm);
-        if (templNorm < 1e-4 * window_) return false;
+    double Box(const std::vector<double>& table, int x, int y, int width, int height) const {
+        const std::size_t stride = static_cast<std::size_t>(g_.frame) + 1;
+        return table[(y + height) * stride + x + width] - table[y * stride + x + width] -
+               table[(y + height) * stride + x] + table[y * stride + x];
+    }
 
+    // Estimates the motion from the reference frame to the moved one as a sensor does: the normalised
+    // cross-correlation of the two frames over their overlap at each whole-pixel offset from -kSearch to
+    // kSearch, refined to a fraction of a pixel by a parabola through the best value and its neighbours. False
+    // when another peak comes within the margin or the estimate misses the true motion.
+    bool Tracks(const Motion& motion) const {
+        const int n = g_.frame;
         double corr[kCandidates][kCandidates];
         int bestU = 0, bestV = 0;
         for (int v = 0; v < kCandidates; ++v)
             for (int u = 0; u < kCandidates; ++u) {
-                corr[v][u] = windowNorm_[v][u] < 1e-4 * window_ ? 0.0 : Dot(u, v) / (templNorm * windowNorm_[v][u]);
+                const int du = u - kSearch, dv = v - kSearch;
+                // The overlap in the moved frame's pixels; the reference sees it moved by (du, dv).
+                const int x0 = std::max(0, -du), y0 = std::max(0, -dv);
+                const int width = n - std::abs(du), height = n - std::abs(dv);
+                const double cells = static_cast<double>(width) * height;
+                const double sumA = Box(refSums_, x0 + du, y0 + dv, width, height);
+                const double sumB = Box(movedSums_, x0, y0, width, height);
+                const double varA = Box(refSquares_, x0 + du, y0 + dv, width, height) - sumA * sumA / cells;
+                const double varB = Box(movedSquares_, x0, y0, width, height) - sumB * sumB / cells;
+                const double least = cells * kNoContrast * kNoContrast;
+                corr[v][u] = varA > least && varB > least
+                                 ? (Cross(du, dv, y0, y0 + height) - sumA * sumB / cells) / std::sqrt(varA * varB)
+                                 : 0.0;
                 if (corr[v][u] > corr[bestV][bestU]) bestU = u, bestV = v;
             }
         const double best = corr[bestV][bestU];
@@ -223,15 +228,16 @@ private:
         return std::hypot(u - motion.dx, v - motion.dy) <= kMissLimit;
     }
 
-    // The sum of products of the template with the reference's window moved by (u, v) - kSearch. Each lane of
-    // the padded row keeps its own sum, so the compiler can vectorise without reordering float additions.
-    double Dot(int u, int v) const {
+    // The sum of products of the moved frame's rows y0 to y1 - 1 with the reference's rows moved by (du, dv).
+    // Each lane of the padded row keeps its own sum, so the compiler can vectorise without reordering float
+    // additions.
+    double Cross(int du, int dv, int y0, int y1) const {
         float lanes[kMaxFramePixels] = {};
-        for (int y = 0; y < window_; ++y) {
-            const float* t = templ_.data() + static_cast<std::size_t>(y) * padded_;
-            const float* a = reference_.data() + static_cast<std::size_t>(v + y) * strideA_ + u;
+        for (int y = y0; y < y1; ++y) {
+            const float* b = moved_.data() + static_cast<std::size_t>(y) * padded_;
+            const float* a = reference_.data() + static_cast<std::size_t>(y + dv) * strideA_ + kSearch + du;
             for (int c = 0; c < padded_; c += kLanes)
-                for (int k = 0; k < kLanes; ++k) lanes[c + k] += t[c + k] * a[c + k];
+                for (int k = 0; k < kLanes; ++k) lanes[c + k] += b[c + k] * a[c + k];
         }
         double sum = 0;
         for (int c = 0; c < padded_; ++c) sum += lanes[c];
@@ -241,14 +247,13 @@ private:
     const GreyPicture& picture_;
     Geometry g_;
     SensorModel model_;
-    int window_, padded_, strideA_;
+    int padded_, strideA_;
     int x0_ = 0, y0_ = 0, patchW_ = 0, patchH_ = 0;
     std::vector<double> table_;
     std::vector<float> row_;
     std::vector<std::pair<int, double>> columns_;
-    std::vector<float> reference_, moved_, templ_;
-    std::vector<double> corners_, refSums_, refSquares_;
-    double windowNorm_[kCandidates][kCandidates] = {};
+    std::vector<float> reference_, moved_;
+    std::vector<double> corners_, refSums_, refSquares_, movedSums_, movedSquares_;
 };
 
 // A picture read in blocks of k x k pixels, each the average of its pixels (fewer at the right and bottom edges).
