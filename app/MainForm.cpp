@@ -12,9 +12,8 @@
 
 #include "app/ShellOpen.h"
 #include "app/WindowIcon.h"
+#include "app/print/FormPrint.h"
 #include "canvas/CanvasGeometry.h"
-#include "output/FormPrint.h"
-#include "render/CalcBas.h"
 
 namespace velmora {
 
@@ -110,15 +109,12 @@ void MainForm::CreateControls() {
     const QColor windowColour = QApplication::palette().color(QPalette::Base);
 
     PtFrame = Placed(new Frame(QStringLiteral("Patern"), this), 8, 0, 129, 97);
-    const QString patternTips[6] = {QStringLiteral("Fractal"),      QStringLiteral("Fractal"),
-                                    QStringLiteral("Fractal"),      QStringLiteral("Fractal"),
-                                    QStringLiteral("Random(Dark)"), QStringLiteral("Random(Blight)")};
-    const QRect patternPlaces[6] = {{8, 16, 57, 17},  {8, 32, 49, 17},  {8, 48, 49, 17},
-                                    {64, 16, 49, 17}, {64, 32, 49, 17}, {64, 48, 49, 17}};
-    for (int i = 0; i < 6; ++i) {
+    const QRect patternPlaces[kPatternCount] = {{8, 16, 57, 17},  {8, 32, 49, 17},  {8, 48, 49, 17},
+                                                {64, 16, 49, 17}, {64, 32, 49, 17}, {64, 48, 49, 17}};
+    for (int i = 0; i < kPatternCount; ++i) {
         const QRect& r = patternPlaces[i];
-        OptionPt[i] = MakeOption(QStringLiteral("Ptn%1").arg(i), patternTips[i], PtFrame, r.x(), r.y(), r.width(),
-                                 r.height());
+        OptionPt[i] = MakeOption(QString::fromUtf8(kPatterns[i].caption), QString::fromUtf8(kPatterns[i].tip), PtFrame,
+                                 r.x(), r.y(), r.width(), r.height());
     }
     OptionPt[0]->SetValue(true);
     Zeffect = Placed(new CheckBox(QStringLiteral("Picture Effect"), PtFrame), 16, 72, 97, 12);
@@ -135,8 +131,7 @@ void MainForm::CreateControls() {
     Command1 = MakeButton(QStringLiteral("Stop"), QString(), this, 96, 136, 41, 25);
     Check1 = Placed(new CheckBox(QStringLiteral("HighResolution"), this), 8, 168, 121, 12);
     Combo2 = Placed(new QComboBox(this), 8, 184, 129, 20);
-    const char* const countNames[kColourChoices] = {"MONO", "3色", "4色", "8色", "16色", "32色", "64色", "128色"};
-    for (int i = 0; i < kColourChoices; ++i) Combo2->addItem(QString::fromUtf8(countNames[i]), kColourCounts[i]);
+    for (const ColourCount& choice : kColourCounts) Combo2->addItem(QString::fromUtf8(choice.name), choice.colours);
     Combo2->setCurrentIndex(-1);
 
     Frame2 = Placed(new Frame(QStringLiteral("Initial"), this), 8, 208, 129, 65);
@@ -216,7 +211,7 @@ void MainForm::SetTabOrder() {
 
 void MainForm::ConnectHandlers() {
     QApplication::instance()->installEventFilter(this);
-    for (int i = 0; i < 6; ++i) connect(OptionPt[i], &OptionButton::Click, this, [this, i] { OptionPt_Click(i); });
+    for (int i = 0; i < kPatternCount; ++i) connect(OptionPt[i], &OptionButton::Click, this, [this, i] { OptionPt_Click(i); });
     connect(Zeffect, &CheckBox::Click, this, &MainForm::Zeffect_Click);
     connect(Strt, &QPushButton::clicked, this, &MainForm::Strt_Click);
     connect(Command1, &QPushButton::clicked, this, &MainForm::Command1_Click);
@@ -234,11 +229,62 @@ void MainForm::ConnectHandlers() {
 
 void MainForm::Form_Load() {
     coltable(ColorTable);
-    CalcBas::SetPassOrder();
     Combo2->setCurrentIndex(4);
     Check1_Click();
     HScroll1->SetValue(37);
     OptionPt_Click(0);
+}
+
+PictureParameters MainForm::Parameters() const {
+    PictureParameters p;
+    p.a = texta->text().toStdString();
+    p.b = textb->text().toStdString();
+    p.x0 = XH->text().toStdString();
+    p.x1 = XL->text().toStdString();
+    p.y0 = YH->text().toStdString();
+    p.y1 = YL->text().toStdString();
+    p.pattern = -1;
+    for (int i = 0; i < kPatternCount; ++i)
+        if (OptionPt[i]->Value()) p.pattern = i;
+    p.kernelTag = PtFrame->Tag.toStdString();
+    p.randomExponent = RandomExponent;
+    p.parameterPlane = Option1->Value();
+    p.pictureEffect = Zeffect->Value() != 0;
+    p.highResolution = Check1->Value();
+    p.sizeValue = HScroll1->Value();
+    p.colourIndex = Combo2->currentIndex();
+    p.palette = palettOption[0]->Value()   ? PaletteChoice::A
+                : palettOption[1]->Value() ? PaletteChoice::B
+                                           : PaletteChoice::Default;
+    return p;
+}
+
+namespace {
+void ShowText(QLineEdit& box, const std::string& text) {
+    const QString shown = QString::fromStdString(text);
+    if (box.text() != shown) box.setText(shown);
+}
+}  // namespace
+
+void MainForm::ShowParameters(const PictureParameters& p) {
+    if (p.pattern >= 0 && p.pattern < kPatternCount) OptionPt[p.pattern]->SetValue(true);
+    if (Check1->Value() != p.highResolution) Check1->SetValue(p.highResolution);
+    HScroll1->SetValue(static_cast<std::int16_t>(p.sizeValue));
+    if (Combo2->currentIndex() != p.colourIndex) Combo2->setCurrentIndex(p.colourIndex);
+    OptionButton* const palette = p.palette == PaletteChoice::A   ? palettOption[0]
+                                  : p.palette == PaletteChoice::B ? palettOption[1]
+                                                                  : DefaultPalett;
+    palette->SetValue(true);
+    if ((Zeffect->Value() != 0) != p.pictureEffect) Zeffect->SetValue(p.pictureEffect ? 1 : 0);
+    ShowText(*texta, p.a);
+    ShowText(*textb, p.b);
+    ShowText(*XH, p.x0);
+    ShowText(*XL, p.x1);
+    ShowText(*YH, p.y0);
+    ShowText(*YL, p.y1);
+    PtFrame->Tag = QString::fromStdString(p.kernelTag);
+    RandomExponent = p.randomExponent;
+    Option1->SetValue(p.parameterPlane);
 }
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {

@@ -18,6 +18,8 @@
 #include "palette/ColorTable.h"
 #include "region/RegionNav.h"
 #include "region/ViewHistory.h"
+#include "render/PictureParameters.h"
+#include "render/Patterns.h"
 #include "tracking/SensorCheck.h"
 
 class QMenu;
@@ -27,7 +29,6 @@ namespace velmora {
 class FormPrint;
 class TrackingJob;
 struct RenderParams;
-struct RenderInputs;
 
 // The main window. Its controls hold the picture's parameters; handlers read
 // them when they run. Handlers are defined beside the subsystem they belong to.
@@ -38,7 +39,7 @@ public:
 
     // Pattern choice.
     Frame* PtFrame;
-    std::array<OptionButton*, 6> OptionPt;
+    std::array<OptionButton*, kPatternCount> OptionPt;
     CheckBox* Zeffect;
 
     // Canvas size, start and stop, resolution, colour count.
@@ -95,6 +96,13 @@ public:
     // The exponent of the random colours, set by the random patterns.
     float RandomExponent = 0;
 
+    // The picture's parameters as the controls hold them.
+    PictureParameters Parameters() const;
+    // Puts parameters into the controls as a user would: the pattern first
+    // (selecting another one writes its preset), then every control whose
+    // value differs from the parameters'.
+    void ShowParameters(const PictureParameters& parameters);
+
     void Form_Load();
     void Form_KeyDown(int keyCode, int shift);
     void Form_Unload();
@@ -113,16 +121,6 @@ public:
     // Area" and "Initial" or any control inside them.
     void CommandPrint_Click();
     void Frame1_OLEDragDrop(const QStringList& Data);
-    void Frame2_OLEDragDrop(const QStringList& Data);
-    void texta_OLEDragDrop(const QStringList& Data);
-    void textb_OLEDragDrop(const QStringList& Data);
-    void tyuu_OLEDragDrop(int Index, const QStringList& Data);
-    void XH_OLEDragDrop(const QStringList& Data);
-    void XL_OLEDragDrop(const QStringList& Data);
-    void YH_OLEDragDrop(const QStringList& Data);
-    void YL_OLEDragDrop(const QStringList& Data);
-    void CommandZoom_OLEDragDrop(int Index, const QStringList& Data);
-    void Commandpos_OLEDragDrop(int Index, const QStringList& Data);
 
     // Picture save and the image dropped on the canvas.
     void CommandSave_Click();
@@ -194,16 +192,13 @@ private:
     void RenderYield(bool showCanvas);
     // One render from the controls' current state, as a press of Start draws it.
     void RenderOnce();
-    // The texts and states a render reads from the controls, picture effect off.
-    RenderInputs CurrentRenderInputs() const;
     // Called by Start once it has read the controls: notes where the render
     // puts the plane and records the view it draws.
     void RenderStarted(const RenderParams& params);
     // Back, Forward and Copy from the keyboard; the key still reaches the focused control.
     void ViewKeyDown(int keyCode, int shift);
-    View CurrentView() const;
     // Puts a view into the controls as a user would, then starts a render.
-    void ShowView(const View& view);
+    void ShowView(const PictureParameters& view);
 
     // Set when the window closes: every render running stops at once.
     bool unloading_ = false;

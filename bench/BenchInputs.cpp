@@ -3,15 +3,15 @@
 #include <ctime>
 
 #include "canvas/CanvasGeometry.h"
-#include "render/PictureSettings.h"
+#include "render/PictureParameters.h"
 
 namespace velmora::bench {
 
 RenderParams PatternParams(int pattern, int sizeValue, bool highResolution) {
-    PictureSettings s = StartupSettings();
+    PictureParameters s = StartupParameters();
     ApplyPattern(s, pattern);
     const CanvasGrid grid = GridFor(SizeForValue(sizeValue), highResolution);
-    return ReadRenderParams(InputsOf(s, grid.width, grid.height));
+    return ReadRenderParams(s, grid.width, grid.height);
 }
 
 double ProcessSeconds() {

@@ -1,7 +1,6 @@
 #include "cli/RenderCommand.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <chrono>
 #include <cstdio>
@@ -16,10 +15,12 @@
 #include "common/Numbers.h"
 #include "output/AtomicFile.h"
 #include "output/Bitmap.h"
+#include "output/PictureFile.h"
 #include "output/Png.h"
 #include "palette/ColorTable.h"
 #include "records/DataFile.h"
 #include "render/Random.h"
+#include "render/Patterns.h"
 #include "render/RenderEngine.h"
 #include "tracking/TrackingMap.h"
 
@@ -51,11 +52,34 @@ std::optional<double> RealNumber(const std::string& text) {
     }
 }
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-    if (text.size() < tail.size()) return false;
-    for (std::size_t i = 0; i < tail.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[text.size() - tail.size() + i])) != tail[i]) return false;
-    return true;
+// The formats velmora-render writes, in the order its messages name them.
+constexpr PictureFormat kCommandFormats[] = {PictureFormat::Bmp, PictureFormat::Png};
+
+bool CommandWrites(PictureFormat format) { return std::ranges::find(kCommandFormats, format) != std::end(kCommandFormats); }
+
+// The items joined by `separator`, the last two by `last`.
+std::string Listed(const std::vector<std::string>& items, const std::string& separator, const std::string& last) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) text += i + 1 == items.size() ? last : separator;
+        text += items[i];
+    }
+    return text;
+}
+
+// The file names velmora-render writes: "FILE.bmp", "FILE.png" with `stem` for FILE.
+std::vector<std::string> CommandFileNames(const std::string& stem) {
+    std::vector<std::string> names;
+    for (const PictureFormat format : kCommandFormats)
+        for (const PictureFormatName& f : kPictureFormats)
+            if (f.format == format) names.push_back(stem + "." + std::string(f.extensions[0]));
+    return names;
+}
+
+std::vector<std::string> ColourCountTexts() {
+    std::vector<std::string> texts;
+    for (const ColourCount& c : kColourCounts) texts.push_back(std::to_string(c.colours));
+    return texts;
 }
 
 // `text` on one line: control characters (C0, DEL and, in UTF-8, C1) are
@@ -89,8 +113,9 @@ std::string OneLine(std::string_view text) {
 }  // namespace
 
 std::string RenderUsage() {
-    return "usage: velmora-render -o FILE.bmp|FILE.png [--pattern 0-5] [--size 32-52] [--hires]\n"
-           "       [--colors 2|3|4|8|16|32|64|128] [--palette default|A|B] [--a T] [--b T]\n"
+    return "usage: velmora-render -o " + Listed(CommandFileNames("FILE"), "|", "|") + " [--pattern 0-" +
+           std::to_string(kPatternCount - 1) + "] [--size 32-52] [--hires]\n"
+           "       [--colors " + Listed(ColourCountTexts(), "|", "|") + "] [--palette default|A|B] [--a T] [--b T]\n"
            "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n"
            "       [--tracking] [--tracking-map FILE.png] [--sensor-pixels 12-64] [--sensor-um U]\n"
            "       [--flat-below G] [--peak-margin M]   (-o may be left out with --tracking)\n";
@@ -99,8 +124,9 @@ std::string RenderUsage() {
 ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     ParseResult result;
     RenderCommand cmd;
-    cmd.settings = StartupSettings();
-    std::optional<long> pattern, size, colours;
+    cmd.parameters = StartupParameters();
+    std::optional<long> pattern, size;
+    std::optional<int> colourIndex;
     bool highResolution = false;
     std::optional<std::string> data;
     std::vector<std::pair<std::string*, std::string>> texts;
@@ -134,38 +160,39 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             result.help = true;
             return result;
         } else if (option == "-o" || option == "--output") {
-            if (!EndsWith(*v, ".bmp") && !EndsWith(*v, ".png")) return fail(option + ": the file must end in .bmp or .png");
+            if (!CommandWrites(PictureFormatOfExtension(*v)))
+                return fail(option + ": the file must end in " + Listed(CommandFileNames(""), " or ", " or "));
             cmd.output = *v;
         } else if (option == "--pattern") {
             pattern = WholeNumber(*v);
-            if (!pattern || *pattern < 0 || *pattern > 5) return fail("--pattern: must be 0 to 5");
+            if (!pattern || *pattern < 0 || *pattern >= kPatternCount)
+                return fail("--pattern: must be 0 to " + std::to_string(kPatternCount - 1));
         } else if (option == "--size") {
             size = WholeNumber(*v);
             if (!size || *size < kSizeMin || *size > kSizeMax) return fail("--size: must be 32 to 52");
         } else if (option == "--hires") {
             highResolution = true;
         } else if (option == "--colors") {
-            colours = WholeNumber(*v);
-            bool known = false;
-            for (int k = 0; k < kColourChoices; ++k) known = known || (colours && *colours == kColourCounts[k]);
-            if (!known) return fail("--colors: must be 2, 3, 4, 8, 16, 32, 64 or 128");
+            const auto count = WholeNumber(*v);
+            colourIndex = count ? ColourIndexOf(*count) : std::nullopt;
+            if (!colourIndex) return fail("--colors: must be " + Listed(ColourCountTexts(), ", ", " or "));
         } else if (option == "--palette") {
-            if (*v == "default") cmd.palette = PaletteChoice::Default;
-            else if (*v == "A" || *v == "a") cmd.palette = PaletteChoice::A;
-            else if (*v == "B" || *v == "b") cmd.palette = PaletteChoice::B;
+            if (*v == "default") cmd.parameters.palette = PaletteChoice::Default;
+            else if (*v == "A" || *v == "a") cmd.parameters.palette = PaletteChoice::A;
+            else if (*v == "B" || *v == "b") cmd.parameters.palette = PaletteChoice::B;
             else return fail("--palette: must be default, A or B");
         } else if (option == "--a") {
-            texts.emplace_back(&cmd.settings.a, *v);
+            texts.emplace_back(&cmd.parameters.a, *v);
         } else if (option == "--b") {
-            texts.emplace_back(&cmd.settings.b, *v);
+            texts.emplace_back(&cmd.parameters.b, *v);
         } else if (option == "--x0") {
-            texts.emplace_back(&cmd.settings.xh, *v);
+            texts.emplace_back(&cmd.parameters.x0, *v);
         } else if (option == "--x1") {
-            texts.emplace_back(&cmd.settings.xl, *v);
+            texts.emplace_back(&cmd.parameters.x1, *v);
         } else if (option == "--y0") {
-            texts.emplace_back(&cmd.settings.yh, *v);
+            texts.emplace_back(&cmd.parameters.y0, *v);
         } else if (option == "--y1") {
-            texts.emplace_back(&cmd.settings.yl, *v);
+            texts.emplace_back(&cmd.parameters.y1, *v);
         } else if (option == "--data") {
             data = *v;
         } else if (option == "--threads") {
@@ -177,7 +204,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
         } else if (option == "--tracking") {
             cmd.tracking = true;
         } else if (option == "--tracking-map") {
-            if (!EndsWith(*v, ".png")) return fail(option + ": the file must end in .png");
+            if (PictureFormatOfExtension(*v) != PictureFormat::Png) return fail(option + ": the file must end in .png");
             cmd.trackingMap = *v;
         } else if (option == "--sensor-pixels") {
             const auto pixels = WholeNumber(*v);
@@ -204,18 +231,16 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
         return fail("-o: an output file is required");
 
     if (data) {
-        const auto error = ApplyDataFile(cmd.settings, *data);
+        const auto error = ApplyDataFile(cmd.parameters, *data);
         if (error) return fail("--data: " + *error);
     }
     // Every option given on the command line wins over the data file.
-    if (highResolution) cmd.settings.highResolution = true;
-    if (pattern) ApplyPattern(cmd.settings, static_cast<int>(*pattern));
-    if (size) cmd.settings.sizeValue = static_cast<int>(*size);
-    if (colours)
-        for (int k = 0; k < kColourChoices; ++k)
-            if (kColourCounts[k] == *colours) cmd.settings.colourIndex = k;
+    if (highResolution) cmd.parameters.highResolution = 1;
+    if (pattern) ApplyPattern(cmd.parameters, static_cast<int>(*pattern));
+    if (size) cmd.parameters.sizeValue = static_cast<int>(*size);
+    if (colourIndex) cmd.parameters.colourIndex = *colourIndex;
     for (auto& [target, text] : texts) *target = text;
-    if (cmd.settings.colourIndex < 0) return fail("--data: the file selects no colour count; add --colors");
+    if (cmd.parameters.colourIndex < 0) return fail("--data: the file selects no colour count; add --colors");
     result.command = cmd;
     return result;
 }
@@ -286,7 +311,7 @@ int CannotWrite(const std::string& path, const std::string& reason) {
 
 int WritePicture(const std::string& path, const PictureRows& rows) {
     std::optional<std::string> error;
-    if (EndsWith(path, ".png")) {
+    if (PictureFormatOfExtension(path) == PictureFormat::Png) {
         std::string bytes;
         if (auto encoding = EncodePng(rows, bytes)) return CannotWrite(path, *encoding);
         error = WriteFileAtomically(path, bytes);
@@ -353,18 +378,18 @@ int RunRenderCommand(const RenderCommand& command) {
     for (const std::string* path : {&command.output, &command.trackingMap})
         if (!path->empty())
             if (auto refusal = WriteRefusal(*path)) return CannotWrite(*path, *refusal);
-    const PictureSettings& s = command.settings;
+    const PictureParameters& s = command.parameters;
     const CanvasSize size = SizeForValue(s.sizeValue);
-    const CanvasGrid grid = GridFor(size, s.highResolution);
+    const CanvasGrid grid = GridFor(size, s.HighResolution());
 
     ColorTable table;
     coltable(table);
-    if (command.palette == PaletteChoice::A) coltableB(table, DefaultStrip());
-    if (command.palette == PaletteChoice::B) coltableA(table, DefaultStrip());
+    if (s.palette == PaletteChoice::A) coltableB(table, DefaultStrip());
+    if (s.palette == PaletteChoice::B) coltableA(table, DefaultStrip());
     const ColorValue* tableColumn = table.column[static_cast<std::size_t>(s.colourIndex)].data();
-    const int colourCount = kColourCounts[static_cast<std::size_t>(s.colourIndex)];
+    const int colourCount = kColourCounts[static_cast<std::size_t>(s.colourIndex)].colours;
 
-    const RenderParams params = ReadRenderParams(InputsOf(s, grid.width, grid.height));
+    const RenderParams params = ReadRenderParams(s, grid.width, grid.height);
     auto engine = command.scalarKernels ? MakeInlineEngine() : MakeEngine(command.threads);
 
     if (params.UsesKernel() && !s.pictureEffect) {

@@ -3,16 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "render/PictureSettings.h"
+#include "render/PictureParameters.h"
 #include "tracking/SensorCheck.h"
 
 namespace velmora {
 
-enum class PaletteChoice { Default, A, B };
-
 struct RenderCommand {
-    PictureSettings settings;
-    PaletteChoice palette = PaletteChoice::Default;
+    PictureParameters parameters;
     int threads = 0;  // 0: all cores
     bool quiet = false;
     std::string output;   // may be empty when only the tracking check is asked for

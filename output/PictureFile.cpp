@@ -131,15 +131,24 @@ std::string PictureFileName(const std::string& text) {
     return hasExtension ? text : text + std::string(extension);
 }
 
-PictureFormat PictureFormatFor(const std::string& path) {
-    const std::string_view name = std::string_view(path).substr(path.find_last_of('/') + 1);
+namespace {
+std::string_view FileNameOf(const std::string& path) { return std::string_view(path).substr(path.find_last_of('/') + 1); }
+}  // namespace
+
+PictureFormat PictureFormatOfExtension(const std::string& path) {
+    const std::string_view name = FileNameOf(path);
     const std::size_t dot = name.find_last_of('.');
-    if (dot == std::string_view::npos) return PictureFormat::Png;
+    if (dot == std::string_view::npos) return PictureFormat::None;
     const std::string_view extension = name.substr(dot + 1);
-    if (EqualsIgnoringCase(extension, "png")) return PictureFormat::Png;
-    if (EqualsIgnoringCase(extension, "bmp")) return PictureFormat::Bmp;
-    if (EqualsIgnoringCase(extension, "jpg") || EqualsIgnoringCase(extension, "jpeg")) return PictureFormat::Jpeg;
+    for (const PictureFormatName& f : kPictureFormats)
+        for (const std::string_view known : f.extensions)
+            if (!known.empty() && EqualsIgnoringCase(extension, known)) return f.format;
     return PictureFormat::None;
+}
+
+PictureFormat PictureFormatFor(const std::string& path) {
+    if (FileNameOf(path).find('.') == std::string_view::npos) return PictureFormat::Png;
+    return PictureFormatOfExtension(path);
 }
 
 bool PictureDataComplete(std::string_view bytes) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -10,9 +11,25 @@ std::string PictureFileName(const std::string& text);
 
 enum class PictureFormat { None, Png, Bmp, Jpeg };
 
-// The format a picture saved as `path` is written in, by the extension of its
-// file name in any case: PNG for ".png" and for a name without extension, BMP
-// for ".bmp", JPEG for ".jpg" and ".jpeg"; None for any other extension.
+// A picture format the program writes: its name and the extensions of its file names.
+struct PictureFormatName {
+    PictureFormat format;
+    std::string_view name;
+    std::array<std::string_view, 2> extensions;  // without the dot; an empty one is none
+};
+
+inline constexpr std::array<PictureFormatName, 3> kPictureFormats = {{
+    {PictureFormat::Png, "PNG", {"png", ""}},
+    {PictureFormat::Bmp, "BMP", {"bmp", ""}},
+    {PictureFormat::Jpeg, "JPEG", {"jpg", "jpeg"}},
+}};
+
+// The format whose extension the file name of `path` has, in any case; None
+// for a name without extension or with another one.
+PictureFormat PictureFormatOfExtension(const std::string& path);
+
+// The format a picture saved as `path` is written in: by its extension, and
+// PNG for a name without extension.
 PictureFormat PictureFormatFor(const std::string& path);
 
 // Whether a picture file's bytes hold all of its picture: the rows of a bitmap

@@ -73,7 +73,7 @@ void SetWave(ColorTable& t, int k, int m) {
 template <class SampleColumn>
 void SampleStrip(ColorTable& t, const StripImage& strip, SampleColumn sampleColumn, bool rowOneForLast) {
     for (int k = 1; k < kColourChoices; ++k) {
-        const int m = kColourCounts[k];
+        const int m = kColourCounts[k].colours;
         const int stripRow = (rowOneForLast && k == 7) ? 1 : 2;
         for (int i = 0; i < m; ++i) {
             // A fractional column (127.5 for three colours) takes the nearest one.
@@ -84,6 +84,12 @@ void SampleStrip(ColorTable& t, const StripImage& strip, SampleColumn sampleColu
 }
 
 }  // namespace
+
+std::optional<int> ColourIndexOf(long colours) {
+    for (int k = 0; k < kColourChoices; ++k)
+        if (kColourCounts[k].colours == colours) return k;
+    return std::nullopt;
+}
 
 void coltable(ColorTable& table) {
     SetFixedColumns(table);

@@ -1,16 +1,26 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "common/Colour.h"
 
 namespace velmora {
 
-inline constexpr int kColourChoices = 8;
+// A colour-count choice: how many colours, and its name in the colour list.
+struct ColourCount {
+    int colours;
+    const char* name;
+};
+
+// The colour-count choices, by list index.
+inline constexpr std::array<ColourCount, 8> kColourCounts = {
+    {{2, "MONO"}, {3, "3色"}, {4, "4色"}, {8, "8色"}, {16, "16色"}, {32, "32色"}, {64, "64色"}, {128, "128色"}}};
+inline constexpr int kColourChoices = static_cast<int>(kColourCounts.size());
 inline constexpr int kColourRows = 256;
 
-// The colour counts of the eight colour-count choices, by list index.
-inline constexpr std::array<int, kColourChoices> kColourCounts = {2, 3, 4, 8, 16, 32, 64, 128};
+// The list index of the choice of `colours` colours, or nothing when there is none.
+std::optional<int> ColourIndexOf(long colours);
 
 // 8 columns (one per colour-count choice) by 256 rows (colour index) of colours.
 struct ColorTable {

@@ -7,7 +7,9 @@
 #include <cstring>
 
 #include "common/Numbers.h"
+#include "palette/ColorTable.h"
 #include "records/Module_ini.h"
+#include "render/Patterns.h"
 
 namespace velmora {
 
@@ -25,38 +27,36 @@ std::string DataFilePath(const std::string& folder, const std::string& nameText)
     return folder + "/" + nameText + kDataFileSuffix;
 }
 
-std::vector<ProfileEntry> DataFileEntries(const DataFileRecord& r, const std::string& dateText) {
+std::vector<ProfileEntry> DataFileEntries(const PictureParameters& p, const std::string& dateText) {
     return {
         {"Main", "App", kDataFileApp},
         {"Main", "Date", dateText},
-        {"Initial", "Ptn", std::to_string(r.pattern)},
-        {"Initial", "HiRes", std::to_string(r.highResolution)},
-        {"Initial", "Color", std::to_string(r.colourIndex)},
-        {"Initial", "a", r.a},
-        {"Initial", "b", r.b},
-        {"Initial", "x0", r.x0},
-        {"Initial", "x1", r.x1},
-        {"Initial", "y0", r.y0},
-        {"Initial", "y1", r.y1},
+        {"Initial", "Ptn", std::to_string(p.pattern)},
+        {"Initial", "HiRes", std::to_string(p.highResolution)},
+        {"Initial", "Color", std::to_string(p.colourIndex)},
+        {"Initial", "a", p.a},
+        {"Initial", "b", p.b},
+        {"Initial", "x0", p.x0},
+        {"Initial", "x1", p.x1},
+        {"Initial", "y0", p.y0},
+        {"Initial", "y1", p.y1},
     };
 }
 
-StoredParameters ReadStoredParameters() {
+void ApplyStoredParameters(PictureParameters& p) {
     using Module_ini::ReadIni;
-    StoredParameters p;
-    p.pattern = StoredChoice(ReadIni("Initial", "Ptn"), 0, 5);
-    p.highResolution = StoredChoice(ReadIni("Initial", "HiRes"), 0, 2);
-    p.colourIndex = StoredChoice(ReadIni("Initial", "Color"), -1, 7);
+    if (const auto pattern = StoredChoice(ReadIni("Initial", "Ptn"), 0, kPatternCount - 1)) ApplyPattern(p, *pattern);
+    if (const auto highResolution = StoredChoice(ReadIni("Initial", "HiRes"), 0, 2)) p.highResolution = *highResolution;
+    if (const auto colour = StoredChoice(ReadIni("Initial", "Color"), -1, kColourChoices - 1)) p.colourIndex = *colour;
     p.a = ReadIni("Initial", "a");
     p.b = ReadIni("Initial", "b");
     p.x0 = ReadIni("Initial", "x0");
     p.x1 = ReadIni("Initial", "x1");
     p.y0 = ReadIni("Initial", "y0");
     p.y1 = ReadIni("Initial", "y1");
-    return p;
 }
 
-std::optional<std::string> ApplyDataFile(PictureSettings& s, const std::string& path) {
+std::optional<std::string> ApplyDataFile(PictureParameters& p, const std::string& path) {
     if (!ReadProfileFile(path)) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) return std::string(std::strerror(errno));
@@ -64,16 +64,7 @@ std::optional<std::string> ApplyDataFile(PictureSettings& s, const std::string& 
         return std::string("not a regular file");
     }
     Module_ini::IniFileName = path;
-    const auto stored = ReadStoredParameters();
-    if (stored.pattern) ApplyPattern(s, *stored.pattern);
-    if (stored.highResolution) s.highResolution = *stored.highResolution == 1;
-    if (stored.colourIndex) s.colourIndex = *stored.colourIndex;
-    s.a = stored.a;
-    s.b = stored.b;
-    s.xh = stored.x0;
-    s.xl = stored.x1;
-    s.yh = stored.y0;
-    s.yl = stored.y1;
+    ApplyStoredParameters(p);
     return std::nullopt;
 }
 

@@ -1,10 +1,25 @@
 #include "region/ViewHistory.h"
 
+#include <tuple>
+
 namespace velmora {
 
-void ViewHistory::Record(const View& view) {
+namespace {
+template <typename Parameters>
+auto ViewOf(Parameters& p) {
+    return std::tie(p.a, p.b, p.x0, p.x1, p.y0, p.y1, p.pattern, p.kernelTag, p.randomExponent, p.parameterPlane);
+}
+}  // namespace
+
+bool SameView(const PictureParameters& first, const PictureParameters& second) {
+    return ViewOf(first) == ViewOf(second);
+}
+
+void TakeView(PictureParameters& parameters, const PictureParameters& view) { ViewOf(parameters) = ViewOf(view); }
+
+void ViewHistory::Record(const PictureParameters& view) {
     if (!views_.empty()) {
-        if (views_[position_] == view) return;
+        if (SameView(views_[position_], view)) return;
         views_.erase(views_.begin() + static_cast<std::ptrdiff_t>(position_) + 1, views_.end());
     }
     views_.push_back(view);
@@ -12,12 +27,12 @@ void ViewHistory::Record(const View& view) {
     position_ = views_.size() - 1;
 }
 
-const View* ViewHistory::Back() {
+const PictureParameters* ViewHistory::Back() {
     if (!CanGoBack()) return nullptr;
     return &views_[--position_];
 }
 
-const View* ViewHistory::Forward() {
+const PictureParameters* ViewHistory::Forward() {
     if (!CanGoForward()) return nullptr;
     return &views_[++position_];
 }

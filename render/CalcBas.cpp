@@ -6,15 +6,6 @@
 
 namespace velmora::CalcBas {
 
-std::int16_t MaxIter = 31;
-std::array<std::int16_t, 16> PassX{};
-std::array<std::int16_t, 16> PassY{};
-
-void SetPassOrder() {
-    PassX = kPassX;
-    PassY = kPassY;
-}
-
 int MapStepsAt(int outerStep, int maxIter) {
     const double growth = 1.0 + 1.0 / maxIter;
     return static_cast<int>(std::floor(4.0 * std::pow(growth, outerStep))) + 1;
@@ -92,8 +83,5 @@ std::int16_t IterateMap3(float X, float Y, float A, float B, int maxIter) {
     }
     return static_cast<std::int16_t>(maxIter + 1);
 }
-
-std::int16_t IterateMap1(float X, float Y, float A, float B) { return IterateMap1(X, Y, A, B, MaxIter); }
-std::int16_t IterateMap3(float X, float Y, float A, float B) { return IterateMap3(X, Y, A, B, MaxIter); }
 
 }  // namespace velmora::CalcBas

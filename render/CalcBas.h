@@ -7,24 +7,12 @@
 // points below are part of each picture's definition.
 namespace velmora::CalcBas {
 
-// Last outer step index read by IterateMap1/IterateMap3; every render sets it to 31.
-extern std::int16_t MaxIter;
-
 // Offsets (0 to 3) inside each 4 x 4 cell of the point that pass p sets.
-extern std::array<std::int16_t, 16> PassX;
-extern std::array<std::int16_t, 16> PassY;
-void SetPassOrder();
-
-// The pass order as constants, for code that runs without the module state.
 inline constexpr std::array<std::int16_t, 16> kPassX = {0, 2, 0, 2, 1, 1, 3, 3, 0, 0, 2, 2, 1, 1, 3, 3};
 inline constexpr std::array<std::int16_t, 16> kPassY = {0, 2, 2, 0, 1, 3, 1, 3, 1, 3, 1, 3, 0, 2, 2, 0};
 
-// Counts 0 to maxIter + 1 for kernel modes 1 and 3, reading MaxIter.
-std::int16_t IterateMap1(float X, float Y, float A, float B);
-std::int16_t IterateMap3(float X, float Y, float A, float B);
-
-// The same kernels with the last outer step index given explicitly (1 to 31
-// in practice; the module wrappers above pass MaxIter).
+// Counts 0 to maxIter + 1 for kernel modes 1 and 3, with the last outer step
+// index `maxIter` (every render uses 31).
 std::int16_t IterateMap1(float X, float Y, float A, float B, int maxIter);
 std::int16_t IterateMap3(float X, float Y, float A, float B, int maxIter);
 

@@ -19,19 +19,19 @@ std::int64_t RoundedLimit(double gridExtent) {
 }
 }  // namespace
 
-RenderParams ReadRenderParams(const RenderInputs& in) {
+RenderParams ReadRenderParams(const PictureParameters& in, double gridWidth, double gridHeight) {
     RenderParams p;
     p.a = fl(Val(in.a));
     p.b = fl(Val(in.b));
     p.parameterPlane = in.parameterPlane;
-    p.x1 = fl(Val(in.xl));
-    p.y1 = fl(Val(in.yl));
-    const double width = Val(in.xh) - p.x1;
-    const double height = Val(in.yh) - p.y1;
-    p.dx = fl(width / in.gridWidth);
-    p.dy = fl(height / in.gridHeight);
-    p.columnLimit = RoundedLimit(in.gridWidth);
-    p.rowLimit = RoundedLimit(in.gridHeight);
+    p.x1 = fl(Val(in.x1));
+    p.y1 = fl(Val(in.y1));
+    const double width = Val(in.x0) - p.x1;
+    const double height = Val(in.y0) - p.y1;
+    p.dx = fl(width / gridWidth);
+    p.dy = fl(height / gridHeight);
+    p.columnLimit = RoundedLimit(gridWidth);
+    p.rowLimit = RoundedLimit(gridHeight);
     p.kernelMode = ToInt32(Val(in.kernelTag)).value_or(0);
     p.passStep = in.pictureEffect ? 16 : 1;
     p.maxIter = 31;
@@ -49,8 +49,7 @@ float PointY(const RenderParams& p, std::int64_t py) {
 int CountAt(const RenderParams& p, std::int64_t px, std::int64_t py) {
     if (!p.UsesKernel()) return 0;
     const float x = PointX(p, px), y = PointY(p, py);
-    const auto kernel = p.kernelMode == 1 ? static_cast<std::int16_t (*)(float, float, float, float, int)>(CalcBas::IterateMap1)
-                                          : static_cast<std::int16_t (*)(float, float, float, float, int)>(CalcBas::IterateMap3);
+    const auto kernel = p.kernelMode == 1 ? &CalcBas::IterateMap1 : &CalcBas::IterateMap3;
     return p.parameterPlane ? kernel(p.a, p.b, y, x, p.maxIter) : kernel(x, y, p.a, p.b, p.maxIter);
 }
 

@@ -4,21 +4,12 @@
 #include <string>
 
 #include "common/Colour.h"
+#include "render/PictureParameters.h"
 #include "render/Raster.h"
 
 namespace velmora {
 
 class UniformSource;
-
-// The texts and states Start reads from the window, as they are at that moment.
-struct RenderInputs {
-    std::string a, b;             // texta, textb
-    std::string xh, xl, yh, yl;   // X0, X1, Y0, Y1
-    std::string kernelTag;        // "1", "3" or "6" as patterns store it
-    bool parameterPlane = true;   // Option1 selected
-    double gridWidth = 0, gridHeight = 0;
-    bool pictureEffect = false;   // only pass 0 runs, by exclusive-or
-};
 
 // Everything a render fixes at Start.
 struct RenderParams {
@@ -39,7 +30,8 @@ struct RenderParams {
     bool UsesKernel() const { return kernelMode == 1 || kernelMode == 3; }
 };
 
-RenderParams ReadRenderParams(const RenderInputs& inputs);
+// Reads the parameters leniently for a canvas grid of gridWidth x gridHeight points.
+RenderParams ReadRenderParams(const PictureParameters& parameters, double gridWidth, double gridHeight);
 
 // Plane coordinates of point column px and point row py.
 float PointX(const RenderParams& params, std::int64_t px);

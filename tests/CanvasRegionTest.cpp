@@ -8,7 +8,7 @@
 #include "common/Numbers.h"
 #include "region/RegionNav.h"
 #include "region/ViewHistory.h"
-#include "render/PictureSettings.h"
+#include "render/PictureParameters.h"
 #include "render/RenderWalk.h"
 
 using namespace velmora;
@@ -153,7 +153,7 @@ TEST(RubberBand, RectangleToRegionWorkedValues) {
     // The same canvas rectangle gives the same region in either resolution.
     for (const bool highResolution : {false, true}) {
         const double unit = highResolution ? 1 : 4;
-        const RenderParams p = ReadRenderParams(InputsOf(StartupSettings(), 608 / unit, 430 / unit));
+        const RenderParams p = ReadRenderParams(StartupParameters(), 608 / unit, 430 / unit);
         const PlaneMapping mapping{p.x1, p.y1, p.dx, p.dy, static_cast<int>(unit)};
         EXPECT_EQ(Texts(RegionOfRectangle({152, 107, 455, 322}, mapping)),
                   (Texts4{"0.0250000024680048", "-0.0249999996740371", "0.0701395334908739", "0.00986046495381743"}))
@@ -176,8 +176,8 @@ TEST(RubberBand, DraggedRectangleIsClippedAndSmallMovesAreClicks) {
 
 TEST(ViewHistory, RecordsBacksForwardsAndDropsTheViewsAhead) {
     const auto view = [](const std::string& x0) {
-        View v;
-        v.xh = x0;
+        PictureParameters v;
+        v.x0 = x0;
         return v;
     };
     ViewHistory history;
@@ -188,16 +188,16 @@ TEST(ViewHistory, RecordsBacksForwardsAndDropsTheViewsAhead) {
     history.Record(view("3"));
     EXPECT_EQ(history.Size(), 3u);
     EXPECT_FALSE(history.CanGoForward());
-    EXPECT_EQ(history.Back()->xh, "2");
-    EXPECT_EQ(history.Back()->xh, "1");
+    EXPECT_EQ(history.Back()->x0, "2");
+    EXPECT_EQ(history.Back()->x0, "1");
     EXPECT_FALSE(history.Back());
-    EXPECT_EQ(history.Forward()->xh, "2");
+    EXPECT_EQ(history.Forward()->x0, "2");
     // Rendering the view Back or Forward brought records nothing.
     history.Record(view("2"));
     EXPECT_EQ(history.Size(), 3u);
     EXPECT_TRUE(history.CanGoForward());
     // Any field makes a view new; a new view after going back drops the ones ahead.
-    View other = view("2");
+    PictureParameters other = view("2");
     other.randomExponent = 2;
     history.Record(other);
     EXPECT_EQ(history.Size(), 3u);
@@ -209,5 +209,5 @@ TEST(ViewHistory, RecordsBacksForwardsAndDropsTheViewsAhead) {
     EXPECT_EQ(bounded.Size(), ViewHistory::kLimit);
     EXPECT_EQ(bounded.Position(), 999u);
     while (bounded.CanGoBack()) bounded.Back();
-    EXPECT_EQ(bounded.Forward()->xh, "6");  // the five oldest are gone
+    EXPECT_EQ(bounded.Forward()->x0, "6");  // the five oldest are gone
 }

@@ -5,7 +5,7 @@
 
 #include "canvas/CanvasGeometry.h"
 #include "render/CalcBas.h"
-#include "render/PictureSettings.h"
+#include "render/PictureParameters.h"
 #include "render/RenderWalk.h"
 
 namespace velmora::test_grid {
@@ -63,12 +63,12 @@ struct TypedPicture {
 };
 
 inline RenderParams ParamsOfTyped(const TypedPicture& t) {
-    PictureSettings s = StartupSettings();
+    PictureParameters s = StartupParameters();
     s.kernelTag = t.kernelTag;
     s.parameterPlane = t.parameterPlane;
-    s.a = t.a, s.b = t.b, s.xh = t.x0, s.xl = t.x1, s.yh = t.y0, s.yl = t.y1;
+    s.a = t.a, s.b = t.b, s.x0 = t.x0, s.x1 = t.x1, s.y0 = t.y0, s.y1 = t.y1;
     const CanvasGrid grid = GridFor(SizeForValue(t.sizeValue), t.highResolution);
-    return ReadRenderParams(InputsOf(s, grid.width, grid.height));
+    return ReadRenderParams(s, grid.width, grid.height);
 }
 
 }  // namespace velmora::test_grid

@@ -12,7 +12,7 @@
 #include "canvas/CanvasGeometry.h"
 #include "render/CalcBas.h"
 #include "render/Patterns.h"
-#include "render/PictureSettings.h"
+#include "render/PictureParameters.h"
 #include "render/RenderEngine.h"
 #include "render/SimdKernels.h"
 #include "tests/CountGrid.h"
@@ -41,11 +41,11 @@ bool SameBytes(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_
 }
 
 RenderParams PresetParams(int pattern, int sizeValue, bool highResolution, bool pictureEffect = false) {
-    PictureSettings settings = StartupSettings();
+    PictureParameters settings = StartupParameters();
     ApplyPattern(settings, pattern);
     settings.pictureEffect = pictureEffect;
     const CanvasGrid grid = GridFor(SizeForValue(sizeValue), highResolution);
-    return ReadRenderParams(InputsOf(settings, grid.width, grid.height));
+    return ReadRenderParams(settings, grid.width, grid.height);
 }
 
 std::size_t ThreadCount() {
@@ -143,23 +143,22 @@ TEST(Engine, RandomParameterSetsMatchScalarKernels) {
     std::uniform_real_distribution<double> unit(-1.0, 1.0);
     std::uniform_int_distribution<int> exponent(-40, 40);
     for (int set = 0; set < 60; ++set) {
-        RenderInputs in;
+        PictureParameters in;
         const double scale = std::pow(10.0, exponent(rng) / 4.0);
         in.a = std::to_string(unit(rng) * 3);
         in.b = std::to_string(unit(rng) * 3);
-        in.xl = std::to_string(unit(rng) * scale);
-        in.xh = std::to_string(unit(rng) * scale);
-        in.yl = std::to_string(unit(rng) * scale);
-        in.yh = std::to_string(unit(rng) * scale);
+        in.x1 = std::to_string(unit(rng) * scale);
+        in.x0 = std::to_string(unit(rng) * scale);
+        in.y1 = std::to_string(unit(rng) * scale);
+        in.y0 = std::to_string(unit(rng) * scale);
         in.kernelTag = set % 2 ? "1" : "3";
         in.parameterPlane = set % 4 < 2;
-        in.gridWidth = 30 + set;
-        in.gridHeight = 21.5 + set / 2;
+        const double gridWidth = 30 + set, gridHeight = 21.5 + set / 2;
         if (set % 10 == 0) in.a = in.b = "0";            // zero denominators from the start
-        if (set % 10 == 1) in.xh = in.xl;                // zero-width region
-        if (set % 10 == 2) in.xh = "1E+30", in.yh = "-1E+30";  // orbits beyond the single range
-        if (set % 10 == 3) in.xl = "1E-44", in.xh = "3E-44";   // subnormal coordinates
-        const RenderParams params = ReadRenderParams(in);
+        if (set % 10 == 1) in.x0 = in.x1;                // zero-width region
+        if (set % 10 == 2) in.x0 = "1E+30", in.y0 = "-1E+30";  // orbits beyond the single range
+        if (set % 10 == 3) in.x1 = "1E-44", in.x0 = "3E-44";   // subnormal coordinates
+        const RenderParams params = ReadRenderParams(in, gridWidth, gridHeight);
         SCOPED_TRACE(set);
         EXPECT_TRUE(SameBytes(AllCounts(params, *MakeEngine(1 + set % 3)), ScalarCounts(params)));
     }

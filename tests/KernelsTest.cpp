@@ -19,12 +19,6 @@ TEST(IterateMap3, KnownCounts) {
     EXPECT_EQ(IterateMap3(0.051f, 1.03f, -0.02f, -0.05f, 31), 31);
 }
 
-TEST(Kernels, ModuleValueIsUsed) {
-    MaxIter = 31;
-    EXPECT_EQ(IterateMap3(0.051f, 1.03f, -0.02f, -0.05f), 31);
-    EXPECT_EQ(IterateMap1(-5, -15, 0.29f, -0.11f), 24);
-}
-
 TEST(Kernels, MapStepTable) {
     const int expected[32] = {5, 5, 5, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 7, 7, 7,
                               7, 7, 8, 8, 8, 8, 9, 9, 9, 9, 10, 10, 10, 11, 11, 11};
@@ -53,14 +47,13 @@ TEST(Kernels, DegenerateInputsGiveCountsWithoutTrapping) {
 }
 
 TEST(PassOrder, EveryCellPositionOnce) {
-    SetPassOrder();
     bool seen[4][4] = {};
     for (int p = 0; p < 16; ++p) {
-        EXPECT_FALSE(seen[PassX[p]][PassY[p]]) << p;
-        seen[PassX[p]][PassY[p]] = true;
+        EXPECT_FALSE(seen[kPassX[p]][kPassY[p]]) << p;
+        seen[kPassX[p]][kPassY[p]] = true;
     }
-    EXPECT_EQ(PassX[0], 0);
-    EXPECT_EQ(PassY[0], 0);
-    EXPECT_EQ(PassX[15], 3);
-    EXPECT_EQ(PassY[15], 0);
+    EXPECT_EQ(kPassX[0], 0);
+    EXPECT_EQ(kPassY[0], 0);
+    EXPECT_EQ(kPassX[15], 3);
+    EXPECT_EQ(kPassY[15], 0);
 }

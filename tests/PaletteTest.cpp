@@ -101,7 +101,7 @@ TEST(StripPalettes, SampleColumnsAndRows) {
         EXPECT_EQ(GreenOf(right.column[7][i]), 2) << i;
     }
     for (int k = 1; k < 7; ++k)
-        for (int i = 0; i < kColourCounts[k]; ++i) EXPECT_EQ(GreenOf(left.column[k][i]), 2) << k << "," << i;
+        for (int i = 0; i < kColourCounts[k].colours; ++i) EXPECT_EQ(GreenOf(left.column[k][i]), 2) << k << "," << i;
     EXPECT_EQ(left.column[7][0], Rgb(0, 1, 0));
     EXPECT_EQ(left.column[7][127], Rgb(255, 1, 0));
 }
@@ -111,7 +111,7 @@ TEST(StripPalettes, DefaultStripEndsAndReversal) {
     coltableB(left, DefaultStrip());
     coltableA(right, DefaultStrip());
     for (int k = 1; k < kColourChoices; ++k) {
-        const int m = kColourCounts[k];
+        const int m = kColourCounts[k].colours;
         EXPECT_EQ(left.column[k][0], Rgb(0, 0, 0)) << k;
         EXPECT_EQ(left.column[k][m - 1], Rgb(255, 255, 255)) << k;
         EXPECT_EQ(right.column[k][0], Rgb(255, 255, 255)) << k;

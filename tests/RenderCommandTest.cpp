@@ -16,7 +16,7 @@
 #include "common/Numbers.h"
 #include "palette/ColorTable.h"
 #include "render/CalcBas.h"
-#include "render/PictureSettings.h"
+#include "render/PictureParameters.h"
 #include "render/Random.h"
 #include "render/RenderWalk.h"
 
@@ -58,7 +58,7 @@ protected:
 };
 
 struct Expected {
-    PictureSettings settings = StartupSettings();
+    PictureParameters settings = StartupParameters();
     ColorTable table;
     Expected() { coltable(table); }
 };
@@ -67,10 +67,10 @@ struct Expected {
 // position whose cell base lies within the limits, coloured from its count, or
 // with random colours drawn in pass, column, row order.
 QImage DefinedPicture(const Expected& e) {
-    const PictureSettings& s = e.settings;
+    const PictureParameters& s = e.settings;
     const CanvasSize size = SizeForValue(s.sizeValue);
-    const CanvasGrid grid = GridFor(size, s.highResolution);
-    const RenderParams p = ReadRenderParams(InputsOf(s, grid.width, grid.height));
+    const CanvasGrid grid = GridFor(size, s.HighResolution());
+    const RenderParams p = ReadRenderParams(s, grid.width, grid.height);
     QImage image(size.width, size.height, QImage::Format_RGB32);
     image.fill(0xFFFFFFFFu);
     auto plot = [&](std::int64_t px, std::int64_t py, ColorValue c) {
@@ -78,7 +78,7 @@ QImage DefinedPicture(const Expected& e) {
             for (std::int64_t x = px * grid.dot; x < (px + 1) * grid.dot; ++x)
                 if (x < size.width && y < size.height) image.setPixel(int(x), int(y), PixelOf(c));
     };
-    const int m = kColourCounts[s.colourIndex];
+    const int m = kColourCounts[s.colourIndex].colours;
     UniformSource random;
     for (int pass = 0; pass < 16; ++pass)
         for (std::int64_t cx = 0; cx <= p.columnLimit; cx += 4)
@@ -137,8 +137,8 @@ TEST_F(RenderCommandTest, OptionsApplyAfterThePattern) {
     e.settings.sizeValue = 33;
     e.settings.colourIndex = 3;
     e.settings.a = "0.25";
-    e.settings.xh = " 4 .5";
-    e.settings.yl = "-8.5";
+    e.settings.x0 = " 4 .5";
+    e.settings.y1 = "-8.5";
     coltableA(e.table, DefaultStrip());
     const QImage image = QImage(QString::fromStdString(Path("o.bmp"))).convertToFormat(QImage::Format_RGB32);
     EXPECT_TRUE(image == DefinedPicture(e));
@@ -153,8 +153,8 @@ TEST_F(RenderCommandTest, CommandLineOptionsWinOverTheDataFile) {
         << errors_;
     Expected e;
     ApplyPattern(e.settings, 1);
-    PictureSettings& s = e.settings;
-    std::tie(s.a, s.b, s.xh, s.xl, s.yh, s.yl) = std::tuple("0.3", "1.1", "-0.5", "0.5", "-0.4", "0.4");
+    PictureParameters& s = e.settings;
+    std::tie(s.a, s.b, s.x0, s.x1, s.y0, s.y1) = std::tuple("0.3", "1.1", "-0.5", "0.5", "-0.4", "0.4");
     s.colourIndex = 4;
     s.highResolution = true;
     s.sizeValue = 32;

@@ -9,7 +9,7 @@
 #include "canvas/CanvasGeometry.h"
 #include "palette/ColorTable.h"
 #include "render/CalcBas.h"
-#include "render/PictureSettings.h"
+#include "render/PictureParameters.h"
 #include "render/Random.h"
 #include "render/RenderEngine.h"
 #include "render/RenderWalk.h"
@@ -19,10 +19,10 @@ using namespace velmora;
 namespace {
 
 RenderParams ParamsFor(int pattern, double gridWidth, double gridHeight, bool pictureEffect = false) {
-    PictureSettings s = StartupSettings();
+    PictureParameters s = StartupParameters();
     ApplyPattern(s, pattern);
     s.pictureEffect = pictureEffect;
-    return ReadRenderParams(InputsOf(s, gridWidth, gridHeight));
+    return ReadRenderParams(s, gridWidth, gridHeight);
 }
 
 // Records every point the walk hands out, with its count, and can stop the walk.
@@ -149,19 +149,19 @@ TEST(RenderWalk, StopEndsTheColumnAndThePass) {
 }
 
 TEST(RenderWalk, ReadsTextsLenientlyAndUnknownModesDrawCountZero) {
-    PictureSettings s = StartupSettings();
+    PictureParameters s = StartupParameters();
     s.kernelTag = "7";
-    RenderParams p = ReadRenderParams(InputsOf(s, 8, 8));
+    RenderParams p = ReadRenderParams(s, 8, 8);
     EXPECT_FALSE(p.UsesKernel());
     RecordingSink sink;
     Walk(p, sink);
     for (const auto& [point, n] : sink.count) EXPECT_EQ(n, 0);
 
-    s = StartupSettings();
+    s = StartupParameters();
     s.kernelTag = " 1 .4";  // rounds to kernel mode 1
-    s.xl = "junk";          // X1 reads as 0
-    s.xh = "8 0";           // 80
-    p = ReadRenderParams(InputsOf(s, 8, 8));
+    s.x1 = "junk";          // X1 reads as 0
+    s.x0 = "8 0";           // 80
+    p = ReadRenderParams(s, 8, 8);
     EXPECT_EQ(p.kernelMode, 1);
     EXPECT_EQ(p.x1, 0.0f);
     EXPECT_EQ(p.dx, 10.0f);
@@ -169,13 +169,13 @@ TEST(RenderWalk, ReadsTextsLenientlyAndUnknownModesDrawCountZero) {
 
 TEST(RenderWalk, DegenerateRegionsStillDrawEveryPoint) {
     for (const char* text : {"0", "1E400", "-1E400", "abc"}) {
-        PictureSettings s = StartupSettings();
-        s.xh = text;
-        s.xl = "0";
+        PictureParameters s = StartupParameters();
+        s.x0 = text;
+        s.x1 = "0";
         s.a = "0";
         s.b = "0";
         RecordingSink sink;
-        Walk(ReadRenderParams(InputsOf(s, 16, 16)), sink);
+        Walk(ReadRenderParams(s, 16, 16), sink);
         EXPECT_EQ(sink.times.size(), 256u) << text;
         for (const auto& [point, n] : sink.count) {
             EXPECT_GE(n, 0);

@@ -64,19 +64,19 @@ const char* const kKernelTags[] = {"1", "3", "1", "3", "1", "3", " 3 ", "1.4", "
 // The boxes as the window holds them; zoom and move read and write them as
 // the region buttons do.
 struct Boxes {
-    std::string xh, xl, yh, yl;
+    std::string x0, x1, y0, y1;
 };
 
 void Zoom(Boxes& b, int index) {
-    if (const auto z = ZoomRegion({Val(b.xh), Val(b.xl), Val(b.yh), Val(b.yl)}, index)) {
+    if (const auto z = ZoomRegion({Val(b.x0), Val(b.x1), Val(b.y0), Val(b.y1)}, index)) {
         b = {NumText(z->x0), NumText(z->x1), NumText(z->y0), NumText(z->y1)};
     }
 }
 
 void Move(Boxes& b, int index) {
     const bool horizontal = index < 2;
-    std::string& first = horizontal ? b.xh : b.yh;
-    std::string& second = horizontal ? b.xl : b.yl;
+    std::string& first = horizontal ? b.x0 : b.y0;
+    std::string& second = horizontal ? b.x1 : b.y1;
     const double p = Val(first), q = Val(second);
     if (const auto m = MoveRegion(horizontal ? Region{p, q, 0, 0} : Region{0, 0, p, q}, index)) {
         first = NumText(horizontal ? m->x0 : m->y0);
@@ -86,11 +86,11 @@ void Move(Boxes& b, int index) {
 
 // A picture a user may reach: a preset's region zoomed and moved about, or
 // typed texts; parameters near the preset's or typed.
-PictureSettings RandomSettings(Rng& rng) {
-    PictureSettings s = StartupSettings();
+PictureParameters RandomParameters(Rng& rng) {
+    PictureParameters s = StartupParameters();
     const int pattern = Pick(rng, 4);
     ApplyPattern(s, pattern);
-    Boxes boxes{s.xh, s.xl, s.yh, s.yl};
+    Boxes boxes{s.x0, s.x1, s.y0, s.y1};
     if (Pick(rng, 5) == 0) {
         boxes = {NumberText(rng), NumberText(rng), NumberText(rng), NumberText(rng)};
     } else {
@@ -101,7 +101,7 @@ PictureSettings RandomSettings(Rng& rng) {
             else Move(boxes, op - 3);
         }
     }
-    s.xh = boxes.xh, s.xl = boxes.xl, s.yh = boxes.yh, s.yl = boxes.yl;
+    s.x0 = boxes.x0, s.x1 = boxes.x1, s.y0 = boxes.y0, s.y1 = boxes.y1;
     switch (Pick(rng, 4)) {
     case 0: s.a = NumberText(rng), s.b = NumberText(rng); break;
     case 1: s.a += std::to_string(Pick(rng, 100)), s.b += std::to_string(Pick(rng, 100)); break;
@@ -155,14 +155,14 @@ std::vector<std::uint8_t> CoordinateBytes(const RenderParams& p) {
 void PrintRenders(int cases) {
     Rng rng(20261207);
     for (int i = 0; i < cases; ++i) {
-        PictureSettings s = RandomSettings(rng);
+        PictureParameters s = RandomParameters(rng);
         const bool counted = i % 3 == 0;
         const bool high = Pick(rng, counted ? 12 : 4) == 0;
         const int sizeValue = 32 + (counted ? (high ? 0 : Pick(rng, 4)) : Pick(rng, 21));
         const CanvasGrid grid = GridFor(SizeForValue(sizeValue), high);
-        const RenderParams p = ReadRenderParams(InputsOf(s, grid.width, grid.height));
+        const RenderParams p = ReadRenderParams(s, grid.width, grid.height);
         std::printf("render %d: [%s] %d [%s] [%s] [%s] [%s] [%s] [%s] size %d%s effect %d\n", i, s.kernelTag.c_str(),
-                    s.parameterPlane, s.a.c_str(), s.b.c_str(), s.xh.c_str(), s.xl.c_str(), s.yh.c_str(), s.yl.c_str(),
+                    s.parameterPlane, s.a.c_str(), s.b.c_str(), s.x0.c_str(), s.x1.c_str(), s.y0.c_str(), s.y1.c_str(),
                     sizeValue, high ? "h" : "", s.pictureEffect);
         std::printf("  a %s b %s x1 %s y1 %s dx %s dy %s limits %lld %lld mode %d points %s\n", Bits(p.a).c_str(),
                     Bits(p.b).c_str(), Bits(p.x1).c_str(), Bits(p.y1).c_str(), Bits(p.dx).c_str(), Bits(p.dy).c_str(),

@@ -7,8 +7,8 @@
 #include <QTimer>
 
 #include "app/MainForm.h"
-#include "output/FormPrint.h"
-#include "output/QtPrinters.h"
+#include "app/print/FormPrint.h"
+#include "app/print/QtPrinters.h"
 #include "tests/PrintRectOutput.h"
 #include "tests/print/PdfFile.h"
 #include "tests/print/RecordingPrinters.h"

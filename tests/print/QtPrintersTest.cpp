@@ -8,8 +8,8 @@
 
 #include <cups/cups.h>
 
-#include "output/PrintJobs.h"
-#include "output/QtPrinters.h"
+#include "app/print/PrintJobs.h"
+#include "app/print/QtPrinters.h"
 #include "tests/print/PdfFile.h"
 
 using namespace velmora;

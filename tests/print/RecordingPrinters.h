@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <QVector>
 
-#include "output/Printers.h"
+#include "app/print/Printers.h"
 
 namespace velmora {
 

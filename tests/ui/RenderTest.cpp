@@ -10,7 +10,7 @@
 #include "app/MainForm.h"
 #include "canvas/CanvasGeometry.h"
 #include "render/CalcBas.h"
-#include "render/PictureSettings.h"
+#include "render/PictureParameters.h"
 #include "render/Random.h"
 #include "render/RenderWalk.h"
 #include "render/Thumbnail.h"
@@ -31,11 +31,11 @@ struct Reference {
     UniformSource random;
 
     QImage Draw(const QImage& under) {
-        PictureSettings settings = StartupSettings();
+        PictureParameters settings = StartupParameters();
         ApplyPattern(settings, pattern);
         settings.pictureEffect = pictureEffect;
         const CanvasGrid grid = GridFor({under.width(), under.height()}, highResolution);
-        const RenderParams params = ReadRenderParams(InputsOf(settings, grid.width, grid.height));
+        const RenderParams params = ReadRenderParams(settings, grid.width, grid.height);
         QImage image = under.copy();
         const PointPainter painter{RasterOf(image),
                                    grid.dot,

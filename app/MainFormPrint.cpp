@@ -1,9 +1,9 @@
 #include "app/MainForm.h"
 #include "app/toolkit/Services.h"
 #include "common/Numbers.h"
-#include "output/FormPrint.h"
+#include "app/print/FormPrint.h"
 #include "output/PrintLayout.h"
-#include "output/Printers.h"
+#include "app/print/Printers.h"
 
 namespace velmora {
 

@@ -1,9 +1,9 @@
-#include "output/Printers.h"
+#include "app/print/Printers.h"
 
 #include <QApplication>
 
 #include "app/toolkit/Services.h"
-#include "output/QtPrinters.h"
+#include "app/print/QtPrinters.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "output/QtPrinters.h"
+#include "app/print/QtPrinters.h"
 
 #include <QFile>
 #include <QPainter>
@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 
 #include "output/AtomicFile.h"
-#include "output/PrintJobs.h"
+#include "app/print/PrintJobs.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "records/FileQuestions.h"
+#include "app/FileQuestions.h"
 
 #include "app/toolkit/Services.h"
 #include "records/Module_ini.h"

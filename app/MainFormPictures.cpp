@@ -4,14 +4,14 @@
 #include <QGuiApplication>
 #include <QImageWriter>
 
+#include "app/FileQuestions.h"
 #include "app/MainForm.h"
 #include "app/toolkit/FileDrop.h"
 #include "app/toolkit/PictureFiles.h"
+#include "app/toolkit/Services.h"
 #include "output/AtomicFile.h"
 #include "output/Bitmap.h"
 #include "output/PictureFile.h"
-#include "app/toolkit/Services.h"
-#include "records/FileQuestions.h"
 
 namespace velmora {
 
@@ -30,10 +30,27 @@ void MainForm::CommandSave_Click() {
 void MainForm::CopyPicture() { QGuiApplication::clipboard()->setImage(Pic1->Image()); }
 
 namespace {
+
+// "PNG (.png), BMP (.bmp) and JPEG (.jpg, .jpeg)" with `separator` between
+// extensions and `pattern` for one ("*.png" in a file dialog's filter).
+QStringList FormatTexts(const QString& pattern, const QString& separator) {
+    QStringList texts;
+    for (const PictureFormatName& f : kPictureFormats) {
+        QStringList extensions;
+        for (const std::string_view extension : f.extensions)
+            if (!extension.empty()) extensions << pattern.arg(QString::fromUtf8(extension.data(), extension.size()));
+        texts << QStringLiteral("%1 (%2)").arg(QString::fromUtf8(f.name.data(), f.name.size()), extensions.join(separator));
+    }
+    return texts;
+}
+
 // The canvas picture encoded in `format`, or the reason it could not be.
 std::optional<std::string> EncodePicture(PictureBox& canvas, PictureFormat format, std::string& bytes) {
-    if (format == PictureFormat::None)
-        return "Only PNG (.png), BMP (.bmp) and JPEG (.jpg, .jpeg) pictures can be written.";
+    if (format == PictureFormat::None) {
+        QStringList formats = FormatTexts(QStringLiteral(".%1"), QStringLiteral(", "));
+        const QString last = formats.takeLast();
+        return QStringLiteral("Only %1 and %2 pictures can be written.").arg(formats.join(QStringLiteral(", ")), last).toStdString();
+    }
     if (format == PictureFormat::Bmp) {
         bytes = EncodeBmp24(canvas.RasterView());
         return std::nullopt;
@@ -53,8 +70,9 @@ std::optional<std::string> EncodePicture(PictureBox& canvas, PictureFormat forma
 // whole or not at all, as Save writes.
 void MainForm::SavePictureAs() {
     const QString suggested = QDir::current().absoluteFilePath(Text1->text());
-    const QString name = Toolkit().SaveFileName(
-        this, suggested, QStringLiteral("PNG (*.png);;BMP (*.bmp);;JPEG (*.jpg *.jpeg);;All files (*)"));
+    const QString filter =
+        (FormatTexts(QStringLiteral("*.%1"), QStringLiteral(" ")) << QStringLiteral("All files (*)")).join(QStringLiteral(";;"));
+    const QString name = Toolkit().SaveFileName(this, suggested, filter);
     if (name.isEmpty()) return;
     // Encoding the largest canvas as PNG takes a few seconds.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);

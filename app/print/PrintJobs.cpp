@@ -1,4 +1,4 @@
-#include "output/PrintJobs.h"
+#include "app/print/PrintJobs.h"
 
 #include <cups/cups.h>
 

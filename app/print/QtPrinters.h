@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-#include "output/Printers.h"
+#include "app/print/Printers.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "render/StretchCopy.h"
+#include "app/StretchCopy.h"
 
 #include <QImage>
 

@@ -1,10 +1,10 @@
-#include "output/FormPrint.h"
+#include "app/print/FormPrint.h"
 
 #include <QCloseEvent>
 #include <QSignalBlocker>
 
 #include "app/MainForm.h"
-#include "output/Printers.h"
+#include "app/print/Printers.h"
 
 namespace velmora {
 

@@ -20,7 +20,7 @@ void MainForm::ConnectViewHandlers() {
 
 void MainForm::RenderStarted(const RenderParams& params) {
     lastMapping_ = MappingOf(params, Pic1->DotWidth());
-    views_.Record(CurrentView());
+    views_.Record(Parameters());
 }
 
 // The rectangle is read with the plane as the last render placed it, so the
@@ -31,7 +31,7 @@ void MainForm::Pic1_RubberBand(const QRect& pixels) {
     if (lastMapping_) {
         mapping = *lastMapping_;
     } else {
-        mapping = MappingOf(ReadRenderParams(CurrentRenderInputs()), Pic1->DotWidth());
+        mapping = MappingOf(ReadRenderParams(Parameters(), Pic1->ScaleWidth(), Pic1->ScaleHeight()), Pic1->DotWidth());
     }
     const std::optional<Region> region =
         RegionOfRectangle({pixels.left(), pixels.top(), pixels.right(), pixels.bottom()}, mapping);
@@ -43,47 +43,22 @@ void MainForm::Pic1_RubberBand(const QRect& pixels) {
     Strt_Click();
 }
 
-View MainForm::CurrentView() const {
-    View view;
-    view.a = texta->text().toStdString();
-    view.b = textb->text().toStdString();
-    view.xh = XH->text().toStdString();
-    view.xl = XL->text().toStdString();
-    view.yh = YH->text().toStdString();
-    view.yl = YL->text().toStdString();
-    view.pattern = -1;
-    for (int i = 0; i < static_cast<int>(OptionPt.size()); ++i)
-        if (OptionPt[i]->Value()) view.pattern = i;
-    view.kernelTag = PtFrame->Tag.toStdString();
-    view.randomExponent = RandomExponent;
-    view.parameterPlane = Option1->Value();
-    return view;
-}
-
 // The pattern goes first: selecting it writes its preset, which the view's own
-// texts then replace. A render of the view shown records nothing, as it
-// equals the view at the history's position.
-void MainForm::ShowView(const View& view) {
-    if (view.pattern >= 0 && view.pattern < static_cast<int>(OptionPt.size()))
-        OptionPt[view.pattern]->SetValue(true);
-    texta->setText(QString::fromStdString(view.a));
-    textb->setText(QString::fromStdString(view.b));
-    XH->setText(QString::fromStdString(view.xh));
-    XL->setText(QString::fromStdString(view.xl));
-    YH->setText(QString::fromStdString(view.yh));
-    YL->setText(QString::fromStdString(view.yl));
-    PtFrame->Tag = QString::fromStdString(view.kernelTag);
-    RandomExponent = view.randomExponent;
-    Option1->SetValue(view.parameterPlane);
+// texts then replace; the choices outside the view stay. A render of the view
+// shown records nothing, as it is the view at the history's position.
+void MainForm::ShowView(const PictureParameters& view) {
+    PictureParameters shown = Parameters();
+    TakeView(shown, view);
+    ShowParameters(shown);
     Strt_Click();
 }
 
 void MainForm::GoBack() {
-    if (const View* view = views_.Back()) ShowView(*view);
+    if (const PictureParameters* view = views_.Back()) ShowView(*view);
 }
 
 void MainForm::GoForward() {
-    if (const View* view = views_.Forward()) ShowView(*view);
+    if (const PictureParameters* view = views_.Forward()) ShowView(*view);
 }
 
 void MainForm::ViewKeyDown(int keyCode, int shift) {

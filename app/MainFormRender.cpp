@@ -2,11 +2,10 @@
 
 #include "app/MainForm.h"
 #include "app/toolkit/Services.h"
-#include "render/CalcBas.h"
 #include "render/Random.h"
 #include "render/RenderEngine.h"
 #include "render/RenderWalk.h"
-#include "render/StretchCopy.h"
+#include "app/StretchCopy.h"
 
 namespace velmora {
 
@@ -107,14 +106,13 @@ void MainForm::RenderOnce() {
     Pic2->Refresh();
     const int itemCount = Combo2->itemData(column).toInt();
     const int colourCount = itemCount < 1 ? 16 : itemCount;
-    CalcBas::MaxIter = 31;
     RenderYield(true);
     if (unloading_) return;
     const std::uint32_t startTick = Toolkit().TickCount();
 
-    RenderInputs inputs = CurrentRenderInputs();
-    inputs.pictureEffect = effect;
-    const RenderParams params = ReadRenderParams(inputs);
+    PictureParameters parameters = Parameters();
+    parameters.pictureEffect = effect;
+    const RenderParams params = ReadRenderParams(parameters, Pic1->ScaleWidth(), Pic1->ScaleHeight());
     RenderStarted(params);
 
     RenderDriver driver(*this, column, colourCount, startTick);
@@ -122,21 +120,6 @@ void MainForm::RenderOnce() {
     if (unloading_) return;
     Label2->setText(QStringLiteral("OK"));
     Toolkit().Beep();
-}
-
-RenderInputs MainForm::CurrentRenderInputs() const {
-    RenderInputs inputs;
-    inputs.a = texta->text().toStdString();
-    inputs.b = textb->text().toStdString();
-    inputs.xh = XH->text().toStdString();
-    inputs.xl = XL->text().toStdString();
-    inputs.yh = YH->text().toStdString();
-    inputs.yl = YL->text().toStdString();
-    inputs.kernelTag = PtFrame->Tag.toStdString();
-    inputs.parameterPlane = Option1->Value();
-    inputs.gridWidth = Pic1->ScaleWidth();
-    inputs.gridHeight = Pic1->ScaleHeight();
-    return inputs;
 }
 
 void MainForm::Command1_Click() {
