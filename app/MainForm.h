@@ -143,7 +143,7 @@ public:
     void Pic1_RubberBand(const QRect& pixels);
     void Pic1_ContextMenu(const QPoint& globalPosition);
     // The canvas's context menu: Copy picture, Save picture as..., Back and
-    // Forward, the last two greyed out when there is no view to go to.
+    // Forward, the last two greyed out when there is no view to go to, and Show weak areas.
     QMenu* CanvasMenu();
     void GoBack();
     void GoForward();
@@ -215,8 +215,10 @@ private:
     std::optional<PlaneMapping> lastMapping_;
     QMenu* canvasMenu_ = nullptr;
 
-    // Starts the check of the canvas as it is now, unless a render is drawing it.
+    // Starts the check of the canvas as it is now, unless a render is drawing it or the areas are not shown.
     void CheckWeakAreas();
+    // Stops the check under way and takes the tints off the canvas.
+    void HideWeakAreas();
     TrackingJob* weakAreas_ = nullptr;
     bool showWeakAreas_ = false;
     std::optional<PrintedSize> chosenPrintSize_;

@@ -14,7 +14,11 @@ void MainForm::ShowWeakAreas(bool on) {
         });
     }
     if (on) return CheckWeakAreas();
-    weakAreas_->Stop();
+    HideWeakAreas();
+}
+
+void MainForm::HideWeakAreas() {
+    if (weakAreas_) weakAreas_->Stop();
     Pic1->SetOverlay(QImage());
 }
 

@@ -83,6 +83,9 @@ QMenu* MainForm::CanvasMenu() {
         canvasMenu_->addSeparator();
         canvasMenu_->addAction(QStringLiteral("Back\tAlt+Left"), this, &MainForm::GoBack);
         canvasMenu_->addAction(QStringLiteral("Forward\tAlt+Right"), this, &MainForm::GoForward);
+        canvasMenu_->addSeparator();
+        QAction* weakAreas = canvasMenu_->addAction(QStringLiteral("Show weak areas"), this, &MainForm::ShowWeakAreas);
+        weakAreas->setCheckable(true);
     }
     const QList<QAction*> actions = canvasMenu_->actions();
     actions[3]->setEnabled(views_.CanGoBack());
