@@ -44,7 +44,11 @@ PictureRows CountCanvas::Rows(const ColorValue* tableColumn, int colourCount) {
 
 void CountCanvas::GreyRow(const float* greyOfByte, int x, int y, int count, float* grey) const {
     const std::uint8_t* points = PointRow(y / dot_);
-    for (int i = 0; i < count; ++i) grey[i] = greyOfByte[points[(x + i) / dot_]];
+    if (dot_ == 1) {
+        for (int i = 0; i < count; ++i) grey[i] = greyOfByte[points[x + i]];
+    } else {
+        for (int i = 0; i < count; ++i) grey[i] = greyOfByte[points[(x + i) / dot_]];
+    }
 }
 
 }  // namespace velmora

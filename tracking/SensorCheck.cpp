@@ -18,7 +18,35 @@ constexpr double kMissLimit = 0.5;     // sensor pixels an estimate may miss the
 constexpr double kFineContrast = 0.6;  // frame contrast below this share of the picture's: detail too fine
 constexpr double kTie = 1e-6;         // correlations this close are equal (a ridge along a stripe is flat)
 constexpr int kMaxPixelsPerSensorPixel = 16;  // finer pictures are read in blocks, keeping a frame's patch small
-constexpr int kLanes = 8;              // correlation rows are padded to whole groups of this many floats
+constexpr int kLanes = 16;              // correlation rows are padded to whole groups of this many floats
+
+// The sum of products of `rows` rows of kLanes * groups floats of b and a. Each lane keeps its own sum, so the
+// compiler vectorises without reordering any float addition, and with the row length fixed the sums stay in
+// registers. The result is the same on every instruction set; the widest the processor has is chosen when the
+// program starts.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define VELMORA_WIDEST_VECTORS [[gnu::target_clones("avx512f", "avx2", "default")]]
+#else
+#define VELMORA_WIDEST_VECTORS
+#endif
+template <int groups>
+VELMORA_WIDEST_VECTORS double CrossSum(const float* b, int strideB, const float* a, int strideA, int rows) {
+    float sums[kLanes * groups] = {};
+    for (int y = 0; y < rows; ++y, b += strideB, a += strideA)
+        for (int k = 0; k < kLanes * groups; ++k) sums[k] += b[k] * a[k];
+    double sum = 0;
+    for (float lane : sums) sum += lane;
+    return sum;
+}
+
+double CrossSum(const float* b, int strideB, const float* a, int strideA, int rows, int lanes) {
+    switch (lanes / kLanes) {
+    case 1: return CrossSum<1>(b, strideB, a, strideA, rows);
+    case 2: return CrossSum<2>(b, strideB, a, strideA, rows);
+    case 3: return CrossSum<3>(b, strideB, a, strideA, rows);
+    default: return CrossSum<4>(b, strideB, a, strideA, rows);
+    }
+}
 
 // The known motions between two frames, in sensor pixels: four directions, with fractional parts so that every
 // estimate needs its sub-pixel refinement.
@@ -228,20 +256,10 @@ private:
         return std::hypot(u - motion.dx, v - motion.dy) <= kMissLimit;
     }
 
-    // The sum of products of the moved frame's rows y0 to y1 - 1 with the reference's rows moved by (du, dv).
-    // Each lane of the padded row keeps its own sum, so the compiler can vectorise without reordering float
-    // additions.
     double Cross(int du, int dv, int y0, int y1) const {
-        float lanes[kMaxFramePixels] = {};
-        for (int y = y0; y < y1; ++y) {
-            const float* b = moved_.data() + static_cast<std::size_t>(y) * padded_;
-            const float* a = reference_.data() + static_cast<std::size_t>(y + dv) * strideA_ + kSearch + du;
-            for (int c = 0; c < padded_; c += kLanes)
-                for (int k = 0; k < kLanes; ++k) lanes[c + k] += b[c + k] * a[c + k];
-        }
-        double sum = 0;
-        for (int c = 0; c < padded_; ++c) sum += lanes[c];
-        return sum;
+        return CrossSum(moved_.data() + static_cast<std::size_t>(y0) * padded_, padded_,
+                        reference_.data() + static_cast<std::size_t>(y0 + dv) * strideA_ + kSearch + du, strideA_,
+                        y1 - y0, padded_);
     }
 
     const GreyPicture& picture_;
