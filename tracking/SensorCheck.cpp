@@ -177,9 +177,12 @@ private:
     // tables of its values and squares; returns its grey standard deviation.
     float Centre(float* frame, int stride, std::vector<double>& sums, std::vector<double>& squares) const {
         const int n = g_.frame;
-        double total = 0;
+        // Summed by column first: one long chain of additions would wait on each one's latency.
+        double columns[kMaxFramePixels] = {};
         for (int l = 0; l < n; ++l)
-            for (int k = 0; k < n; ++k) total += frame[static_cast<std::size_t>(l) * stride + k];
+            for (int k = 0; k < n; ++k) columns[k] += frame[static_cast<std::size_t>(l) * stride + k];
+        double total = 0;
+        for (int k = 0; k < n; ++k) total += columns[k];
         const float mean = static_cast<float>(total / (static_cast<double>(n) * n));
         const std::size_t tableStride = static_cast<std::size_t>(n) + 1;
         std::fill_n(sums.begin(), tableStride, 0.0);
