@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "tracking/SensorCheck.h"
 
@@ -102,4 +103,21 @@ TEST(SensorCheck, FramesLieAFrameApartUntilTheirNumberIsCapped) {
     EXPECT_EQ(CheckTracking(grey, {1.6, 1.6}).FrameCount(), 0);
     const std::atomic<bool> stop{true};
     EXPECT_TRUE(CheckTracking(grey, {61.7, 31.7}, {}, 0, &stop).stopped);
+}
+
+TEST(SensorCheck, PictureStreamedRowByRowGetsTheSameVerdicts) {
+    // Random colours with a flat band across the middle, printed coarse and so fine that it is read in blocks.
+    std::vector<Pixel> pixels(900u * 700u);
+    for (int y = 0; y < 700; ++y)
+        for (int x = 0; x < 900; ++x)
+            pixels[y * 900u + x] = y > 300 && y < 400 ? 0xFF808080u : 0xFF000000u | static_cast<Pixel>(Noise(x, y) * 16777215);
+    const Raster raster{pixels.data(), 900, 700, 900};
+    for (const double perSensorPixel : {2.0, 20.0}) {
+        const PrintedSize size{900 * 0.05 / perSensorPixel, 700 * 0.05 / perSensorPixel};
+        const TrackingResult whole = CheckTracking(RasterGrey(raster), size);
+        const TrackingResult streamed = CheckTracking(RowsOf(raster), size);
+        EXPECT_GT(whole.FrameCount(), 0);
+        EXPECT_EQ(streamed.frames, whole.frames);
+        EXPECT_EQ(streamed.frameContrast, whole.frameContrast);
+    }
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <deque>
+#include <optional>
 #include <thread>
 
 #include "output/PrintLayout.h"
@@ -61,6 +63,13 @@ struct Geometry {
     int frame;
 };
 
+// The picture pixels [first, last) along one side that a frame starting at `atMm` and its moves need.
+std::pair<int, int> PatchSpan(double atMm, double pitch, const Geometry& g, int pixels) {
+    const double reach = kShiftReach * g.sensorMm, extent = (g.frame + kShiftReach) * g.sensorMm;
+    const int first = std::clamp(static_cast<int>(std::floor((atMm - reach) / pitch)), 0, pixels - 1);
+    return {first, std::clamp(static_cast<int>(std::ceil((atMm + extent) / pitch)), first + 1, pixels)};
+}
+
 // One thread's frame checks, with the buffers they reuse.
 class FrameChecker {
 public:
@@ -105,11 +114,10 @@ private:
     // Reads the picture under the frame and every moved frame into a summed-area table; returns the grey
     // standard deviation of those picture pixels.
     float ReadPatch(double xMm, double yMm) {
-        const double reach = kShiftReach * g_.sensorMm, extent = (g_.frame + kShiftReach) * g_.sensorMm;
-        x0_ = std::clamp(static_cast<int>(std::floor((xMm - reach) / g_.pitchX)), 0, picture_.Width() - 1);
-        y0_ = std::clamp(static_cast<int>(std::floor((yMm - reach) / g_.pitchY)), 0, picture_.Height() - 1);
-        const int x1 = std::clamp(static_cast<int>(std::ceil((xMm + extent) / g_.pitchX)), x0_ + 1, picture_.Width());
-        const int y1 = std::clamp(static_cast<int>(std::ceil((yMm + extent) / g_.pitchY)), y0_ + 1, picture_.Height());
+        const auto [x0, x1] = PatchSpan(xMm, g_.pitchX, g_, picture_.Width());
+        const auto [y0, y1] = PatchSpan(yMm, g_.pitchY, g_, picture_.Height());
+        x0_ = x0;
+        y0_ = y0;
         patchW_ = x1 - x0_;
         patchH_ = y1 - y0_;
         const std::size_t stride = static_cast<std::size_t>(patchW_) + 1;
@@ -317,24 +325,36 @@ PrintedSize PageWidthOnA4(int widthPx, int heightPx) {
     return {placed.width / kUnitsPerMm, placed.height / kUnitsPerMm};
 }
 
-TrackingResult CheckTracking(const GreyPicture& picture, PrintedSize size, const SensorModel& model, int threads,
-                             const std::atomic<bool>* stop) {
-    TrackingResult result;
+namespace {
+
+// Where the frames go on a picture of width x height pixels printed at `size`, and how it is read.
+struct FramePlan {
+    double pitchX = 0, pitchY = 0;  // mm per picture pixel
+    int block = 1;                  // pixels averaged along each side into one pixel read
+    Geometry geometry{};            // of the pixels read
+    int columns = 0, rows = 0;
+    double firstX = 0, firstY = 0, stepX = 0, stepY = 0;  // frame corners, mm
+
+    int ReadWidth(int width) const { return (width + block - 1) / block; }
+    int ReadHeight(int height) const { return (height + block - 1) / block; }
+};
+
+std::optional<FramePlan> PlanFrames(int width, int height, PrintedSize size, const SensorModel& model) {
     const int n = model.framePixels;
-    if (picture.Width() <= 0 || picture.Height() <= 0 || !(size.widthMm > 0) || !(size.heightMm > 0) ||
-        n < kMinFramePixels || n > kMaxFramePixels || !(model.pixelMm > 0))
-        return result;
-    const double pitchX = size.widthMm / picture.Width(), pitchY = size.heightMm / picture.Height();
+    if (width <= 0 || height <= 0 || !(size.widthMm > 0) || !(size.heightMm > 0) || n < kMinFramePixels ||
+        n > kMaxFramePixels || !(model.pixelMm > 0))
+        return std::nullopt;
+    FramePlan plan;
+    plan.pitchX = size.widthMm / width;
+    plan.pitchY = size.heightMm / height;
     // A picture printed far finer than the sensor is read in blocks, so that a frame's patch stays small (a
     // whole large picture printed a few millimetres wide would otherwise be read for every frame).
-    const int k = static_cast<int>(
-        std::ceil(model.pixelMm / std::min(pitchX, pitchY) / kMaxPixelsPerSensorPixel - 1e-9));
-    const BlockGrey blocks(picture, std::max(k, 1));
-    const GreyPicture& read = k > 1 ? static_cast<const GreyPicture&>(blocks) : picture;
-    const Geometry geometry{k > 1 ? pitchX * k : pitchX, k > 1 ? pitchY * k : pitchY, model.pixelMm, n};
+    plan.block = std::max(1, static_cast<int>(std::ceil(
+                                 model.pixelMm / std::min(plan.pitchX, plan.pitchY) / kMaxPixelsPerSensorPixel - 1e-9)));
+    plan.geometry = {plan.pitchX * plan.block, plan.pitchY * plan.block, model.pixelMm, n};
     const double reach = (n + 2 * kShiftReach) * model.pixelMm;
     const double usableX = size.widthMm - reach, usableY = size.heightMm - reach;
-    if (usableX < 0 || usableY < 0) return result;
+    if (usableX < 0 || usableY < 0) return plan;
 
     double spacing = n * model.pixelMm;
     int columns = PositionsAlong(usableX, spacing), rows = PositionsAlong(usableY, spacing);
@@ -343,57 +363,168 @@ TrackingResult CheckTracking(const GreyPicture& picture, PrintedSize size, const
         columns = PositionsAlong(usableX, spacing);
         rows = PositionsAlong(usableY, spacing);
     }
-    const double stepX = columns > 1 ? usableX / (columns - 1) : 0, stepY = rows > 1 ? usableY / (rows - 1) : 0;
-    const double firstX = kShiftReach * model.pixelMm + (columns > 1 ? 0 : usableX / 2);
-    const double firstY = kShiftReach * model.pixelMm + (rows > 1 ? 0 : usableY / 2);
+    plan.columns = columns;
+    plan.rows = rows;
+    plan.stepX = columns > 1 ? usableX / (columns - 1) : 0;
+    plan.stepY = rows > 1 ? usableY / (rows - 1) : 0;
+    plan.firstX = kShiftReach * model.pixelMm + (columns > 1 ? 0 : usableX / 2);
+    plan.firstY = kShiftReach * model.pixelMm + (rows > 1 ? 0 : usableY / 2);
+    return plan;
+}
 
-    result.columns = columns;
-    result.rows = rows;
-    result.frames.resize(static_cast<std::size_t>(columns) * rows);
-    std::vector<float> frameContrast(result.frames.size()), pictureContrast(result.frames.size());
-    std::atomic<int> nextRow{0};
-    std::atomic<bool> stopped{false};
-    auto work = [&] {
-        FrameChecker checker(read, geometry, model);
-        for (int r = nextRow++; r < rows; r = nextRow++) {
-            if (stop && stop->load(std::memory_order_relaxed)) {
-                stopped = true;
-                return;
-            }
-            for (int c = 0; c < columns; ++c) {
-                const auto outcome = checker.Check(firstX + c * stepX, firstY + r * stepY);
-                const std::size_t at = static_cast<std::size_t>(r) * columns + c;
-                result.frames[at] = outcome.verdict;
-                frameContrast[at] = outcome.frameContrast;
-                pictureContrast[at] = outcome.pictureContrast;
-            }
-        }
-    };
-    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const int workers = std::clamp(threads > 0 ? threads : cores, 1, rows);
-    std::vector<std::jthread> helpers;
-    for (int t = 1; t < workers; ++t) helpers.emplace_back(work);
-    work();
-    helpers.clear();
-    if (stopped) {
-        result.stopped = true;
+// The verdicts and contrasts of every frame as the checks fill them in.
+struct FrameOutcomes {
+    explicit FrameOutcomes(const FramePlan& plan)
+        : verdicts(static_cast<std::size_t>(plan.columns) * plan.rows),
+          frameContrast(verdicts.size()),
+          pictureContrast(verdicts.size()) {}
+
+    void Check(FrameChecker& checker, const FramePlan& plan, int column, int row) {
+        const auto outcome = checker.Check(plan.firstX + column * plan.stepX, plan.firstY + row * plan.stepY);
+        const std::size_t at = static_cast<std::size_t>(row) * plan.columns + column;
+        verdicts[at] = outcome.verdict;
+        frameContrast[at] = outcome.frameContrast;
+        pictureContrast[at] = outcome.pictureContrast;
+    }
+
+    TrackingResult Result(const FramePlan& plan, const SensorModel& model) && {
+        TrackingResult result;
+        result.columns = plan.columns;
+        result.rows = plan.rows;
+        result.frames = std::move(verdicts);
+        const double frames = static_cast<double>(result.frames.size());
+        if (frames == 0) return result;
+        result.tracks = std::count(result.frames.begin(), result.frames.end(), FrameVerdict::Tracks) / frames;
+        result.flat = std::count(result.frames.begin(), result.frames.end(), FrameVerdict::Flat) / frames;
+        result.ambiguous = std::count(result.frames.begin(), result.frames.end(), FrameVerdict::Ambiguous) / frames;
+        double frameSum = 0, pictureSum = 0;
+        for (std::size_t i = 0; i < result.frames.size(); ++i)
+            frameSum += frameContrast[i], pictureSum += pictureContrast[i];
+        result.frameContrast = frameSum / frames;
+        result.pictureContrast = pictureSum / frames;
+        const double halfFrame = model.framePixels * model.pixelMm / 2;
+        result.firstX = (plan.firstX + halfFrame) / plan.pitchX;
+        result.firstY = (plan.firstY + halfFrame) / plan.pitchY;
+        result.stepX = plan.stepX / plan.pitchX;
+        result.stepY = plan.stepY / plan.pitchY;
         return result;
     }
 
-    const double frames = static_cast<double>(result.frames.size());
-    result.tracks = std::count(result.frames.begin(), result.frames.end(), FrameVerdict::Tracks) / frames;
-    result.flat = std::count(result.frames.begin(), result.frames.end(), FrameVerdict::Flat) / frames;
-    result.ambiguous = std::count(result.frames.begin(), result.frames.end(), FrameVerdict::Ambiguous) / frames;
-    double frameSum = 0, pictureSum = 0;
-    for (std::size_t i = 0; i < result.frames.size(); ++i) frameSum += frameContrast[i], pictureSum += pictureContrast[i];
-    result.frameContrast = frameSum / frames;
-    result.pictureContrast = pictureSum / frames;
-    const double halfFrame = n * model.pixelMm / 2;
-    result.firstX = (firstX + halfFrame) / pitchX;
-    result.firstY = (firstY + halfFrame) / pitchY;
-    result.stepX = stepX / pitchX;
-    result.stepY = stepY / pitchY;
+    std::vector<FrameVerdict> verdicts;
+    std::vector<float> frameContrast, pictureContrast;
+};
+
+int Workers(int threads, int jobs) {
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return std::clamp(threads > 0 ? threads : cores, 1, std::max(jobs, 1));
+}
+
+bool Stopped(const std::atomic<bool>* stop) { return stop && stop->load(std::memory_order_relaxed); }
+
+TrackingResult StoppedResult() {
+    TrackingResult result;
+    result.stopped = true;
     return result;
+}
+
+// A picture streamed from top to bottom, of which the rows one frame row needs are kept as grey levels (in
+// blocks of plan.block pixels, as the check reads them).
+class StreamedGrey final : public GreyPicture {
+public:
+    StreamedGrey(const PictureRows& rows, int block)
+        : rows_(rows), block_(block), width_((rows.width + block - 1) / block), height_((rows.height + block - 1) / block) {}
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
+    void ReadRow(int x, int y, int count, float* grey) const override {
+        std::copy_n(kept_[static_cast<std::size_t>(y - first_)].begin() + x, count, grey);
+    }
+
+    // Keeps rows first to last - 1, reading on from the stream; rows above `first` are let go.
+    void Keep(int first, int last) {
+        while (first_ < first && !kept_.empty()) {
+            kept_.pop_front();
+            ++first_;
+        }
+        if (kept_.empty()) first_ = std::max(first_, first);
+        for (int y = first_ + static_cast<int>(kept_.size()); y < last; ++y) kept_.push_back(ReadBlockRow(y));
+    }
+
+private:
+    std::vector<float> ReadBlockRow(int y) {
+        std::vector<double> sums(static_cast<std::size_t>(width_), 0.0);
+        const int from = y * block_, to = std::min(rows_.height, from + block_);
+        // Rows the kept ones skip (a picture row above the first frame's reach) are still read in order.
+        for (; next_ < from; ++next_) rows_.row(next_);
+        for (; next_ < to; ++next_) {
+            const Pixel* row = rows_.row(next_);
+            for (int x = 0; x < rows_.width; ++x) sums[x / block_] += luminance_(row[x]);
+        }
+        std::vector<float> grey(sums.size());
+        for (int c = 0; c < width_; ++c) {
+            const int columns = std::min(rows_.width, (c + 1) * block_) - c * block_;
+            grey[c] = static_cast<float>(sums[c] / (static_cast<double>(columns) * (to - from)));
+        }
+        return grey;
+    }
+
+    const PictureRows& rows_;
+    int block_, width_, height_;
+    Luminance luminance_;
+    int next_ = 0;   // the next picture row the stream gives
+    int first_ = 0;  // the first row kept
+    std::deque<std::vector<float>> kept_;
+};
+
+}  // namespace
+
+TrackingResult CheckTracking(const GreyPicture& picture, PrintedSize size, const SensorModel& model, int threads,
+                             const std::atomic<bool>* stop) {
+    const auto plan = PlanFrames(picture.Width(), picture.Height(), size, model);
+    if (!plan) return {};
+    const BlockGrey blocks(picture, plan->block);
+    const GreyPicture& read = plan->block > 1 ? static_cast<const GreyPicture&>(blocks) : picture;
+    FrameOutcomes outcomes(*plan);
+    std::atomic<int> nextRow{0};
+    std::atomic<bool> stopped{false};
+    auto work = [&] {
+        FrameChecker checker(read, plan->geometry, model);
+        for (int r = nextRow++; r < plan->rows; r = nextRow++) {
+            if (Stopped(stop)) {
+                stopped = true;
+                return;
+            }
+            for (int c = 0; c < plan->columns; ++c) outcomes.Check(checker, *plan, c, r);
+        }
+    };
+    std::vector<std::jthread> helpers;
+    for (int t = 1; t < Workers(threads, plan->rows); ++t) helpers.emplace_back(work);
+    work();
+    helpers.clear();
+    if (stopped) return StoppedResult();
+    return std::move(outcomes).Result(*plan, model);
+}
+
+TrackingResult CheckTracking(const PictureRows& picture, PrintedSize size, const SensorModel& model, int threads,
+                             const std::atomic<bool>* stop) {
+    const auto plan = PlanFrames(picture.width, picture.height, size, model);
+    if (!plan) return {};
+    StreamedGrey read(picture, plan->block);
+    FrameOutcomes outcomes(*plan);
+    for (int r = 0; r < plan->rows; ++r) {
+        if (Stopped(stop)) return StoppedResult();
+        const auto [first, last] = PatchSpan(plan->firstY + r * plan->stepY, plan->geometry.pitchY, plan->geometry,
+                                             read.Height());
+        read.Keep(first, last);
+        std::atomic<int> nextColumn{0};
+        auto work = [&] {
+            FrameChecker checker(read, plan->geometry, model);
+            for (int c = nextColumn++; c < plan->columns; c = nextColumn++) outcomes.Check(checker, *plan, c, r);
+        };
+        std::vector<std::jthread> helpers;
+        for (int t = 1; t < Workers(threads, plan->columns / 8); ++t) helpers.emplace_back(work);
+        work();
+    }
+    return std::move(outcomes).Result(*plan, model);
 }
 
 bool DetailFinerThanSensor(const TrackingResult& result) {

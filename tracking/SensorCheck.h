@@ -54,6 +54,10 @@ struct TrackingResult {
 inline constexpr int kMaxFrames = 16384;
 TrackingResult CheckTracking(const GreyPicture& picture, PrintedSize size, const SensorModel& model = {},
                              int threads = 0, const std::atomic<bool>* stop = nullptr);
+// The same check of a picture read once from top to bottom, such as one rendered in bands as it is read: only
+// the rows of one row of frames are kept, as grey levels. The frames and verdicts are those of the other form.
+TrackingResult CheckTracking(const PictureRows& picture, PrintedSize size, const SensorModel& model = {},
+                             int threads = 0, const std::atomic<bool>* stop = nullptr);
 
 // The sensor sees much less contrast than the picture holds: its detail is finer than a sensor pixel.
 bool DetailFinerThanSensor(const TrackingResult& result);
