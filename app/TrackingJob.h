@@ -2,6 +2,7 @@
 #include <QImage>
 #include <QObject>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -20,6 +21,9 @@ public:
 
     // The picture's pixels must not be written through pointers into them until Finished or Stop.
     void Start(const QImage& picture, PrintedSize size);
+    // Runs `check` (which stops when its flag is raised) on a picture of width x height pixels.
+    using Check = std::function<TrackingResult(const std::atomic<bool>* stop)>;
+    void Start(Check check, int width, int height);
     // Stops the check under way, waiting the moment it takes to end; its Finished never comes.
     void Stop();
     bool Running() const { return running_; }

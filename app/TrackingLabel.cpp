@@ -19,11 +19,19 @@ TrackingLabel::TrackingLabel(QWidget* parent) : QLabel(parent), job_(new Trackin
 }
 
 void TrackingLabel::Check(const QImage& picture, PrintedSize size) {
-    if (picture.cacheKey() == pictureKey_ && size.widthMm == size_.widthMm && size.heightMm == size_.heightMm) return;
-    pictureKey_ = picture.cacheKey();
-    size_ = size;
+    const QString key =
+        QStringLiteral("%1 %2 %3").arg(picture.cacheKey()).arg(size.widthMm, 0, 'g', 17).arg(size.heightMm, 0, 'g', 17);
+    if (key == key_) return;
+    key_ = key;
     setText(QString::fromUtf8("Checking how a mouse tracks on it…"));
     job_->Start(picture, size);
+}
+
+void TrackingLabel::Check(const QString& key, std::function<TrackingResult(const std::atomic<bool>* stop)> check) {
+    if (key == key_) return;
+    key_ = key;
+    setText(QString::fromUtf8("Checking how a mouse tracks on it…"));
+    job_->Start(std::move(check), 1, 1);
 }
 
 }  // namespace velmora

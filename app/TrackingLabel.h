@@ -1,6 +1,9 @@
 #pragma once
 #include <QImage>
 #include <QLabel>
+#include <QString>
+#include <atomic>
+#include <functional>
 
 #include "tracking/SensorCheck.h"
 
@@ -18,14 +21,15 @@ public:
 
     // Checks `picture` printed at `size`, unless that is what the label shows or is checking already.
     void Check(const QImage& picture, PrintedSize size);
+    // Runs `check` on worker threads, unless `key` names what the label shows or is checking already.
+    void Check(const QString& key, std::function<TrackingResult(const std::atomic<bool>* stop)> check);
     // The check the label shows; empty while the first one runs.
     const TrackingResult& Result() const { return result_; }
 
 private:
     TrackingJob* job_;
     TrackingResult result_;
-    qint64 pictureKey_ = 0;
-    PrintedSize size_;
+    QString key_;
 };
 
 }  // namespace velmora
