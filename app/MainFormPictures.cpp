@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QImageWriter>
 
+#include <algorithm>
+
 #include "app/FileQuestions.h"
 #include "app/MainForm.h"
 #include "app/toolkit/FileDrop.h"
@@ -31,11 +33,17 @@ void MainForm::CopyPicture() { QGuiApplication::clipboard()->setImage(Pic1->Imag
 
 namespace {
 
+// The formats Save picture as… writes; PDF pages are printed from the print dialog.
+constexpr PictureFormat kSaveAsFormats[] = {PictureFormat::Png, PictureFormat::Bmp, PictureFormat::Jpeg};
+
+bool SaveAsWrites(PictureFormat format) { return std::ranges::find(kSaveAsFormats, format) != std::end(kSaveAsFormats); }
+
 // "PNG (.png), BMP (.bmp) and JPEG (.jpg, .jpeg)" with `separator` between
 // extensions and `pattern` for one ("*.png" in a file dialog's filter).
 QStringList FormatTexts(const QString& pattern, const QString& separator) {
     QStringList texts;
     for (const PictureFormatName& f : kPictureFormats) {
+        if (!SaveAsWrites(f.format)) continue;
         QStringList extensions;
         for (const std::string_view extension : f.extensions)
             if (!extension.empty()) extensions << pattern.arg(QString::fromUtf8(extension.data(), extension.size()));
@@ -46,7 +54,7 @@ QStringList FormatTexts(const QString& pattern, const QString& separator) {
 
 // The canvas picture encoded in `format`, or the reason it could not be.
 std::optional<std::string> EncodePicture(PictureBox& canvas, PictureFormat format, std::string& bytes) {
-    if (format == PictureFormat::None) {
+    if (!SaveAsWrites(format)) {
         QStringList formats = FormatTexts(QStringLiteral(".%1"), QStringLiteral(", "));
         const QString last = formats.takeLast();
         return QStringLiteral("Only %1 and %2 pictures can be written.").arg(formats.join(QStringLiteral(", ")), last).toStdString();

@@ -1,9 +1,8 @@
 #include "app/MainForm.h"
-#include "app/toolkit/Services.h"
-#include "common/Numbers.h"
 #include "app/print/FormPrint.h"
-#include "output/PrintLayout.h"
 #include "app/print/Printers.h"
+#include "app/toolkit/Services.h"
+#include "output/PrintLayout.h"
 
 namespace velmora {
 
@@ -17,18 +16,17 @@ void MainForm::Command2_Click() {
     printDialog_->show();
     printDialog_->raise();
     printDialog_->activateWindow();
-    PictureBox& preview = *printDialog_->Picturepre1;
-    preview.DrawStretched(Pic1->Image(), 0, 0, preview.ScaleWidth(), preview.ScaleHeight());
-    preview.Refresh();
+    printDialog_->PaintPreview();
 }
 
+// Prints the canvas as the print dialog lays it out; printing always goes through the dialog.
 void MainForm::printP() {
-    Printers& printers = CurrentPrinters();
-    const PageRect target = PlaceOnPage(printers.CurrentPageSize(), fl(Pic1->ScaleWidth()), fl(Pic1->ScaleHeight()));
-    const PrintOutcome outcome = printers.PrintPicture(Text1->text(), Pic1->Image(), target);
+    if (!printDialog_) return;
+    const PageLayout layout = printDialog_->Layout();
+    const PrintOutcome outcome =
+        CurrentPrinters().PrintPages(Text1->text(), Pic1->Image(), layout, printDialog_->Media());
     if (outcome.kind != PrintOutcome::Kind::Failed) return;
-    QWidget* owner = printDialog_ ? static_cast<QWidget*>(printDialog_) : this;
-    Toolkit().MessageBox(owner, outcome.failure, QString(), MessageButtons::Ok, MessageAnswer::Ok);
+    Toolkit().MessageBox(printDialog_, outcome.failure, QString(), MessageButtons::Ok, MessageAnswer::Ok);
 }
 
 }  // namespace velmora

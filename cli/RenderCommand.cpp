@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <cstdlib>
 #include <functional>
 #include <string_view>
 #include <utility>
@@ -16,8 +17,10 @@
 #include "common/Numbers.h"
 #include "output/AtomicFile.h"
 #include "output/Bitmap.h"
+#include "output/PdfWriter.h"
 #include "output/PictureFile.h"
 #include "output/Png.h"
+#include "output/PrintJobs.h"
 #include "palette/ColorTable.h"
 #include "records/DataFile.h"
 #include "render/Random.h"
@@ -54,7 +57,7 @@ std::optional<double> RealNumber(const std::string& text) {
 }
 
 // The formats velmora-render writes, in the order its messages name them.
-constexpr PictureFormat kCommandFormats[] = {PictureFormat::Bmp, PictureFormat::Png};
+constexpr PictureFormat kCommandFormats[] = {PictureFormat::Bmp, PictureFormat::Png, PictureFormat::Pdf};
 
 bool CommandWrites(PictureFormat format) { return std::ranges::find(kCommandFormats, format) != std::end(kCommandFormats); }
 
@@ -68,7 +71,7 @@ std::string Listed(const std::vector<std::string>& items, const std::string& sep
     return text;
 }
 
-// The file names velmora-render writes: "FILE.bmp", "FILE.png" with `stem` for FILE.
+// The file names velmora-render writes: "FILE.bmp", "FILE.png", "FILE.pdf" with `stem` for FILE.
 std::vector<std::string> CommandFileNames(const std::string& stem) {
     std::vector<std::string> names;
     for (const PictureFormat format : kCommandFormats)
@@ -111,6 +114,26 @@ std::string OneLine(std::string_view text) {
     return line;
 }
 
+// Sizes the command takes, in mm: papers, sizes on paper and the poster overlap.
+constexpr double kPaperMinMm = 50, kPaperMaxMm = 2000, kSizeMaxMm = 5000, kOverlapMaxMm = 100;
+constexpr std::size_t kMostPages = 1000;
+// Without a paper or a size the page is the picture at this resolution.
+constexpr double kOwnPageDpi = 300;
+
+bool Within(const PageSize& size, double minMm, double maxMm) {
+    const auto ok = [&](double twips) { return twips >= TwipsFromMm(minMm) - 1e-9 && twips <= TwipsFromMm(maxMm) + 1e-9; };
+    return ok(size.width) && ok(size.height);
+}
+
+// The name the printing system knows a paper by: its own name, or "Custom.WxHmm".
+std::string MediaName(const std::string& given, const PageSize& paper) {
+    for (const NamedPaper& named : kNamedPapers)
+        if (PaperSizeNamed(named.name) == PaperSizeNamed(given)) return named.name;
+    char text[64];
+    std::snprintf(text, sizeof text, "Custom.%.2fx%.2fmm", MmFromTwips(paper.width), MmFromTwips(paper.height));
+    return text;
+}
+
 }  // namespace
 
 std::string RenderUsage() {
@@ -118,8 +141,37 @@ std::string RenderUsage() {
            std::to_string(kPatternCount - 1) + "] [--size 32-52] [--hires]\n"
            "       [--colors " + Listed(ColourCountTexts(), "|", "|") + "] [--palette default|A|B] [--a T] [--b T]\n"
            "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n"
+           "       [--paper A4|A3|A5|Letter|Legal|Tabloid|WxH] [--landscape] [--mm WxH] [--fill]\n"
+           "       [--overlap MM] [--print PRINTER]\n"
            "       [--tracking] [--tracking-map FILE.png] [--sensor-pixels 12-64] [--sensor-um U]\n"
-           "       [--flat-below G] [--peak-margin M]   (-o may be left out with --tracking)\n";
+           "       [--flat-below G] [--peak-margin M]\n"
+           "PDF pages and print jobs: --paper sets the sheet (WxH in mm); --mm the picture's size on paper\n"
+           "(without it, page width); --fill covers that size instead of fitting the whole picture; a size\n"
+           "larger than the sheet prints as a poster whose pages overlap by --overlap mm (10). Without\n"
+           "--paper the page is the picture's own size (--mm, or the picture at 300 dpi).\n"
+           "--tracking checks how a mouse tracks on the picture printed as those options say (without\n"
+           "them, at page width on A4) and needs no -o; --tracking-map writes the map of weak areas.\n";
+}
+
+PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture) {
+    PrintChoices choices;
+    choices.overlap = options.overlap;
+    choices.cover = options.fill ? PrintCover::Fill : PrintCover::WholePicture;
+    if (options.paper) {
+        choices.paper = WholeSheet(*options.paper);
+        choices.orientation = options.landscape ? PaperOrientation::Landscape : PaperOrientation::Portrait;
+        if (options.size) {
+            choices.scale = PrintScale::Actual;
+            choices.size = *options.size;
+        }
+    } else {
+        const double twipsPerPixel = kTwipsPerInch / kOwnPageDpi;
+        const PageSize own = options.size.value_or(PageSize{picture.width * twipsPerPixel, picture.height * twipsPerPixel});
+        choices.paper = WholeSheet(own);
+        choices.scale = PrintScale::Actual;
+        choices.size = own;
+    }
+    return LayOutPages(picture, choices);
 }
 
 ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
@@ -129,6 +181,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     std::optional<long> pattern, size;
     std::optional<int> colourIndex;
     bool highResolution = false;
+    bool overlapGiven = false;
     std::optional<std::string> data;
     std::vector<std::pair<std::string*, std::string>> texts;
     auto fail = [&](const std::string& message) {
@@ -148,7 +201,8 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) return std::nullopt;
             return args[++i];
         };
-        const bool takesValue = option != "--hires" && option != "--quiet" && option != "--tracking" && option != "--help" && option != "-h";
+        const bool takesValue = option != "--hires" && option != "--quiet" && option != "--help" && option != "-h" &&
+                                option != "--landscape" && option != "--fill" && option != "--tracking";
         std::optional<std::string> v;
         if (takesValue) {
             v = value();
@@ -162,7 +216,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             return result;
         } else if (option == "-o" || option == "--output") {
             if (!CommandWrites(PictureFormatOfExtension(*v)))
-                return fail(option + ": the file must end in " + Listed(CommandFileNames(""), " or ", " or "));
+                return fail(option + ": the file must end in " + Listed(CommandFileNames(""), ", ", " or "));
             cmd.output = *v;
         } else if (option == "--pattern") {
             pattern = WholeNumber(*v);
@@ -224,12 +278,42 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             const auto margin = RealNumber(*v);
             if (!margin || *margin < 0 || *margin > 2) return fail("--peak-margin: must be 0 to 2");
             cmd.sensor.peakMargin = *margin;
+        } else if (option == "--paper") {
+            cmd.pages.paper = PaperSizeNamed(*v);
+            if (!cmd.pages.paper || !Within(*cmd.pages.paper, kPaperMinMm, kPaperMaxMm))
+                return fail("--paper: must be A4, A3, A5, Letter, Legal, Tabloid or WIDTHxHEIGHT in mm (50 to 2000)");
+            cmd.pages.media = MediaName(*v, *cmd.pages.paper);
+        } else if (option == "--landscape") {
+            cmd.pages.landscape = true;
+        } else if (option == "--mm") {
+            cmd.pages.size = SizeInMm(*v);
+            if (!cmd.pages.size || !Within(*cmd.pages.size, 0, kSizeMaxMm))
+                return fail("--mm: must be WIDTHxHEIGHT in mm, each above 0 and at most 5000");
+        } else if (option == "--fill") {
+            cmd.pages.fill = true;
+        } else if (option == "--overlap") {
+            char* end = nullptr;
+            const double mm = std::strtod(v->c_str(), &end);
+            if (v->empty() || *end || !(mm >= 0 && mm <= kOverlapMaxMm)) return fail("--overlap: must be 0 to 100 mm");
+            cmd.pages.overlap = TwipsFromMm(mm);
+            overlapGiven = true;
+        } else if (option == "--print") {
+            if (v->empty()) return fail("--print: needs a printer name");
+            cmd.printer = *v;
         } else {
             return fail(option + ": unknown option");
         }
     }
-    if (cmd.output.empty() && !cmd.tracking && cmd.trackingMap.empty())
-        return fail("-o: an output file is required");
+    const bool tracking = cmd.tracking || !cmd.trackingMap.empty();
+    if (cmd.output.empty() && cmd.printer.empty() && !tracking)
+        return fail("-o: an output file (--print, or --tracking) is required");
+    const bool pages = PictureFormatOfExtension(cmd.output) == PictureFormat::Pdf || !cmd.printer.empty();
+    const char* pageOption = cmd.pages.paper ? "--paper" : cmd.pages.size ? "--mm" : cmd.pages.landscape ? "--landscape"
+                             : cmd.pages.fill ? "--fill" : overlapGiven ? "--overlap" : nullptr;
+    if (!pages && !tracking && pageOption) return fail(std::string(pageOption) + ": only for a PDF file, --print or --tracking");
+    if (cmd.pages.landscape && !cmd.pages.paper) return fail("--landscape: needs --paper");
+    if (overlapGiven && !cmd.pages.paper) return fail("--overlap: needs --paper");
+    if (cmd.pages.fill && !cmd.pages.size) return fail("--fill: needs --mm");
 
     if (data) {
         const auto error = ApplyDataFile(cmd.parameters, *data);
@@ -242,6 +326,12 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     if (colourIndex) cmd.parameters.colourIndex = *colourIndex;
     for (auto& [target, text] : texts) *target = text;
     if (cmd.parameters.colourIndex < 0) return fail("--data: the file selects no colour count; add --colors");
+    if (pages) {
+        const CanvasSize canvas = SizeForValue(cmd.parameters.sizeValue);
+        const std::size_t count = CommandPages(cmd.pages, {canvas.width, canvas.height, 1, 1}).pages.size();
+        if (count > kMostPages)
+            return fail("--mm: the poster would need " + std::to_string(count) + " pages (at most 1000)");
+    }
     result.command = cmd;
     return result;
 }
@@ -310,19 +400,43 @@ int CannotWrite(const std::string& path, const std::string& reason) {
     return 1;
 }
 
-int WritePicture(const std::string& path, const PictureRows& rows) {
-    std::optional<std::string> error;
+// The document's name: the output file's name without folder and ending, or the window's default name.
+std::string JobTitle(const std::string& output) {
+    if (output.empty()) return "Fractal";
+    const std::string name = output.substr(output.find_last_of('/') + 1);
+    return name.substr(0, name.size() - 4);
+}
+
+// Writes the picture into `path` by its ending; the system's or the encoder's reason on failure.
+std::optional<std::string> WriteFile(const std::string& path, const PictureRows& rows,
+                                     const std::function<PageLayout()>& pages, const std::string& title) {
+    if (PictureFormatOfExtension(path) == PictureFormat::Pdf) {
+        PdfPieces pieces(rows, pages(), title);
+        return WriteFileAtomically(path, [&] { return pieces.Next(); });
+    }
     if (PictureFormatOfExtension(path) == PictureFormat::Png) {
         std::string bytes;
-        if (auto encoding = EncodePng(rows, bytes)) return CannotWrite(path, *encoding);
-        error = WriteFileAtomically(path, bytes);
-    } else {
-        // Encoded a few rows at a time straight into the file: no picture-sized
-        // buffer to fault in and fill.
-        Bmp24Pieces pieces(rows);
-        error = WriteFileAtomically(path, [&] { return pieces.Next(); });
+        if (auto encoding = EncodePng(rows, bytes)) return encoding;
+        return WriteFileAtomically(path, bytes);
     }
-    if (error) return CannotWrite(path, *error);
+    // Encoded a few rows at a time straight into the file: no picture-sized
+    // buffer to fault in and fill.
+    Bmp24Pieces pieces(rows);
+    return WriteFileAtomically(path, [&] { return pieces.Next(); });
+}
+
+// Writes the picture to the output file and sends its pages to the printer, as the command asks.
+int WritePicture(const RenderCommand& command, const PictureRows& rows, const PrintedPicture& picture) {
+    const std::string title = JobTitle(command.output);
+    const auto pages = [&] { return CommandPages(command.pages, picture); };
+    if (!command.output.empty())
+        if (auto error = WriteFile(command.output, rows, pages, title)) return CannotWrite(command.output, *error);
+    if (command.printer.empty()) return 0;
+    PdfPieces pieces(rows, pages(), title);
+    if (auto refusal = PrintPdf(command.printer, title, command.pages.media, [&] { return pieces.Next(); })) {
+        std::fprintf(stderr, "velmora-render: %s\n", OneLine(*refusal).c_str());
+        return 1;
+    }
     return 0;
 }
 
@@ -343,9 +457,16 @@ private:
     float greyOfByte_[256] = {};
 };
 
-// The sensor check of the picture printed at page width on A4: its line on standard output, its map into a file.
-int ReportTracking(const RenderCommand& command, const GreyPicture& picture) {
-    const PrintedSize printed = PageWidthOnA4(picture.Width(), picture.Height());
+// The size the picture prints at: as the page options lay it out, or at page width on A4 without them.
+PrintedSize TrackedSize(const RenderCommand& command, const PrintedPicture& picture) {
+    if (!command.pages.paper && !command.pages.size) return PageWidthOnA4(picture.width, picture.height);
+    const double mmPerPixel = kMmPerInch / CommandPages(command.pages, picture).dotsPerInch;
+    return {picture.width * mmPerPixel, picture.height * mmPerPixel};
+}
+
+// The sensor check of the picture as it prints: its line on standard output, its map into a file.
+int ReportTracking(const RenderCommand& command, const GreyPicture& picture, const PrintedPicture& pixels) {
+    const PrintedSize printed = TrackedSize(command, pixels);
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t processorStart = std::clock();
     const TrackingResult result = CheckTracking(picture, printed, command.sensor, command.threads);
@@ -364,14 +485,16 @@ int ReportTracking(const RenderCommand& command, const GreyPicture& picture) {
     const int width = std::max(1, static_cast<int>(std::lround(picture.Width() * scale)));
     const int height = std::max(1, static_cast<int>(std::lround(picture.Height() * scale)));
     std::vector<Pixel> map = DrawTrackingMap(result, picture.Width(), picture.Height(), width, height, kMapFileColours);
-    return WritePicture(command.trackingMap, RowsOf(Raster{map.data(), width, height, width}));
+    if (auto error = WriteFile(command.trackingMap, RowsOf(Raster{map.data(), width, height, width}), {}, ""))
+        return CannotWrite(command.trackingMap, *error);
+    return 0;
 }
 
-// Writes the picture when a file was named, then runs the sensor check when it was asked for.
-int Deliver(const RenderCommand& command, const PictureRows& rows, const GreyPicture& grey) {
-    if (!command.output.empty())
-        if (const int status = WritePicture(command.output, rows)) return status;
-    if (command.tracking || !command.trackingMap.empty()) return ReportTracking(command, grey);
+// Writes and prints the picture as the command asks, then runs the sensor check when it was asked for.
+int Deliver(const RenderCommand& command, const PictureRows& rows, const PrintedPicture& printed,
+            const GreyPicture& grey) {
+    if (const int status = WritePicture(command, rows, printed)) return status;
+    if (command.tracking || !command.trackingMap.empty()) return ReportTracking(command, grey, printed);
     return 0;
 }
 
@@ -385,6 +508,7 @@ int RunRenderCommand(const RenderCommand& command) {
     const PictureParameters& s = command.parameters;
     const CanvasSize size = SizeForValue(s.sizeValue);
     const CanvasGrid grid = GridFor(size, s.HighResolution());
+    const PrintedPicture printed{size.width, size.height, static_cast<float>(grid.width), static_cast<float>(grid.height)};
 
     ColorTable table;
     coltable(table);
@@ -405,7 +529,7 @@ int RunRenderCommand(const RenderCommand& command) {
                           nullptr, command.quiet);
         WalkRender(params, *engine, sink);
         sink.Finish();
-        return Deliver(command, canvas.Rows(tableColumn, colourCount), CountGrey(canvas, tableColumn, colourCount));
+        return Deliver(command, canvas.Rows(tableColumn, colourCount), printed, CountGrey(canvas, tableColumn, colourCount));
     }
 
     const std::size_t pixelCount = static_cast<std::size_t>(size.width) * size.height;
@@ -426,7 +550,7 @@ int RunRenderCommand(const RenderCommand& command) {
                       &painter, command.quiet);
     WalkRender(params, *engine, sink);
     sink.Finish();
-    return Deliver(command, RowsOf(painter.raster), RasterGrey(painter.raster));
+    return Deliver(command, RowsOf(painter.raster), printed, RasterGrey(painter.raster));
 }
 
 }  // namespace velmora

@@ -3,19 +3,32 @@
 #include <string>
 #include <vector>
 
+#include "output/PrintLayout.h"
 #include "render/PictureParameters.h"
 #include "tracking/SensorCheck.h"
 
 namespace velmora {
 
+// The printed pages of a PDF file or a print job.
+struct PageOptions {
+    std::optional<PageSize> paper;  // --paper; without it the page is the picture's own size
+    std::string media;              // the paper's name for the printing system
+    bool landscape = false;
+    std::optional<PageSize> size;  // --mm: the picture's size on paper; without it, page width (or 300 dpi)
+    bool fill = false;
+    double overlap = TwipsFromMm(10);
+};
+
 struct RenderCommand {
     PictureParameters parameters;
     int threads = 0;  // 0: all cores
     bool quiet = false;
-    std::string output;   // may be empty when only the tracking check is asked for
+    std::string output;  // may be empty with --print or when only the tracking check is asked for
     bool tracking = false;  // print the sensor check's line
     std::string trackingMap;  // PNG file for the map of the sensor check
     SensorModel sensor;
+    std::string printer;  // --print: the CUPS queue that takes the pages
+    PageOptions pages;
     bool scalarKernels = false;  // the plain scalar kernels on the calling thread (benchmarks)
 };
 
@@ -28,6 +41,9 @@ struct ParseResult {
 ParseResult ParseRenderCommand(const std::vector<std::string>& args);
 
 std::string RenderUsage();
+
+// The pages a picture of `picture` pixels makes with these options.
+PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture);
 
 // Renders and writes the picture; returns the process exit status.
 int RunRenderCommand(const RenderCommand& command);

@@ -29,6 +29,7 @@ TEST(PictureFormatFor, ExtensionInAnyCaseChoosesTheFormat) {
     EXPECT_EQ(PictureFormatFor("a.Bmp"), PictureFormat::Bmp);
     EXPECT_EQ(PictureFormatFor("a.jpg"), PictureFormat::Jpeg);
     EXPECT_EQ(PictureFormatFor("a.JPEG"), PictureFormat::Jpeg);
+    EXPECT_EQ(PictureFormatFor("pad.PDF"), PictureFormat::Pdf);
     EXPECT_EQ(PictureFormatFor("/w/v1.5/Fractal"), PictureFormat::Png);  // a dot in a folder is no extension
     EXPECT_EQ(PictureFormatFor("a.gif"), PictureFormat::None);
     EXPECT_EQ(PictureFormatFor("a.png.txt"), PictureFormat::None);

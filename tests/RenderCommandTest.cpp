@@ -2,9 +2,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QByteArray>
 #include <QImage>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -169,7 +172,7 @@ TEST_F(RenderCommandTest, ProgressGoesToStandardError) {
 }
 
 TEST_F(RenderCommandTest, BadArgumentsExitTwoWithoutAFile) {
-    const std::string out = " -o '" + Path("bad.bmp") + "'";
+    const std::string out = " -o '" + Path("bad.bmp") + "'", pdf = " -o '" + Path("bad.pdf") + "'";
     struct Case {
         std::string args, named;
     };
@@ -181,6 +184,11 @@ TEST_F(RenderCommandTest, BadArgumentsExitTwoWithoutAFile) {
                           Case{"-o '" + Path("bad.jpg") + "'", "-o"}, Case{out + " --pattern", "--pattern"},
                           Case{"--data '" + Path("missing_dat.txt") + "'" + out, "--data"},
                           Case{"'--bo\ngus\x1b[2J'" + out, "--bo\\ngus\\x1B[2J"},
+                          Case{"--paper A4" + out, "--paper"}, Case{"--paper A6" + pdf, "--paper"},
+                          Case{"--paper 40x300" + pdf, "--paper"}, Case{"--mm 100x0" + pdf, "--mm"},
+                          Case{"--landscape" + pdf, "--landscape"}, Case{"--fill --paper A4" + pdf, "--fill"},
+                          Case{"--paper A4 --overlap 101" + pdf, "--overlap"},
+                          Case{"--paper A5 --mm 5000x5000 --overlap 100" + pdf, "--mm"},
                           Case{"--tracking-map '" + Path("map.bmp") + "'", "--tracking-map"},
                           Case{"--tracking --sensor-pixels 8", "--sensor-pixels"},
                           Case{"--tracking --sensor-um 5e", "--sensor-um"}}) {
@@ -214,6 +222,63 @@ TEST_F(RenderCommandTest, UnwritableOutputExitsOneWithoutPartialFiles) {
     EXPECT_EQ(Entries().size(), 3u);
 }
 
+// One A4 page holding the picture 180 mm wide, centred, with every pixel of the picture as the PNG has it.
+TEST_F(RenderCommandTest, PdfPageHoldsThePictureAtItsSizeOnPaper) {
+    ASSERT_EQ(Run("--quiet --size 44 -o '" + Path("pad.pdf") + "' --paper A4 --mm 180x127.28"), 0) << errors_;
+    ASSERT_EQ(Run("--quiet --size 44 -o '" + Path("pad.png") + "'"), 0) << errors_;
+    std::ifstream file(Path("pad.pdf"), std::ios::binary);
+    const QByteArray pdf = QByteArray::fromStdString(std::string{std::istreambuf_iterator<char>(file), {}});
+    EXPECT_EQ(QString::fromLatin1(pdf).count(QRegularExpression("/Type\\s*/Page[^s]")), 1);
+
+    const auto numbers = [&](const char* pattern) {
+        const QRegularExpressionMatch m = QRegularExpression(pattern).match(QString::fromLatin1(pdf));
+        std::vector<double> values;
+        for (int i = 1; i <= m.lastCapturedIndex(); ++i) values.push_back(m.captured(i).toDouble());
+        return values;
+    };
+    const std::string n = "(-?[0-9.]+)";
+    const std::vector<double> box = numbers(("/MediaBox\\s*\\[\\s*0 0 " + n + " " + n).c_str());
+    ASSERT_EQ(box.size(), 2u);
+    const double pt = 72 / 25.4;  // points per mm
+    EXPECT_NEAR(box[0], 210 * pt, 0.001);
+    EXPECT_NEAR(box[1], 297 * pt, 0.001);
+    // 2048 x 1448 pixels at 180 / 2048 mm each: 180 x 127.265625 mm, centred on the 210 x 297 mm sheet.
+    const std::vector<double> matrix = numbers((n + " 0 0 " + n + " " + n + " " + n + " cm").c_str());
+    ASSERT_EQ(matrix.size(), 4u);
+    const double height = 1448 * 180 / 2048.0;
+    EXPECT_NEAR(matrix[0], 180 * pt, 0.001);
+    EXPECT_NEAR(matrix[1], height * pt, 0.001);
+    EXPECT_NEAR(matrix[2], 15 * pt, 0.001);
+    EXPECT_NEAR(matrix[3], (297 - height) / 2 * pt, 0.001);
+
+    // Every object where the cross-reference table says it starts.
+    const qsizetype xref = pdf.lastIndexOf("startxref\n");
+    ASSERT_GE(xref, 0);
+    const qsizetype table = pdf.mid(xref + 10).split('\n')[0].toLongLong();
+    ASSERT_TRUE(pdf.mid(table).startsWith("xref\n0 "));
+    const QList<QByteArray> lines = pdf.mid(table).split('\n');
+    const int objects = lines[1].split(' ')[1].toInt();
+    ASSERT_GT(objects, 4);
+    for (int n = 1; n < objects; ++n)
+        EXPECT_TRUE(pdf.mid(lines[2 + n].left(10).toLongLong()).startsWith(QByteArray::number(n) + " 0 obj")) << n;
+
+    const qsizetype dictionary = pdf.indexOf("/Subtype /Image");
+    ASSERT_GE(dictionary, 0);
+    const qsizetype start = pdf.indexOf("stream\n", dictionary) + 7;
+    const qsizetype end = pdf.indexOf("\nendstream", start);
+    EXPECT_NE(pdf.mid(dictionary, start - dictionary).indexOf("/Width 2048 /Height 1448"), -1);
+    // qUncompress reads a zlib stream after its expected length, 4 bytes big-endian.
+    const int bytes = 2048 * 1448 * 3;
+    QByteArray stream(4, 0);
+    for (int i = 0; i < 4; ++i) stream[i] = static_cast<char>(bytes >> (24 - 8 * i));
+    const QByteArray rgb = qUncompress(stream + pdf.mid(start, end - start));
+    ASSERT_EQ(rgb.size(), bytes);
+    const QImage png = QImage(QString::fromStdString(Path("pad.png"))).convertToFormat(QImage::Format_RGB888);
+    ASSERT_EQ(png.size(), QSize(2048, 1448));
+    for (int y = 0; y < 1448; ++y)
+        ASSERT_EQ(std::memcmp(rgb.constData() + y * 2048 * 3, png.constScanLine(y), 2048 * 3), 0) << "row " << y;
+}
+
 TEST_F(RenderCommandTest, TrackingPrintsOneLineAndWritesTheMap) {
     // A region of zero width draws the same colour along every row: stripes no motion along them can be seen
     // on, and flat wherever a row's colour meets its neighbours'.
@@ -229,4 +294,10 @@ TEST_F(RenderCommandTest, TrackingPrintsOneLineAndWritesTheMap) {
     const QImage map(QString::fromStdString(Path("map.png")));
     EXPECT_EQ(map.size(), QSize(1024, 724));
     EXPECT_EQ(Entries().size(), 2u);
+
+    // The size on paper, when given, decides the resolution: 256 pixels across 512 mm are 12.7 dpi.
+    ASSERT_EQ(Run("--quiet --size 32 --tracking --mm 512x362 >'" + Path("line.txt") + "'"), 0) << errors_;
+    std::ifstream again(Path("line.txt"));
+    const std::string onPaper(std::istreambuf_iterator<char>(again), {});
+    EXPECT_NE(onPaper.find(", picture at 13 dpi)\n"), std::string::npos) << onPaper;
 }

@@ -3,23 +3,49 @@
 #include <QCloseEvent>
 #include <QSignalBlocker>
 
+#include <algorithm>
+#include <cmath>
+
 #include "app/MainForm.h"
-#include "app/print/Printers.h"
+#include "common/Numbers.h"
 
 namespace velmora {
 
 namespace {
 
-// Page and picture area of the preview for each orientation: page left, top, width, height, then the
-// picture area's width and height (it keeps its place at (4, 4) on the page).
-struct PreviewGeometry {
-    int left, top, width, height;
-    int pictureWidth, pictureHeight;
-};
-constexpr PreviewGeometry kVertical{40, 8, 138, 196, 130, 92};
-constexpr PreviewGeometry kHorizontal{8, 40, 196, 138, 188, 130};
+// The page of the preview at design time (portrait) and the picture area on it.
+constexpr int kPageLeft = 40, kPageTop = 8, kPageWidth = 138, kPageHeight = 196;
+// The page's long side in the preview, and the backdrop it is centred on across.
+constexpr int kPreviewLongSide = 196;
+constexpr int kBackdropSide = 218;
 
 const QColor kPreviewBackground(224, 224, 224);
+constexpr Pixel kMarkColour = 0xFF000000u;
+constexpr Pixel kGridColour = 0xFF808080u;
+constexpr Pixel kFirstPageColour = 0xFFFFFFFFu;
+
+constexpr double kDefaultWidthMm = 250, kDefaultHeightMm = 210, kDefaultOverlapMm = 10;
+
+QDoubleSpinBox* MillimetreBox(QWidget* parent, double minimum, double maximum, double value) {
+    auto* box = new QDoubleSpinBox(parent);
+    box->setDecimals(1);
+    box->setRange(minimum, maximum);
+    box->setValue(value);
+    return box;
+}
+
+QLabel* Caption(const QString& text, QWidget* parent, int x, int y, int width) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(x, y, width, 22);
+    return label;
+}
+
+// Paints a rectangle's outline (or the whole of it) into a raster, clipped.
+void PaintBox(const Raster& raster, int x0, int y0, int x1, int y1, Pixel colour, bool filled) {
+    for (int y = std::max(y0, 0); y <= std::min(y1, raster.height - 1); ++y)
+        for (int x = std::max(x0, 0); x <= std::min(x1, raster.width - 1); ++x)
+            if (filled || y == y0 || y == y1 || x == x0 || x == x1) raster.Row(y)[x] = colour;
+}
 
 }  // namespace
 
@@ -36,8 +62,9 @@ void listPrinters(QComboBox& list) {
 FormPrint::FormPrint(MainForm& owner) : QWidget(&owner, Qt::Window), owner_(owner) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("VLG"));
-    setFixedSize(392, 233);
+    setFixedSize(392, 376);
     CreateControls();
+    CreateSizeControls();
     SetTabOrder();
     ConnectHandlers();
 }
@@ -59,7 +86,7 @@ void FormPrint::CreateControls() {
     Picture1->SetBorder(QFrame::Sunken, 2);
     Picture1->SetGeometry(168, 8, 217, 217);
     PicturePre = new PictureBox(Picture1->ChildArea(), Qt::white);
-    PicturePre->SetGeometry(kVertical.left, kVertical.top, kVertical.width, kVertical.height);
+    PicturePre->SetGeometry(kPageLeft, kPageTop, kPageWidth, kPageHeight);
     Picturepre1 = new PictureBox(PicturePre->ChildArea(), kPreviewBackground);
     Picturepre1->SetGeometry(4, 4, 129, 89);
 
@@ -69,8 +96,58 @@ void FormPrint::CreateControls() {
     Command2->setGeometry(88, 200, 65, 25);
 }
 
+// The paper and the size on paper, below the controls above.
+void FormPrint::CreateSizeControls() {
+    Caption(QStringLiteral("Paper"), this, 8, 236, 88);
+    PaperList = new QComboBox(this);
+    PaperList->setGeometry(100, 236, 285, 22);
+
+    Caption(QStringLiteral("Size on paper"), this, 8, 262, 88);
+    auto* scale = new QWidget(this);
+    scale->setGeometry(100, 262, 285, 22);
+    PageWidthOption = new OptionButton(QStringLiteral("Page width"), scale);
+    PageWidthOption->setGeometry(0, 0, 100, 22);
+    ActualSizeOption = new OptionButton(QStringLiteral("Actual size"), scale);
+    ActualSizeOption->setGeometry(105, 0, 100, 22);
+    PageWidthOption->SetValue(true);
+
+    WidthMm = MillimetreBox(this, 10, 5000, kDefaultWidthMm);
+    WidthMm->setGeometry(100, 288, 64, 22);
+    Caption(QStringLiteral("\u00D7"), this, 167, 288, 10);
+    HeightMm = MillimetreBox(this, 10, 5000, kDefaultHeightMm);
+    HeightMm->setGeometry(179, 288, 64, 22);
+    Caption(QStringLiteral("mm"), this, 246, 288, 24);
+    SizePresets = new QComboBox(this);
+    SizePresets->setGeometry(272, 288, 113, 22);
+    SizePresets->addItem(QStringLiteral("Presets"));
+    for (const SizePreset& preset : kSizePresets)
+        SizePresets->addItem(QStringLiteral("%1 %2 \u00D7 %3")
+                                 .arg(QString::fromLatin1(preset.name))
+                                 .arg(preset.widthMm)
+                                 .arg(preset.heightMm));
+    SizePresets->addItem(QStringLiteral("Printable area"));
+
+    auto* cover = new QWidget(this);
+    cover->setGeometry(100, 314, 162, 22);
+    WholePictureOption = new OptionButton(QStringLiteral("Whole picture"), cover);
+    WholePictureOption->setGeometry(0, 0, 105, 22);
+    FillOption = new OptionButton(QStringLiteral("Fill"), cover);
+    FillOption->setGeometry(105, 0, 55, 22);
+    WholePictureOption->SetValue(true);
+    Caption(QStringLiteral("Overlap"), this, 264, 314, 56);
+    OverlapMm = MillimetreBox(this, 0, 50, kDefaultOverlapMm);
+    OverlapMm->setGeometry(322, 314, 63, 22);
+
+    Summary = new QLabel(this);
+    Summary->setGeometry(8, 340, 377, 32);
+    Summary->setWordWrap(true);
+}
+
 void FormPrint::SetTabOrder() {
-    QWidget* const order[] = {Combo1, Command1, Picture1, PicturePre, Option1[1], Option1[0], Picturepre1, Command2};
+    QWidget* const order[] = {Combo1,      Command1,         Picture1,         PicturePre,      Option1[1],
+                              Option1[0],  Picturepre1,      Command2,         PaperList,       PageWidthOption,
+                              ActualSizeOption, WidthMm,     HeightMm,         SizePresets,     WholePictureOption,
+                              FillOption,  OverlapMm};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -80,6 +157,14 @@ void FormPrint::ConnectHandlers() {
     for (int i = 0; i < 2; ++i) connect(Option1[i], &OptionButton::Click, this, [this, i] { Option1_Click(i); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+
+    const auto repaint = [this] { PaintPreview(); };
+    connect(PaperList, &QComboBox::currentIndexChanged, this, repaint);
+    for (OptionButton* option : {PageWidthOption, ActualSizeOption, WholePictureOption, FillOption})
+        connect(option, &OptionButton::Click, this, repaint);
+    for (QDoubleSpinBox* box : {WidthMm, HeightMm, OverlapMm})
+        connect(box, &QDoubleSpinBox::valueChanged, this, repaint);
+    connect(SizePresets, &QComboBox::activated, this, [this](int index) { ApplyPreset(index); });
 }
 
 void FormPrint::Form_Load() {
@@ -88,13 +173,13 @@ void FormPrint::Form_Load() {
     setWindowIcon(owner_.windowIcon());
 }
 
-void FormPrint::Combo1_Click() { CurrentPrinters().SelectPrinter(Combo1->currentText()); }
-
-void FormPrint::Option1_Click(int index) {
-    const PreviewGeometry& g = index == 0 ? kVertical : kHorizontal;
-    PicturePre->SetGeometry(g.left, g.top, g.width, g.height);
-    Picturepre1->SetSize(g.pictureWidth, g.pictureHeight);
+void FormPrint::Combo1_Click() {
+    CurrentPrinters().SelectPrinter(Combo1->currentText());
+    FillPapers();
+    PaintPreview();
 }
+
+void FormPrint::Option1_Click(int) { PaintPreview(); }
 
 void FormPrint::Command1_Click() { owner_.printP(); }
 
@@ -105,6 +190,120 @@ void FormPrint::Form_Unload() { CurrentPrinters().SelectPrinter(savedPrinterName
 void FormPrint::closeEvent(QCloseEvent* event) {
     Form_Unload();
     event->accept();
+}
+
+void FormPrint::FillPapers() {
+    papers_ = CurrentPrinters().Papers();
+    const QSignalBlocker quiet(PaperList);
+    PaperList->clear();
+    for (const PaperChoice& paper : papers_) PaperList->addItem(paper.name);
+    PaperList->setCurrentIndex(papers_.isEmpty() ? -1 : 0);
+}
+
+void FormPrint::ApplyPreset(int index) {
+    const int named = static_cast<int>(std::size(kSizePresets));
+    if (index < 1 || index > named + 1) return;
+    double width = 0, height = 0;
+    if (index <= named) {
+        width = kSizePresets[index - 1].widthMm;
+        height = kSizePresets[index - 1].heightMm;
+    } else {
+        // Down to a tenth of a millimetre, so the size stays inside the printable area.
+        PrintChoices choices = Choices();
+        choices.scale = PrintScale::PageWidth;
+        const PageRect printable = LayOutPages({1, 1, 1, 1}, choices).printable;
+        width = std::floor(MmFromTwips(printable.width) * 10) / 10;
+        height = std::floor(MmFromTwips(printable.height) * 10) / 10;
+    }
+    {
+        const QSignalBlocker quietWidth(WidthMm), quietHeight(HeightMm);
+        WidthMm->setValue(width);
+        HeightMm->setValue(height);
+    }
+    SizePresets->setCurrentIndex(0);
+    if (ActualSizeOption->Value()) PaintPreview();
+    else ActualSizeOption->SetValue(true);
+}
+
+PrintChoices FormPrint::Choices() const {
+    PrintChoices choices;
+    const int paper = PaperList->currentIndex();
+    if (paper >= 0 && paper < papers_.size()) choices.paper = papers_[paper].paper;
+    choices.orientation = Option1[0]->Value() ? PaperOrientation::Portrait : PaperOrientation::Landscape;
+    choices.scale = ActualSizeOption->Value() ? PrintScale::Actual : PrintScale::PageWidth;
+    choices.size = {TwipsFromMm(WidthMm->value()), TwipsFromMm(HeightMm->value())};
+    choices.cover = FillOption->Value() ? PrintCover::Fill : PrintCover::WholePicture;
+    choices.overlap = TwipsFromMm(OverlapMm->value());
+    return choices;
+}
+
+PageLayout FormPrint::Layout() const {
+    const QImage& canvas = owner_.Pic1->Image();
+    return LayOutPages({canvas.width(), canvas.height(), fl(owner_.Pic1->ScaleWidth()), fl(owner_.Pic1->ScaleHeight())},
+                       Choices());
+}
+
+QString FormPrint::Media() const {
+    const int paper = PaperList->currentIndex();
+    return paper >= 0 && paper < papers_.size() ? papers_[paper].media : QString();
+}
+
+void FormPrint::PaintPreview() {
+    const bool actual = ActualSizeOption->Value();
+    for (QWidget* control : std::initializer_list<QWidget*>{WidthMm, HeightMm, SizePresets, WholePictureOption,
+                                                             FillOption, OverlapMm})
+        control->setEnabled(actual);
+
+    const PageLayout layout = Layout();
+    Summary->setText(QString::fromStdString(PrintSummary(layout)));
+    Picture1->Clear();
+    if (layout.pages.empty() || layout.sheet.width <= 0 || layout.sheet.height <= 0) return;
+
+    // The sheet with its long side 196 pixels, 8 pixels from the backdrop's edge, centred across.
+    const bool tall = layout.sheet.height >= layout.sheet.width;
+    const double longSide = tall ? layout.sheet.height : layout.sheet.width;
+    const double shortSide = tall ? layout.sheet.width : layout.sheet.height;
+    const int across = std::max(1, static_cast<int>(kPreviewLongSide * shortSide / longSide));
+    const int offset = (kBackdropSide - across) / 2;
+    if (tall) PicturePre->SetGeometry(offset, kPageTop, across, kPreviewLongSide);
+    else PicturePre->SetGeometry(kPageTop, offset, kPreviewLongSide, across);
+    PicturePre->Clear();
+    const double k = kPreviewLongSide / longSide;  // preview pixels per 1/1440 inch
+    const auto px = [k](double twips) { return static_cast<int>(std::lround(twips * k)); };
+
+    const PrintedPage& page = layout.pages.front();
+    const Raster sheet = PicturePre->RasterView();
+    for (const PageLine& mark : page.marks) PaintBox(sheet, px(mark.x1), px(mark.y1), px(mark.x2), px(mark.y2), kMarkColour, true);
+    PicturePre->Refresh();
+
+    const PageRect& clip = page.clip;
+    Picturepre1->SetGeometry(px(clip.left), px(clip.top), std::max(1, px(clip.width)), std::max(1, px(clip.height)));
+    Picturepre1->Clear();
+    Picturepre1->DrawStretched(owner_.Pic1->Image(), (page.placed.left - clip.left) * k,
+                               (page.placed.top - clip.top) * k, page.placed.width * k, page.placed.height * k,
+                               QRect(page.part.x, page.part.y, page.part.width, page.part.height));
+    Picturepre1->Refresh();
+    if (layout.Poster()) DrawPageGrid(layout);
+}
+
+// The poster's pages as a grid beside the page, the first one (the page shown) white.
+void FormPrint::DrawPageGrid(const PageLayout& layout) {
+    const QRect page = PicturePre->geometry();
+    const Raster backdrop = Picture1->RasterView();
+    const bool tall = page.height() >= page.width();
+    const int left = tall ? page.right() + 4 : page.left();
+    const int top = tall ? page.top() : page.bottom() + 4;
+    const int width = (tall ? backdrop.width : page.right() + 1) - left - 2;
+    const int height = (tall ? page.bottom() + 1 : backdrop.height) - top - 2;
+    const int cell = std::min(width / layout.columns, height / layout.rows);
+    if (cell < 3) return;
+    for (int r = 0; r < layout.rows; ++r)
+        for (int c = 0; c < layout.columns; ++c) {
+            const int x = left + c * cell, y = top + r * cell;
+            PaintBox(backdrop, x, y, x + cell - 2, y + cell - 2, r == 0 && c == 0 ? kFirstPageColour : kGridColour,
+                     r == 0 && c == 0);
+        }
+    Picture1->Refresh();
 }
 
 }  // namespace velmora

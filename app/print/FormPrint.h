@@ -2,21 +2,26 @@
 #include <array>
 
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QList>
 #include <QPushButton>
 #include <QString>
 #include <QWidget>
 
+#include "app/print/Printers.h"
 #include "app/toolkit/Controls.h"
 #include "app/toolkit/PictureBox.h"
+#include "output/PrintLayout.h"
 
 namespace velmora {
 
 class MainForm;
-class Printers;
 
-// The print dialog "VLG": the printer choice, a small preview of the page and the Print button. The printer
-// chosen here is the program's current printer only while the dialog is open; closing it restores the one
-// that was current when it opened. Modeless; it closes with the main window without running Form_Unload.
+// The print dialog "VLG": the printer, the page's orientation, the paper and the size on paper, a preview of
+// the page as it prints and the Print button. The printer chosen here is the program's current printer only
+// while the dialog is open; closing it restores the one that was current when it opened. Modeless; it closes
+// with the main window without running Form_Unload.
 class FormPrint : public QWidget {
     Q_OBJECT
 public:
@@ -31,6 +36,17 @@ public:
     QPushButton* Command1;
     QPushButton* Command2;
 
+    QComboBox* PaperList;  // the current printer's papers, its default first
+    OptionButton* PageWidthOption;
+    OptionButton* ActualSizeOption;
+    QDoubleSpinBox* WidthMm;
+    QDoubleSpinBox* HeightMm;
+    QComboBox* SizePresets;
+    OptionButton* WholePictureOption;
+    OptionButton* FillOption;
+    QDoubleSpinBox* OverlapMm;
+    QLabel* Summary;  // printed size, resolution on paper, pages
+
     // Device name of the printer that was current when the dialog opened.
     QString savedPrinterName;
 
@@ -41,15 +57,27 @@ public:
     void Command2_Click();
     void Form_Unload();
 
+    // What the controls choose, the pages they make of the canvas, and the paper's name for the printing system.
+    PrintChoices Choices() const;
+    PageLayout Layout() const;
+    QString Media() const;
+    // Shows the first page as it prints (with the page grid beside it for a poster) and the summary line.
+    void PaintPreview();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateControls();
+    void CreateSizeControls();
     void SetTabOrder();
     void ConnectHandlers();
+    void FillPapers();
+    void ApplyPreset(int index);
+    void DrawPageGrid(const PageLayout& layout);
 
     MainForm& owner_;
+    QList<PaperChoice> papers_;
 };
 
 // Appends the device name of every installed printer, in the platform's order, to `list`, then selects the

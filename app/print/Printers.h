@@ -1,5 +1,6 @@
 #pragma once
 #include <QImage>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -18,8 +19,16 @@ struct PrintOutcome {
     static PrintOutcome Failed(QString description) { return {Kind::Failed, std::move(description)}; }
 };
 
+// A paper the current printer takes: its name for the user and for the printing system, the sheet upright and
+// the part of it the printer can print on.
+struct PaperChoice {
+    QString name;
+    QString media;
+    Paper paper;
+};
+
 // The installed printers and the one program-wide current printer. Pages are measured in 1/1440 inch from the
-// printer's drawing origin. Tests substitute their own list and a recording printer.
+// sheet's top-left corner. Tests substitute their own list and a recording printer.
 class Printers {
 public:
     virtual ~Printers() = default;
@@ -30,10 +39,12 @@ public:
     // Makes the first installed printer named exactly `deviceName` current; returns false and changes nothing
     // when no printer has that name.
     virtual bool SelectPrinter(const QString& deviceName) = 0;
-    virtual PageSize CurrentPageSize() const = 0;
-    // Prints one page on the current printer holding `picture` stretched to `target`, and ends the job.
+    // The papers the current printer takes, its default first; never empty.
+    virtual QList<PaperChoice> Papers() const = 0;
+    // Prints the pages of `layout` showing `picture` on the current printer as one job on paper `media`.
     // `jobName` names the job (and suggests the file name where the printer writes a file).
-    virtual PrintOutcome PrintPicture(const QString& jobName, const QImage& picture, const PageRect& target) = 0;
+    virtual PrintOutcome PrintPages(const QString& jobName, const QImage& picture, const PageLayout& layout,
+                                    const QString& media) = 0;
 };
 
 // The printers in force: the platform's, unless a test installed others.

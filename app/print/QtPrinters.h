@@ -1,16 +1,14 @@
 #pragma once
-#include <QPrinter>
-
 #include <functional>
-#include <memory>
 #include <optional>
 
 #include "app/print/Printers.h"
 
 namespace velmora {
 
-// The printers of the platform (CUPS on Linux) through QtPrintSupport, each job handed to CUPS as a PDF file,
-// followed by one more entry, "PDF file", which writes the page into a PDF file the user names. When no printer
+// The platform's printers (CUPS on Linux) as QtPrintSupport lists them, followed by one more entry, "PDF file",
+// which writes the pages into a PDF file the user names. Every job is written as PDF by the program's own
+// writer (the picture at its full resolution); a printer's job goes to CUPS through PrintPdf. When no printer
 // is installed the PDF entry is the only one and the first current printer.
 class QtPrinters final : public Printers {
 public:
@@ -20,20 +18,17 @@ public:
     static const QString kPdfFile;
 
     explicit QtPrinters(PdfPathChooser choosePdfPath);
-    ~QtPrinters() override;
 
     QStringList DeviceNames() const override;
     QString CurrentDeviceName() const override { return current_; }
     bool SelectPrinter(const QString& deviceName) override;
-    PageSize CurrentPageSize() const override;
-    PrintOutcome PrintPicture(const QString& jobName, const QImage& picture, const PageRect& target) override;
+    QList<PaperChoice> Papers() const override;
+    PrintOutcome PrintPages(const QString& jobName, const QImage& picture, const PageLayout& layout,
+                            const QString& media) override;
 
 private:
-    void MakeCurrent(const QString& deviceName);
-
     PdfPathChooser choosePdfPath_;
     QString current_;
-    std::unique_ptr<QPrinter> printer_;
 };
 
 // Asks the user for the PDF file to write through the toolkit's save dialog; nothing when cancelled.

@@ -78,11 +78,13 @@ void PictureBox::Plot(std::int64_t px, std::int64_t py, ColorValue colour) {
     PlotPoint(RasterView(), dotWidth_, mode_, px, py, colour);
 }
 
-void PictureBox::DrawStretched(const QImage& picture, double x, double y, double width, double height) {
+void PictureBox::DrawStretched(const QImage& picture, double x, double y, double width, double height,
+                               const QRect& source) {
     if (picture.isNull() || scaleWidth_ == 0 || scaleHeight_ == 0) return;
     const double sx = image_.width() / scaleWidth_, sy = image_.height() / scaleHeight_;
     QPainter painter(&image_);
-    painter.drawImage(QRectF(x * sx, y * sy, width * sx, height * sy), picture);
+    painter.drawImage(QRectF(x * sx, y * sy, width * sx, height * sy), picture,
+                      source.isEmpty() ? QRectF(picture.rect()) : QRectF(source));
 }
 
 void PictureBox::DrawPixels(const QImage& picture, QPoint at) { QPainter(&image_).drawImage(at, picture); }

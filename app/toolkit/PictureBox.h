@@ -53,8 +53,10 @@ public:
     // Plots logical point (px, py) as a dot of the dot width in the draw mode.
     void Plot(std::int64_t px, std::int64_t py, ColorValue colour);
 
-    // Draws `picture` stretched into the logical rectangle (x, y, width, height).
-    void DrawStretched(const QImage& picture, double x, double y, double width, double height);
+    // Draws `picture` (or its pixels `source`, when not empty) stretched into the logical rectangle (x, y,
+    // width, height).
+    void DrawStretched(const QImage& picture, double x, double y, double width, double height,
+                       const QRect& source = QRect());
 
     // Draws `picture` unscaled with its top-left corner at inner pixel `at`.
     void DrawPixels(const QImage& picture, QPoint at);

@@ -19,6 +19,11 @@ namespace {
 
 void DeleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
+// The start-up canvas across an A4 sheet in the preview (196 pixels for 297 mm): 1 % margins, the width less
+// the left margin, the canvas's proportions; on a landscape page it runs below the page's bottom edge.
+const QRect kPortraitPicture(1, 2, 137, 97);
+const QRect kLandscapePicture(2, 1, 194, 137);
+
 struct PrintDialogTest : ::testing::Test {
     RecordingPrinters printers{{"Laser A4", "Inkjet Photo", "Plotter"}, "Inkjet Photo"};
     ScopedPrinters scopedPrinters{printers};
@@ -53,7 +58,7 @@ TEST_F(PrintDialogTest, OpensWithThePrintersInOrderAndTheCurrentOneShown) {
 
 TEST_F(PrintDialogTest, ControlsFollowTheDesign) {
     FormPrint& dialog = OpenDialog();
-    EXPECT_EQ(dialog.size(), QSize(392, 233));
+    EXPECT_EQ(dialog.size(), QSize(392, 376)) << "grown below for the paper and the size on paper";
     EXPECT_FALSE(dialog.Combo1->isEditable());
     EXPECT_EQ(dialog.Combo1->geometry(), QRect(8, 8, 153, 20));
     EXPECT_EQ(dialog.Frame1->geometry(), QRect(8, 40, 153, 57));
@@ -66,7 +71,7 @@ TEST_F(PrintDialogTest, ControlsFollowTheDesign) {
     EXPECT_EQ(dialog.Picture1->Background(), QColor(Qt::black));
     EXPECT_EQ(dialog.PicturePre->Background(), QColor(Qt::white));
     EXPECT_EQ(dialog.Picturepre1->Background(), QColor(224, 224, 224));
-    EXPECT_EQ(dialog.Picturepre1->geometry(), QRect(4, 4, 129, 89));
+    EXPECT_EQ(dialog.Picturepre1->geometry(), kPortraitPicture) << "where the picture prints";
     EXPECT_EQ(dialog.Command1->text(), "Print");
     EXPECT_EQ(dialog.Command1->geometry(), QRect(8, 200, 65, 25));
     EXPECT_EQ(dialog.Command2->text(), "Cancel");
@@ -132,10 +137,10 @@ TEST_F(PrintDialogTest, OrientationMovesThePageAndResizesThePicture) {
     FormPrint& dialog = OpenDialog();
     dialog.Option1[1]->click();
     EXPECT_EQ(dialog.PicturePre->geometry(), QRect(8, 40, 196, 138));
-    EXPECT_EQ(dialog.Picturepre1->geometry(), QRect(4, 4, 188, 130));
+    EXPECT_EQ(dialog.Picturepre1->geometry(), kLandscapePicture);
     dialog.Option1[0]->click();
     EXPECT_EQ(dialog.PicturePre->geometry(), QRect(40, 8, 138, 196));
-    EXPECT_EQ(dialog.Picturepre1->geometry(), QRect(4, 4, 130, 92)) << "not the design-time 129 x 89";
+    EXPECT_EQ(dialog.Picturepre1->geometry(), kPortraitPicture);
 }
 
 TEST_F(PrintDialogTest, ReopeningStartsFromTheDesignState) {
@@ -147,7 +152,7 @@ TEST_F(PrintDialogTest, ReopeningStartsFromTheDesignState) {
     EXPECT_TRUE(dialog.Option1[0]->Value());
     EXPECT_FALSE(dialog.Option1[1]->Value());
     EXPECT_EQ(dialog.PicturePre->geometry(), QRect(40, 8, 138, 196));
-    EXPECT_EQ(dialog.Picturepre1->geometry(), QRect(4, 4, 129, 89));
+    EXPECT_EQ(dialog.Picturepre1->geometry(), kPortraitPicture);
     EXPECT_EQ(dialog.Combo1->count(), 3);
 }
 
@@ -177,15 +182,60 @@ TEST_F(PrintDialogTest, WholeCanvasLandsAtTheComputedRectangle) {
     form.Pic1->SetScale(152, 114);  // a 4 : 3 drawing area
     FillCanvas(Qt::green);
     form.Pic1->RasterView().Row(429)[607] = 0xFF123456u;  // scrolled out of view, still printed
+    printers.papers = {{"Test", "Custom.12000x16000", WholeSheet({12000, 16000})}};
     OpenDialog().Command1->click();
     ASSERT_EQ(printers.pages.size(), 1);
     const RecordingPrinters::Page& page = printers.pages[0];
-    EXPECT_EQ(page.target, (PageRect{120, 160, 11880, 8840}));
+    ASSERT_EQ(page.layout.pages.size(), 1u);
+    EXPECT_EQ(page.layout.pages[0].placed, (PageRect{120, 160, 11880, 8910})) << "the picture keeps its 4 : 3 proportions";
+    EXPECT_EQ(page.layout.pages[0].part, (PicturePart{0, 0, 608, 430}));
+    EXPECT_EQ(page.media, "Custom.12000x16000");
     EXPECT_EQ(page.jobName, "Pad");
     EXPECT_EQ(page.picture, form.Pic1->Image());
 
     form.PrintDialog()->Command1->click();
     EXPECT_EQ(printers.pages.size(), 2) << "each press prints one page";
+}
+
+TEST_F(PrintDialogTest, ChoicesReachThePrintedLayout) {
+    FillCanvas(Qt::red);
+    FormPrint& dialog = OpenDialog();
+    ASSERT_EQ(dialog.PaperList->count(), 2);
+    EXPECT_EQ(dialog.PaperList->currentText(), "A4") << "the printer's default paper first";
+    dialog.PaperList->setCurrentIndex(1);
+    dialog.Option1[1]->click();
+    emit dialog.SizePresets->activated(1);  // mouse pad 250 x 210
+    EXPECT_TRUE(dialog.ActualSizeOption->Value());
+    dialog.FillOption->click();
+    // The 608 x 430 canvas covers 250 x 210 mm at 210 / 430 mm per pixel: 52 pixels per inch.
+    EXPECT_EQ(dialog.Summary->text(), "250.0 \u00D7 210.0 mm, 52 dpi, 1 page: below 150 dpi the dots will show");
+    dialog.Command1->click();
+    ASSERT_EQ(printers.pages.size(), 1);
+    const PageLayout& pad = printers.pages[0].layout;
+    EXPECT_EQ(printers.pages[0].media, "A3");
+    EXPECT_EQ(pad.sheet, (PageSize{23811, 16838})) << "A3 turned to landscape";
+    ASSERT_EQ(pad.pages.size(), 1u);
+    // Centred on 420 x 297 mm: 85 mm from the left, 43.5 mm from the top; 23.47 mm (48.05 pixels) cut each side.
+    const double mm = 1440 / 25.4;
+    EXPECT_NEAR(pad.pages[0].clip.left, 85 * mm, 1);
+    EXPECT_NEAR(pad.pages[0].clip.top, 43.5 * mm, 1);
+    EXPECT_NEAR(pad.pages[0].clip.width, 250 * mm, 1e-6);
+    EXPECT_NEAR(pad.pages[0].clip.height, 210 * mm, 1e-6);
+    EXPECT_EQ(pad.pages[0].part, (PicturePart{48, 0, 512, 430}));
+    EXPECT_EQ(dialog.Picturepre1->PixelAt(0, 0), Rgb(255, 0, 0));
+
+    // A 900 x 400 mm mat: tiles of 408 x 285 mm less a 15 mm overlap, 3 across and 2 down.
+    dialog.WidthMm->setValue(900);
+    dialog.HeightMm->setValue(400);
+    dialog.OverlapMm->setValue(15);
+    EXPECT_TRUE(dialog.Summary->text().endsWith("6 pages (2 \u00D7 3): below 150 dpi the dots will show"))
+        << dialog.Summary->text().toStdString();
+    dialog.Command1->click();
+    ASSERT_EQ(printers.pages.size(), 2);
+    const PageLayout& mat = printers.pages[1].layout;
+    ASSERT_EQ(mat.pages.size(), 6u);
+    EXPECT_NEAR(mat.pages[1].clip.left - mat.pages[0].clip.left, 0, 1e-9) << "every tile starts at the band";
+    EXPECT_EQ(mat.pages[5].label->text, "row 2, column 3 of 2 \u00D7 3");
 }
 
 TEST_F(PrintDialogTest, FailureShowsThePlatformsDescriptionAndKeepsTheDialog) {

@@ -8,7 +8,7 @@
 
 #include <cups/cups.h>
 
-#include "app/print/PrintJobs.h"
+#include "output/PrintJobs.h"
 #include "app/print/QtPrinters.h"
 #include "tests/print/PdfFile.h"
 
@@ -33,7 +33,11 @@ struct PdfPrinting : ::testing::Test {
     }};
 
     void SetUp() override { ASSERT_TRUE(printers.SelectPrinter(QtPrinters::kPdfFile)); }
-    PrintOutcome Print() { return printers.PrintPicture("Fractal", Checkerboard(608, 430), {120, 160, 11000, 7000}); }
+    PrintOutcome Print() {
+        PrintChoices choices;
+        choices.paper = printers.Papers().front().paper;
+        return printers.PrintPages("Fractal", Checkerboard(608, 430), LayOutPages({608, 430, 608, 430}, choices), "A4");
+    }
 };
 
 }  // namespace
@@ -47,6 +51,15 @@ TEST(QtPrinters, PdfEntryComesAfterTheInstalledPrinters) {
     EXPECT_TRUE(names.contains(printers.CurrentDeviceName()));
     EXPECT_FALSE(printers.SelectPrinter("no such printer"));
     EXPECT_TRUE(names.contains(printers.CurrentDeviceName()));
+
+    // A PDF file takes the named papers, printable to the edges.
+    ASSERT_TRUE(printers.SelectPrinter("PDF file"));
+    const QList<PaperChoice> papers = printers.Papers();
+    ASSERT_EQ(papers.size(), 6);
+    const auto a4 = std::find_if(papers.begin(), papers.end(), [](const PaperChoice& p) { return p.name == "A4"; });
+    ASSERT_NE(a4, papers.end());
+    EXPECT_NEAR(a4->paper.sheet.width, 210 * 1440 / 25.4, 1e-6);
+    EXPECT_EQ(a4->paper.printable, (PageRect{0, 0, a4->paper.sheet.width, a4->paper.sheet.height}));
 }
 
 TEST_F(PdfPrinting, WritesOnePagePdfToTheChosenFile) {
@@ -123,7 +136,8 @@ TEST(PrintJobs, SchedulerThatDoesNotAnswerIsReported) {
     }
     // A scheduler whose socket is gone.
     cupsSetServer(QFile::encodeName(dir.filePath("gone/cups.sock")).constData());
-    const std::optional<QString> failure = SubmitPdfJob("office/duplex", "Fractal", page, "A4");
+    const std::optional<std::string> failure =
+        SubmitPdfJob("office/duplex", "Fractal", QFile::encodeName(page).toStdString(), "A4");
     cupsSetServer(nullptr);
     ASSERT_TRUE(failure.has_value());
     EXPECT_EQ(*failure, "\"office/duplex\" cannot take the print job: the printing system does not answer "

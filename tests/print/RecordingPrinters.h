@@ -16,7 +16,8 @@ public:
         QString printer;
         QString jobName;
         QImage picture;
-        PageRect target;
+        PageLayout layout;
+        QString media;
     };
 
     RecordingPrinters(QStringList names, const QString& current) : names(std::move(names)), current(current) {}
@@ -29,16 +30,18 @@ public:
         current = deviceName;
         return true;
     }
-    PageSize CurrentPageSize() const override { return pageSize; }
-    PrintOutcome PrintPicture(const QString& jobName, const QImage& picture, const PageRect& target) override {
+    QList<PaperChoice> Papers() const override { return papers; }
+    PrintOutcome PrintPages(const QString& jobName, const QImage& picture, const PageLayout& layout,
+                            const QString& media) override {
         if (!failure.isEmpty()) return PrintOutcome::Failed(failure);
-        pages.append({current, jobName, picture, target});
+        pages.append({current, jobName, picture, layout, media});
         return PrintOutcome::Printed();
     }
 
     QStringList names;
     QString current;
-    PageSize pageSize{12000, 16000};
+    // Every printer takes A4 (its default) and A3, printable to the edges.
+    QList<PaperChoice> papers{{"A4", "A4", WholeSheet({11906, 16838})}, {"A3", "A3", WholeSheet({16838, 23811})}};
     QString failure;  // when set, every job fails with this description
     int selections = 0;
     QVector<Page> pages;

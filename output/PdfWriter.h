@@ -1,0 +1,69 @@
+#pragma once
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "output/PrintLayout.h"
+#include "render/Raster.h"
+
+namespace velmora {
+
+// A PDF file of printed pages, handed out a piece at a time so that no writer holds the whole file or a copy
+// of the picture: write it with WriteFileAtomically(path, [&] { return pieces.Next(); }).
+//
+// Each page is a sheet of `layout.sheet` (its page box, in points from the 1/1440 inch of the layout) holding
+// what a PrintedPage describes: the pixels `part` of the picture as an image of exactly those pixels (8-bit RGB,
+// Flate-compressed, never resampled), drawn into `placed` and clipped to `clip`; its marks as thin black lines;
+// its label in 7 pt Helvetica. The picture's rows are read through `picture.row` while the file is written,
+// only the rows each page needs, in order within a page, so a picture kept as counts can colour rows as they
+// are read.
+//
+// For a single picture on a page of its own size (W x H in 1/1440 inch), lay it out with LayOutPages on
+// WholeSheet({W, H}) at the actual size {W, H}, or make the one page directly: part = the whole picture,
+// placed = clip = {0, 0, W, H}.
+class PdfPieces {
+public:
+    // `picture` must stay valid, and `picture.row` callable, until the last piece is taken. `title` (UTF-8)
+    // names the document.
+    PdfPieces(PictureRows picture, PageLayout layout, std::string title);
+    ~PdfPieces();
+    PdfPieces(const PdfPieces&) = delete;
+    PdfPieces& operator=(const PdfPieces&) = delete;
+
+    // The next piece of the file, valid until the next call; an empty piece ends the file.
+    std::string_view Next();
+
+private:
+    class Deflater;
+    struct PageObjects {
+        int page = 0, content = 0, image = 0, imageLength = 0;  // object numbers; image 0 when the page has none
+    };
+
+    void Step();
+    void BeginObject(int number);
+    void WritePage(std::size_t index);
+    void WriteImageRows();
+    void WriteTrailer();
+
+    PictureRows picture_;
+    PageLayout layout_;
+    std::string title_;
+    std::vector<PageObjects> objects_;
+    std::vector<std::size_t> offsets_;  // by object number
+    int objectCount_ = 0;
+
+    enum class Stage { Header, Page, ImageRows, Trailer, Done };
+    Stage stage_ = Stage::Header;
+    std::size_t page_ = 0;
+    int nextRow_ = 0;
+    std::unique_ptr<Deflater> deflater_;
+    std::vector<unsigned char> rgb_;
+
+    std::string out_;             // the piece being made
+    std::size_t written_ = 0;     // bytes handed out before it
+    std::size_t streamStart_ = 0;  // file offset where the current image's data begins
+};
+
+}  // namespace velmora
