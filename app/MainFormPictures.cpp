@@ -14,6 +14,7 @@
 #include "output/AtomicFile.h"
 #include "output/Bitmap.h"
 #include "output/PictureFile.h"
+#include "output/Png.h"
 
 namespace velmora {
 
@@ -52,25 +53,32 @@ QStringList FormatTexts(const QString& pattern, const QString& separator) {
     return texts;
 }
 
-// The canvas picture encoded in `format`, or the reason it could not be.
-std::optional<std::string> EncodePicture(PictureBox& canvas, PictureFormat format, std::string& bytes) {
+// Writes the canvas picture in `format` to `path`, whole or not at all; the
+// reason when it could not be.
+std::optional<std::string> WritePicture(PictureBox& canvas, PictureFormat format, const std::string& path) {
     if (!SaveAsWrites(format)) {
         QStringList formats = FormatTexts(QStringLiteral(".%1"), QStringLiteral(", "));
         const QString last = formats.takeLast();
         return QStringLiteral("Only %1 and %2 pictures can be written.").arg(formats.join(QStringLiteral(", ")), last).toStdString();
     }
-    if (format == PictureFormat::Bmp) {
-        bytes = EncodeBmp24(canvas.RasterView());
-        return std::nullopt;
+    if (format == PictureFormat::Bmp) return WriteFileAtomically(path, EncodeBmp24(canvas.RasterView()));
+    if (format == PictureFormat::Png) {
+        // The same encoder as velmora-render's, so the same picture gives the same file.
+        try {
+            const PictureRows rows = RowsOf(canvas.RasterView());
+            PngPieces pieces(rows, PngLayout{PictureColours(rows).value_or(std::vector<Pixel>{})});
+            return WriteFileAtomically(path, [&] { return pieces.Next(); });
+        } catch (const std::exception& failure) {
+            return std::string(failure.what());
+        }
     }
     QByteArray encoded;
     QBuffer buffer(&encoded);
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format == PictureFormat::Png ? "png" : "jpeg");
-    if (format == PictureFormat::Jpeg) writer.setQuality(95);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(95);
     if (!writer.write(canvas.Image())) return writer.errorString().toStdString();
-    bytes.assign(encoded.constData(), static_cast<std::size_t>(encoded.size()));
-    return std::nullopt;
+    return WriteFileAtomically(path, std::string_view(encoded.constData(), static_cast<std::size_t>(encoded.size())));
 }
 }  // namespace
 
@@ -82,11 +90,9 @@ void MainForm::SavePictureAs() {
         (FormatTexts(QStringLiteral("*.%1"), QStringLiteral(" ")) << QStringLiteral("All files (*)")).join(QStringLiteral(";;"));
     const QString name = Toolkit().SaveFileName(this, suggested, filter);
     if (name.isEmpty()) return;
-    // Encoding the largest canvas as PNG takes a few seconds.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    std::string bytes;
-    std::optional<std::string> failure = EncodePicture(*Pic1, PictureFormatFor(name.toStdString()), bytes);
-    if (!failure) failure = WriteFileAtomically(name.toStdString(), bytes);
+    const std::string path = name.toStdString();
+    const std::optional<std::string> failure = WritePicture(*Pic1, PictureFormatFor(path), path);
     QGuiApplication::restoreOverrideCursor();
     if (failure) Module_ini::ReportWriteFailure(this, name, *failure);
 }

@@ -5,6 +5,7 @@
 
 #include "output/AtomicFile.h"
 #include "output/Bitmap.h"
+#include "output/Png.h"
 #include "records/Profile.h"
 
 namespace velmora {
@@ -32,6 +33,15 @@ void BM_WriteLargestBmpAtomically(benchmark::State& state) {
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_WriteLargestBmpAtomically)->Unit(benchmark::kMillisecond);
+
+// The PNG the window's Save picture as… writes: its colours counted, then
+// encoded (more than 256 colours here, so RGB).
+void BM_EncodeLargestPng(benchmark::State& state) {
+    auto pixels = LargestCanvas();
+    const Raster raster{pixels.data(), 8192, 5792, 8192};
+    for (auto _ : state) benchmark::DoNotOptimize(EncodePng(raster));
+}
+BENCHMARK(BM_EncodeLargestPng)->Unit(benchmark::kMillisecond);
 
 // A data file update: eleven keys into a file that also holds other lines.
 void BM_UpdateDataFile(benchmark::State& state) {

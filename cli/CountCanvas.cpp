@@ -1,5 +1,7 @@
 #include "cli/CountCanvas.h"
 
+#include <algorithm>
+
 #include "render/CalcBas.h"
 
 namespace velmora {
@@ -49,6 +51,19 @@ void CountCanvas::GreyRow(const float* greyOfByte, int x, int y, int count, floa
     } else {
         for (int i = 0; i < count; ++i) grey[i] = greyOfByte[points[(x + i) / dot_]];
     }
+}
+
+std::vector<Pixel> CountCanvas::Colours(const ColorValue* tableColumn, int colourCount) const {
+    bool seen[256] = {};
+    const auto* points = static_cast<const std::uint8_t*>(points_.data());
+    const std::size_t pointCount = static_cast<std::size_t>(pointsWide_) * static_cast<std::size_t>(pointsHigh_);
+    for (std::size_t i = 0; i < pointCount; ++i) seen[points[i]] = true;
+    std::vector<Pixel> colours;
+    for (int value = 0; value < 256; ++value)
+        if (seen[value]) colours.push_back(value == 0 ? 0xFFFFFFFFu : PixelOf(tableColumn[(value - 1) % colourCount]));
+    std::sort(colours.begin(), colours.end());
+    colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
+    return colours;
 }
 
 }  // namespace velmora

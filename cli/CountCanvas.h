@@ -26,6 +26,8 @@ public:
     // table column, and pixels no point reached are white. Valid while this
     // canvas lives.
     PictureRows Rows(const ColorValue* tableColumn, int colourCount);
+    // The distinct colours of that picture in ascending order, as PictureColours gives them.
+    std::vector<Pixel> Colours(const ColorValue* tableColumn, int colourCount) const;
 
     // Grey levels of pixels x to x + count - 1 of row y, greyOfByte giving the grey of each stored byte.
     void GreyRow(const float* greyOfByte, int x, int y, int count, float* grey) const;

@@ -27,6 +27,7 @@
 #include "render/Patterns.h"
 #include "render/RenderEngine.h"
 #include "tracking/TrackingMap.h"
+#include "render/SpeckleRows.h"
 
 namespace velmora {
 
@@ -348,10 +349,15 @@ public:
     ProgressSink(PaintBatch paintBatch, const PointPainter* randomPainter, bool quiet)
         : paintBatch_(std::move(paintBatch)), randomPainter_(randomPainter), quiet_(quiet) {}
     void PassBegins(int) override {}
-    // Columns of counts are kept and painted a batch at a time, row by row.
+    // Columns of counts are kept and painted a batch at a time, row by row;
+    // the columns of random colours of a pass are painted at its end, on all
+    // threads at once.
     void PaintColumn(int pass, std::int64_t px, const std::uint8_t* counts, int rows) override {
         if (!counts) {
-            randomPainter_->PaintColumn(pass, px, counts, rows);
+            if (randomColumns_ == 0) randomPx_ = px;
+            ++randomColumns_;
+            pass_ = pass;
+            rows_ = rows;
             return;
         }
         if (pending_ == kBatch) Flush();
@@ -380,6 +386,8 @@ private:
     static constexpr int kBatch = 16;
 
     void Flush() {
+        if (randomColumns_ > 0) randomPainter_->PaintRandomColumns(pass_, randomPx_, randomColumns_, rows_);
+        randomColumns_ = 0;
         const std::uint8_t* columns[kBatch];
         for (int c = 0; c < pending_; ++c) columns[c] = kept_[c].data();
         if (pending_ > 0) paintBatch_(pass_, px_, columns, pending_, rows_);
@@ -389,6 +397,8 @@ private:
     std::vector<std::uint8_t> kept_[kBatch];
     std::int64_t px_[kBatch] = {};
     int pending_ = 0, pass_ = 0, rows_ = 0;
+    std::int64_t randomPx_ = 0;
+    int randomColumns_ = 0;
     PaintBatch paintBatch_;
     const PointPainter* randomPainter_;
     bool quiet_;
@@ -407,30 +417,42 @@ std::string JobTitle(const std::string& output) {
     return name.substr(0, name.size() - 4);
 }
 
+// The picture's colours for a PNG: they make it indexed when there are at
+// most 256, and it is RGB when the list is empty.
+using ColourList = std::function<std::vector<Pixel>()>;
+
 // Writes the picture into `path` by its ending; the system's or the encoder's reason on failure.
 std::optional<std::string> WriteFile(const std::string& path, const PictureRows& rows,
-                                     const std::function<PageLayout()>& pages, const std::string& title) {
+                                     const std::function<PageLayout()>& pages, const std::string& title,
+                                     const ColourList& colours, int threads) {
     if (PictureFormatOfExtension(path) == PictureFormat::Pdf) {
         PdfPieces pieces(rows, pages(), title);
         return WriteFileAtomically(path, [&] { return pieces.Next(); });
     }
-    if (PictureFormatOfExtension(path) == PictureFormat::Png) {
-        std::string bytes;
-        if (auto encoding = EncodePng(rows, bytes)) return encoding;
-        return WriteFileAtomically(path, bytes);
-    }
     // Encoded a few rows at a time straight into the file: no picture-sized
     // buffer to fault in and fill.
+    if (PictureFormatOfExtension(path) == PictureFormat::Png) {
+        try {
+            PngPieces pieces(rows, PngLayout{colours(), 0, threads});
+            return WriteFileAtomically(path, [&] { return pieces.Next(); });
+        } catch (const std::exception& failure) {
+            return std::string(failure.what());
+        }
+    }
     Bmp24Pieces pieces(rows);
     return WriteFileAtomically(path, [&] { return pieces.Next(); });
 }
 
+std::vector<Pixel> ColoursOf(const PictureRows& rows) { return PictureColours(rows).value_or(std::vector<Pixel>{}); }
+
 // Writes the picture to the output file and sends its pages to the printer, as the command asks.
-int WritePicture(const RenderCommand& command, const PictureRows& rows, const PrintedPicture& picture) {
+int WritePicture(const RenderCommand& command, const PictureRows& rows, const PrintedPicture& picture,
+                 const ColourList& colours) {
     const std::string title = JobTitle(command.output);
     const auto pages = [&] { return CommandPages(command.pages, picture); };
     if (!command.output.empty())
-        if (auto error = WriteFile(command.output, rows, pages, title)) return CannotWrite(command.output, *error);
+        if (auto error = WriteFile(command.output, rows, pages, title, colours, command.threads))
+            return CannotWrite(command.output, *error);
     if (command.printer.empty()) return 0;
     PdfPieces pieces(rows, pages(), title);
     if (auto refusal = PrintPdf(command.printer, title, command.pages.media, [&] { return pieces.Next(); })) {
@@ -456,6 +478,8 @@ private:
     const CountCanvas& canvas_;
     float greyOfByte_[256] = {};
 };
+
+bool Tracking(const RenderCommand& command) { return command.tracking || !command.trackingMap.empty(); }
 
 // The size the picture prints at: as the page options lay it out, or at page width on A4 without them.
 PrintedSize TrackedSize(const RenderCommand& command, const PrintedPicture& picture) {
@@ -485,16 +509,17 @@ int ReportTracking(const RenderCommand& command, const GreyPicture& picture, con
     const int width = std::max(1, static_cast<int>(std::lround(picture.Width() * scale)));
     const int height = std::max(1, static_cast<int>(std::lround(picture.Height() * scale)));
     std::vector<Pixel> map = DrawTrackingMap(result, picture.Width(), picture.Height(), width, height, kMapFileColours);
-    if (auto error = WriteFile(command.trackingMap, RowsOf(Raster{map.data(), width, height, width}), {}, ""))
+    const PictureRows rows = RowsOf(Raster{map.data(), width, height, width});
+    if (auto error = WriteFile(command.trackingMap, rows, {}, "", [&] { return ColoursOf(rows); }, command.threads))
         return CannotWrite(command.trackingMap, *error);
     return 0;
 }
 
 // Writes and prints the picture as the command asks, then runs the sensor check when it was asked for.
 int Deliver(const RenderCommand& command, const PictureRows& rows, const PrintedPicture& printed,
-            const GreyPicture& grey) {
-    if (const int status = WritePicture(command, rows, printed)) return status;
-    if (command.tracking || !command.trackingMap.empty()) return ReportTracking(command, grey, printed);
+            const ColourList& colours, const GreyPicture& grey) {
+    if (const int status = WritePicture(command, rows, printed, colours)) return status;
+    if (Tracking(command)) return ReportTracking(command, grey, printed);
     return 0;
 }
 
@@ -529,7 +554,17 @@ int RunRenderCommand(const RenderCommand& command) {
                           nullptr, command.quiet);
         WalkRender(params, *engine, sink);
         sink.Finish();
-        return Deliver(command, canvas.Rows(tableColumn, colourCount), printed, CountGrey(canvas, tableColumn, colourCount));
+        return Deliver(command, canvas.Rows(tableColumn, colourCount), printed,
+                       [&] { return canvas.Colours(tableColumn, colourCount); }, CountGrey(canvas, tableColumn, colourCount));
+    }
+
+    if (params.kernelMode == 6 && !s.pictureEffect && !Tracking(command)) {
+        // Random colours on a white canvas: each row is computed as it is written. (The tracking check reads the
+        // picture again, so it is painted whole below.)
+        const PictureRows rows =
+            SpeckleRows(params, size.width, size.height, grid.dot, ProgramRandom(), s.randomExponent, command.threads);
+        if (!command.quiet) std::fprintf(stderr, "OK\n");
+        return WritePicture(command, rows, printed, [&] { return ColoursOf(rows); });
     }
 
     const std::size_t pixelCount = static_cast<std::size_t>(size.width) * size.height;
@@ -544,13 +579,15 @@ int RunRenderCommand(const RenderCommand& command) {
     painter.colourCount = colourCount;
     painter.random = &ProgramRandom();
     painter.randomExponent = &s.randomExponent;
+    painter.threads = command.threads;
 
     ProgressSink sink([&](int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,
                           int rows) { painter.PaintColumns(pass, px, counts, columns, rows); },
                       &painter, command.quiet);
     WalkRender(params, *engine, sink);
     sink.Finish();
-    return Deliver(command, RowsOf(painter.raster), printed, RasterGrey(painter.raster));
+    const PictureRows rows = RowsOf(painter.raster);
+    return Deliver(command, rows, printed, [&] { return ColoursOf(rows); }, RasterGrey(painter.raster));
 }
 
 }  // namespace velmora

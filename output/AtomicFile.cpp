@@ -167,12 +167,18 @@ std::optional<std::string> WriteFileAtomically(const std::string& requestedPath,
         if (::fchmod(file.get(), existing.st_mode & 0777) != 0) return fail(errno);
     }
     off_t written = 0;
-    for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece()) {
-        if (!WriteAll(file.get(), piece)) return fail(errno);
-        // Start each piece on its way to the disk while the next is made, so
-        // the flush below has less left to wait for (advice only).
-        ::sync_file_range(file.get(), written, static_cast<off_t>(piece.size()), SYNC_FILE_RANGE_WRITE);
-        written += static_cast<off_t>(piece.size());
+    try {
+        for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece()) {
+            if (!WriteAll(file.get(), piece)) return fail(errno);
+            // Start each piece on its way to the disk while the next is made, so
+            // the flush below has less left to wait for (advice only).
+            ::sync_file_range(file.get(), written, static_cast<off_t>(piece.size()), SYNC_FILE_RANGE_WRITE);
+            written += static_cast<off_t>(piece.size());
+        }
+    } catch (...) {
+        // A piece that could not be made leaves no file behind either.
+        if (!temporary.empty()) ::unlinkat(folder.get(), temporary.c_str(), 0);
+        throw;
     }
     if (::fsync(file.get()) != 0) return fail(errno);
 

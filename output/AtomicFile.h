@@ -27,6 +27,7 @@ std::optional<std::string> WriteFileAtomically(const std::string& path, std::str
 
 // The same with the bytes handed over in pieces: `nextPiece` is called until
 // it returns an empty piece, each piece being written before the next call.
+// An exception from `nextPiece` leaves the target as it was and passes on.
 std::optional<std::string> WriteFileAtomically(const std::string& path,
                                                const std::function<std::string_view()>& nextPiece);
 

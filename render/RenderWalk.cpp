@@ -1,7 +1,9 @@
 #include "render/RenderWalk.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cstdio>
+#include <thread>
 #include <vector>
 
 #include "common/Numbers.h"
@@ -112,11 +114,56 @@ void PointPainter::PaintColumn(int pass, std::int64_t px, const std::uint8_t* co
         }
         return;
     }
-    for (int row = 0; row < rows; ++row) {
-        const ColorValue colour =
-            counts ? tableColumn[counts[row] % colourCount] : RandomColour(*random, *randomExponent);
-        PlotPoint(raster, dot, mode, px, 4LL * row + firstRow, colour);
+    if (!counts) {
+        PaintRandomColumns(pass, px, 1, rows);
+        return;
     }
+    for (int row = 0; row < rows; ++row)
+        PlotPoint(raster, dot, mode, px, 4LL * row + firstRow, tableColumn[counts[row] % colourCount]);
+}
+
+void PointPainter::PaintRandomColumns(int pass, std::int64_t px, int columns, int rows) const {
+    if (columns <= 0 || rows <= 0) return;
+    const RandomChannels channels(*randomExponent);
+    const int firstRow = CalcBas::kPassY[pass];
+    const std::uint64_t drawsPerColumn = 3ULL * static_cast<std::uint64_t>(rows);
+    // Columns first..last-1, drawn a group at a time and painted row by row:
+    // a column's pixels lie a whole canvas row apart.
+    auto paint = [&](int first, int last, UniformSource source) {
+        constexpr int kGroup = 16;
+        std::vector<ColorValue> colours(static_cast<std::size_t>(std::min(kGroup, last - first)) * rows);
+        for (int start = first; start < last; start += kGroup) {
+            const int group = std::min(kGroup, last - start);
+            for (std::size_t i = 0; i < static_cast<std::size_t>(group) * rows; ++i) colours[i] = channels.Colour(source);
+            for (int row = 0; row < rows; ++row) {
+                const std::int64_t py = 4LL * row + firstRow;
+                for (int c = 0; c < group; ++c) {
+                    const ColorValue colour = colours[static_cast<std::size_t>(c) * rows + row];
+                    const std::int64_t x = px + 4LL * (start + c);
+                    if (dot != 1 || mode != DrawMode::Copy) PlotPoint(raster, dot, mode, x, py, colour);
+                    else if (py < raster.height && x >= 0 && x < raster.width)
+                        raster.Row(static_cast<int>(py))[x] = PixelOf(colour);
+                }
+            }
+        }
+    };
+    // Below this many points a thread costs more than it saves.
+    constexpr std::int64_t kPointsPerThread = 1 << 16;
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const auto useful = static_cast<int>(std::min<std::int64_t>(
+        {static_cast<std::int64_t>(threads > 0 ? threads : cores), columns,
+         std::max<std::int64_t>(1, static_cast<std::int64_t>(columns) * rows / kPointsPerThread)}));
+    std::vector<std::jthread> helpers;
+    for (int t = 1; t < useful; ++t) {
+        const int first = static_cast<int>(static_cast<std::int64_t>(columns) * t / useful);
+        const int last = static_cast<int>(static_cast<std::int64_t>(columns) * (t + 1) / useful);
+        UniformSource start = *random;
+        start.Skip(drawsPerColumn * static_cast<std::uint64_t>(first));
+        helpers.emplace_back(paint, first, last, start);
+    }
+    paint(0, static_cast<int>(columns / useful), *random);
+    helpers.clear();
+    random->Skip(drawsPerColumn * static_cast<std::uint64_t>(columns));
 }
 
 void PointPainter::PaintColumns(int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,

@@ -82,9 +82,15 @@ struct PointPainter {
     const ColorValue* tableColumn = nullptr;  // ColorTable column L, read live
     int colourCount = 16;                     // K
     UniformSource* random = nullptr;          // kernel mode 6
-    const float* randomExponent = nullptr;    // read afresh for every point
+    const float* randomExponent = nullptr;    // read afresh for every column
+    int threads = 1;                          // for random colours; 0: one per core
 
     void PaintColumn(int pass, std::int64_t px, const std::uint8_t* counts, int rows) const;
+    // Random colours for `columns` columns at px, px + 4, ..., drawn from the
+    // sequence exactly as that many PaintColumn calls draw them. A large batch
+    // is split among the threads, each starting at its own point of the
+    // sequence (the points of one pass never share a pixel).
+    void PaintRandomColumns(int pass, std::int64_t px, int columns, int rows) const;
     // The same points as PaintColumn for each of `columns` columns of counts,
     // painted row by row: on a wide canvas a column's pixels lie a whole
     // canvas row apart, and visiting each row once for many columns keeps the

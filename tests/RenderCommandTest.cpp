@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <QByteArray>
 #include <QImage>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cstring>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -13,10 +15,12 @@
 #include <iterator>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "canvas/CanvasGeometry.h"
 #include "common/Numbers.h"
+#include "output/Png.h"
 #include "palette/ColorTable.h"
 #include "render/CalcBas.h"
 #include "render/PictureParameters.h"
@@ -128,6 +132,39 @@ TEST_F(RenderCommandTest, EveryPatternAtTheSmallestSize) {
         ASSERT_EQ(image.size(), QSize(256, 181)) << pattern;
         EXPECT_TRUE(image == DefinedPicture(e)) << pattern;
     }
+}
+
+// CRC-32 of the bitmaps the build that drew random colours on one thread with pow wrote.
+TEST_F(RenderCommandTest, RandomPatternBitmapsAreTheKnownPictures) {
+    const std::tuple<std::string, unsigned long> cases[] = {
+        {"--size 32 --pattern 4", 0x9da95cde},         {"--size 32 --pattern 5", 0xd607e6c7},
+        {"--size 40 --hires --pattern 4", 0x209379d4}, {"--size 40 --hires --pattern 5", 0xa4f3b67a},
+    };
+    for (const auto& [args, crc] : cases)
+        for (const char* threads : {"1", "0"}) {
+            ASSERT_EQ(Run("--quiet --threads " + std::string(threads) + " " + args + " -o '" + Path("r.bmp") + "'"), 0);
+            std::ifstream file(Path("r.bmp"), std::ios::binary);
+            const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+            EXPECT_EQ(crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())), crc)
+                << args << " --threads " << threads;
+        }
+}
+
+// The encoder velmora-render and the window share, read back by Qt's reader.
+TEST(PngForQt, OneRowOneColumnIndexedAndRgbReadBack) {
+    for (const auto& [width, height] : {std::pair{1, 300}, std::pair{300, 1}, std::pair{97, 61}})
+        for (const int colours : {3, 100000}) {
+            std::vector<Pixel> pixels(static_cast<std::size_t>(width) * height);
+            for (std::size_t i = 0; i < pixels.size(); ++i)
+                pixels[i] = 0xFF000000u | static_cast<Pixel>((i * 2654435761u >> 7) % colours * 0x00A3B1u & 0xFFFFFF);
+            const std::string bytes = EncodePng(Raster{pixels.data(), width, height, width});
+            const QImage image = QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()), "PNG");
+            ASSERT_EQ(image.size(), QSize(width, height));
+            EXPECT_EQ(image.format() == QImage::Format_Indexed8, colours <= 256) << width << "x" << height;
+            const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+            for (int y = 0; y < height; ++y)
+                EXPECT_EQ(std::memcmp(rgb.constScanLine(y), pixels.data() + static_cast<std::size_t>(y) * width, 4u * width), 0);
+        }
 }
 
 TEST_F(RenderCommandTest, OptionsApplyAfterThePattern) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cmath>
 #include <map>
@@ -13,6 +14,7 @@
 #include "render/Random.h"
 #include "render/RenderEngine.h"
 #include "render/RenderWalk.h"
+#include "render/SpeckleRows.h"
 
 using namespace velmora;
 
@@ -238,6 +240,158 @@ TEST(RandomColour, ExponentIsReadForEveryPoint) {
     EXPECT_EQ(ColorOfPixel(pixels[0]), RandomColour(replay, 3.0f));
     EXPECT_EQ(ColorOfPixel(pixels[1]), RandomColour(replay, 0.2f));
     EXPECT_EQ(ColorOfPixel(pixels[4 * 4 + 1]), RandomColour(replay, 0.2f));
+}
+
+TEST(RandomColour, StepTablesGiveThePowerForEveryDraw) {
+    for (const float exponent : {3.0f, 0.2f}) {
+        const RandomChannels channels(exponent);
+        int wrong = 0;
+        for (std::uint32_t draw = 0; draw < (1u << 24); ++draw) {
+            const double r = std::ldexp(static_cast<double>(draw), -24);
+            const double scaled = std::pow(r, static_cast<double>(exponent)) * 255.0;
+            const int expected = static_cast<int>(std::nearbyint(scaled));  // ties to even
+            wrong += channels.Of(draw) != expected;
+        }
+        EXPECT_EQ(wrong, 0) << exponent;
+    }
+}
+
+TEST(RandomColour, SkippingEqualsDrawing) {
+    for (const std::uint64_t steps : {0ULL, 1ULL, 2ULL, 3ULL * 1448 + 1, 5000003ULL}) {
+        UniformSource drawn, skipped;
+        for (std::uint64_t i = 0; i < steps; ++i) drawn.NextDraw();
+        skipped.Skip(steps);
+        EXPECT_TRUE(drawn == skipped) << steps;
+    }
+    UniformSource around;
+    around.Skip(~0ULL);
+    around.NextDraw();
+    EXPECT_TRUE(around == UniformSource());  // the period is 2^64
+}
+
+namespace {
+
+// A random picture of the startup settings with pattern 4 or 5 on a canvas of
+// size `sizeValue`, with the picture effect over a fixed noise.
+struct RandomCanvas {
+    std::vector<Pixel> pixels;
+    RenderParams params;
+    PointPainter painter;
+    float exponent;
+
+    RandomCanvas(int sizeValue, bool highResolution, int pattern, UniformSource& source, bool effect = false) {
+        PictureParameters s = StartupParameters();
+        ApplyPattern(s, pattern);
+        exponent = s.randomExponent;
+        const CanvasSize size = SizeForValue(sizeValue);
+        const CanvasGrid grid = GridFor(size, highResolution);
+        pixels.assign(static_cast<std::size_t>(size.width) * size.height, 0xFFFFFFFFu);
+        if (effect)
+            for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = 0xFF000000u | static_cast<std::uint32_t>(i * 2654435761u >> 8);
+        s.pictureEffect = effect;
+        params = ReadRenderParams(s, grid.width, grid.height);
+        painter = PointPainter{Raster{pixels.data(), size.width, size.height, size.width},
+                               grid.dot,
+                               effect ? DrawMode::Xor : DrawMode::Copy,
+                               nullptr,
+                               16,
+                               &source,
+                               &exponent};
+    }
+    unsigned long Crc() const {
+        return crc32(0, reinterpret_cast<const Bytef*>(pixels.data()), static_cast<uInt>(pixels.size() * sizeof(Pixel)));
+    }
+};
+
+// Paints each pass's columns in one batch on `threads` threads (0: column by
+// column), stopping after `columnsBeforeStop` columns when that is positive.
+class RandomBatchSink final : public RenderSink {
+public:
+    RandomBatchSink(const PointPainter& painter, int threads, int columnsBeforeStop)
+        : painter_(painter), threads_(threads), left_(columnsBeforeStop) {}
+    void PassBegins(int) override {}
+    void PaintColumn(int pass, std::int64_t px, const std::uint8_t*, int rows) override {
+        if (threads_ == 0) return painter_.PaintColumn(pass, px, nullptr, rows);
+        if (columns_++ == 0) px_ = px;
+        pass_ = pass;
+        rows_ = rows;
+    }
+    bool ColumnEnds() override { return --left_ == 0; }
+    bool PassEnds(int) override {
+        PointPainter painter = painter_;
+        painter.threads = threads_;
+        if (columns_ > 0) painter.PaintRandomColumns(pass_, px_, columns_, rows_);
+        columns_ = 0;
+        return left_ == 0;
+    }
+
+private:
+    const PointPainter& painter_;
+    int threads_, left_;
+    std::int64_t px_ = 0;
+    int pass_ = 0, rows_ = 0, columns_ = 0;
+};
+
+unsigned long RenderRandom(RandomCanvas& canvas, int threads, int columnsBeforeStop = -1) {
+    RandomBatchSink sink(canvas.painter, threads, columnsBeforeStop);
+    Walk(canvas.params, sink);
+    return canvas.Crc();
+}
+
+}  // namespace
+
+// CRC-32 of the pixels (0xFFRRGGBB words, little-endian) drawn by the build
+// that painted random colours one point at a time with pow.
+TEST(RandomPictures, SameSpeckleColumnByColumnAndOnEveryThread) {
+    struct Case {
+        int size;
+        bool highResolution;
+        int pattern;
+        unsigned long crc;
+    };
+    const Case cases[] = {
+        {32, false, 4, 0xba777ad1}, {32, false, 5, 0xda4390af}, {32, true, 4, 0xeb1c2a4f}, {32, true, 5, 0xb53b1024},
+        {37, false, 4, 0xf12705ef}, {37, false, 5, 0xa4a7ce3b}, {37, true, 4, 0xd08e2ba0}, {37, true, 5, 0xd0c1e80b},
+        {41, false, 4, 0xdb795236}, {41, false, 5, 0x2ac68b3d}, {41, true, 4, 0xa82b3aeb}, {41, true, 5, 0xb91a8791},
+    };
+    for (const Case& c : cases) {
+        for (const int threads : {0, 1, 2, 3}) {
+            UniformSource source;
+            RandomCanvas canvas(c.size, c.highResolution, c.pattern, source);
+            EXPECT_EQ(RenderRandom(canvas, threads), c.crc) << c.size << c.highResolution << c.pattern << threads;
+        }
+        // Row by row without a canvas, the sequence left where the walk leaves it.
+        UniformSource walked;
+        RandomCanvas canvas(c.size, c.highResolution, c.pattern, walked);
+        RenderRandom(canvas, 0);
+        for (const int threads : {1, 2, 3}) {
+            UniformSource source;
+            const PictureRows rows = SpeckleRows(canvas.params, canvas.painter.raster.width, canvas.painter.raster.height,
+                                                 canvas.painter.dot, source, canvas.exponent, threads);
+            unsigned long crc = 0;
+            for (int y = 0; y < rows.height; ++y)
+                crc = crc32(crc, reinterpret_cast<const Bytef*>(rows.row(y)), static_cast<uInt>(rows.width * sizeof(Pixel)));
+            EXPECT_EQ(crc, c.crc) << c.size << c.highResolution << c.pattern << threads;
+            EXPECT_TRUE(source == walked);
+        }
+    }
+    for (const int threads : {0, 2}) {
+        UniformSource source;
+        RandomCanvas effect(37, true, 5, source, true);
+        EXPECT_EQ(RenderRandom(effect, threads), 0x1e41c59cul) << threads;
+        EXPECT_EQ(source.Next(), 0x1.6c4b0ep-1f);
+    }
+}
+
+TEST(RandomPictures, AStoppedRenderLeavesTheSequenceWhereItStopped) {
+    for (const int threads : {0, 2}) {
+        UniformSource source;
+        RandomCanvas stopped(33, true, 4, source);
+        EXPECT_EQ(RenderRandom(stopped, threads, 1000), 0x1a83e1beul);  // in pass 1
+        RandomCanvas next(32, false, 5, source);
+        EXPECT_EQ(RenderRandom(next, threads), 0x91b97520ul);
+        EXPECT_EQ(source.Next(), 0x1.51c2ap-1f);
+    }
 }
 
 TEST(CountEngine, EveryEngineGivesTheDefinedCounts) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -273,12 +275,18 @@ TEST_F(RegionKeysTest, CopyAndSaveAsTakeTheWholeCanvas) {
     EXPECT_EQ(reader.format(), QByteArray("png"));
     EXPECT_EQ(reader.read().convertToFormat(QImage::Format_RGB32), canvas);
     EXPECT_TRUE(services.messages.empty());
+    // velmora-render writes the same file for the same picture.
+    const QString rendered = folder.filePath(QStringLiteral("rendered.png"));
+    ASSERT_EQ(std::system(("'" VELMORA_RENDER "' --quiet -o '" + rendered.toStdString() + "'").c_str()), 0);
+    QFile saved(png), written(rendered);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly) && written.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll() == written.readAll());
 
     menu->actions()[1]->trigger();
     EXPECT_FALSE(QFile::exists(gif));
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_TRUE(services.messages[0].text.contains(gif));
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({QStringLiteral("shot")}));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({QStringLiteral("rendered.png"), QStringLiteral("shot")}));
 }
 
 TEST_F(RegionKeysTest, WeakAreasAreTintedOnTheScreenOnlyAndFollowEachRender) {
