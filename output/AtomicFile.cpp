@@ -38,20 +38,6 @@ std::optional<std::string> Refusal(const std::string& path, const struct stat& e
     return std::nullopt;
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 // Runs `attempt` with short hidden names (8 bytes, so they fit wherever the
 // target's name fits) until one is not taken; the name used is left in `name`.
 // Returns the last attempt's result (0 or -1 with errno set).
@@ -117,93 +103,122 @@ std::optional<std::string> WriteFileAtomically(const std::string& path, std::str
     });
 }
 
-std::optional<std::string> WriteFileAtomically(const std::string& requestedPath,
+std::optional<std::string> WriteFileAtomically(const std::string& path,
                                                const std::function<std::string_view()>& nextPiece) {
+    AtomicFileWriter writer(path);
+    for (std::string_view piece = nextPiece(); !piece.empty() && writer.Write(piece); piece = nextPiece()) {
+    }
+    return writer.Commit();
+}
+
+AtomicFileWriter::AtomicFileWriter(const std::string& requestedPath) {
     const std::string path = WriteTarget(requestedPath);
     struct stat existing {};
-    const bool exists = ::stat(path.c_str(), &existing) == 0;
-    if (!exists && errno != ENOENT) return Reason(errno);
-    if (auto refusal = exists ? Refusal(path, existing) : std::nullopt) return refusal;
+    exists_ = ::stat(path.c_str(), &existing) == 0;
+    if (!exists_ && errno != ENOENT) {
+        error_ = Reason(errno);
+        return;
+    }
+    if ((error_ = exists_ ? Refusal(path, existing) : std::nullopt)) return;
     const auto slash = path.rfind('/');
     const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty()) return Reason(EISDIR);
+    name_ = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name_.empty()) {
+        error_ = Reason(EISDIR);
+        return;
+    }
 
     // A folder that may be written but not listed cannot be synced, but the file still goes in.
-    int folderFd = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0 && errno == EACCES) folderFd = ::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0) return Reason(errno);
-    const Descriptor folder(folderFd);
-
-    std::string temporary;  // the named file to remove on failure, if any
-    int fileFd = ::openat(folder.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    const bool unnamed = fileFd >= 0;
-    if (!unnamed) {
-        // EISDIR: a kernel without O_TMPFILE; EOPNOTSUPP, EINVAL: a file system without it.
-        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return Reason(errno);
-        WithFreeName(temporary, [&](const std::string& candidate) {
-            fileFd = ::openat(folder.get(), candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-            return fileFd;
-        });
-        if (fileFd < 0) return Reason(errno);
+    folder_ = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder_ < 0 && errno == EACCES) folder_ = ::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folder_ < 0) {
+        error_ = Reason(errno);
+        return;
     }
-    const Descriptor file(fileFd);
-    auto fail = [&](int error) -> std::optional<std::string> {
-        if (!temporary.empty()) ::unlinkat(folder.get(), temporary.c_str(), 0);
-        return Reason(error);
-    };
+
+    file_ = ::openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    unnamed_ = file_ >= 0;
+    if (!unnamed_) {
+        // EISDIR: a kernel without O_TMPFILE; EOPNOTSUPP, EINVAL: a file system without it.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            error_ = Reason(errno);
+            return;
+        }
+        WithFreeName(temporary_, [&](const std::string& candidate) {
+            file_ = ::openat(folder_, candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+            return file_;
+        });
+        if (file_ < 0) {
+            temporary_.clear();
+            error_ = Reason(errno);
+            return;
+        }
+    }
 
     // A new file has the usual 0666 less umask from its creation. A replaced
     // file keeps its owner and group where this process may set them (as
     // superuser; a group of its own otherwise), and its permissions without
     // the set-ID and sticky bits, so no one gains a program running as the old
     // owner.
-    if (exists) {
+    if (exists_) {
         const bool otherOwner = existing.st_uid != ::geteuid() || existing.st_gid != ::getegid();
-        if (otherOwner && ::fchown(file.get(), existing.st_uid, existing.st_gid) != 0 &&
-            ::fchown(file.get(), static_cast<uid_t>(-1), existing.st_gid) != 0) {
+        if (otherOwner && ::fchown(file_, existing.st_uid, existing.st_gid) != 0 &&
+            ::fchown(file_, static_cast<uid_t>(-1), existing.st_gid) != 0) {
             // Not permitted: the new file belongs to this process.
         }
-        if (::fchmod(file.get(), existing.st_mode & 0777) != 0) return fail(errno);
+        if (::fchmod(file_, existing.st_mode & 0777) != 0) Fail(errno);
     }
-    off_t written = 0;
-    try {
-        for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece()) {
-            if (!WriteAll(file.get(), piece)) return fail(errno);
-            // Start each piece on its way to the disk while the next is made, so
-            // the flush below has less left to wait for (advice only).
-            ::sync_file_range(file.get(), written, static_cast<off_t>(piece.size()), SYNC_FILE_RANGE_WRITE);
-            written += static_cast<off_t>(piece.size());
-        }
-    } catch (...) {
-        // A piece that could not be made leaves no file behind either.
-        if (!temporary.empty()) ::unlinkat(folder.get(), temporary.c_str(), 0);
-        throw;
-    }
-    if (::fsync(file.get()) != 0) return fail(errno);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (!committed_ && !temporary_.empty()) ::unlinkat(folder_, temporary_.c_str(), 0);
+    if (file_ >= 0) ::close(file_);
+    if (folder_ >= 0) ::close(folder_);
+}
+
+bool AtomicFileWriter::Fail(int error) {
+    if (!error_) error_ = Reason(error);
+    return false;
+}
+
+bool AtomicFileWriter::Write(std::string_view piece) {
+    if (error_) return false;
+    if (!WriteAll(file_, piece)) return Fail(errno);
+    // Start each piece on its way to the disk while the next is made, so
+    // the flush in Commit has less left to wait for (advice only).
+    ::sync_file_range(file_, written_, static_cast<off_t>(piece.size()), SYNC_FILE_RANGE_WRITE);
+    written_ += static_cast<long long>(piece.size());
+    return true;
+}
+
+std::optional<std::string> AtomicFileWriter::Commit() {
+    if (error_) return error_;
+    if (::fsync(file_) != 0) return Fail(errno), error_;
 
     bool placed = false;
-    if (unnamed && !exists) {
-        placed = LinkUnnamed(file.get(), folder.get(), name) == 0;
+    if (unnamed_ && !exists_) {
+        placed = LinkUnnamed(file_, folder_, name_) == 0;
         // A link that leads nowhere is replaced, as a rename always did; anything
         // else that took the name since the check above is left alone.
         const int error = errno;
         struct stat taken {};
         const bool danglingLink = error == EEXIST &&
-                                  ::fstatat(folder.get(), name.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0 &&
+                                  ::fstatat(folder_, name_.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0 &&
                                   S_ISLNK(taken.st_mode);
-        if (!placed && !danglingLink) return Reason(error);
+        if (!placed && !danglingLink) return Fail(error), error_;
     }
     if (!placed) {
-        if (unnamed && WithFreeName(temporary, [&](const std::string& candidate) {
-                           return LinkUnnamed(file.get(), folder.get(), candidate);
-                       }) != 0)
-            return Reason(errno);
-        if (::renameat(folder.get(), temporary.c_str(), folder.get(), name.c_str()) != 0) return fail(errno);
+        if (unnamed_ &&
+            WithFreeName(temporary_, [&](const std::string& candidate) { return LinkUnnamed(file_, folder_, candidate); }) != 0) {
+            temporary_.clear();
+            return Fail(errno), error_;
+        }
+        if (::renameat(folder_, temporary_.c_str(), folder_, name_.c_str()) != 0) return Fail(errno), error_;
     }
+    committed_ = true;
     // The new name survives a power cut only once the folder is synced; EBADF:
     // a folder opened without read access, EINVAL: a file system that cannot.
-    if (::fsync(folder.get()) != 0 && errno != EBADF && errno != EINVAL) return Reason(errno);
+    if (::fsync(folder_) != 0 && errno != EBADF && errno != EINVAL) return Fail(errno), error_;
     return std::nullopt;
 }
 

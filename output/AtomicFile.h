@@ -31,6 +31,34 @@ std::optional<std::string> WriteFileAtomically(const std::string& path, std::str
 std::optional<std::string> WriteFileAtomically(const std::string& path,
                                                const std::function<std::string_view()>& nextPiece);
 
+// The same for a writer that pushes its bytes: Write appends a piece, Commit
+// puts the complete file in place. A writer destroyed without a successful
+// Commit leaves nothing behind and the target untouched.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(const std::string& path);  // see Error()
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // Why the file cannot be written, once anything has failed.
+    const std::optional<std::string>& Error() const { return error_; }
+    // False once anything has failed; later pieces are ignored.
+    bool Write(std::string_view piece);
+    // Syncs the file and gives it the target's name; the reason on failure.
+    std::optional<std::string> Commit();
+
+private:
+    bool Fail(int error);
+
+    std::string name_;
+    int folder_ = -1, file_ = -1;
+    bool exists_ = false, unnamed_ = false, committed_ = false;
+    std::string temporary_;  // the named file to remove unless committed, if any
+    long long written_ = 0;
+    std::optional<std::string> error_;
+};
+
 // An unnamed file in the temporary folder, for a writer that takes a file
 // name: it vanishes with its last descriptor, also when the process is killed.
 // Path() names it (a link under /proc) while this object lives; it is empty

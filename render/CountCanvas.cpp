@@ -1,4 +1,4 @@
-#include "cli/CountCanvas.h"
+#include "render/CountCanvas.h"
 
 #include <algorithm>
 
@@ -42,15 +42,6 @@ PictureRows CountCanvas::Rows(const ColorValue* tableColumn, int colourCount) {
                 }
                 return out;
             }};
-}
-
-void CountCanvas::GreyRow(const float* greyOfByte, int x, int y, int count, float* grey) const {
-    const std::uint8_t* points = PointRow(y / dot_);
-    if (dot_ == 1) {
-        for (int i = 0; i < count; ++i) grey[i] = greyOfByte[points[x + i]];
-    } else {
-        for (int i = 0; i < count; ++i) grey[i] = greyOfByte[points[(x + i) / dot_]];
-    }
 }
 
 std::vector<Pixel> CountCanvas::Colours(const ColorValue* tableColumn, int colourCount) const {

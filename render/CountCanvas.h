@@ -9,9 +9,8 @@
 
 namespace velmora {
 
-// The command-line renderer's canvas for fractal pictures in copy mode: one
-// byte per point (its count + 1, 0 where no point fell), coloured only when
-// the file is encoded. It needs a quarter of a pixel canvas's memory in high
+// A canvas for fractal pictures in copy mode: one byte per point (its count
+// + 1, 0 where no point fell), coloured only when the file is encoded. It needs a quarter of a pixel canvas's memory in high
 // resolution and a sixty-fourth in normal resolution, and nothing has to be
 // filled beforehand: fresh memory reads 0, the white background.
 class CountCanvas {
@@ -28,11 +27,6 @@ public:
     PictureRows Rows(const ColorValue* tableColumn, int colourCount);
     // The distinct colours of that picture in ascending order, as PictureColours gives them.
     std::vector<Pixel> Colours(const ColorValue* tableColumn, int colourCount) const;
-
-    // Grey levels of pixels x to x + count - 1 of row y, greyOfByte giving the grey of each stored byte.
-    void GreyRow(const float* greyOfByte, int x, int y, int count, float* grey) const;
-    int Width() const { return width_; }
-    int Height() const { return height_; }
 
 private:
     const std::uint8_t* PointRow(int py) const {
