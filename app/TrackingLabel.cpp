@@ -27,11 +27,4 @@ void TrackingLabel::Check(const QImage& picture, PrintedSize size) {
     job_->Start(picture, size);
 }
 
-void TrackingLabel::Check(const QString& key, std::function<TrackingResult(const std::atomic<bool>* stop)> check) {
-    if (key == key_) return;
-    key_ = key;
-    setText(QString::fromUtf8("Checking how a mouse tracks on it…"));
-    job_->Start(std::move(check), 1, 1);
-}
-
 }  // namespace velmora

@@ -2,8 +2,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QString>
-#include <atomic>
-#include <functional>
 
 #include "tracking/SensorCheck.h"
 
@@ -21,8 +19,6 @@ public:
 
     // Checks `picture` printed at `size`, unless that is what the label shows or is checking already.
     void Check(const QImage& picture, PrintedSize size);
-    // Runs `check` on worker threads, unless `key` names what the label shows or is checking already.
-    void Check(const QString& key, std::function<TrackingResult(const std::atomic<bool>* stop)> check);
     // The check the label shows; empty while the first one runs.
     const TrackingResult& Result() const { return result_; }
 

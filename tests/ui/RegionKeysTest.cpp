@@ -296,8 +296,8 @@ TEST_F(RegionKeysTest, WeakAreasAreTintedOnTheScreenOnlyAndFollowEachRender) {
     SetRegion(QStringLiteral("0.1"), QStringLiteral("0.1"), QStringLiteral("0.1"), QStringLiteral("-0.2"));
     form.Strt->click();
     const QImage canvas = form.Pic1->Image();
-    QAction* weakAreas = form.CanvasMenu()->actions()[6];
-    EXPECT_EQ(weakAreas->text(), QStringLiteral("Show weak areas"));
+    QAction* weakAreas = form.CanvasMenu()->actions().back();
+    ASSERT_EQ(weakAreas->text(), QStringLiteral("Show weak areas"));
     weakAreas->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Pic1->Overlay().isNull(); }, 60000));
     EXPECT_EQ(form.WeakAreas().tracks, 0.0);
