@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -16,16 +15,52 @@ namespace {
 
 std::string Reason(int error) { return std::strerror(error); }
 
-// The file a symbolic link leads to, so that writing through the link updates
-// that file and keeps the link; any other path as it is.
-std::string WriteTarget(const std::string& path) {
-    struct stat link {};
-    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (!resolved) return path;
-    std::string target(resolved);
-    std::free(resolved);
-    return target;
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Where a save to a path goes, or why it may not go there.
+struct Target {
+    std::string path;
+    std::optional<std::string> refusal;
+};
+
+// A link in a folder that everyone may write to and only owners may delete
+// from (such as /tmp) is followed only when it belongs to this user or to the
+// folder's owner: anyone else may have planted it to have this user's save
+// replace a file of the link's choosing. The kernel's own protection of such
+// links never applies here, since the links are resolved before the rename.
+std::optional<std::string> PlantedLinkRefusal(const std::string& link, const struct stat& linkInfo,
+                                              const std::string& leadsTo) {
+    struct stat folder {};
+    if (::stat(FolderOf(link).c_str(), &folder) != 0) return Reason(errno);
+    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+    if (!shared || linkInfo.st_uid == ::geteuid() || linkInfo.st_uid == folder.st_uid) return std::nullopt;
+    return "The link " + link + " leads to " + leadsTo +
+           " but belongs to another user in a folder everyone may write to, so it is not followed";
+}
+
+// The file a symbolic link leads to (through any chain of links), so that
+// writing through the link updates that file and keeps the link. The path
+// itself when it is no link, or a link that leads nowhere (which a save
+// replaces).
+Target WriteTarget(const std::string& path) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat link {};
+        if (::lstat(current.c_str(), &link) != 0) return {path, std::nullopt};
+        if (!S_ISLNK(link.st_mode)) return {current, std::nullopt};
+        std::error_code error;
+        const std::string leadsTo = std::filesystem::read_symlink(current, error).string();
+        if (error) return {path, std::nullopt};
+        const std::string next = leadsTo.starts_with('/') || current.find('/') == std::string::npos
+                                     ? leadsTo
+                                     : FolderOf(current) + "/" + leadsTo;
+        if (auto refusal = PlantedLinkRefusal(current, link, next)) return {path, refusal};
+        current = next;
+    }
+    return {path, Reason(ELOOP)};
 }
 
 // Why an existing file of this kind and mode may not be replaced.
@@ -79,8 +114,11 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
+std::string FileToReplace(const std::string& path) { return WriteTarget(path).path; }
+
 std::optional<std::string> WriteRefusal(const std::string& requestedPath) {
-    const std::string path = WriteTarget(requestedPath);
+    const auto [path, linkRefusal] = WriteTarget(requestedPath);
+    if (linkRefusal) return linkRefusal;
     struct stat existing {};
     if (::stat(path.c_str(), &existing) != 0) return std::nullopt;
     return Refusal(path, existing);
@@ -112,7 +150,8 @@ std::optional<std::string> WriteFileAtomically(const std::string& path,
 }
 
 AtomicFileWriter::AtomicFileWriter(const std::string& requestedPath) {
-    const std::string path = WriteTarget(requestedPath);
+    const auto [path, linkRefusal] = WriteTarget(requestedPath);
+    if ((error_ = linkRefusal)) return;
     struct stat existing {};
     exists_ = ::stat(path.c_str(), &existing) == 0;
     if (!exists_ && errno != ENOENT) {
@@ -120,9 +159,8 @@ AtomicFileWriter::AtomicFileWriter(const std::string& requestedPath) {
         return;
     }
     if ((error_ = exists_ ? Refusal(path, existing) : std::nullopt)) return;
-    const auto slash = path.rfind('/');
-    const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    name_ = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string folderPath = FolderOf(path);
+    name_ = path.substr(path.rfind('/') + 1);
     if (name_.empty()) {
         error_ = Reason(EISDIR);
         return;

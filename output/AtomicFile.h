@@ -6,11 +6,17 @@
 
 namespace velmora {
 
+// The file a save to `path` replaces: the file a symbolic link leads to, or
+// `path` itself (also when it is a link that is not followed or leads nowhere).
+std::string FileToReplace(const std::string& path);
+
 // Why the file at `path` (the file a symbolic link leads to) may not be
 // replaced: it is a folder, a device, a named pipe or a socket, or a read-only
-// file (no write permission for its owner, or none for this process). Nothing
-// when it is a writable regular file or does not exist. Such a target is never
-// opened.
+// file (no write permission for its owner, or none for this process); or the
+// path is a link that another user put into a folder everyone may write to
+// (sticky, such as /tmp), which is followed only when it belongs to this user
+// or to the folder's owner. Nothing when it is a writable regular file or does
+// not exist. Such a target is never opened.
 std::optional<std::string> WriteRefusal(const std::string& path);
 
 // Replaces the file at `path` with `bytes` all at once, so a failure never
