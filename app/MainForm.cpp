@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "app/TrackingJob.h"
 
 #include <algorithm>
 
@@ -401,6 +402,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
 
 void MainForm::Form_Unload() {
     unloading_ = true;
+    if (weakAreas_) weakAreas_->Stop();
     // Quitting closes every visible window; the print dialog is hidden first so
     // that it goes with this window without running its own closing step.
     if (printDialog_) printDialog_->hide();

@@ -20,6 +20,7 @@
 #include "region/ViewHistory.h"
 #include "render/PictureParameters.h"
 #include "render/Patterns.h"
+#include "tracking/SensorCheck.h"
 
 class QMenu;
 
@@ -28,6 +29,7 @@ namespace velmora {
 class ExportDialog;
 class FormPrint;
 class HelpWindow;
+class TrackingJob;
 struct ExportSource;
 struct RenderParams;
 
@@ -145,7 +147,7 @@ public:
     void Pic1_ContextMenu(const QPoint& globalPosition);
     // The canvas's context menu: Copy picture, Save picture as..., Export at
     // size..., Back and Forward, the last two greyed out when there is no view
-    // to go to.
+    // to go to, and Show weak areas.
     QMenu* CanvasMenu();
     void GoBack();
     void GoForward();
@@ -156,6 +158,17 @@ public:
     void ExportAtSize();
     ExportDialog* ExportWindow() const;
     const ViewHistory& Views() const { return views_; }
+
+    // "Show weak areas": the sensor check's flat and ambiguous areas tinted over the canvas on the screen, for
+    // the printed size chosen last in a dialog (page width on A4 until one is chosen). Checked again after
+    // every render; the check runs on worker threads.
+    void ShowWeakAreas(bool on);
+    bool ShowingWeakAreas() const { return showWeakAreas_; }
+    // The printed size of the picture the print or export dialog chose last.
+    void SetChosenPrintSize(PrintedSize size);
+    PrintedSize WeakAreasPrintSize() const;
+    // The check behind the tints shown; empty until one finishes.
+    const TrackingResult& WeakAreas() const { return weakAreasResult_; }
 
     // Printing: the print dialog and one page of the whole canvas on the current printer.
     void Command2_Click();
@@ -230,6 +243,16 @@ private:
     std::optional<PlaneMapping> lastMapping_;
     QMenu* canvasMenu_ = nullptr;
     HelpWindow* helpWindow_ = nullptr;
+
+    // Starts the check of the canvas as it is now, unless a render is drawing it or the areas are not shown.
+    void CheckWeakAreas();
+    // Stops the check under way and takes the tints off the canvas.
+    void HideWeakAreas();
+    TrackingJob* weakAreas_ = nullptr;
+    bool showWeakAreas_ = false;
+    std::optional<PrintedSize> chosenPrintSize_;
+    TrackingResult weakAreasResult_;
+    QSize weakAreasChecked_;  // the canvas size the check under way was started for
 };
 
 }  // namespace velmora

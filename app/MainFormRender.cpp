@@ -75,12 +75,15 @@ void MainForm::Strt_Click() {
         startAgain_ = true;
         return;
     }
+    // The weak areas shown belong to the picture about to be replaced; they are checked again once it is drawn.
+    HideWeakAreas();
     ++runningRenders_;
     do {
         startAgain_ = false;
         RenderOnce();
     } while (startAgain_ && !unloading_);
     --runningRenders_;
+    CheckWeakAreas();
 }
 
 void MainForm::RenderOnce() {

@@ -84,6 +84,9 @@ QMenu* MainForm::CanvasMenu() {
         canvasMenu_->addSeparator();
         canvasMenu_->addAction(tr("Back\tAlt+Left"), this, &MainForm::GoBack);
         canvasMenu_->addAction(tr("Forward\tAlt+Right"), this, &MainForm::GoForward);
+        canvasMenu_->addSeparator();
+        QAction* weakAreas = canvasMenu_->addAction(tr("Show weak areas"), this, &MainForm::ShowWeakAreas);
+        weakAreas->setCheckable(true);
     }
     const QList<QAction*> actions = canvasMenu_->actions();
     actions[4]->setEnabled(views_.CanGoBack());

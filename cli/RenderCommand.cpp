@@ -3,9 +3,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <cstdlib>
 #include <functional>
 #include <string_view>
@@ -15,12 +17,14 @@
 #include "common/Numbers.h"
 #include "output/AtomicFile.h"
 #include "output/PdfWriter.h"
+#include "output/Png.h"
 #include "output/PrintJobs.h"
 #include "palette/ColorTable.h"
 #include "records/DataFile.h"
 #include "render/Patterns.h"
 #include "render/Random.h"
 #include "render/RenderEngine.h"
+#include "tracking/TrackingMap.h"
 
 namespace velmora {
 
@@ -32,6 +36,18 @@ std::optional<long> WholeNumber(const std::string& text) {
     try {
         const long value = std::stol(text, &used);
         if (used != text.size()) return std::nullopt;
+        return value;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+std::optional<double> RealNumber(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    std::size_t used = 0;
+    try {
+        const double value = std::stod(text, &used);
+        if (used != text.size() || !std::isfinite(value)) return std::nullopt;
         return value;
     } catch (...) {
         return std::nullopt;
@@ -160,12 +176,16 @@ std::string RenderUsage() {
            "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n"
            "       [--paper A4|A3|A5|Letter|Legal|Tabloid|WxH] [--landscape] [--fill]\n"
            "       [--overlap MM] [--print PRINTER]\n"
+           "       [--tracking] [--tracking-map FILE.png] [--sensor-pixels 12-64] [--sensor-um U]\n"
+           "       [--flat-below G] [--peak-margin M]\n"
            "The picture is --pixels if given, else the size of --size, else --mm (the picture's size in mm)\n"
            "at --dpi (300 by default), else size 37; files record that resolution.\n"
            "PDF pages and print jobs: --paper sets the sheet (WxH in mm); --mm the picture's size on paper\n"
            "(without it, page width); --fill covers that size instead of fitting the whole picture; a size\n"
            "larger than the sheet prints as a poster whose pages overlap by --overlap mm (10). Without\n"
-           "--paper the page is the picture's own size (--mm, or the picture at --dpi).\n";
+           "--paper the page is the picture's own size (--mm, or the picture at --dpi).\n"
+           "--tracking checks how a mouse tracks on the picture printed as --paper, --mm and --dpi say\n"
+           "(without them, at page width on A4) and needs no -o; --tracking-map writes its map.\n";
 }
 
 PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture, double dpi) {
@@ -215,7 +235,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             return args[++i];
         };
         const bool takesValue = option != "--hires" && option != "--quiet" && option != "--help" && option != "-h" &&
-                                option != "--landscape" && option != "--fill";
+                                option != "--landscape" && option != "--fill" && option != "--tracking";
         std::optional<std::string> v;
         if (takesValue) {
             v = value();
@@ -281,6 +301,28 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             cmd.threads = static_cast<int>(*threads);
         } else if (option == "--quiet") {
             cmd.quiet = true;
+        } else if (option == "--tracking") {
+            cmd.tracking = true;
+        } else if (option == "--tracking-map") {
+            if (PictureFormatOfExtension(*v) != PictureFormat::Png) return fail(option + ": the file must end in .png");
+            cmd.trackingMap = *v;
+        } else if (option == "--sensor-pixels") {
+            const auto pixels = WholeNumber(*v);
+            if (!pixels || *pixels < kMinFramePixels || *pixels > kMaxFramePixels)
+                return fail("--sensor-pixels: must be 12 to 64");
+            cmd.sensor.framePixels = static_cast<int>(*pixels);
+        } else if (option == "--sensor-um") {
+            const auto um = RealNumber(*v);
+            if (!um || *um < 10 || *um > 1000) return fail("--sensor-um: must be 10 to 1000");
+            cmd.sensor.pixelMm = *um / 1000;
+        } else if (option == "--flat-below") {
+            const auto grey = RealNumber(*v);
+            if (!grey || *grey < 0 || *grey > 1) return fail("--flat-below: must be 0 to 1");
+            cmd.sensor.flatBelow = *grey;
+        } else if (option == "--peak-margin") {
+            const auto margin = RealNumber(*v);
+            if (!margin || *margin < 0 || *margin > 2) return fail("--peak-margin: must be 0 to 2");
+            cmd.sensor.peakMargin = *margin;
         } else if (option == "--paper") {
             cmd.pages.paper = PaperSizeNamed(*v);
             if (!cmd.pages.paper || !Within(*cmd.pages.paper, kPaperMinMm, kPaperMaxMm))
@@ -312,11 +354,13 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             return fail(option + ": unknown option");
         }
     }
-    if (cmd.output.empty() && cmd.printer.empty()) return fail("-o: an output file (or --print) is required");
+    const bool tracking = cmd.tracking || !cmd.trackingMap.empty();
+    if (cmd.output.empty() && cmd.printer.empty() && !tracking)
+        return fail("-o: an output file (--print, or --tracking) is required");
     const bool pages = cmd.file.format == PictureFormat::Pdf || !cmd.printer.empty();
     const char* pageOption = cmd.pages.paper ? "--paper" : cmd.pages.landscape ? "--landscape"
                              : cmd.pages.fill ? "--fill" : overlapGiven ? "--overlap" : nullptr;
-    if (!pages && pageOption) return fail(std::string(pageOption) + ": only for a PDF file or --print");
+    if (!pages && !tracking && pageOption) return fail(std::string(pageOption) + ": only for a PDF file, --print or --tracking");
     if (cmd.pages.landscape && !cmd.pages.paper) return fail("--landscape: needs --paper");
     if (overlapGiven && !cmd.pages.paper) return fail("--overlap: needs --paper");
     if (cmd.pages.fill && !cmd.pages.size) return fail("--fill: needs --mm");
@@ -334,6 +378,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     if (cmd.parameters.colourIndex < 0) return fail("--data: the file selects no colour count; add --colors");
 
     if (dpi) cmd.file.dpi = static_cast<double>(*dpi);
+    cmd.physicalSize = cmd.pages.paper || cmd.pages.size || dpi;
     if (quality) cmd.file.quality = static_cast<int>(*quality);
     if (pixels) {
         cmd.pixels = *pixels;
@@ -397,12 +442,54 @@ private:
     int shown_ = -1;
 };
 
+bool Tracking(const RenderCommand& command) { return command.tracking || !command.trackingMap.empty(); }
+
+// The size the picture prints at: as --paper, --mm and --dpi lay it out, or at page width on A4 without them.
+PrintedSize TrackedSize(const RenderCommand& command) {
+    const PrintedPicture picture = PrintedPictureOf(command);
+    if (!command.physicalSize) return PageWidthOnA4(picture.width, picture.height);
+    const double mmPerPixel = kMmPerInch / CommandPages(command.pages, picture, command.file.dpi).dotsPerInch;
+    return {picture.width * mmPerPixel, picture.height * mmPerPixel};
+}
+
+// The sensor check of the picture as it prints, read as it is drawn: its line on standard output, its map into
+// a file.
+int ReportTracking(const RenderCommand& command, const PictureRows& picture) {
+    const PrintedSize printed = TrackedSize(command);
+    const auto start = std::chrono::steady_clock::now();
+    const std::clock_t processorStart = std::clock();
+    const TrackingResult result = CheckTracking(picture, printed, command.sensor, command.threads);
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    const double processorSeconds = static_cast<double>(std::clock() - processorStart) / CLOCKS_PER_SEC;
+    if (!command.quiet)
+        std::fprintf(stderr, "tracking check: %.3f s (%.3f s of processor time, drawing included)\n", seconds.count(),
+                     processorSeconds);
+    if (command.tracking) {
+        const double dpi = picture.width / (printed.widthMm / kMmPerInch);
+        std::printf("%s\n", TrackingLine(result, command.sensor, dpi).c_str());
+        std::fflush(stdout);
+    }
+    if (command.trackingMap.empty()) return 0;
+    // The map in the picture's proportions, 1024 pixels along its longer side.
+    const double scale = 1024.0 / std::max(picture.width, picture.height);
+    const int width = std::max(1, static_cast<int>(std::lround(picture.width * scale)));
+    const int height = std::max(1, static_cast<int>(std::lround(picture.height * scale)));
+    std::vector<Pixel> map = DrawTrackingMap(result, picture.width, picture.height, width, height, kMapFileColours);
+    std::vector<Pixel> colours{kMapFileColours.tracks, kMapFileColours.flat, kMapFileColours.ambiguous};
+    std::sort(colours.begin(), colours.end());
+    PngPieces pieces(RowsOf(Raster{map.data(), width, height, width}), PngLayout{colours, 0, command.threads});
+    if (auto error = WriteFileAtomically(command.trackingMap, [&] { return pieces.Next(); }))
+        return CannotWrite(command.trackingMap, *error);
+    return 0;
+}
+
 }  // namespace
 
 int RunRenderCommand(const RenderCommand& command) {
     // A target that may not be replaced is refused before the work of rendering.
-    if (!command.output.empty())
-        if (auto refusal = WriteRefusal(command.output)) return CannotWrite(command.output, *refusal);
+    for (const std::string* path : {&command.output, &command.trackingMap})
+        if (!path->empty())
+            if (auto refusal = WriteRefusal(*path)) return CannotWrite(*path, *refusal);
     const PictureParameters& s = command.parameters;
 
     ColorTable table;
@@ -440,6 +527,13 @@ int RunRenderCommand(const RenderCommand& command) {
         }
     }
     if (showProgress) line.Finish();
+    if (Tracking(command)) {
+        // Drawn once more, row by row as the check reads it: no picture-sized canvas is kept.
+        PictureExport drawn = job;
+        drawn.progress = nullptr;
+        ExportRows rows(drawn, engine.get());
+        return ReportTracking(command, rows.Rows());
+    }
     return 0;
 }
 

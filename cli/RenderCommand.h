@@ -7,6 +7,7 @@
 #include "output/PictureExport.h"
 #include "output/PrintLayout.h"
 #include "render/PictureParameters.h"
+#include "tracking/SensorCheck.h"
 
 namespace velmora {
 
@@ -24,7 +25,11 @@ struct RenderCommand {
     PictureParameters parameters;
     int threads = 0;  // 0: all cores
     bool quiet = false;
-    std::string output;
+    std::string output;  // may be empty with --print or when only the tracking check is asked for
+    bool tracking = false;  // print the sensor check's line
+    std::string trackingMap;  // PNG file for the map of the sensor check
+    SensorModel sensor;
+    bool physicalSize = false;  // --paper, --mm or --dpi: the check takes the printed size from them
     // The picture's pixels and its file: from --pixels, else --size, else
     // --mm at --dpi, else the settings' size.
     CanvasSize pixels{};

@@ -267,7 +267,10 @@ TEST_F(RenderCommandTest, BadArgumentsExitTwoWithoutAFile) {
                           Case{"--paper 40x300" + pdf, "--paper"}, Case{"--mm 100x0" + pdf, "--mm"},
                           Case{"--landscape" + pdf, "--landscape"}, Case{"--fill --paper A4" + pdf, "--fill"},
                           Case{"--paper A4 --overlap 101" + pdf, "--overlap"},
-                          Case{"--paper A5 --mm 5000x5000 --overlap 100" + pdf, "--mm"}}) {
+                          Case{"--paper A5 --mm 5000x5000 --overlap 100" + pdf, "--mm"},
+                          Case{"--tracking-map '" + Path("map.bmp") + "'", "--tracking-map"},
+                          Case{"--tracking --sensor-pixels 8", "--sensor-pixels"},
+                          Case{"--tracking --sensor-um 5e", "--sensor-um"}}) {
         EXPECT_EQ(Run(c.args), 2) << c.args;
         EXPECT_NE(errors_.find(c.named), std::string::npos) << c.args << ": " << errors_;
         EXPECT_EQ(std::count(errors_.begin(), errors_.end(), '\n'), 1) << errors_;
@@ -353,4 +356,27 @@ TEST_F(RenderCommandTest, PdfPageHoldsThePictureAtItsSizeOnPaper) {
     ASSERT_EQ(png.size(), QSize(2048, 1448));
     for (int y = 0; y < 1448; ++y)
         ASSERT_EQ(std::memcmp(rgb.constData() + y * 2048 * 3, png.constScanLine(y), 2048 * 3), 0) << "row " << y;
+}
+
+TEST_F(RenderCommandTest, TrackingPrintsOneLineAndWritesTheMap) {
+    // A region of zero width draws the same colour along every row: stripes no motion along them can be seen
+    // on, and flat wherever a row's colour meets its neighbours'.
+    ASSERT_EQ(Run("--quiet --size 32 --x0 0.1 --x1 0.1 --tracking --tracking-map '" + Path("map.png") + "' >'" +
+                  Path("line.txt") + "'"),
+              0);
+    std::ifstream in(Path("line.txt"));
+    const std::string line(std::istreambuf_iterator<char>(in), {});
+    EXPECT_EQ(line.rfind("tracking: 0.0 % tracks, ", 0), 0u) << line;
+    // 256 pixels over the 207.9 mm of an A4 page less its 1 % margin: 31.3 dpi.
+    EXPECT_NE(line.find(" % ambiguous (1.5 mm frames at 50 \u00b5m, picture at 31 dpi)\n"), std::string::npos) << line;
+    EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1);
+    const QImage map(QString::fromStdString(Path("map.png")));
+    EXPECT_EQ(map.size(), QSize(1024, 724));
+    EXPECT_EQ(Entries().size(), 2u);
+
+    // The size on paper, when given, decides the resolution: 256 pixels across 512 mm are 12.7 dpi.
+    ASSERT_EQ(Run("--quiet --size 32 --tracking --mm 512x362 >'" + Path("line.txt") + "'"), 0) << errors_;
+    std::ifstream again(Path("line.txt"));
+    const std::string onPaper(std::istreambuf_iterator<char>(again), {});
+    EXPECT_NE(onPaper.find(", picture at 13 dpi)\n"), std::string::npos) << onPaper;
 }

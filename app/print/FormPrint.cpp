@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "app/MainForm.h"
+#include "app/TrackingLabel.h"
 #include "common/Numbers.h"
 
 namespace velmora {
@@ -62,7 +63,7 @@ void listPrinters(QComboBox& list) {
 FormPrint::FormPrint(MainForm& owner) : QWidget(&owner, Qt::Window), owner_(owner) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("VLG"));
-    setFixedSize(392, 376);
+    setFixedSize(392, 422);
     CreateControls();
     CreateSizeControls();
     SetTabOrder();
@@ -156,6 +157,8 @@ void FormPrint::CreateSizeControls() {
     Summary = new QLabel(this);
     Summary->setGeometry(8, 340, 377, 32);
     Summary->setWordWrap(true);
+    Tracking = new TrackingLabel(this);
+    Tracking->setGeometry(8, 374, 377, 44);
 }
 
 void FormPrint::SetTabOrder() {
@@ -271,6 +274,14 @@ void FormPrint::PaintPreview() {
 
     const PageLayout layout = Layout();
     Summary->setText(QString::fromStdString(PrintSummary(layout)));
+    if (layout.dotsPerInch > 0) {
+        // The whole canvas at the resolution it prints at (with Fill, the edges cut off are checked too).
+        const QImage& canvas = owner_.Pic1->Image();
+        const double mmPerPixel = kMmPerInch / layout.dotsPerInch;
+        const PrintedSize size{canvas.width() * mmPerPixel, canvas.height() * mmPerPixel};
+        Tracking->Check(canvas, size);
+        owner_.SetChosenPrintSize(size);
+    }
     Picture1->Clear();
     if (layout.pages.empty() || layout.sheet.width <= 0 || layout.sheet.height <= 0) return;
 

@@ -17,6 +17,7 @@
 namespace velmora {
 
 class MainForm;
+class TrackingLabel;
 
 // The print dialog "VLG": the printer, the page's orientation, the paper and the size on paper, a preview of
 // the page as it prints and the Print button. The printer chosen here is the program's current printer only
@@ -46,6 +47,7 @@ public:
     OptionButton* FillOption;
     QDoubleSpinBox* OverlapMm;
     QLabel* Summary;  // printed size, resolution on paper, pages
+    TrackingLabel* Tracking;  // how a mouse tracks on the print
 
     // Device name of the printer that was current when the dialog opened.
     QString savedPrinterName;

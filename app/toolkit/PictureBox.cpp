@@ -32,6 +32,7 @@ bool PictureBox::SetSize(int width, int height) {
         QPainter(&grown).drawImage(0, 0, image_);
         const bool followsPixels = scaleWidth_ == image_.width() && scaleHeight_ == image_.height();
         image_ = std::move(grown);
+        overlay_ = QImage();
         if (followsPixels) SetScale(inner.width(), inner.height());
     }
     resize(width, height);
@@ -62,6 +63,7 @@ Raster RasterOf(QImage& image) {
 Raster PictureBox::RasterView() { return RasterOf(image_); }
 
 void PictureBox::Clear() {
+    overlay_ = QImage();
     image_.fill(background_);
     if (!picture_.isNull()) QPainter(&image_).drawImage(0, 0, picture_);
     update();
@@ -98,6 +100,11 @@ void PictureBox::SetPicture(const QImage& picture) {
     Clear();
 }
 
+void PictureBox::SetOverlay(const QImage& overlay) {
+    overlay_ = overlay;
+    update();
+}
+
 void PictureBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect inner = contentsRect();
@@ -105,6 +112,11 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     painter.fillRect(area, background_);
     const QRect source = area.translated(-inner.topLeft()) & image_.rect();
     painter.drawImage(source.translated(inner.topLeft()), image_, source);
+    if (!overlay_.isNull()) {
+        painter.setClipRect(area);
+        painter.drawImage(image_.rect().translated(inner.topLeft()), overlay_);
+        painter.setClipping(false);
+    }
     const QRect outline = Outline();
     if (!outline.isEmpty()) {
         // White under black dashes shows on dark and light pictures alike.

@@ -72,6 +72,11 @@ public:
     // Shows the image's current contents on the screen (the visible part only).
     void Refresh() { update(); }
 
+    // An image laid over the box's image on the screen only, stretched to cover it; never drawn into the image,
+    // so copying, saving and printing do not see it. A null image, Clear or a new size takes it away.
+    void SetOverlay(const QImage& overlay);
+    const QImage& Overlay() const { return overlay_; }
+
     // With gestures on, a left-button drag shows the rectangle it covers as an
     // outline drawn on the screen only, never into the image, and raises
     // RubberBand on release; Escape or the right button cancels it, and a
@@ -101,6 +106,7 @@ protected:
 private:
     QImage image_;
     QImage picture_;
+    QImage overlay_;
     QColor background_;
     double scaleWidth_ = 0, scaleHeight_ = 0;
     int dotWidth_ = 1;

@@ -4,9 +4,11 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include "app/MainForm.h"
+#include "app/TrackingLabel.h"
 #include "app/print/FormPrint.h"
 #include "app/print/QtPrinters.h"
 #include "tests/PrintRectOutput.h"
@@ -58,7 +60,7 @@ TEST_F(PrintDialogTest, OpensWithThePrintersInOrderAndTheCurrentOneShown) {
 
 TEST_F(PrintDialogTest, ControlsFollowTheDesign) {
     FormPrint& dialog = OpenDialog();
-    EXPECT_EQ(dialog.size(), QSize(392, 376)) << "grown below for the paper and the size on paper";
+    EXPECT_EQ(dialog.size(), QSize(392, 422)) << "grown below for the paper, the size on paper and the tracking";
     EXPECT_FALSE(dialog.Combo1->isEditable());
     EXPECT_EQ(dialog.Combo1->geometry(), QRect(8, 8, 153, 20));
     EXPECT_EQ(dialog.Frame1->geometry(), QRect(8, 40, 153, 57));
@@ -209,6 +211,14 @@ TEST_F(PrintDialogTest, ChoicesReachThePrintedLayout) {
     dialog.FillOption->click();
     // The 608 x 430 canvas covers 250 x 210 mm at 210 / 430 mm per pixel: 52 pixels per inch.
     EXPECT_EQ(dialog.Summary->text(), "250.0 \u00D7 210.0 mm, 52 dpi, 1 page: below 150 dpi the dots will show");
+    // A solid red canvas gives a mouse nothing to follow; the weak areas are now checked at this size.
+    for (int wait = 0; wait < 6000 && !dialog.Tracking->text().startsWith("Tracks on"); ++wait) {
+        QCoreApplication::processEvents();
+        QThread::msleep(10);
+    }
+    EXPECT_EQ(dialog.Tracking->text(), "Tracks on 0 % of the surface. Warning: a mouse may not track well on this "
+                                       "print.\nflat areas: choose another region or pattern");
+    EXPECT_NEAR(form.WeakAreasPrintSize().heightMm, 210, 1e-9);
     dialog.Command1->click();
     ASSERT_EQ(printers.pages.size(), 1);
     const PageLayout& pad = printers.pages[0].layout;

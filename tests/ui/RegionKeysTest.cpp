@@ -310,5 +310,31 @@ TEST_F(RegionKeysTest, CopyAndSaveAsTakeTheWholeCanvas) {
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({QStringLiteral("rendered.png"), QStringLiteral("shot")}));
 }
 
+TEST_F(RegionKeysTest, WeakAreasAreTintedOnTheScreenOnlyAndFollowEachRender) {
+    // A region of zero width: every row one colour, so no frame tracks; the tints cover the canvas.
+    SetRegion(QStringLiteral("0.1"), QStringLiteral("0.1"), QStringLiteral("0.1"), QStringLiteral("-0.2"));
+    form.Strt->click();
+    const QImage canvas = form.Pic1->Image();
+    QAction* weakAreas = form.CanvasMenu()->actions().back();
+    ASSERT_EQ(weakAreas->text(), QStringLiteral("Show weak areas"));
+    weakAreas->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Pic1->Overlay().isNull(); }, 60000));
+    EXPECT_EQ(form.WeakAreas().tracks, 0.0);
+    EXPECT_GT(form.WeakAreas().FrameCount(), 1000);  // page width on A4: 1.5 mm apart over 208 x 147 mm
+    EXPECT_EQ(qAlpha(form.Pic1->Overlay().pixel(10, 10)), 0x90);
+    EXPECT_EQ(form.Pic1->Image(), canvas);
+
+    // A render takes the tints away and checks its own picture once drawn.
+    SetRegion(QStringLiteral("0.05"), QStringLiteral("-0.05"), QStringLiteral("0.1"), QStringLiteral("-0.02"));
+    form.Strt->click();
+    EXPECT_TRUE(form.Pic1->Overlay().isNull());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Pic1->Overlay().isNull(); }, 60000));
+    EXPECT_GT(form.WeakAreas().tracks, 0.5);
+
+    weakAreas->trigger();
+    EXPECT_TRUE(form.Pic1->Overlay().isNull());
+    EXPECT_FALSE(form.ShowingWeakAreas());
+}
+
 }  // namespace
 }  // namespace velmora

@@ -1,0 +1,41 @@
+#include "app/MainForm.h"
+#include "app/TrackingJob.h"
+
+namespace velmora {
+
+void MainForm::ShowWeakAreas(bool on) {
+    showWeakAreas_ = on;
+    if (!weakAreas_) {
+        weakAreas_ = new TrackingJob(this);
+        connect(weakAreas_, &TrackingJob::Finished, this, [this](const TrackingResult& result, const QImage& tints) {
+            weakAreasResult_ = result;
+            // A canvas resized meanwhile shows another picture: its tints come with the next render.
+            if (Pic1->Image().size() == weakAreasChecked_) Pic1->SetOverlay(tints);
+        });
+    }
+    if (on) return CheckWeakAreas();
+    HideWeakAreas();
+}
+
+void MainForm::HideWeakAreas() {
+    if (weakAreas_) weakAreas_->Stop();
+    Pic1->SetOverlay(QImage());
+}
+
+void MainForm::SetChosenPrintSize(PrintedSize size) {
+    chosenPrintSize_ = size;
+    CheckWeakAreas();
+}
+
+PrintedSize MainForm::WeakAreasPrintSize() const {
+    const QImage& canvas = Pic1->Image();
+    return chosenPrintSize_.value_or(PageWidthOnA4(canvas.width(), canvas.height()));
+}
+
+void MainForm::CheckWeakAreas() {
+    if (!showWeakAreas_ || runningRenders_ > 0 || unloading_) return;
+    weakAreasChecked_ = Pic1->Image().size();
+    weakAreas_->Start(Pic1->Image(), WeakAreasPrintSize());
+}
+
+}  // namespace velmora

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "tracking/SensorCheck.h"
+
+using namespace velmora;
+
+namespace {
+
+// A picture whose grey levels come from a function of the pixel.
+class SyntheticPicture final : public GreyPicture {
+public:
+    SyntheticPicture(int width, int height, std::function<float(int, int)> grey)
+        : width_(width), height_(height), grey_(std::move(grey)) {}
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
+    void ReadRow(int x, int y, int count, float* grey) const override {
+        for (int i = 0; i < count; ++i) grey[i] = grey_(x + i, y);
+    }
+
+private:
+    int width_, height_;
+    std::function<float(int, int)> grey_;
+};
+
+// Independent uniform grey levels in [0, 1), one per pixel.
+float Noise(int x, int y) {
+    std::uint64_t z = static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15u + static_cast<std::uint64_t>(y) + 1;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+    return static_cast<float>((z ^ (z >> 31)) >> 40) / 16777216.0f;
+}
+
+// The printed size of a picture with `perSensorPixel` picture pixels to each 50 µm sensor pixel.
+PrintedSize Printed(const GreyPicture& picture, double perSensorPixel) {
+    return {picture.Width() * 0.05 / perSensorPixel, picture.Height() * 0.05 / perSensorPixel};
+}
+
+}  // namespace
+
+TEST(SensorCheck, UniformSurfaceIsFlatAndFineNoiseTracks) {
+    const SyntheticPicture grey(1200, 800, [](int, int) { return 0.5f; });
+    const TrackingResult uniform = CheckTracking(grey, Printed(grey, 2));
+    EXPECT_GT(uniform.FrameCount(), 200);
+    EXPECT_EQ(uniform.flat, 1.0);
+    EXPECT_EQ(uniform.tracks, 0.0);
+    EXPECT_EQ(TrackingSummary(uniform), "Tracks on 0 % of the surface");
+    EXPECT_EQ(TrackingAdvice(uniform), std::vector<std::string>{"flat areas: choose another region or pattern"});
+
+    const SyntheticPicture noise(1200, 800, Noise);
+    const TrackingResult result = CheckTracking(noise, Printed(noise, 2));
+    EXPECT_GE(result.tracks, 0.95);
+    EXPECT_TRUE(TrackingAdvice(result).empty());
+    // One thread checks the same frames with the same verdicts.
+    EXPECT_EQ(CheckTracking(noise, Printed(noise, 2), {}, 1).frames, result.frames);
+}
+
+TEST(SensorCheck, StripesAndACheckerboardOfTwoSensorPixelsAreAmbiguous) {
+    // Random vertical stripes: nothing tells a motion along them from none.
+    const SyntheticPicture stripes(1200, 800, [](int x, int) { return Noise(x, 0); });
+    EXPECT_GE(CheckTracking(stripes, Printed(stripes, 2)).ambiguous, 0.95);
+
+    // Squares of one sensor pixel: every motion by one pixel diagonally or two straight looks the same. Where
+    // the sensor pixels straddle the squares the frame averages to flat grey; nowhere does it track.
+    const SyntheticPicture checkerboard(1200, 800, [](int x, int y) { return ((x / 2 + y / 2) % 2) ? 1.0f : 0.0f; });
+    const TrackingResult result = CheckTracking(checkerboard, Printed(checkerboard, 2));
+    EXPECT_EQ(result.tracks, 0.0);
+    EXPECT_GT(result.ambiguous, 0.5);
+}
+
+TEST(SensorCheck, NoiseFinerThanTheSensorLosesContrastAndGoesFlat) {
+    const SyntheticPicture noise(3200, 2400, Noise);
+    const TrackingResult coarse = CheckTracking(noise, Printed(noise, 2));
+    const TrackingResult fine = CheckTracking(noise, Printed(noise, 16));
+    // Averaging 16 x 16 independent pixels instead of 2 x 2 leaves an eighth of the standard deviation.
+    EXPECT_NEAR(fine.frameContrast / coarse.frameContrast, 0.125, 0.03);
+    EXPECT_GT(fine.flat, coarse.flat + 0.2);
+    EXPECT_TRUE(DetailFinerThanSensor(fine));
+    // The whole picture printed 2.5 mm wide is read in blocks for each frame; its contrast is all but gone.
+    const TrackingResult tiny = CheckTracking(noise, Printed(noise, 64));
+    EXPECT_EQ(tiny.FrameCount(), 4);
+    EXPECT_EQ(tiny.flat, 1.0);
+    EXPECT_NEAR(tiny.frameContrast / coarse.frameContrast, 1.0 / 32, 0.01);
+    EXPECT_EQ(TrackingAdvice(fine).front(), "detail finer than the sensor: normal resolution or a smaller dpi tracks better");
+}
+
+TEST(SensorCheck, FramesLieAFrameApartUntilTheirNumberIsCapped) {
+    const SyntheticPicture grey(2000, 1000, [](int, int) { return 0.5f; });
+    // 61.7 mm less the 1.7 mm a frame and its shifts need leaves 60 mm: 41 positions 1.5 mm apart.
+    const TrackingResult pad = CheckTracking(grey, {61.7, 31.7});
+    EXPECT_EQ(pad.columns, 41);
+    EXPECT_EQ(pad.rows, 21);
+    EXPECT_NEAR(pad.stepX * 61.7 / 2000, 1.5, 1e-9);
+    EXPECT_NEAR(pad.firstX * 61.7 / 2000, 0.1 + 0.75, 1e-9);
+
+    const TrackingResult mat = CheckTracking(grey, {900, 400});
+    EXPECT_LE(mat.FrameCount(), kMaxFrames);
+    EXPECT_GT(mat.FrameCount(), kMaxFrames / 2);
+
+    EXPECT_EQ(CheckTracking(grey, {1.6, 1.6}).FrameCount(), 0);
+    const std::atomic<bool> stop{true};
+    EXPECT_TRUE(CheckTracking(grey, {61.7, 31.7}, {}, 0, &stop).stopped);
+}
+
+TEST(SensorCheck, PictureStreamedRowByRowGetsTheSameVerdicts) {
+    // Random colours with a flat band across the middle, printed coarse and so fine that it is read in blocks.
+    std::vector<Pixel> pixels(900u * 700u);
+    for (int y = 0; y < 700; ++y)
+        for (int x = 0; x < 900; ++x)
+            pixels[y * 900u + x] = y > 300 && y < 400 ? 0xFF808080u : 0xFF000000u | static_cast<Pixel>(Noise(x, y) * 16777215);
+    const Raster raster{pixels.data(), 900, 700, 900};
+    for (const double perSensorPixel : {2.0, 20.0}) {
+        const PrintedSize size{900 * 0.05 / perSensorPixel, 700 * 0.05 / perSensorPixel};
+        const TrackingResult whole = CheckTracking(RasterGrey(raster), size);
+        const TrackingResult streamed = CheckTracking(RowsOf(raster), size);
+        EXPECT_GT(whole.FrameCount(), 0);
+        EXPECT_EQ(streamed.frames, whole.frames);
+        EXPECT_EQ(streamed.frameContrast, whole.frameContrast);
+    }
+}
