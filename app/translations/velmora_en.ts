@@ -532,5 +532,9 @@ The file could not be written:<byte value="xd"/>
         <source>Export at size…</source>
         <translation>Export at size…</translation>
     </message>
+    <message>
+        <source>Show weak areas</source>
+        <translation>Show weak areas</translation>
+    </message>
 </context>
 </TS>
