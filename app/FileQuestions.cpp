@@ -1,13 +1,16 @@
 #include "app/FileQuestions.h"
 
 #include "app/toolkit/Services.h"
+#include "output/AtomicFile.h"
 #include "records/Module_ini.h"
 
 namespace velmora::Module_ini {
 
 bool OverwriteDeclined(QWidget* owner, const QString& path) {
     if (!FileExist(path.toStdString())) return false;
-    const auto answer = Toolkit().MessageBox(owner, QString::fromStdString(OverwriteQuestion(path.toStdString())),
+    // Through a link, the file that will be replaced is the one to name.
+    const std::string replaced = FileToReplace(path.toStdString());
+    const auto answer = Toolkit().MessageBox(owner, QString::fromStdString(OverwriteQuestion(replaced)),
                                              kProgramTitle, MessageButtons::YesNo, MessageAnswer::No);
     return answer == MessageAnswer::No;
 }

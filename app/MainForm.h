@@ -25,7 +25,9 @@ class QMenu;
 
 namespace velmora {
 
+class ExportDialog;
 class FormPrint;
+struct ExportSource;
 struct RenderParams;
 
 // The main window. Its controls hold the picture's parameters; handlers read
@@ -140,13 +142,18 @@ public:
     // picture goes to the clipboard or to a file of a chosen format.
     void Pic1_RubberBand(const QRect& pixels);
     void Pic1_ContextMenu(const QPoint& globalPosition);
-    // The canvas's context menu: Copy picture, Save picture as..., Back and
-    // Forward, the last two greyed out when there is no view to go to.
+    // The canvas's context menu: Copy picture, Save picture as..., Export at
+    // size..., Back and Forward, the last two greyed out when there is no view
+    // to go to.
     QMenu* CanvasMenu();
     void GoBack();
     void GoForward();
     void CopyPicture();
     void SavePictureAs();
+    // "Export at size…": the dialog that renders the current picture at a
+    // size for print into a file; it stays open beside the window.
+    void ExportAtSize();
+    ExportDialog* ExportWindow() const;
     const ViewHistory& Views() const { return views_; }
 
     // Printing: the print dialog and one page of the whole canvas on the current printer.
@@ -196,6 +203,10 @@ private:
     QElapsedTimer canvasShown_;
 
     QPointer<FormPrint> printDialog_;
+    QPointer<ExportDialog> exportDialog_;
+    // What an export takes from the controls now; nothing (after telling the
+    // user) when no colour count is chosen.
+    std::optional<ExportSource> ExportSourceNow();
 
     ViewHistory views_;
     // Where the last render put the plane; none before the first render.

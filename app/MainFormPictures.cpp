@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "app/ExportDialog.h"
 #include "app/FileQuestions.h"
 #include "app/MainForm.h"
 #include "app/toolkit/FileDrop.h"
@@ -26,7 +27,7 @@ void MainForm::ConnectPictureHandlers() {
 void MainForm::CommandSave_Click() {
     const QString name = QString::fromStdString(PictureFileName(Text1->text().toStdString()));
     if (Module_ini::OverwriteDeclined(this, name)) return;
-    const auto failure = WriteFileAtomically(name.toStdString(), EncodeBmp24(Pic1->RasterView()));
+    const auto failure = WriteFileAtomically(name.toStdString(), EncodeBmp24(Pic1->RasterView(), PixelsPerMetre(kDefaultDpi)));
     if (failure) Module_ini::ReportWriteFailure(this, name, *failure);
 }
 
@@ -61,12 +62,13 @@ std::optional<std::string> WritePicture(PictureBox& canvas, PictureFormat format
         const QString last = formats.takeLast();
         return QStringLiteral("Only %1 and %2 pictures can be written.").arg(formats.join(QStringLiteral(", ")), last).toStdString();
     }
-    if (format == PictureFormat::Bmp) return WriteFileAtomically(path, EncodeBmp24(canvas.RasterView()));
+    if (format == PictureFormat::Bmp)
+        return WriteFileAtomically(path, EncodeBmp24(canvas.RasterView(), PixelsPerMetre(kDefaultDpi)));
     if (format == PictureFormat::Png) {
         // The same encoder as velmora-render's, so the same picture gives the same file.
         try {
             const PictureRows rows = RowsOf(canvas.RasterView());
-            PngPieces pieces(rows, PngLayout{PictureColours(rows).value_or(std::vector<Pixel>{})});
+            PngPieces pieces(rows, PngLayout{PictureColours(rows).value_or(std::vector<Pixel>{}), PixelsPerMetre(kDefaultDpi)});
             return WriteFileAtomically(path, [&] { return pieces.Next(); });
         } catch (const std::exception& failure) {
             return std::string(failure.what());
@@ -77,7 +79,11 @@ std::optional<std::string> WritePicture(PictureBox& canvas, PictureFormat format
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "jpeg");
     writer.setQuality(95);
-    if (!writer.write(canvas.Image())) return writer.errorString().toStdString();
+    // The file records the default resolution, as every picture file does.
+    QImage image = canvas.Image();
+    image.setDotsPerMeterX(static_cast<int>(PixelsPerMetre(kDefaultDpi)));
+    image.setDotsPerMeterY(static_cast<int>(PixelsPerMetre(kDefaultDpi)));
+    if (!writer.write(image)) return writer.errorString().toStdString();
     return WriteFileAtomically(path, std::string_view(encoded.constData(), static_cast<std::size_t>(encoded.size())));
 }
 }  // namespace
@@ -96,6 +102,34 @@ void MainForm::SavePictureAs() {
     QGuiApplication::restoreOverrideCursor();
     if (failure) Module_ini::ReportWriteFailure(this, name, *failure);
 }
+
+std::optional<ExportSource> MainForm::ExportSourceNow() {
+    const int column = Combo2->currentIndex();
+    if (column < 0) {
+        Toolkit().MessageBox(this, QStringLiteral("Please choose a colour count before exporting."), QString(),
+                             MessageButtons::Ok, MessageAnswer::Ok);
+        return std::nullopt;
+    }
+    ExportSource source;
+    source.parameters = Parameters();
+    source.tableColumn = ColorTable.column[static_cast<std::size_t>(column)];
+    const int itemCount = Combo2->itemData(column).toInt();
+    source.colourCount = itemCount < 1 ? 16 : itemCount;
+    source.randomExponent = RandomExponent;
+    return source;
+}
+
+void MainForm::ExportAtSize() {
+    if (!exportDialog_) {
+        exportDialog_ = new ExportDialog(this, Check1->Value() == 1, [this] { return ExportSourceNow(); });
+        exportDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    exportDialog_->show();
+    exportDialog_->raise();
+    exportDialog_->activateWindow();
+}
+
+ExportDialog* MainForm::ExportWindow() const { return exportDialog_; }
 
 // Each step ends the handler silently when it fails.
 void MainForm::Pic1_OLEDragDrop(const QStringList& Data) {

@@ -80,13 +80,14 @@ QMenu* MainForm::CanvasMenu() {
         canvasMenu_ = new QMenu(this);
         canvasMenu_->addAction(QStringLiteral("Copy picture\tCtrl+C"), this, &MainForm::CopyPicture);
         canvasMenu_->addAction(QString::fromUtf8("Save picture as…"), this, &MainForm::SavePictureAs);
+        canvasMenu_->addAction(QString::fromUtf8("Export at size…"), this, &MainForm::ExportAtSize);
         canvasMenu_->addSeparator();
         canvasMenu_->addAction(QStringLiteral("Back\tAlt+Left"), this, &MainForm::GoBack);
         canvasMenu_->addAction(QStringLiteral("Forward\tAlt+Right"), this, &MainForm::GoForward);
     }
     const QList<QAction*> actions = canvasMenu_->actions();
-    actions[3]->setEnabled(views_.CanGoBack());
-    actions[4]->setEnabled(views_.CanGoForward());
+    actions[4]->setEnabled(views_.CanGoBack());
+    actions[5]->setEnabled(views_.CanGoForward());
     return canvasMenu_;
 }
 

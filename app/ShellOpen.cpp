@@ -1,6 +1,5 @@
 #include "app/ShellOpen.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -10,11 +9,12 @@
 namespace velmora {
 
 void shellOpen(const QString& document) {
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    for (const QString& folder : {QDir::currentPath(), programFolder, InstalledDataFolder(programFolder)}) {
+    const QString programFolder = Toolkit().ProgramFolder();
+    if (!QDir::isAbsolutePath(programFolder)) return;
+    for (const QString& folder : {programFolder, InstalledDataFolder(programFolder)}) {
         const QFileInfo file(QDir(folder), document);
         if (file.isFile()) {
-            Toolkit().OpenDocument(file.absoluteFilePath(), file.absolutePath());
+            Toolkit().OpenDocument(file.absoluteFilePath(), QDir::rootPath());
             return;
         }
     }

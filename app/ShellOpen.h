@@ -3,11 +3,11 @@
 
 namespace velmora {
 
-// Opens `document` with the desktop's application for its type. A name without
-// folder is looked for in the current directory first, then beside the
-// program, then in the installed program's data folder (share/velmora); the
-// viewer starts in the document's folder. A missing document opens nothing and
-// reports nothing.
+// Opens the program's own document `document` with the desktop's application
+// for its type. It is looked for beside the program (a build), then in the
+// installed program's data folder (share/velmora), never in the working folder,
+// where anyone could have put a file of that name; the viewer starts in the
+// root folder. A missing document opens nothing and reports nothing.
 void shellOpen(const QString& document);
 
 }  // namespace velmora

@@ -21,7 +21,7 @@ std::vector<Pixel> LargestCanvas() {
 void BM_EncodeLargestBmp(benchmark::State& state) {
     auto pixels = LargestCanvas();
     const Raster raster{pixels.data(), 8192, 5792, 8192};
-    for (auto _ : state) benchmark::DoNotOptimize(EncodeBmp24(raster));
+    for (auto _ : state) benchmark::DoNotOptimize(EncodeBmp24(raster, 11811));
 }
 BENCHMARK(BM_EncodeLargestBmp)->Unit(benchmark::kMillisecond);
 
@@ -29,7 +29,7 @@ void BM_WriteLargestBmpAtomically(benchmark::State& state) {
     auto pixels = LargestCanvas();
     const Raster raster{pixels.data(), 8192, 5792, 8192};
     const auto path = (std::filesystem::temp_directory_path() / "velmora-bench-save.bmp").string();
-    for (auto _ : state) benchmark::DoNotOptimize(WriteFileAtomically(path, EncodeBmp24(raster)));
+    for (auto _ : state) benchmark::DoNotOptimize(WriteFileAtomically(path, EncodeBmp24(raster, 11811)));
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_WriteLargestBmpAtomically)->Unit(benchmark::kMillisecond);

@@ -1,6 +1,7 @@
 #include "canvas/CanvasGeometry.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "common/Numbers.h"
 
@@ -19,6 +20,30 @@ std::string SizeText(CanvasSize size) {
 CanvasGrid GridFor(CanvasSize size, bool highResolution) {
     if (highResolution) return {static_cast<double>(size.width), static_cast<double>(size.height), 1};
     return {size.width / 4.0, size.height / 4.0, 4};
+}
+
+CanvasSize ReferenceSize(int width) {
+    CanvasSize nearest = SizeForValue(kSizeMin);
+    for (int v = kSizeMin + 1; v <= kSizeMax; ++v) {
+        const CanvasSize size = SizeForValue(v);
+        if (std::abs(size.width - width) < std::abs(nearest.width - width)) nearest = size;
+    }
+    return nearest;
+}
+
+PictureGrid PictureGridFor(CanvasSize pixels, bool highResolution) {
+    const CanvasSize reference = ReferenceSize(pixels.width);
+    // Exact when the width is the reference's: W * SH is an integer below 2^53.
+    const double regionPixels = static_cast<double>(pixels.width) * reference.height / reference.width;
+    return {GridFor(pixels, highResolution), highResolution ? regionPixels : regionPixels / 4};
+}
+
+CanvasSize PixelsForMillimetres(double widthMm, double heightMm, double dpi) {
+    auto side = [dpi](double mm) {
+        const double pixels = RoundHalfEven(mm / 25.4 * dpi);
+        return pixels >= 0 && pixels <= 2e9 ? static_cast<int>(pixels) : 0;
+    };
+    return {side(widthMm), side(heightMm)};
 }
 
 PanRange PanRangeFor(int frameExtent, int canvasExtent) {

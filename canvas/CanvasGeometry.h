@@ -26,6 +26,29 @@ struct CanvasGrid {
 };
 CanvasGrid GridFor(CanvasSize size, bool highResolution);
 
+// Pictures drawn at any size, beyond the series: each side 16 to 65536 pixels.
+inline constexpr int kPictureSideMin = 16;
+inline constexpr int kPictureSideMax = 65536;
+
+// The series size whose proportions give the region's height for a picture
+// `width` pixels wide: the one of nearest width (the narrower on a tie).
+CanvasSize ReferenceSize(int width);
+
+// The grid of a picture of any size. The region's X range spans the grid's
+// width; its Y range spans `regionHeight` grid units, the height a picture of
+// this width has at the reference size's proportions. A taller grid shows more
+// of the plane above and below, a shorter one less, centred on the region at
+// the same plane distance per unit. At a series size regionHeight == height.
+struct PictureGrid {
+    CanvasGrid grid;
+    double regionHeight;
+};
+PictureGrid PictureGridFor(CanvasSize pixels, bool highResolution);
+
+// The pixels of a physical size printed at `dpi` dots per inch, each side
+// round(mm / 25.4 * dpi) with ties to even.
+CanvasSize PixelsForMillimetres(double widthMm, double heightMm, double dpi);
+
 // A pan bar's range for a canvas extent inside the frame's outer extent.
 struct PanRange {
     std::int16_t maximum, smallChange, largeChange;

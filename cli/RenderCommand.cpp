@@ -1,6 +1,9 @@
 #include "cli/RenderCommand.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -9,22 +12,15 @@
 #include <utility>
 #include <vector>
 
-#include "canvas/CanvasGeometry.h"
-#include "cli/CountCanvas.h"
-#include "common/HugePages.h"
 #include "common/Numbers.h"
 #include "output/AtomicFile.h"
-#include "output/Bitmap.h"
 #include "output/PdfWriter.h"
-#include "output/PictureFile.h"
-#include "output/Png.h"
 #include "output/PrintJobs.h"
 #include "palette/ColorTable.h"
 #include "records/DataFile.h"
-#include "render/Random.h"
 #include "render/Patterns.h"
+#include "render/Random.h"
 #include "render/RenderEngine.h"
-#include "render/SpeckleRows.h"
 
 namespace velmora {
 
@@ -43,7 +39,8 @@ std::optional<long> WholeNumber(const std::string& text) {
 }
 
 // The formats velmora-render writes, in the order its messages name them.
-constexpr PictureFormat kCommandFormats[] = {PictureFormat::Bmp, PictureFormat::Png, PictureFormat::Pdf};
+constexpr PictureFormat kCommandFormats[] = {PictureFormat::Png, PictureFormat::Bmp, PictureFormat::Jpeg,
+                                             PictureFormat::Pdf};
 
 bool CommandWrites(PictureFormat format) { return std::ranges::find(kCommandFormats, format) != std::end(kCommandFormats); }
 
@@ -57,7 +54,7 @@ std::string Listed(const std::vector<std::string>& items, const std::string& sep
     return text;
 }
 
-// The file names velmora-render writes: "FILE.bmp", "FILE.png", "FILE.pdf" with `stem` for FILE.
+// The file names velmora-render writes: "FILE.png", "FILE.bmp", ... with `stem` for FILE.
 std::vector<std::string> CommandFileNames(const std::string& stem) {
     std::vector<std::string> names;
     for (const PictureFormat format : kCommandFormats)
@@ -103,8 +100,6 @@ std::string OneLine(std::string_view text) {
 // Sizes the command takes, in mm: papers, sizes on paper and the poster overlap.
 constexpr double kPaperMinMm = 50, kPaperMaxMm = 2000, kSizeMaxMm = 5000, kOverlapMaxMm = 100;
 constexpr std::size_t kMostPages = 1000;
-// Without a paper or a size the page is the picture at this resolution.
-constexpr double kOwnPageDpi = 300;
 
 bool Within(const PageSize& size, double minMm, double maxMm) {
     const auto ok = [&](double twips) { return twips >= TwipsFromMm(minMm) - 1e-9 && twips <= TwipsFromMm(maxMm) + 1e-9; };
@@ -120,22 +115,60 @@ std::string MediaName(const std::string& given, const PageSize& paper) {
     return text;
 }
 
+// "WxH" in whole pixels, each side 16 to 65536; nothing otherwise.
+std::optional<CanvasSize> PixelsOf(const std::string& text) {
+    const auto x = text.find_first_of("xX");
+    if (x == std::string::npos) return std::nullopt;
+    auto side = [](const std::string& part) -> std::optional<int> {
+        if (part.empty() || part.size() > 6 || part.find_first_not_of("0123456789") != std::string::npos)
+            return std::nullopt;
+        const int value = std::stoi(part);
+        if (value < kPictureSideMin || value > kPictureSideMax) return std::nullopt;
+        return value;
+    };
+    const auto w = side(text.substr(0, x)), h = side(text.substr(x + 1));
+    if (!w || !h) return std::nullopt;
+    return CanvasSize{*w, *h};
+}
+
+std::string SizeText(double width, double height) {
+    return NumText(width) + " x " + NumText(height);
+}
+
+bool SideInRange(int side) { return side >= kPictureSideMin && side <= kPictureSideMax; }
+
+// The picture as the page layout sees it: its pixels over its grid.
+PrintedPicture PrintedPictureOf(const RenderCommand& cmd) {
+    const CanvasGrid grid = GridFor(cmd.pixels, cmd.parameters.HighResolution());
+    return {cmd.pixels.width, cmd.pixels.height, static_cast<float>(grid.width), static_cast<float>(grid.height)};
+}
+
+// The document's name: the output file's name without folder and ending, or the window's default name.
+std::string JobTitle(const std::string& output) {
+    if (output.empty()) return "Fractal";
+    const std::string name = output.substr(output.find_last_of('/') + 1);
+    return name.substr(0, name.find_last_of('.'));
+}
+
 }  // namespace
 
 std::string RenderUsage() {
     return "usage: velmora-render -o " + Listed(CommandFileNames("FILE"), "|", "|") + " [--pattern 0-" +
            std::to_string(kPatternCount - 1) + "] [--size 32-52] [--hires]\n"
+           "       [--pixels WxH] [--mm WxH] [--dpi D] [--quality 1-100]\n"
            "       [--colors " + Listed(ColourCountTexts(), "|", "|") + "] [--palette default|A|B] [--a T] [--b T]\n"
            "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n"
-           "       [--paper A4|A3|A5|Letter|Legal|Tabloid|WxH] [--landscape] [--mm WxH] [--fill]\n"
+           "       [--paper A4|A3|A5|Letter|Legal|Tabloid|WxH] [--landscape] [--fill]\n"
            "       [--overlap MM] [--print PRINTER]\n"
+           "The picture is --pixels if given, else the size of --size, else --mm (the picture's size in mm)\n"
+           "at --dpi (300 by default), else size 37; files record that resolution.\n"
            "PDF pages and print jobs: --paper sets the sheet (WxH in mm); --mm the picture's size on paper\n"
            "(without it, page width); --fill covers that size instead of fitting the whole picture; a size\n"
            "larger than the sheet prints as a poster whose pages overlap by --overlap mm (10). Without\n"
-           "--paper the page is the picture's own size (--mm, or the picture at 300 dpi).\n";
+           "--paper the page is the picture's own size (--mm, or the picture at --dpi).\n";
 }
 
-PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture) {
+PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture, double dpi) {
     PrintChoices choices;
     choices.overlap = options.overlap;
     choices.cover = options.fill ? PrintCover::Fill : PrintCover::WholePicture;
@@ -146,22 +179,20 @@ PageLayout CommandPages(const PageOptions& options, const PrintedPicture& pictur
             choices.scale = PrintScale::Actual;
             choices.size = *options.size;
         }
-    } else {
-        const double twipsPerPixel = kTwipsPerInch / kOwnPageDpi;
-        const PageSize own = options.size.value_or(PageSize{picture.width * twipsPerPixel, picture.height * twipsPerPixel});
-        choices.paper = WholeSheet(own);
-        choices.scale = PrintScale::Actual;
-        choices.size = own;
+        return LayOutPages(picture, choices);
     }
-    return LayOutPages(picture, choices);
+    return OwnPage(picture, options.size.value_or(PageSize{picture.width * kTwipsPerInch / dpi,
+                                                           picture.height * kTwipsPerInch / dpi}));
 }
 
 ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     ParseResult result;
     RenderCommand cmd;
     cmd.parameters = StartupParameters();
-    std::optional<long> pattern, size;
+    std::optional<long> pattern, size, dpi, quality;
     std::optional<int> colourIndex;
+    std::optional<CanvasSize> pixels;
+    std::optional<std::pair<double, double>> mm;
     bool highResolution = false;
     bool overlapGiven = false;
     std::optional<std::string> data;
@@ -197,7 +228,8 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             result.help = true;
             return result;
         } else if (option == "-o" || option == "--output") {
-            if (!CommandWrites(PictureFormatOfExtension(*v)))
+            cmd.file.format = PictureFormatOfExtension(*v);
+            if (!CommandWrites(cmd.file.format))
                 return fail(option + ": the file must end in " + Listed(CommandFileNames(""), ", ", " or "));
             cmd.output = *v;
         } else if (option == "--pattern") {
@@ -207,6 +239,17 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
         } else if (option == "--size") {
             size = WholeNumber(*v);
             if (!size || *size < kSizeMin || *size > kSizeMax) return fail("--size: must be 32 to 52");
+        } else if (option == "--pixels") {
+            pixels = PixelsOf(*v);
+            if (!pixels)
+                return fail("--pixels: must be WxH, each side " + std::to_string(kPictureSideMin) + " to " +
+                            std::to_string(kPictureSideMax) + " pixels");
+        } else if (option == "--dpi") {
+            dpi = WholeNumber(*v);
+            if (!dpi || *dpi < 1 || *dpi > 65535) return fail("--dpi: must be 1 to 65535");
+        } else if (option == "--quality") {
+            quality = WholeNumber(*v);
+            if (!quality || *quality < 1 || *quality > 100) return fail("--quality: must be 1 to 100");
         } else if (option == "--hires") {
             highResolution = true;
         } else if (option == "--colors") {
@@ -249,6 +292,11 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             cmd.pages.size = SizeInMm(*v);
             if (!cmd.pages.size || !Within(*cmd.pages.size, 0, kSizeMaxMm))
                 return fail("--mm: must be WIDTHxHEIGHT in mm, each above 0 and at most 5000");
+            // The pixels come from the millimetres as typed, not from their 1/1440 inch.
+            const std::size_t x = v->find_first_of("xX");
+            mm.emplace();
+            std::from_chars(v->data(), v->data() + x, mm->first);
+            std::from_chars(v->data() + x + 1, v->data() + v->size(), mm->second);
         } else if (option == "--fill") {
             cmd.pages.fill = true;
         } else if (option == "--overlap") {
@@ -265,8 +313,8 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
         }
     }
     if (cmd.output.empty() && cmd.printer.empty()) return fail("-o: an output file (or --print) is required");
-    const bool pages = PictureFormatOfExtension(cmd.output) == PictureFormat::Pdf || !cmd.printer.empty();
-    const char* pageOption = cmd.pages.paper ? "--paper" : cmd.pages.size ? "--mm" : cmd.pages.landscape ? "--landscape"
+    const bool pages = cmd.file.format == PictureFormat::Pdf || !cmd.printer.empty();
+    const char* pageOption = cmd.pages.paper ? "--paper" : cmd.pages.landscape ? "--landscape"
                              : cmd.pages.fill ? "--fill" : overlapGiven ? "--overlap" : nullptr;
     if (!pages && pageOption) return fail(std::string(pageOption) + ": only for a PDF file or --print");
     if (cmd.pages.landscape && !cmd.pages.paper) return fail("--landscape: needs --paper");
@@ -284,11 +332,31 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     if (colourIndex) cmd.parameters.colourIndex = *colourIndex;
     for (auto& [target, text] : texts) *target = text;
     if (cmd.parameters.colourIndex < 0) return fail("--data: the file selects no colour count; add --colors");
+
+    if (dpi) cmd.file.dpi = static_cast<double>(*dpi);
+    if (quality) cmd.file.quality = static_cast<int>(*quality);
+    if (pixels) {
+        cmd.pixels = *pixels;
+    } else if (size || !mm) {
+        cmd.pixels = SizeForValue(cmd.parameters.sizeValue);
+    } else {
+        const auto [w, h] = *mm;
+        cmd.pixels = PixelsForMillimetres(w, h, cmd.file.dpi);
+        if (!SideInRange(cmd.pixels.width) || !SideInRange(cmd.pixels.height))
+            return fail("--mm: " + SizeText(w, h) + " mm at " + NumText(cmd.file.dpi) + " dpi is " +
+                        SizeText(RoundHalfEven(w / 25.4 * cmd.file.dpi), RoundHalfEven(h / 25.4 * cmd.file.dpi)) +
+                        " pixels; each side must be " + std::to_string(kPictureSideMin) + " to " +
+                        std::to_string(kPictureSideMax));
+    }
+    if (auto limit = FormatLimit(cmd.file.format, cmd.pixels))
+        return fail("-o: " + std::to_string(cmd.pixels.width) + " x " + std::to_string(cmd.pixels.height) +
+                    " pixels: " + *limit);
+    cmd.file.title = JobTitle(cmd.output);
     if (pages) {
-        const CanvasSize canvas = SizeForValue(cmd.parameters.sizeValue);
-        const std::size_t count = CommandPages(cmd.pages, {canvas.width, canvas.height, 1, 1}).pages.size();
-        if (count > kMostPages)
-            return fail("--mm: the poster would need " + std::to_string(count) + " pages (at most 1000)");
+        cmd.file.pages = CommandPages(cmd.pages, PrintedPictureOf(cmd), cmd.file.dpi);
+        if (cmd.file.pages->pages.size() > kMostPages)
+            return fail("--mm: the poster would need " + std::to_string(cmd.file.pages->pages.size()) +
+                        " pages (at most 1000)");
     }
     result.command = cmd;
     return result;
@@ -296,128 +364,38 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
 
 namespace {
 
-// Columns of counts, painted a batch at a time.
-using PaintBatch = std::function<void(int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,
-                                      int rows)>;
-
-class ProgressSink final : public RenderSink {
-public:
-    // `randomPainter` paints the columns of random colours (kernel mode 6).
-    ProgressSink(PaintBatch paintBatch, const PointPainter* randomPainter, bool quiet)
-        : paintBatch_(std::move(paintBatch)), randomPainter_(randomPainter), quiet_(quiet) {}
-    void PassBegins(int) override {}
-    // Columns of counts are kept and painted a batch at a time, row by row;
-    // the columns of random colours of a pass are painted at its end, on all
-    // threads at once.
-    void PaintColumn(int pass, std::int64_t px, const std::uint8_t* counts, int rows) override {
-        if (!counts) {
-            if (randomColumns_ == 0) randomPx_ = px;
-            ++randomColumns_;
-            pass_ = pass;
-            rows_ = rows;
-            return;
-        }
-        if (pending_ == kBatch) Flush();
-        pass_ = pass;
-        rows_ = rows;
-        kept_[pending_].assign(counts, counts + rows);
-        px_[pending_++] = px;
-    }
-    bool ColumnEnds() override { return false; }
-    bool PassEnds(int pass) override {
-        Flush();
-        if (!quiet_) {
-            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
-            std::fprintf(stderr, "\r%2d  %s", 15 - pass, ElapsedText(static_cast<std::uint32_t>(ms)).c_str());
-            std::fflush(stderr);
-        }
-        return false;
-    }
-    void Finish() {
-        Flush();
-        if (!quiet_) std::fprintf(stderr, "\rOK  \n");
-    }
-
-private:
-    using Clock = std::chrono::steady_clock;
-    static constexpr int kBatch = 16;
-
-    void Flush() {
-        if (randomColumns_ > 0) randomPainter_->PaintRandomColumns(pass_, randomPx_, randomColumns_, rows_);
-        randomColumns_ = 0;
-        const std::uint8_t* columns[kBatch];
-        for (int c = 0; c < pending_; ++c) columns[c] = kept_[c].data();
-        if (pending_ > 0) paintBatch_(pass_, px_, columns, pending_, rows_);
-        pending_ = 0;
-    }
-
-    std::vector<std::uint8_t> kept_[kBatch];
-    std::int64_t px_[kBatch] = {};
-    int pending_ = 0, pass_ = 0, rows_ = 0;
-    std::int64_t randomPx_ = 0;
-    int randomColumns_ = 0;
-    PaintBatch paintBatch_;
-    const PointPainter* randomPainter_;
-    bool quiet_;
-    Clock::time_point start_ = Clock::now();
-};
-
 int CannotWrite(const std::string& path, const std::string& reason) {
     std::fprintf(stderr, "velmora-render: cannot write %s: %s\n", OneLine(path).c_str(), reason.c_str());
     return 1;
 }
 
-// The document's name: the output file's name without folder and ending, or the window's default name.
-std::string JobTitle(const std::string& output) {
-    if (output.empty()) return "Fractal";
-    const std::string name = output.substr(output.find_last_of('/') + 1);
-    return name.substr(0, name.size() - 4);
-}
-
-// The picture's colours for a PNG: they make it indexed when there are at
-// most 256, and it is RGB when the list is empty.
-using ColourList = std::function<std::vector<Pixel>()>;
-
-// Writes the picture into `path` by its ending; the system's or the encoder's reason on failure.
-std::optional<std::string> WriteFile(const std::string& path, const PictureRows& rows,
-                                     const std::function<PageLayout()>& pages, const std::string& title,
-                                     const ColourList& colours, int threads) {
-    if (PictureFormatOfExtension(path) == PictureFormat::Pdf) {
-        PdfPieces pieces(rows, pages(), title);
-        return WriteFileAtomically(path, [&] { return pieces.Next(); });
-    }
-    // Encoded a few rows at a time straight into the file: no picture-sized
-    // buffer to fault in and fill.
-    if (PictureFormatOfExtension(path) == PictureFormat::Png) {
-        try {
-            PngPieces pieces(rows, PngLayout{colours(), 0, threads});
-            return WriteFileAtomically(path, [&] { return pieces.Next(); });
-        } catch (const std::exception& failure) {
-            return std::string(failure.what());
+// The share done and the time left, on one line rewritten in place.
+class ProgressLine {
+public:
+    void Show(double done) {
+        const auto now = Clock::now();
+        const int percent = static_cast<int>(done * 100);
+        if (percent == shown_ && now - lastShown_ < std::chrono::seconds(1)) return;
+        shown_ = percent;
+        lastShown_ = now;
+        const double elapsed = std::chrono::duration<double>(now - start_).count();
+        std::string left = "";
+        if (done > 0.02) {
+            const auto seconds = static_cast<long>(elapsed / done * (1 - done) + 0.5);
+            char text[48];
+            std::snprintf(text, sizeof text, "  %ld:%02ld left", seconds / 60, seconds % 60);
+            left = text;
         }
+        std::fprintf(stderr, "\r%3d %%%-16s", percent, left.c_str());
+        std::fflush(stderr);
     }
-    Bmp24Pieces pieces(rows);
-    return WriteFileAtomically(path, [&] { return pieces.Next(); });
-}
+    void Finish() { std::fprintf(stderr, "\r100 %%%-16s\n", ""); }
 
-std::vector<Pixel> ColoursOf(const PictureRows& rows) { return PictureColours(rows).value_or(std::vector<Pixel>{}); }
-
-// Writes the picture to the output file and sends its pages to the printer, as the command asks.
-int WritePicture(const RenderCommand& command, const PictureRows& rows, const PrintedPicture& picture,
-                 const ColourList& colours) {
-    const std::string title = JobTitle(command.output);
-    const auto pages = [&] { return CommandPages(command.pages, picture); };
-    if (!command.output.empty())
-        if (auto error = WriteFile(command.output, rows, pages, title, colours, command.threads))
-            return CannotWrite(command.output, *error);
-    if (command.printer.empty()) return 0;
-    PdfPieces pieces(rows, pages(), title);
-    if (auto refusal = PrintPdf(command.printer, title, command.pages.media, [&] { return pieces.Next(); })) {
-        std::fprintf(stderr, "velmora-render: %s\n", OneLine(*refusal).c_str());
-        return 1;
-    }
-    return 0;
-}
+private:
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point start_ = Clock::now(), lastShown_{};
+    int shown_ = -1;
+};
 
 }  // namespace
 
@@ -426,62 +404,43 @@ int RunRenderCommand(const RenderCommand& command) {
     if (!command.output.empty())
         if (auto refusal = WriteRefusal(command.output)) return CannotWrite(command.output, *refusal);
     const PictureParameters& s = command.parameters;
-    const CanvasSize size = SizeForValue(s.sizeValue);
-    const CanvasGrid grid = GridFor(size, s.HighResolution());
-    const PrintedPicture printed{size.width, size.height, static_cast<float>(grid.width), static_cast<float>(grid.height)};
 
     ColorTable table;
     coltable(table);
     if (s.palette == PaletteChoice::A) coltableB(table, DefaultStrip());
     if (s.palette == PaletteChoice::B) coltableA(table, DefaultStrip());
-    const ColorValue* tableColumn = table.column[static_cast<std::size_t>(s.colourIndex)].data();
-    const int colourCount = kColourCounts[static_cast<std::size_t>(s.colourIndex)].colours;
 
-    const RenderParams params = ReadRenderParams(s, grid.width, grid.height);
-    auto engine = command.scalarKernels ? MakeInlineEngine() : MakeEngine(command.threads);
-
-    if (params.UsesKernel() && !s.pictureEffect) {
-        // Every pixel takes its colour from one point's count, so counts are
-        // all the picture needs until it is written.
-        CountCanvas canvas(size.width, size.height, grid.dot);
-        ProgressSink sink([&](int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,
-                              int rows) { canvas.PaintColumns(pass, px, counts, columns, rows); },
-                          nullptr, command.quiet);
-        WalkRender(params, *engine, sink);
-        sink.Finish();
-        return WritePicture(command, canvas.Rows(tableColumn, colourCount), printed,
-                            [&] { return canvas.Colours(tableColumn, colourCount); });
+    const PictureGrid grid = PictureGridFor(command.pixels, s.HighResolution());
+    PictureExport job;
+    job.whole = ReadRenderParams(s, grid.grid.width, grid.grid.height, grid.regionHeight);
+    job.pixels = command.pixels;
+    job.dot = grid.grid.dot;
+    job.colours = {table.column[static_cast<std::size_t>(s.colourIndex)].data(),
+                   kColourCounts[static_cast<std::size_t>(s.colourIndex)].colours, &ProgramRandom(), s.randomExponent};
+    job.file = command.file;
+    job.threads = command.threads;
+    const bool showProgress = !command.quiet && ::isatty(STDERR_FILENO);
+    ProgressLine line;
+    if (showProgress)
+        job.progress = [&line](double done) {
+            line.Show(done);
+            return false;
+        };
+    const auto engine = command.scalarKernels ? MakeInlineEngine() : nullptr;
+    if (!command.output.empty()) {
+        const ExportResult result = ExportPicture(command.output, job, engine.get());
+        if (result.error) return CannotWrite(command.output, *result.error);
     }
-
-    if (params.kernelMode == 6 && !s.pictureEffect) {
-        // Random colours on a white canvas: each row is computed as it is written.
-        const PictureRows rows =
-            SpeckleRows(params, size.width, size.height, grid.dot, ProgramRandom(), s.randomExponent, command.threads);
-        if (!command.quiet) std::fprintf(stderr, "OK\n");
-        return WritePicture(command, rows, printed, [&] { return ColoursOf(rows); });
+    if (!command.printer.empty()) {
+        ExportRows rows(job, engine.get());
+        PdfPieces pieces(rows.Rows(), *command.file.pages, command.file.title);
+        if (auto refusal = PrintPdf(command.printer, command.file.title, command.pages.media, [&] { return pieces.Next(); })) {
+            std::fprintf(stderr, "velmora-render: %s\n", OneLine(*refusal).c_str());
+            return 1;
+        }
     }
-
-    const std::size_t pixelCount = static_cast<std::size_t>(size.width) * size.height;
-    const HugePageBuffer pixels(pixelCount * sizeof(Pixel));
-    auto* bits = static_cast<Pixel*>(pixels.data());
-    std::fill_n(bits, pixelCount, 0xFFFFFFFFu);
-    PointPainter painter;
-    painter.raster = Raster{bits, size.width, size.height, size.width};
-    painter.dot = grid.dot;
-    painter.mode = s.pictureEffect ? DrawMode::Xor : DrawMode::Copy;
-    painter.tableColumn = tableColumn;
-    painter.colourCount = colourCount;
-    painter.random = &ProgramRandom();
-    painter.randomExponent = &s.randomExponent;
-    painter.threads = command.threads;
-
-    ProgressSink sink([&](int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,
-                          int rows) { painter.PaintColumns(pass, px, counts, columns, rows); },
-                      &painter, command.quiet);
-    WalkRender(params, *engine, sink);
-    sink.Finish();
-    const PictureRows rows = RowsOf(painter.raster);
-    return WritePicture(command, rows, printed, [&] { return ColoursOf(rows); });
+    if (showProgress) line.Finish();
+    return 0;
 }
 
 }  // namespace velmora

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "canvas/CanvasGeometry.h"
+#include "output/PictureExport.h"
 #include "output/PrintLayout.h"
 #include "render/PictureParameters.h"
 
@@ -23,6 +25,10 @@ struct RenderCommand {
     int threads = 0;  // 0: all cores
     bool quiet = false;
     std::string output;
+    // The picture's pixels and its file: from --pixels, else --size, else
+    // --mm at --dpi, else the settings' size.
+    CanvasSize pixels{};
+    PictureFileOptions file;
     std::string printer;  // --print: the CUPS queue that takes the pages
     PageOptions pages;
     bool scalarKernels = false;  // the plain scalar kernels on the calling thread (benchmarks)
@@ -39,7 +45,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args);
 std::string RenderUsage();
 
 // The pages a picture of `picture` pixels makes with these options.
-PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture);
+PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture, double dpi);
 
 // Renders and writes the picture; returns the process exit status.
 int RunRenderCommand(const RenderCommand& command);

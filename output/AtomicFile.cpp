@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -16,16 +15,52 @@ namespace {
 
 std::string Reason(int error) { return std::strerror(error); }
 
-// The file a symbolic link leads to, so that writing through the link updates
-// that file and keeps the link; any other path as it is.
-std::string WriteTarget(const std::string& path) {
-    struct stat link {};
-    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (!resolved) return path;
-    std::string target(resolved);
-    std::free(resolved);
-    return target;
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Where a save to a path goes, or why it may not go there.
+struct Target {
+    std::string path;
+    std::optional<std::string> refusal;
+};
+
+// A link in a folder that everyone may write to and only owners may delete
+// from (such as /tmp) is followed only when it belongs to this user or to the
+// folder's owner: anyone else may have planted it to have this user's save
+// replace a file of the link's choosing. The kernel's own protection of such
+// links never applies here, since the links are resolved before the rename.
+std::optional<std::string> PlantedLinkRefusal(const std::string& link, const struct stat& linkInfo,
+                                              const std::string& leadsTo) {
+    struct stat folder {};
+    if (::stat(FolderOf(link).c_str(), &folder) != 0) return Reason(errno);
+    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+    if (!shared || linkInfo.st_uid == ::geteuid() || linkInfo.st_uid == folder.st_uid) return std::nullopt;
+    return "The link " + link + " leads to " + leadsTo +
+           " but belongs to another user in a folder everyone may write to, so it is not followed";
+}
+
+// The file a symbolic link leads to (through any chain of links), so that
+// writing through the link updates that file and keeps the link. The path
+// itself when it is no link, or a link that leads nowhere (which a save
+// replaces).
+Target WriteTarget(const std::string& path) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat link {};
+        if (::lstat(current.c_str(), &link) != 0) return {path, std::nullopt};
+        if (!S_ISLNK(link.st_mode)) return {current, std::nullopt};
+        std::error_code error;
+        const std::string leadsTo = std::filesystem::read_symlink(current, error).string();
+        if (error) return {path, std::nullopt};
+        const std::string next = leadsTo.starts_with('/') || current.find('/') == std::string::npos
+                                     ? leadsTo
+                                     : FolderOf(current) + "/" + leadsTo;
+        if (auto refusal = PlantedLinkRefusal(current, link, next)) return {path, refusal};
+        current = next;
+    }
+    return {path, Reason(ELOOP)};
 }
 
 // Why an existing file of this kind and mode may not be replaced.
@@ -37,20 +72,6 @@ std::optional<std::string> Refusal(const std::string& path, const struct stat& e
     if (!(existing.st_mode & S_IWUSR) || ::access(path.c_str(), W_OK) != 0) return Reason(EACCES);
     return std::nullopt;
 }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Runs `attempt` with short hidden names (8 bytes, so they fit wherever the
 // target's name fits) until one is not taken; the name used is left in `name`.
@@ -93,8 +114,11 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
+std::string FileToReplace(const std::string& path) { return WriteTarget(path).path; }
+
 std::optional<std::string> WriteRefusal(const std::string& requestedPath) {
-    const std::string path = WriteTarget(requestedPath);
+    const auto [path, linkRefusal] = WriteTarget(requestedPath);
+    if (linkRefusal) return linkRefusal;
     struct stat existing {};
     if (::stat(path.c_str(), &existing) != 0) return std::nullopt;
     return Refusal(path, existing);
@@ -117,93 +141,122 @@ std::optional<std::string> WriteFileAtomically(const std::string& path, std::str
     });
 }
 
-std::optional<std::string> WriteFileAtomically(const std::string& requestedPath,
+std::optional<std::string> WriteFileAtomically(const std::string& path,
                                                const std::function<std::string_view()>& nextPiece) {
-    const std::string path = WriteTarget(requestedPath);
+    AtomicFileWriter writer(path);
+    for (std::string_view piece = nextPiece(); !piece.empty() && writer.Write(piece); piece = nextPiece()) {
+    }
+    return writer.Commit();
+}
+
+AtomicFileWriter::AtomicFileWriter(const std::string& requestedPath) {
+    const auto [path, linkRefusal] = WriteTarget(requestedPath);
+    if ((error_ = linkRefusal)) return;
     struct stat existing {};
-    const bool exists = ::stat(path.c_str(), &existing) == 0;
-    if (!exists && errno != ENOENT) return Reason(errno);
-    if (auto refusal = exists ? Refusal(path, existing) : std::nullopt) return refusal;
-    const auto slash = path.rfind('/');
-    const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty()) return Reason(EISDIR);
+    exists_ = ::stat(path.c_str(), &existing) == 0;
+    if (!exists_ && errno != ENOENT) {
+        error_ = Reason(errno);
+        return;
+    }
+    if ((error_ = exists_ ? Refusal(path, existing) : std::nullopt)) return;
+    const std::string folderPath = FolderOf(path);
+    name_ = path.substr(path.rfind('/') + 1);
+    if (name_.empty()) {
+        error_ = Reason(EISDIR);
+        return;
+    }
 
     // A folder that may be written but not listed cannot be synced, but the file still goes in.
-    int folderFd = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0 && errno == EACCES) folderFd = ::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0) return Reason(errno);
-    const Descriptor folder(folderFd);
-
-    std::string temporary;  // the named file to remove on failure, if any
-    int fileFd = ::openat(folder.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    const bool unnamed = fileFd >= 0;
-    if (!unnamed) {
-        // EISDIR: a kernel without O_TMPFILE; EOPNOTSUPP, EINVAL: a file system without it.
-        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return Reason(errno);
-        WithFreeName(temporary, [&](const std::string& candidate) {
-            fileFd = ::openat(folder.get(), candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-            return fileFd;
-        });
-        if (fileFd < 0) return Reason(errno);
+    folder_ = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder_ < 0 && errno == EACCES) folder_ = ::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folder_ < 0) {
+        error_ = Reason(errno);
+        return;
     }
-    const Descriptor file(fileFd);
-    auto fail = [&](int error) -> std::optional<std::string> {
-        if (!temporary.empty()) ::unlinkat(folder.get(), temporary.c_str(), 0);
-        return Reason(error);
-    };
+
+    file_ = ::openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    unnamed_ = file_ >= 0;
+    if (!unnamed_) {
+        // EISDIR: a kernel without O_TMPFILE; EOPNOTSUPP, EINVAL: a file system without it.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            error_ = Reason(errno);
+            return;
+        }
+        WithFreeName(temporary_, [&](const std::string& candidate) {
+            file_ = ::openat(folder_, candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+            return file_;
+        });
+        if (file_ < 0) {
+            temporary_.clear();
+            error_ = Reason(errno);
+            return;
+        }
+    }
 
     // A new file has the usual 0666 less umask from its creation. A replaced
     // file keeps its owner and group where this process may set them (as
     // superuser; a group of its own otherwise), and its permissions without
     // the set-ID and sticky bits, so no one gains a program running as the old
     // owner.
-    if (exists) {
+    if (exists_) {
         const bool otherOwner = existing.st_uid != ::geteuid() || existing.st_gid != ::getegid();
-        if (otherOwner && ::fchown(file.get(), existing.st_uid, existing.st_gid) != 0 &&
-            ::fchown(file.get(), static_cast<uid_t>(-1), existing.st_gid) != 0) {
+        if (otherOwner && ::fchown(file_, existing.st_uid, existing.st_gid) != 0 &&
+            ::fchown(file_, static_cast<uid_t>(-1), existing.st_gid) != 0) {
             // Not permitted: the new file belongs to this process.
         }
-        if (::fchmod(file.get(), existing.st_mode & 0777) != 0) return fail(errno);
+        if (::fchmod(file_, existing.st_mode & 0777) != 0) Fail(errno);
     }
-    off_t written = 0;
-    try {
-        for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece()) {
-            if (!WriteAll(file.get(), piece)) return fail(errno);
-            // Start each piece on its way to the disk while the next is made, so
-            // the flush below has less left to wait for (advice only).
-            ::sync_file_range(file.get(), written, static_cast<off_t>(piece.size()), SYNC_FILE_RANGE_WRITE);
-            written += static_cast<off_t>(piece.size());
-        }
-    } catch (...) {
-        // A piece that could not be made leaves no file behind either.
-        if (!temporary.empty()) ::unlinkat(folder.get(), temporary.c_str(), 0);
-        throw;
-    }
-    if (::fsync(file.get()) != 0) return fail(errno);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (!committed_ && !temporary_.empty()) ::unlinkat(folder_, temporary_.c_str(), 0);
+    if (file_ >= 0) ::close(file_);
+    if (folder_ >= 0) ::close(folder_);
+}
+
+bool AtomicFileWriter::Fail(int error) {
+    if (!error_) error_ = Reason(error);
+    return false;
+}
+
+bool AtomicFileWriter::Write(std::string_view piece) {
+    if (error_) return false;
+    if (!WriteAll(file_, piece)) return Fail(errno);
+    // Start each piece on its way to the disk while the next is made, so
+    // the flush in Commit has less left to wait for (advice only).
+    ::sync_file_range(file_, written_, static_cast<off_t>(piece.size()), SYNC_FILE_RANGE_WRITE);
+    written_ += static_cast<long long>(piece.size());
+    return true;
+}
+
+std::optional<std::string> AtomicFileWriter::Commit() {
+    if (error_) return error_;
+    if (::fsync(file_) != 0) return Fail(errno), error_;
 
     bool placed = false;
-    if (unnamed && !exists) {
-        placed = LinkUnnamed(file.get(), folder.get(), name) == 0;
+    if (unnamed_ && !exists_) {
+        placed = LinkUnnamed(file_, folder_, name_) == 0;
         // A link that leads nowhere is replaced, as a rename always did; anything
         // else that took the name since the check above is left alone.
         const int error = errno;
         struct stat taken {};
         const bool danglingLink = error == EEXIST &&
-                                  ::fstatat(folder.get(), name.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0 &&
+                                  ::fstatat(folder_, name_.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0 &&
                                   S_ISLNK(taken.st_mode);
-        if (!placed && !danglingLink) return Reason(error);
+        if (!placed && !danglingLink) return Fail(error), error_;
     }
     if (!placed) {
-        if (unnamed && WithFreeName(temporary, [&](const std::string& candidate) {
-                           return LinkUnnamed(file.get(), folder.get(), candidate);
-                       }) != 0)
-            return Reason(errno);
-        if (::renameat(folder.get(), temporary.c_str(), folder.get(), name.c_str()) != 0) return fail(errno);
+        if (unnamed_ &&
+            WithFreeName(temporary_, [&](const std::string& candidate) { return LinkUnnamed(file_, folder_, candidate); }) != 0) {
+            temporary_.clear();
+            return Fail(errno), error_;
+        }
+        if (::renameat(folder_, temporary_.c_str(), folder_, name_.c_str()) != 0) return Fail(errno), error_;
     }
+    committed_ = true;
     // The new name survives a power cut only once the folder is synced; EBADF:
     // a folder opened without read access, EINVAL: a file system that cannot.
-    if (::fsync(folder.get()) != 0 && errno != EBADF && errno != EINVAL) return Reason(errno);
+    if (::fsync(folder_) != 0 && errno != EBADF && errno != EINVAL) return Fail(errno), error_;
     return std::nullopt;
 }
 

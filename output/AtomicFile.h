@@ -6,11 +6,17 @@
 
 namespace velmora {
 
+// The file a save to `path` replaces: the file a symbolic link leads to, or
+// `path` itself (also when it is a link that is not followed or leads nowhere).
+std::string FileToReplace(const std::string& path);
+
 // Why the file at `path` (the file a symbolic link leads to) may not be
 // replaced: it is a folder, a device, a named pipe or a socket, or a read-only
-// file (no write permission for its owner, or none for this process). Nothing
-// when it is a writable regular file or does not exist. Such a target is never
-// opened.
+// file (no write permission for its owner, or none for this process); or the
+// path is a link that another user put into a folder everyone may write to
+// (sticky, such as /tmp), which is followed only when it belongs to this user
+// or to the folder's owner. Nothing when it is a writable regular file or does
+// not exist. Such a target is never opened.
 std::optional<std::string> WriteRefusal(const std::string& path);
 
 // Replaces the file at `path` with `bytes` all at once, so a failure never
@@ -30,6 +36,34 @@ std::optional<std::string> WriteFileAtomically(const std::string& path, std::str
 // An exception from `nextPiece` leaves the target as it was and passes on.
 std::optional<std::string> WriteFileAtomically(const std::string& path,
                                                const std::function<std::string_view()>& nextPiece);
+
+// The same for a writer that pushes its bytes: Write appends a piece, Commit
+// puts the complete file in place. A writer destroyed without a successful
+// Commit leaves nothing behind and the target untouched.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(const std::string& path);  // see Error()
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // Why the file cannot be written, once anything has failed.
+    const std::optional<std::string>& Error() const { return error_; }
+    // False once anything has failed; later pieces are ignored.
+    bool Write(std::string_view piece);
+    // Syncs the file and gives it the target's name; the reason on failure.
+    std::optional<std::string> Commit();
+
+private:
+    bool Fail(int error);
+
+    std::string name_;
+    int folder_ = -1, file_ = -1;
+    bool exists_ = false, unnamed_ = false, committed_ = false;
+    std::string temporary_;  // the named file to remove unless committed, if any
+    long long written_ = 0;
+    std::optional<std::string> error_;
+};
 
 // An unnamed file in the temporary folder, for a writer that takes a file
 // name: it vanishes with its last descriptor, also when the process is killed.

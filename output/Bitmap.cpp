@@ -22,7 +22,7 @@ void Put32(char* out, std::uint32_t v) {
     Put16(out + 2, v >> 16);
 }
 
-void PutHeader(int width, int height, char* out) {
+void PutHeader(int width, int height, std::uint32_t pixelsPerMetre, char* out) {
     const auto imageBytes = static_cast<std::uint32_t>(RowBytes(width) * static_cast<std::size_t>(height));
     std::memset(out, 0, kHeaderBytes);
     out[0] = 'B';
@@ -35,8 +35,8 @@ void PutHeader(int width, int height, char* out) {
     Put16(out + 26, 1);
     Put16(out + 28, 24);
     Put32(out + 34, imageBytes);
-    Put32(out + 38, 3780);  // 96 dots per inch
-    Put32(out + 42, 3780);
+    Put32(out + 38, pixelsPerMetre);
+    Put32(out + 42, pixelsPerMetre);
 }
 
 // One raster row as blue, green, red bytes and zero padding. Every pixel but
@@ -52,17 +52,17 @@ void PutRow(const Pixel* source, int width, std::size_t rowBytes, char* out) {
 
 }  // namespace
 
-std::string EncodeBmp24(const Raster& raster) {
+std::string EncodeBmp24(const Raster& raster, std::uint32_t pixelsPerMetre) {
     const std::size_t rowBytes = RowBytes(raster.width);
     std::string out(kHeaderBytes + rowBytes * static_cast<std::size_t>(raster.height), '\0');
-    PutHeader(raster.width, raster.height, out.data());
+    PutHeader(raster.width, raster.height, pixelsPerMetre, out.data());
     char* row = out.data() + kHeaderBytes;
     for (int y = raster.height - 1; y >= 0; --y, row += rowBytes) PutRow(raster.Row(y), raster.width, rowBytes, row);
     return out;
 }
 
-Bmp24Pieces::Bmp24Pieces(PictureRows rows)
-    : rows_(std::move(rows)), rowBytes_(RowBytes(rows_.width)), nextRow_(rows_.height - 1) {
+Bmp24Pieces::Bmp24Pieces(PictureRows rows, std::uint32_t pixelsPerMetre)
+    : rows_(std::move(rows)), rowBytes_(RowBytes(rows_.width)), pixelsPerMetre_(pixelsPerMetre), nextRow_(rows_.height - 1) {
     // About 256 KB a piece: it stays in the cache between encoding and writing.
     rowsPerPiece_ = static_cast<int>(std::max<std::size_t>(1, (std::size_t{256} << 10) / std::max<std::size_t>(rowBytes_, 1)));
     piece_.resize(std::max(kHeaderBytes, rowBytes_ * static_cast<std::size_t>(std::min(rowsPerPiece_, std::max(rows_.height, 1)))));
@@ -72,7 +72,7 @@ std::string_view Bmp24Pieces::Next() {
     char* const start = piece_.data();
     if (!headerGiven_) {
         headerGiven_ = true;
-        PutHeader(rows_.width, rows_.height, start);
+        PutHeader(rows_.width, rows_.height, pixelsPerMetre_, start);
         return {start, kHeaderBytes};
     }
     char* row = start;

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "common/Numbers.h"
+
 namespace velmora {
 
 namespace {
@@ -149,6 +151,11 @@ PictureFormat PictureFormatOfExtension(const std::string& path) {
 PictureFormat PictureFormatFor(const std::string& path) {
     if (FileNameOf(path).find('.') == std::string_view::npos) return PictureFormat::Png;
     return PictureFormatOfExtension(path);
+}
+
+std::uint32_t PixelsPerMetre(double dpi) {
+    const double perMetre = RoundHalfEven(dpi / 0.0254);
+    return perMetre >= 0 && perMetre <= 4e9 ? static_cast<std::uint32_t>(perMetre) : 0;
 }
 
 bool PictureDataComplete(std::string_view bytes) {

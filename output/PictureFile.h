@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,7 +23,7 @@ inline constexpr std::array<PictureFormatName, 4> kPictureFormats = {{
     {PictureFormat::Png, "PNG", {"png", ""}},
     {PictureFormat::Bmp, "BMP", {"bmp", ""}},
     {PictureFormat::Jpeg, "JPEG", {"jpg", "jpeg"}},
-    {PictureFormat::Pdf, "PDF", {"pdf", ""}},  // printed pages (velmora-render)
+    {PictureFormat::Pdf, "PDF", {"pdf", ""}},
 }};
 
 // The format whose extension the file name of `path` has, in any case; None
@@ -38,6 +39,12 @@ PictureFormat PictureFormatFor(const std::string& path);
 // to its last data block, a JPEG's scans up to the end-of-image marker, a
 // PNG's chunks up to IEND. A reader given a file cut short fills the missing
 // part with whatever memory held. Other formats are left to their readers.
+// The resolution a picture file records where the user chose none.
+inline constexpr double kDefaultDpi = 300;
+
+// Dots per inch as pixels per metre, rounded: 300 dpi is 11811.
+std::uint32_t PixelsPerMetre(double dpi);
+
 bool PictureDataComplete(std::string_view bytes);
 
 }  // namespace velmora

@@ -1,14 +1,10 @@
 #include "records/Profile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
+#include <utility>
 
 #include "output/AtomicFile.h"
+#include "output/FileRead.h"
 
 namespace velmora {
 
@@ -140,8 +136,6 @@ void WriteEntry(std::string& contents, const ProfileEntry& entry) {
     contents.insert(lines[last].next, keyLine);
 }
 
-std::string Reason(int error) { return std::strerror(error); }
-
 // Whole contents of an existing file to be updated; empty for a missing one.
 std::optional<std::string> ContentsForUpdate(const std::string& path, std::string& reason) {
     // A target that may not be replaced is not even opened: opening a device can act on it.
@@ -149,38 +143,17 @@ std::optional<std::string> ContentsForUpdate(const std::string& path, std::strin
         reason = *refusal;
         return std::nullopt;
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return std::string();
-        reason = Reason(errno);
+    FileBytes read = ReadRegularFile(path, kProfileSizeLimit, Oversize::Refuse);
+    if (read.missing) return std::string();
+    if (read.failure) {
+        reason = *read.failure;
         return std::nullopt;
     }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        reason = S_ISDIR(info.st_mode) ? Reason(EISDIR) : "Not a regular file";
-        ::close(fd);
+    if (!read.whole) {
+        reason = "File too large to be a parameter file";
         return std::nullopt;
     }
-    std::string contents;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            reason = Reason(errno);
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        contents.append(buffer, static_cast<std::size_t>(n));
-        if (contents.size() > kProfileSizeLimit) {
-            reason = "File too large to be a parameter file";
-            ::close(fd);
-            return std::nullopt;
-        }
-    }
-    ::close(fd);
-    return contents;
+    return std::move(read.bytes);
 }
 
 }  // namespace
@@ -204,29 +177,9 @@ std::string ProfileWithEntries(std::string_view contents, const std::vector<Prof
 }
 
 std::optional<std::string> ReadProfileFile(const std::string& path) {
-    // Non-blocking open, so that a named pipe cannot stall the caller.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    std::string contents(kProfileSizeLimit, '\0');
-    std::size_t done = 0;
-    while (done < contents.size()) {
-        const ssize_t n = ::read(fd, contents.data() + done, contents.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    contents.resize(done);
-    return contents;
+    FileBytes read = ReadRegularFile(path, kProfileSizeLimit, Oversize::ReadPrefix);
+    if (read.failure) return std::nullopt;
+    return std::move(read.bytes);
 }
 
 std::optional<std::string> WriteProfileEntries(const std::string& path, const std::vector<ProfileEntry>& entries) {

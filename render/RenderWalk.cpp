@@ -1,5 +1,6 @@
 #include "render/RenderWalk.h"
 
+#include <algorithm>
 #include <cmath>
 #include <algorithm>
 #include <cstdio>
@@ -21,17 +22,22 @@ std::int64_t RoundedLimit(double gridExtent) {
 }
 }  // namespace
 
-RenderParams ReadRenderParams(const PictureParameters& in, double gridWidth, double gridHeight) {
+RenderParams ReadRenderParams(const PictureParameters& in, double gridWidth, double gridHeight, double regionHeight) {
     RenderParams p;
     p.a = fl(Val(in.a));
     p.b = fl(Val(in.b));
     p.parameterPlane = in.parameterPlane;
     p.x1 = fl(Val(in.x1));
-    p.y1 = fl(Val(in.y1));
+    const float y1 = fl(Val(in.y1));
     const double width = Val(in.x0) - p.x1;
-    const double height = Val(in.y0) - p.y1;
+    const double height = Val(in.y0) - y1;
+    if (!(regionHeight > 0)) regionHeight = gridHeight;
     p.dx = fl(width / gridWidth);
-    p.dy = fl(height / gridHeight);
+    p.dy = fl(height / regionHeight);
+    // Row 0 of a grid taller or shorter than the region's lies half the
+    // difference above or below the region's first row.
+    const double shift = (regionHeight - gridHeight) / 2;
+    p.y1 = shift == 0 ? y1 : y1 + shift * p.dy;
     p.columnLimit = RoundedLimit(gridWidth);
     p.rowLimit = RoundedLimit(gridHeight);
     p.kernelMode = ToInt32(Val(in.kernelTag)).value_or(0);
@@ -45,7 +51,16 @@ float PointX(const RenderParams& p, std::int64_t px) {
 }
 
 float PointY(const RenderParams& p, std::int64_t py) {
-    return fl(static_cast<double>(py) * p.dy + p.y1);
+    return fl(static_cast<double>(py + p.firstRow) * p.dy + p.y1);
+}
+
+RenderParams BandOf(const RenderParams& whole, std::int64_t firstRow, std::int64_t rows) {
+    RenderParams band = whole;
+    band.firstRow = whole.firstRow + firstRow;
+    // Row bases 0, 4, ... below both the band's end and the whole's limit.
+    band.rowLimit = std::min(whole.rowLimit - firstRow, rows - 4);
+    if (band.rowLimit < 0) band.rowLimit = -1;
+    return band;
 }
 
 int CountAt(const RenderParams& p, std::int64_t px, std::int64_t py) {

@@ -15,7 +15,12 @@ class UniformSource;
 struct RenderParams {
     float a = 0, b = 0;
     bool parameterPlane = true;
-    float x1 = 0, y1 = 0, dx = 0, dy = 0;
+    float x1 = 0, dx = 0, dy = 0;
+    // Point row py shows y = fl((py + firstRow) * dy + y1). y1 is Y1 as read, or,
+    // for a picture extended or cut about the region's centre, Y1 moved by that
+    // many rows (not rounded, so the rows keep their places in the plane).
+    double y1 = 0;
+    std::int64_t firstRow = 0;  // the band's first point row in the whole picture
     std::int64_t columnLimit = 0, rowLimit = 0;
     int kernelMode = 0;
     int passStep = 1;
@@ -30,8 +35,17 @@ struct RenderParams {
     bool UsesKernel() const { return kernelMode == 1 || kernelMode == 3; }
 };
 
-// Reads the parameters leniently for a canvas grid of gridWidth x gridHeight points.
-RenderParams ReadRenderParams(const PictureParameters& parameters, double gridWidth, double gridHeight);
+// Reads the parameters leniently for a canvas grid of gridWidth x gridHeight
+// points. The region's Y range spans `regionHeight` grid units where that is
+// given (a picture beyond the canvas sizes, see PictureGridFor), the grid's
+// height otherwise; a taller or shorter grid is centred on the region.
+RenderParams ReadRenderParams(const PictureParameters& parameters, double gridWidth, double gridHeight,
+                              double regionHeight = 0);
+
+// The part of a render that draws point rows `firstRow` to `firstRow + rows - 1`
+// of the whole, each computed exactly as the whole render computes it.
+// `firstRow` and `rows` are multiples of 4, so the passes keep their rows.
+RenderParams BandOf(const RenderParams& whole, std::int64_t firstRow, std::int64_t rows);
 
 // Plane coordinates of point column px and point row py.
 float PointX(const RenderParams& params, std::int64_t px);

@@ -80,6 +80,39 @@ TEST(AtomicFile, TargetsThatAreNoRegularFileAreRefusedUntouched) {
     EXPECT_FALSE(fs::exists(folder / "nowhere"));
 }
 
+// In a folder everyone may write to (sticky, as /tmp), a link is followed only
+// when it belongs to this user or to the folder's owner. Another user's link is
+// refused, naming the link and where it leads, and its target stays as it was.
+TEST(AtomicFile, LinkOfAnotherUserInASharedFolderIsNotFollowed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only the superuser can give a link to another user";
+    TempFolder folder;
+    const auto shared = folder / "shared";
+    fs::create_directory(shared);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    const auto target = folder / "secret";
+    WriteAll(target, "mine");
+    const auto link = shared + "/picture.bmp";
+    fs::create_symlink(target, link);
+    ASSERT_EQ(::lchown(link.c_str(), 4321, 4321), 0);
+
+    const auto refusal = WriteRefusal(link);
+    ASSERT_TRUE(refusal);
+    EXPECT_NE(refusal->find("The link " + link + " leads to " + target), std::string::npos) << *refusal;
+    EXPECT_EQ(WriteFileAtomically(link, "BM"), refusal);
+    EXPECT_EQ(FileToReplace(link), link);
+    EXPECT_EQ(ReadAll(target), "mine");
+    EXPECT_TRUE(fs::is_symlink(link));
+
+    // The folder's owner's link leads to its file, and so does this user's own.
+    ASSERT_EQ(::chown(shared.c_str(), 4321, 4321), 0);
+    EXPECT_EQ(FileToReplace(link), target);
+    EXPECT_FALSE(WriteFileAtomically(link, "BM"));
+    EXPECT_EQ(ReadAll(target), "BM");
+    ASSERT_EQ(::lchown(link.c_str(), 0, 0), 0);
+    EXPECT_FALSE(WriteRefusal(link));
+    EXPECT_TRUE(fs::is_symlink(link));
+}
+
 // The new file keeps the old one's owner, group and permission bits, but never
 // set-user-ID, set-group-ID or sticky.
 TEST(AtomicFile, ReplacedFileKeepsOwnerAndModeWithoutSpecialBits) {

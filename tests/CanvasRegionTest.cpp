@@ -38,6 +38,47 @@ TEST(SizeSeries, GridAndDot) {
     EXPECT_EQ(high.dot, 1);
 }
 
+// Beyond the series a picture takes the region's height from the series size
+// of nearest width; at a series size nothing changes.
+TEST(SizeSeries, PictureGridsOfAnySize) {
+    for (int v = kSizeMin; v <= kSizeMax; ++v)
+        for (bool high : {false, true}) {
+            const PictureGrid g = PictureGridFor(SizeForValue(v), high);
+            EXPECT_EQ(g.regionHeight, g.grid.height) << v;
+            EXPECT_EQ(g.grid.width, GridFor(SizeForValue(v), high).width) << v;
+        }
+    EXPECT_EQ(ReferenceSize(10).width, 256);
+    EXPECT_EQ(ReferenceSize(280).width, 256);  // a tie takes the narrower
+    EXPECT_EQ(ReferenceSize(281).width, 304);
+    EXPECT_EQ(ReferenceSize(65536).width, 8192);
+
+    // A 900 x 400 desk-mat proportion (2.25 : 1) beside 861 x 608: the region
+    // spans 900 * 608 / 861 rows.
+    const PictureGrid mat = PictureGridFor({900, 400}, true);
+    EXPECT_EQ(mat.regionHeight, 635.5400696864111);
+    EXPECT_EQ(mat.grid.height, 400);
+    // An odd size in normal resolution beside 1024 x 724: 1001 * 724 / 1024 / 4.
+    const PictureGrid odd = PictureGridFor({1001, 333}, false);
+    EXPECT_EQ(odd.regionHeight, 176.9345703125);
+    EXPECT_EQ(odd.grid.width, 250.25);
+    EXPECT_EQ(odd.grid.height, 83.25);
+    EXPECT_EQ(odd.grid.dot, 4);
+}
+
+TEST(SizeSeries, PixelsFromMillimetresAndDpi) {
+    struct Case {
+        double w, h, dpi;
+        int width, height;
+    };
+    for (const Case& c : {Case{900, 400, 300, 10630, 4724}, Case{900, 400, 600, 21260, 9449},
+                          Case{250, 210, 300, 2953, 2480}, Case{297, 210, 300, 3508, 2480},
+                          Case{25.4, 12.7, 2, 2, 1}, Case{3.175, 1, 4, 0, 0}}) {  // 0.5 and 0.157 rounds to 0
+        const CanvasSize size = PixelsForMillimetres(c.w, c.h, c.dpi);
+        EXPECT_EQ(size.width, c.width) << c.w << " x " << c.h << " at " << c.dpi;
+        EXPECT_EQ(size.height, c.height) << c.w << " x " << c.h << " at " << c.dpi;
+    }
+}
+
 TEST(PanRange, WorkedValues) {
     struct Case {
         int canvas, frame, maximum, small, large;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "canvas/CanvasGeometry.h"
+#include "render/BandedPicture.h"
 #include "render/CalcBas.h"
 #include "render/Patterns.h"
 #include "render/PictureParameters.h"
@@ -256,6 +257,39 @@ TEST(PointPainter, ColumnsAndRowBatchesMatchPlottedPointsWithClipping) {
         EXPECT_EQ(painted, plotted);
         EXPECT_EQ(batched, plotted);
     }
+}
+
+// A picture drawn in bands on the threaded engine is the picture a whole
+// render plots point by point, also at an odd size beyond the series and for
+// a band that ends below the picture's last row.
+TEST(BandedPicture, BandsDrawTheWholeRendersPicture) {
+    std::vector<ColorValue> palette(256);
+    for (std::size_t i = 0; i < palette.size(); ++i) palette[i] = static_cast<ColorValue>(i * 0x0A0B0Cu);
+    for (const bool high : {false, true})
+        for (const int pattern : {0, 2}) {
+            SCOPED_TRACE(testing::Message() << "high " << high << " pattern " << pattern);
+            const CanvasSize size{611, 171};
+            const PictureGrid grid = PictureGridFor(size, high);
+            PictureParameters parameters = StartupParameters();
+            ApplyPattern(parameters, pattern);
+            const RenderParams params = ReadRenderParams(parameters, grid.grid.width, grid.grid.height, grid.regionHeight);
+
+            std::vector<Pixel> whole(static_cast<std::size_t>(size.width) * size.height, 0xFFFFFFFFu);
+            PointPainter painter;
+            painter.raster = Raster{whole.data(), size.width, size.height, size.width};
+            painter.dot = grid.grid.dot;
+            painter.tableColumn = palette.data();
+            painter.colourCount = 16;
+            RenderPicture(params, *MakeInlineEngine(), painter);
+
+            const auto engine = MakeEngine(2);
+            BandedPicture banded(params, size.width, size.height, grid.grid.dot, *engine,
+                                 PointColours{palette.data(), 16, nullptr, 0}, 32);
+            const PictureRows rows = banded.Rows();
+            for (int y = size.height - 1; y >= 0; --y)  // bottom-up, as a bitmap is written
+                ASSERT_EQ(std::memcmp(rows.row(y), &whole[static_cast<std::size_t>(y) * size.width], size.width * 4u), 0)
+                    << "row " << y;
+        }
 }
 
 // Count grids worked out by a separate program written from the definition

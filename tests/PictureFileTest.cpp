@@ -1,11 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <png.h>
+
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "output/Bitmap.h"
+#include "output/PictureExport.h"
 #include "output/PictureFile.h"
+#include "render/PictureParameters.h"
+#include "tests/TempFolder.h"
 
 using velmora::PictureFileName;
 using velmora::PictureFormat;
@@ -47,7 +54,7 @@ std::uint32_t Word(const std::string& bytes, std::size_t at) {
 // padded with zeros to 8 bytes (the pixels' top byte never shows).
 TEST(Bitmap, BytesOfATinyPicture) {
     velmora::Pixel pixels[] = {0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0};
-    const std::string bytes = velmora::EncodeBmp24(velmora::Raster{pixels, 2, 2, 2});
+    const std::string bytes = velmora::EncodeBmp24(velmora::Raster{pixels, 2, 2, 2}, velmora::PixelsPerMetre(300));
     ASSERT_EQ(bytes.size(), 70u);
     EXPECT_EQ(bytes.substr(0, 2), "BM");
     EXPECT_EQ(Word(bytes, 2), 70u);
@@ -56,6 +63,8 @@ TEST(Bitmap, BytesOfATinyPicture) {
     EXPECT_EQ(Word(bytes, 22), 2u);
     EXPECT_EQ(Word(bytes, 28), 24u);
     EXPECT_EQ(Word(bytes, 34), 16u);
+    EXPECT_EQ(Word(bytes, 38), 11811u);  // 300 / 0.0254 = 11811.02
+    EXPECT_EQ(Word(bytes, 42), 11811u);
     EXPECT_EQ(bytes.substr(54), std::string("\x90\x80\x70\xC0\xB0\xA0\0\0\x30\x20\x10\x60\x50\x40\0\0", 16));
 }
 
@@ -67,10 +76,76 @@ TEST(Bitmap, PiecesMakeTheWholeFile) {
     std::uint32_t state = 1;
     for (auto& p : pixels) p = state = state * 1664525u + 1013904223u;
     const velmora::Raster raster{pixels.data(), width, height, stride};
-    velmora::Bmp24Pieces pieces(raster);
+    velmora::Bmp24Pieces pieces(raster, 3780);
     std::string joined;
     int count = 0;
     for (std::string_view piece = pieces.Next(); !piece.empty(); piece = pieces.Next(), ++count) joined += piece;
     EXPECT_GT(count, 2);
-    EXPECT_EQ(joined, velmora::EncodeBmp24(raster));
+    EXPECT_EQ(joined, velmora::EncodeBmp24(raster, 3780));
+}
+
+namespace {
+
+// A small export of pattern 0: 64 x 48 pixels, high resolution.
+velmora::PictureExport SmallExport(velmora::PictureFormat format, const std::vector<velmora::ColorValue>& palette) {
+    using namespace velmora;
+    PictureExport job;
+    job.pixels = {64, 48};
+    const PictureGrid grid = PictureGridFor(job.pixels, true);
+    job.whole = ReadRenderParams(StartupParameters(), grid.grid.width, grid.grid.height, grid.regionHeight);
+    job.dot = 1;
+    job.colours = {palette.data(), 16, nullptr, 0};
+    job.file.format = format;
+    job.file.dpi = 600;
+    job.threads = 1;
+    return job;
+}
+
+}  // namespace
+
+// The resolution read back by libpng: 600 dpi is 23622 pixels per metre.
+TEST(PictureExport, PngRecordsItsResolution) {
+    const std::vector<velmora::ColorValue> palette(256, 0x123456);
+    velmora::testing::TempFolder folder;
+    const auto result = velmora::ExportPicture(folder / "a.png", SmallExport(velmora::PictureFormat::Png, palette));
+    ASSERT_FALSE(result.error) << *result.error;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, (folder / "a.png").c_str()));
+    EXPECT_EQ(image.width, 64u);
+    EXPECT_EQ(image.height, 48u);
+    png_image_free(&image);
+
+    FILE* file = std::fopen((folder / "a.png").c_str(), "rb");
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, file);
+    png_read_info(png, info);
+    png_uint_32 x = 0, y = 0;
+    int unit = 0;
+    EXPECT_EQ(png_get_pHYs(png, info, &x, &y, &unit), PNG_INFO_pHYs);
+    EXPECT_EQ(x, 23622u);
+    EXPECT_EQ(y, 23622u);
+    EXPECT_EQ(unit, PNG_RESOLUTION_METER);
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+}
+
+// Cancelled half-way, an export leaves no file of its own and an earlier file
+// untouched, in every format.
+TEST(PictureExport, CancelledExportLeavesNothing) {
+    const std::vector<velmora::ColorValue> palette(256, 0x123456);
+    for (const auto format : {velmora::PictureFormat::Png, velmora::PictureFormat::Bmp, velmora::PictureFormat::Jpeg}) {
+        velmora::testing::TempFolder folder;
+        velmora::testing::WriteAll(folder / "old.pic", "earlier");
+        for (const char* name : {"new.pic", "old.pic"}) {
+            auto job = SmallExport(format, palette);
+            job.progress = [](double done) { return done >= 0.5; };
+            const auto result = velmora::ExportPicture(folder / name, job);
+            EXPECT_TRUE(result.cancelled);
+            EXPECT_FALSE(result.error);
+        }
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+        EXPECT_EQ(velmora::testing::ReadAll(folder / "old.pic"), "earlier");
+    }
 }

@@ -169,6 +169,26 @@ TEST(RenderWalk, ReadsTextsLenientlyAndUnknownModesDrawCountZero) {
     EXPECT_EQ(p.dx, 10.0f);
 }
 
+// A 900 x 400 picture of the region y = 0 to 1 (which a picture of this width
+// spans over 635.54 rows) shows its middle 400 rows at the same spacing:
+// row 200 lies on the centre, rows 0 and 399 equally far from it.
+TEST(RenderWalk, ExtendedGridKeepsTheRegionsCentreAndSpacing) {
+    PictureParameters s = StartupParameters();
+    s.y1 = "0";
+    s.y0 = "1";
+    const PictureGrid grid = PictureGridFor({900, 400}, true);
+    const RenderParams p = ReadRenderParams(s, grid.grid.width, grid.grid.height, grid.regionHeight);
+    EXPECT_EQ(p.dy, 0.0015734649496152997f);  // fl(861 / (900 * 608))
+    EXPECT_EQ(PointY(p, 0), 0.18530702590942383f);
+    EXPECT_EQ(PointY(p, 200), 0.5f);
+    EXPECT_EQ(PointY(p, 399), 0.8131195306777954f);
+    EXPECT_EQ(p.rowLimit, 397);
+    // A band starting at row 200 computes the same rows.
+    EXPECT_EQ(PointY(BandOf(p, 200, 100), 0), 0.5f);
+    EXPECT_EQ(BandOf(p, 200, 100).rowLimit, 96);
+    EXPECT_EQ(BandOf(p, 396, 100).rowLimit, 1);
+}
+
 TEST(RenderWalk, DegenerateRegionsStillDrawEveryPoint) {
     for (const char* text : {"0", "1E400", "-1E400", "abc"}) {
         PictureParameters s = StartupParameters();

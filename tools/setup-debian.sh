@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(
   cmake g++ clang ninja-build
   qt6-base-dev libgl-dev qt6-image-formats-plugins
-  libhwy-dev libpng-dev zlib1g-dev libcups2-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth fonts-noto-cjk
+  libhwy-dev libpng-dev zlib1g-dev libjpeg62-turbo-dev libcups2-dev libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth fonts-noto-cjk xdg-utils
 )
 
 missing=()

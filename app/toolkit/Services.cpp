@@ -3,11 +3,10 @@
 #include <chrono>
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
-#include <QUrl>
+#include <QStandardPaths>
 
 namespace velmora {
 
@@ -43,11 +42,28 @@ MessageAnswer Services::MessageBox(QWidget* owner, const QString& text, const QS
     return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
+QStringList AbsoluteSearchFolders(const QString& searchPath) {
+    QStringList folders;
+    for (const QString& folder : searchPath.split(QLatin1Char(':')))
+        if (folder.startsWith(QLatin1Char('/'))) folders << folder;
+    return folders;
+}
+
+// The desktop's opener and every program it starts are looked for only in
+// absolute folders: an empty or relative entry of PATH would let a program
+// lying in the working folder run instead.
 void Services::OpenDocument(const QString& path, const QString& workingDirectory) {
-    // xdg-open lets the viewer start in the document's folder; without it the
-    // desktop services still open the document.
-    if (!QProcess::startDetached(QStringLiteral("xdg-open"), {path}, workingDirectory))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    const QStringList folders = AbsoluteSearchFolders(qEnvironmentVariable("PATH"));
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"), folders);
+    if (opener.isEmpty()) return;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PATH"), folders.join(QLatin1Char(':')));
+    QProcess launcher;
+    launcher.setProgram(opener);
+    launcher.setArguments({path});
+    launcher.setWorkingDirectory(workingDirectory);
+    launcher.setProcessEnvironment(environment);
+    launcher.startDetached();
 }
 
 QString Services::ProgramFolder() { return QCoreApplication::applicationDirPath(); }

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -26,7 +27,8 @@ public:
     // A modal message box; an empty title takes the program's name.
     virtual MessageAnswer MessageBox(QWidget* owner, const QString& text, const QString& title,
                                      MessageButtons buttons, MessageAnswer defaultButton);
-    // Opens a document with the desktop's default application; the result is not reported.
+    // Opens a document with the desktop's default application (through xdg-open),
+    // started in `workingDirectory`; the result is not reported.
     virtual void OpenDocument(const QString& path, const QString& workingDirectory);
     // The folder that holds the program's executable.
     virtual QString ProgramFolder();
@@ -34,6 +36,10 @@ public:
     // `filter`; it asks before an existing file is replaced. Empty when the user cancels.
     virtual QString SaveFileName(QWidget* owner, const QString& suggestedPath, const QString& filter);
 };
+
+// The absolute folders of a search path such as PATH, in order; empty and
+// relative entries, which name the working folder, are left out.
+QStringList AbsoluteSearchFolders(const QString& searchPath);
 
 // The services in force: the platform's, unless a test installed others.
 Services& Toolkit();

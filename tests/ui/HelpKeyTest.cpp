@@ -33,8 +33,13 @@ protected:
     QString previousDirectory = QDir::currentPath();
     MainForm form;
 
+    // The program's folder and a working folder holding a planted help file.
     HelpKeyTest() {
-        QDir::setCurrent(folder.path());
+        QDir(folder.path()).mkpath(QStringLiteral("prefix/bin"));
+        QDir(folder.path()).mkpath(QStringLiteral("work"));
+        services.programFolder = folder.filePath(QStringLiteral("prefix/bin"));
+        WriteHelp(folder.filePath(QStringLiteral("work")));
+        QDir::setCurrent(folder.filePath(QStringLiteral("work")));
         form.show();
         form.activateWindow();
         QApplication::processEvents();
@@ -45,15 +50,17 @@ protected:
         QKeyEvent press(QEvent::KeyPress, key, modifiers);
         QApplication::sendEvent(target, &press);
     }
-    void WriteHelp() {
-        QFile help(folder.filePath(QStringLiteral("VelmoraHelp.htm")));
-        ASSERT_TRUE(help.open(QIODevice::WriteOnly));
+    static QString WriteHelp(const QString& into) {
+        QDir(into).mkpath(QStringLiteral("."));
+        QFile help(QDir(into).filePath(QStringLiteral("VelmoraHelp.htm")));
+        EXPECT_TRUE(help.open(QIODevice::WriteOnly));
         help.write("<html></html>");
+        return QFileInfo(help).absoluteFilePath();
     }
 };
 
 TEST_F(HelpKeyTest, F1WithAnyModifierOpensTheHelpAndStillReachesTheFocusedControl) {
-    WriteHelp();
+    const QString expected = WriteHelp(services.programFolder);
     form.texta->setFocus();
     ASSERT_EQ(QApplication::focusWidget(), form.texta);
     KeyCounter counter;
@@ -64,27 +71,23 @@ TEST_F(HelpKeyTest, F1WithAnyModifierOpensTheHelpAndStillReachesTheFocusedContro
     Press(form.texta, Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
     Press(form.texta, Qt::Key_F2, Qt::NoModifier);
     ASSERT_EQ(services.opened.size(), 3u) << "one request per F1 press";
-    const QString expected = QFileInfo(folder.filePath(QStringLiteral("VelmoraHelp.htm"))).absoluteFilePath();
-    EXPECT_EQ(services.opened[0].path, expected);
-    EXPECT_EQ(services.opened[0].workingDirectory, QFileInfo(expected).absolutePath());
+    EXPECT_EQ(services.opened[0].path, expected) << "the program's own, not the working folder's";
+    EXPECT_EQ(services.opened[0].workingDirectory, QStringLiteral("/"));
     EXPECT_EQ(counter.presses, 4) << "every key reaches the text box";
+    // The viewer is looked for in absolute folders only.
+    EXPECT_EQ(AbsoluteSearchFolders(QStringLiteral(":/usr/bin:.:bin::/bin/:")),
+              QStringList({QStringLiteral("/usr/bin"), QStringLiteral("/bin/")}));
 }
 
 TEST_F(HelpKeyTest, InstalledProgramFindsTheHelpInItsDataFolder) {
-    QDir data(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/velmora"));
-    ASSERT_TRUE(data.mkpath(QStringLiteral(".")));
-    const QString path = data.filePath(QStringLiteral("VelmoraHelp.htm"));
-    QFile help(path);
-    ASSERT_TRUE(help.open(QIODevice::WriteOnly));
-    help.close();
-
+    const QString path = WriteHelp(folder.filePath(QStringLiteral("prefix/share/velmora")));
     form.PictureFrame->setFocus();
     Press(form.PictureFrame, Qt::Key_F1, Qt::NoModifier);
-    QFile::remove(path);
     ASSERT_EQ(services.opened.size(), 1u);
-    EXPECT_EQ(services.opened[0].path, QFileInfo(path).absoluteFilePath());
+    EXPECT_EQ(QFileInfo(services.opened[0].path).canonicalFilePath(), QFileInfo(path).canonicalFilePath());
 }
 
+// Only the planted file in the working folder exists: nothing is opened.
 TEST_F(HelpKeyTest, MissingHelpDocumentOpensNothing) {
     form.PictureFrame->setFocus();
     Press(form.PictureFrame, Qt::Key_F1, Qt::NoModifier);

@@ -270,6 +270,14 @@ TEST_F(RecordsTest, PictureSaveGoesToTheWorkingFolderAndReportsFailures) {
     EXPECT_TRUE(services.messages[3].text.endsWith(QStringLiteral("Not a regular file")));
     EXPECT_TRUE(std::filesystem::is_fifo(folder / "pipe"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 4);
+
+    // Through a link, the question names the file that would be replaced.
+    std::filesystem::create_symlink("Fractal.bmp", folder / "link.bmp");
+    form.Text1->setText(At("link.bmp"));
+    form.CommandSave->click();  // No is the default
+    ASSERT_EQ(services.messages.size(), 5u);
+    EXPECT_TRUE(services.messages[4].text.startsWith(QStringLiteral("[ ") + At("Fractal.bmp") + " ]"))
+        << services.messages[4].text.toStdString();
 }
 
 TEST_F(RecordsTest, LargestHighResolutionPictureKeepsItsFullSize) {
@@ -278,6 +286,8 @@ TEST_F(RecordsTest, LargestHighResolutionPictureKeepsItsFullSize) {
     form.Text1->setText(At("big"));
     form.CommandSave->click();
     EXPECT_EQ(QImageReader(At("big.bmp")).size(), QSize(8192, 5792));
+    Drop(form.Pic1, {At("big.bmp").toStdString()});  // and it drops back
+    EXPECT_EQ(form.DumyPic->Picture().size(), QSize(8192, 5792));
 }
 
 TEST_F(RecordsTest, DroppedPictureBecomesTheEffectBackground) {

@@ -185,7 +185,7 @@ TEST_F(RegionKeysTest, DragOnAScrolledCanvasZoomsInAndBackAndForwardReturn) {
     form.HScroll1->SetValue(39);
     form.HSc->SetValue(-200);
     form.VSc->SetValue(-63);
-    EXPECT_FALSE(form.CanvasMenu()->actions()[3]->isEnabled());
+    EXPECT_FALSE(form.CanvasMenu()->actions()[4]->isEnabled());
     form.Strt->click();
     const QImage first = form.Pic1->Image();
     const std::vector<std::string> startRegion = Region();
@@ -215,8 +215,8 @@ TEST_F(RegionKeysTest, DragOnAScrolledCanvasZoomsInAndBackAndForwardReturn) {
     EXPECT_EQ(form.Pic1->Image(), first);
     EXPECT_EQ(services.beeps, 5);
     const QMenu* menu = form.CanvasMenu();
-    EXPECT_FALSE(menu->actions()[3]->isEnabled());
-    EXPECT_TRUE(menu->actions()[4]->isEnabled());
+    EXPECT_FALSE(menu->actions()[4]->isEnabled());
+    EXPECT_TRUE(menu->actions()[5]->isEnabled());
     form.GoForward();
     form.GoForward();
     EXPECT_TRUE(form.OptionPt[3]->Value());
@@ -273,7 +273,9 @@ TEST_F(RegionKeysTest, CopyAndSaveAsTakeTheWholeCanvas) {
     EXPECT_EQ(services.offeredFileNames.at(0), QDir::current().absoluteFilePath(QStringLiteral("Fractal")));
     QImageReader reader(png);
     EXPECT_EQ(reader.format(), QByteArray("png"));
-    EXPECT_EQ(reader.read().convertToFormat(QImage::Format_RGB32), canvas);
+    const QImage read = reader.read();
+    EXPECT_EQ(read.convertToFormat(QImage::Format_RGB32), canvas);
+    EXPECT_EQ(read.dotsPerMeterX(), 11811);  // 300 dpi
     EXPECT_TRUE(services.messages.empty());
     // velmora-render writes the same file for the same picture.
     const QString rendered = folder.filePath(QStringLiteral("rendered.png"));

@@ -1,12 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <QMenu>
+
+#include "app/ExportDialog.h"
 #include "app/MainForm.h"
 #include "canvas/CanvasGeometry.h"
 #include "render/CalcBas.h"
@@ -116,6 +125,44 @@ protected:
         };
     }
 };
+
+// The window's export writes the file velmora-render writes for the same
+// settings (the start-up picture at 300 x 100 pixels, its region extended
+// about its centre); the window draws while an export runs, and a cancelled
+// export writes nothing.
+TEST_F(RenderTest, ExportAtSizeWritesTheCommandLinesFileAndCancelLeavesNothing) {
+    QTemporaryDir dir;
+    const QString window = dir.filePath(QStringLiteral("w.png")), command = dir.filePath(QStringLiteral("c.png"));
+    form.CanvasMenu()->actions()[2]->trigger();
+    ExportDialog* dialog = form.ExportWindow();
+    ASSERT_NE(dialog, nullptr);
+    dialog->PixelUnits->setChecked(true);
+    dialog->WidthBox->setValue(300);
+    dialog->HeightBox->setValue(100);
+    dialog->DpiBox->setValue(150);
+    services.saveFileNames = {window};
+    dialog->ExportButton->click();
+    dialog->WaitForExport();
+    EXPECT_EQ(dialog->Status->text(), QStringLiteral("Written: w.png"));
+    const std::string run = "'" VELMORA_RENDER "' --quiet --pixels 300x100 --dpi 150 -o '" + command.toStdString() + "'";
+    ASSERT_EQ(std::system(run.c_str()), 0);
+    QFile a(window), b(command);
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), b.readAll());
+
+    dialog->WidthBox->setValue(30000);
+    dialog->HeightBox->setValue(30000);
+    dialog->HighResolution->setChecked(true);
+    services.saveFileNames = {dir.filePath(QStringLiteral("big.png"))};
+    dialog->ExportButton->click();
+    ASSERT_TRUE(dialog->Running());
+    form.Strt_Click();
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("OK"));
+    dialog->CancelButton->click();
+    dialog->WaitForExport();
+    EXPECT_EQ(dialog->Status->text(), QStringLiteral("Cancelled: nothing was written."));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{QStringLiteral("c.png"), QStringLiteral("w.png")}));
+}
 
 TEST_F(RenderTest, EachFractalPresetMatchesTheCoreWalkInBothResolutions) {
     for (const bool high : {false, true}) {

@@ -1,9 +1,18 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QFile>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QWidget>
 
@@ -183,6 +192,32 @@ TEST(PictureFilesTest, PicturesCutShortAnywhereDecodeToNothing) {
     const QImage runLength = DecodeWholePicture(files["rle.bmp"]);
     EXPECT_EQ(runLength.pixel(0, 1), qRgb(255, 0, 0));  // bottom-up: the first line is the lower one
     EXPECT_EQ(runLength.pixel(1, 0), qRgb(0, 0, 0));
+}
+
+// A file larger than the bound (sparse, with a picture's header, so only its
+// size tells) and a named pipe without a writer are refused at once, without
+// the memory of the file. Each read runs on a thread so that a hang fails the
+// test rather than stopping it.
+TEST(PictureFilesTest, HugeFilesAndPipesAreRefusedWithoutWaiting) {
+    QTemporaryDir folder;
+    const QString huge = folder.filePath(QStringLiteral("huge.bmp"));
+    QFile file(huge);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(testing::EncodedPictures()["bmp"]);
+    ASSERT_TRUE(file.resize(qint64{8} << 30));
+    file.close();
+    const QString pipe = folder.filePath(QStringLiteral("pipe.png"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    for (const QString& path : {huge, pipe}) {
+        auto refused = std::make_shared<std::promise<bool>>();
+        auto answer = refused->get_future();
+        std::thread([path, refused] { refused->set_value(ReadWholePicture(path).isNull()); }).detach();
+        ASSERT_EQ(answer.wait_for(std::chrono::seconds(60)), std::future_status::ready) << path.toStdString();
+        EXPECT_TRUE(answer.get()) << path.toStdString();
+    }
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    EXPECT_LT(usage.ru_maxrss, 1 << 20) << "peak memory in KiB";
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "cli/CountCanvas.h"
+#include "render/CountCanvas.h"
 
 #include <algorithm>
 

@@ -9,9 +9,8 @@
 
 namespace velmora {
 
-// The command-line renderer's canvas for fractal pictures in copy mode: one
-// byte per point (its count + 1, 0 where no point fell), coloured only when
-// the file is encoded. It needs a quarter of a pixel canvas's memory in high
+// A canvas for fractal pictures in copy mode: one byte per point (its count
+// + 1, 0 where no point fell), coloured only when the file is encoded. It needs a quarter of a pixel canvas's memory in high
 // resolution and a sixty-fourth in normal resolution, and nothing has to be
 // filled beforehand: fresh memory reads 0, the white background.
 class CountCanvas {

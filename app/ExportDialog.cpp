@@ -1,0 +1,319 @@
+#include "app/ExportDialog.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/toolkit/Services.h"
+
+namespace velmora {
+
+namespace {
+
+struct Choice {
+    QString name;
+    double widthMm, heightMm;
+};
+
+// The sizes the print dialog offers, and the two usual sheets held landscape
+// as the pictures are.
+std::vector<Choice> Presets() {
+    std::vector<Choice> presets;
+    for (const SizePreset& preset : kSizePresets)
+        presets.push_back({QString::fromUtf8(preset.name), preset.widthMm, preset.heightMm});
+    for (const char* paper : {"A4", "A3"}) {
+        const PageSize size = *PaperSizeNamed(paper);
+        presets.push_back({QString::fromLatin1(paper), MmFromTwips(size.height), MmFromTwips(size.width)});
+    }
+    return presets;
+}
+
+const PictureFormat kFormats[] = {PictureFormat::Png, PictureFormat::Pdf, PictureFormat::Bmp, PictureFormat::Jpeg};
+const char* const kFormatNames[] = {"PNG", "PDF", "BMP", "JPEG"};
+const char* const kExtensions[] = {".png", ".pdf", ".bmp", ".jpg"};
+
+QString Megabytes(double bytes) {
+    return bytes >= 1e9 ? QStringLiteral("%1 GB").arg(bytes / 1e9, 0, 'f', 1)
+                        : QStringLiteral("%1 MB").arg(std::max(bytes / 1e6, 0.1), 0, 'f', 1);
+}
+
+}  // namespace
+
+ExportDialog::ExportDialog(QWidget* parent, bool highResolution, std::function<std::optional<ExportSource>()> source)
+    : QDialog(parent), source_(std::move(source)) {
+    setWindowTitle(QString::fromUtf8("Export at size"));
+    Preset = new QComboBox(this);
+    Preset->addItem(QStringLiteral("Custom"));
+    for (const Choice& preset : Presets())
+        Preset->addItem(QStringLiteral("%1 %2 \u00D7 %3 mm").arg(preset.name).arg(preset.widthMm).arg(preset.heightMm));
+
+    Millimetres = new QRadioButton(QStringLiteral("Millimetres"), this);
+    PixelUnits = new QRadioButton(QStringLiteral("Pixels"), this);
+    Millimetres->setChecked(true);
+    auto* units = new QButtonGroup(this);
+    units->addButton(Millimetres);
+    units->addButton(PixelUnits);
+    WidthBox = new QDoubleSpinBox(this);
+    HeightBox = new QDoubleSpinBox(this);
+    for (QDoubleSpinBox* box : {WidthBox, HeightBox}) {
+        box->setDecimals(1);
+        box->setRange(1, 10000);
+        box->setSuffix(QStringLiteral(" mm"));
+    }
+    DpiBox = new QSpinBox(this);
+    DpiBox->setRange(1, 65535);
+    DpiBox->setValue(static_cast<int>(kDefaultDpi));
+    DpiBox->setSuffix(QStringLiteral(" dpi"));
+    HighResolution = new QCheckBox(QStringLiteral("High resolution (every pixel computed)"), this);
+    HighResolution->setChecked(highResolution);
+    Format = new QComboBox(this);
+    for (const char* name : kFormatNames) Format->addItem(QString::fromLatin1(name));
+    Threads = new QSpinBox(this);
+    const int cores = std::max(1, QThread::idealThreadCount());
+    Threads->setRange(1, cores);
+    Threads->setValue(cores);
+    Summary = new QLabel(this);
+    Progress = new QProgressBar(this);
+    Progress->setRange(0, 1000);
+    Progress->setValue(0);
+    Status = new QLabel(this);
+    ExportButton = new QPushButton(QString::fromUtf8("Export…"), this);
+    CancelButton = new QPushButton(QStringLiteral("Close"), this);
+
+    auto* unitRow = new QHBoxLayout;
+    unitRow->addWidget(Millimetres);
+    unitRow->addWidget(PixelUnits);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Size:"), Preset);
+    form->addRow(QStringLiteral("Units:"), unitRow);
+    form->addRow(QStringLiteral("Width:"), WidthBox);
+    form->addRow(QStringLiteral("Height:"), HeightBox);
+    form->addRow(QStringLiteral("Resolution:"), DpiBox);
+    form->addRow(QString(), HighResolution);
+    form->addRow(QStringLiteral("Format:"), Format);
+    form->addRow(QStringLiteral("Worker threads:"), Threads);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ExportButton);
+    buttons->addWidget(CancelButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(Summary);
+    layout->addWidget(Progress);
+    layout->addWidget(Status);
+    layout->addLayout(buttons);
+
+    poll_ = new QTimer(this);
+    poll_->setInterval(100);
+    connect(poll_, &QTimer::timeout, this, &ExportDialog::Poll);
+    connect(Preset, &QComboBox::currentIndexChanged, this, &ExportDialog::PresetChosen);
+    connect(Millimetres, &QRadioButton::toggled, this, &ExportDialog::UnitsChanged);
+    for (QDoubleSpinBox* box : {WidthBox, HeightBox})
+        connect(box, &QDoubleSpinBox::valueChanged, this, &ExportDialog::SizeEdited);
+    connect(DpiBox, &QSpinBox::valueChanged, this, &ExportDialog::UpdateSummary);
+    connect(HighResolution, &QCheckBox::toggled, this, &ExportDialog::UpdateSummary);
+    connect(Format, &QComboBox::currentIndexChanged, this, &ExportDialog::UpdateSummary);
+    connect(ExportButton, &QPushButton::clicked, this, &ExportDialog::ExportClicked);
+    connect(CancelButton, &QPushButton::clicked, this, &ExportDialog::CancelClicked);
+    Preset->setCurrentIndex(4);  // the 900 x 400 mm desk mat
+    UpdateSummary();
+}
+
+ExportDialog::~ExportDialog() {
+    cancel_ = true;
+    if (worker_.joinable()) worker_.join();
+}
+
+CanvasSize ExportDialog::Pixels() const {
+    if (!millimetres_) return {static_cast<int>(WidthBox->value()), static_cast<int>(HeightBox->value())};
+    return PixelsForMillimetres(WidthBox->value(), HeightBox->value(), DpiBox->value());
+}
+
+PictureFileOptions ExportDialog::FileOptions() const {
+    PictureFileOptions file;
+    file.format = kFormats[std::max(Format->currentIndex(), 0)];
+    file.dpi = DpiBox->value();
+    if (millimetres_) {
+        file.widthMm = WidthBox->value();
+        file.heightMm = HeightBox->value();
+    }
+    return file;
+}
+
+QString ExportDialog::Problem() const {
+    const CanvasSize pixels = Pixels();
+    if (pixels.width < kPictureSideMin || pixels.height < kPictureSideMin || pixels.width > kPictureSideMax ||
+        pixels.height > kPictureSideMax)
+        return QStringLiteral("Each side must be %1 to %2 pixels.").arg(kPictureSideMin).arg(kPictureSideMax);
+    if (auto limit = FormatLimit(FileOptions().format, pixels)) return QString::fromStdString(*limit);
+    return {};
+}
+
+void ExportDialog::PresetChosen(int index) {
+    const std::vector<Choice> presets = Presets();
+    if (index < 1 || index > static_cast<int>(presets.size())) return;
+    Millimetres->setChecked(true);
+    const QSignalBlocker width(WidthBox), height(HeightBox);
+    WidthBox->setValue(presets[static_cast<std::size_t>(index - 1)].widthMm);
+    HeightBox->setValue(presets[static_cast<std::size_t>(index - 1)].heightMm);
+    UpdateSummary();
+}
+
+// The boxes keep the size: millimetres become pixels at the resolution and back.
+void ExportDialog::UnitsChanged() {
+    const bool millimetres = Millimetres->isChecked();
+    if (millimetres == millimetres_) return;
+    const CanvasSize pixels = Pixels();
+    const double dpi = DpiBox->value();
+    millimetres_ = millimetres;
+    const QSignalBlocker width(WidthBox), height(HeightBox);
+    for (QDoubleSpinBox* box : {WidthBox, HeightBox}) {
+        box->setDecimals(millimetres ? 1 : 0);
+        box->setRange(millimetres ? 1 : kPictureSideMin, millimetres ? 10000 : kPictureSideMax);
+        box->setSuffix(millimetres ? QStringLiteral(" mm") : QStringLiteral(" px"));
+    }
+    WidthBox->setValue(millimetres ? pixels.width / dpi * 25.4 : pixels.width);
+    HeightBox->setValue(millimetres ? pixels.height / dpi * 25.4 : pixels.height);
+    UpdateSummary();
+}
+
+void ExportDialog::SizeEdited() {
+    const QSignalBlocker preset(Preset);
+    Preset->setCurrentIndex(0);
+    UpdateSummary();
+}
+
+void ExportDialog::UpdateSummary() {
+    const QString problem = Problem();
+    ExportButton->setEnabled(problem.isEmpty() && !Running());
+    if (!problem.isEmpty()) {
+        Summary->setText(problem);
+        return;
+    }
+    const CanvasSize pixels = Pixels();
+    const PictureFileOptions file = FileOptions();
+    const double widthMm = millimetres_ ? file.widthMm : pixels.width / file.dpi * 25.4;
+    const double heightMm = millimetres_ ? file.heightMm : pixels.height / file.dpi * 25.4;
+    Summary->setText(QString::fromUtf8("%1 × %2 pixels, %3 × %4 mm at %5 dpi; file about %6")
+                         .arg(pixels.width)
+                         .arg(pixels.height)
+                         .arg(widthMm, 0, 'f', 1)
+                         .arg(heightMm, 0, 'f', 1)
+                         .arg(file.dpi)
+                         .arg(Megabytes(EstimatedFileBytes(file.format, pixels))));
+}
+
+void ExportDialog::ExportClicked() {
+    const int format = std::max(Format->currentIndex(), 0);
+    const QString extension = QString::fromLatin1(kExtensions[format]);
+    QString path = Toolkit().SaveFileName(this, QDir::current().absoluteFilePath(QStringLiteral("Fractal") + extension),
+                                          QStringLiteral("%1 (*%2)").arg(QString::fromLatin1(kFormatNames[format]), extension));
+    if (path.isEmpty()) return;
+    if (PictureFormatFor(path.toStdString()) != kFormats[format]) path += extension;
+    StartExport(path);
+}
+
+bool ExportDialog::StartExport(const QString& path) {
+    if (Running() || !Problem().isEmpty()) return false;
+    const std::optional<ExportSource> source = source_();
+    if (!source) return false;
+    snapshot_ = *source;
+    random_ = UniformSource();
+    path_ = path;
+
+    const CanvasSize pixels = Pixels();
+    const PictureGrid grid = PictureGridFor(pixels, HighResolution->isChecked());
+    PictureParameters parameters = snapshot_.parameters;
+    parameters.pictureEffect = false;
+    PictureExport job;
+    job.whole = ReadRenderParams(parameters, grid.grid.width, grid.grid.height, grid.regionHeight);
+    job.pixels = pixels;
+    job.dot = grid.grid.dot;
+    job.colours = {snapshot_.tableColumn.data(), snapshot_.colourCount, &random_, snapshot_.randomExponent};
+    job.file = FileOptions();
+    job.file.title = QFileInfo(path).completeBaseName().toStdString();
+    job.threads = Threads->value();
+    job.progress = [this](double done) {
+        done_ = done;
+        return cancel_.load();
+    };
+    done_ = 0;
+    cancel_ = false;
+    finished_ = false;
+    Progress->setValue(0);
+    Status->setText(QStringLiteral("Exporting to %1").arg(QFileInfo(path).fileName()));
+    SetEditable(false);
+    const std::string target = path.toStdString();
+    worker_ = std::thread([this, job, target] {
+        result_ = ExportPicture(target, job);
+        finished_ = true;
+    });
+    poll_->start();
+    return true;
+}
+
+void ExportDialog::WaitForExport() {
+    if (!Running()) return;
+    while (!finished_) QThread::msleep(5);
+    Poll();
+}
+
+void ExportDialog::CancelClicked() {
+    if (Running()) {
+        cancel_ = true;
+        Status->setText(QStringLiteral("Cancelling…"));
+        return;
+    }
+    close();
+}
+
+void ExportDialog::Poll() {
+    Progress->setValue(static_cast<int>(done_.load() * 1000));
+    if (finished_) Finish();
+}
+
+void ExportDialog::Finish() {
+    poll_->stop();
+    worker_.join();
+    SetEditable(true);
+    const QString name = QFileInfo(path_).fileName();
+    if (result_.cancelled) {
+        Progress->setValue(0);
+        Status->setText(QStringLiteral("Cancelled: nothing was written."));
+    } else if (result_.error) {
+        Progress->setValue(0);
+        Status->setText(QString());
+        Toolkit().MessageBox(this,
+                             QStringLiteral("%1 could not be written: %2").arg(path_, QString::fromStdString(*result_.error)),
+                             QString(), MessageButtons::Ok, MessageAnswer::Ok);
+    } else {
+        Progress->setValue(1000);
+        Status->setText(QStringLiteral("Written: %1").arg(name));
+    }
+}
+
+void ExportDialog::SetEditable(bool editable) {
+    for (QWidget* control : std::initializer_list<QWidget*>{Preset, Millimetres, PixelUnits, WidthBox, HeightBox, DpiBox,
+                                                           HighResolution, Format, Threads})
+        control->setEnabled(editable);
+    CancelButton->setText(editable ? QStringLiteral("Close") : QStringLiteral("Cancel"));
+    UpdateSummary();
+}
+
+}  // namespace velmora

@@ -1,0 +1,21 @@
+#pragma once
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "render/Raster.h"
+
+namespace velmora {
+
+// The largest side a JPEG file can hold.
+inline constexpr int kJpegSideMax = 65535;
+
+// Encodes the picture as a baseline JPEG of `quality` (1 to 100) whose JFIF
+// header gives `dotsPerInch` (1 to 65535), handing the bytes to `write` as
+// they are made; a write that returns false ends the encoding. Returns the
+// encoder's reason on failure, nothing on success.
+std::optional<std::string> EncodeJpeg(const PictureRows& rows, int quality, int dotsPerInch,
+                                      const std::function<bool(std::string_view)>& write);
+
+}  // namespace velmora
