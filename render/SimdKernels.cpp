@@ -7,6 +7,7 @@
 
 #include <cpuid.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <iterator>
@@ -58,6 +59,11 @@ using M = hn::Mask<D>;
 // Independent vectors advanced together, so that the long divisions of one
 // overlap with the work of the others.
 constexpr int kGroups = 6;
+
+// Outer steps run in a row before the points that stopped leave: packing the
+// rest after every outer step cost more than the steps of the few points
+// that stop early in a span and go on stepping uselessly to its end.
+constexpr int kSpan = 2;
 
 // fl(v): rounded to single (ties to even, subnormals kept, overflow to infinity).
 HWY_INLINE V Single(V v) { return hn::PromoteTo(D(), hn::DemoteTo(DF(), v)); }
@@ -205,10 +211,11 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
     // step, as 256 * index + count.
     double* const log = kept + 14 * stride;
     std::size_t logged = 0;
-    for (int step = 0; step <= maxIter && now.count > 0; ++step) {
-        const int mapSteps = CalcBas::MapStepsAt(step, maxIter);
-        const V stepValue = hn::Set(d, step);
-        const bool last = step == maxIter;
+    for (int step = 0; step <= maxIter && now.count > 0; step += kSpan) {
+        const int span = std::min(kSpan, maxIter + 1 - step);
+        int mapSteps[kSpan] = {};
+        for (int j = 0; j < span; ++j) mapSteps[j] = CalcBas::MapStepsAt(step + j, maxIter);
+        const bool last = step + span - 1 == maxIter;
         next.count = 0;
         for (std::size_t base = 0; base < now.count; base += chunk) {
             V x[kGroups], y[kGroups], a[kGroups], b[kGroups];
@@ -221,47 +228,69 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
                 b[g] = hn::LoadU(d, now.b + at);
                 yf[g] = hn::DemoteTo(DF(), y[g]);
             }
-            V px[kGroups], py[kGroups];
+            // Per vector: the lanes stopped so far in this span and their counts.
+            M done[kGroups];
+            V count[kGroups], qx[kGroups], qy[kGroups];
             for (int g = 0; g < kGroups; ++g) {
-                px[g] = step == 0 ? hn::Zero(d) : x[g];
-                py[g] = step == 0 ? hn::Zero(d) : y[g];
+                const std::size_t at = base + g * lanes;
+                done[g] = hn::FirstN(d, 0);
+                count[g] = hn::Zero(d);
+                if constexpr (kMode == 1) {
+                    qx[g] = hn::LoadU(d, now.qx + at);
+                    qy[g] = hn::LoadU(d, now.qy + at);
+                }
             }
-            for (int k = 0; k < mapSteps; ++k) {
-#pragma GCC unroll 8
+            for (int j = 0; j < span; ++j) {
+                const int outer = step + j;
+                const V stepValue = hn::Set(d, outer);
+                V px[kGroups], py[kGroups];
                 for (int g = 0; g < kGroups; ++g) {
-                    if constexpr (kMode == 1) StepMap1(x[g], y[g], yf[g], a[g], b[g]);
-                    else StepMap3(x[g], y[g], a[g], b[g]);
+                    px[g] = outer == 0 ? hn::Zero(d) : x[g];
+                    py[g] = outer == 0 ? hn::Zero(d) : y[g];
+                }
+                for (int k = 0; k < mapSteps[j]; ++k) {
+#pragma GCC unroll 8
+                    for (int g = 0; g < kGroups; ++g) {
+                        if constexpr (kMode == 1) StepMap1(x[g], y[g], yf[g], a[g], b[g]);
+                        else StepMap3(x[g], y[g], a[g], b[g]);
+                    }
+                }
+                for (int g = 0; g < kGroups; ++g) {
+                    const V s = hn::MulAdd(y[g], y[g], hn::Mul(x[g], x[g]));
+                    const auto same = [&] { return hn::And(hn::Eq(x[g], px[g]), hn::Eq(y[g], py[g])); };
+                    M stop;
+                    V stepCount = stepValue;
+                    if constexpr (kMode == 1) {
+                        const V nqx = Tenthousandth(x[g]);
+                        const V nqy = Tenthousandth(y[g]);
+                        const M repeated = hn::And(hn::Eq(nqx, qx[g]), hn::Eq(nqy, qy[g]));
+                        qx[g] = nqx;
+                        qy[g] = nqy;
+                        stop = hn::Or(Escaped(s, simd_detail::kEscapeBound1), repeated);
+                        // A point that stops at outer step 0 or 1 on an exact fixed point counts 0.
+                        if (outer < 2) stepCount = hn::IfThenElse(same(), hn::Zero(d), stepValue);
+                    } else {
+                        stop = hn::Or(Escaped(s, simd_detail::kEscapeBound3), same());
+                    }
+                    // After the last outer step every point still running counts maxIter + 1.
+                    if (outer == maxIter) {
+                        stepCount = hn::IfThenElse(stop, stepCount, hn::Set(d, maxIter + 1));
+                        stop = hn::FirstN(d, lanes);
+                    }
+                    // Lanes that stopped earlier in the span keep stepping; their
+                    // results are ignored.
+                    count[g] = hn::IfThenElse(hn::AndNot(done[g], stop), stepCount, count[g]);
+                    done[g] = hn::Or(done[g], stop);
                 }
             }
             for (int g = 0; g < kGroups; ++g) {
                 const std::size_t at = base + g * lanes;
                 const M valid = hn::FirstN(d, at < now.count ? now.count - at : 0);
-                const V s = hn::MulAdd(y[g], y[g], hn::Mul(x[g], x[g]));
-                const auto same = [&] { return hn::And(hn::Eq(x[g], px[g]), hn::Eq(y[g], py[g])); };
-                M stop;
-                V count = stepValue;
-                V qx = x[g], qy = y[g];
-                if constexpr (kMode == 1) {
-                    qx = Tenthousandth(x[g]);
-                    qy = Tenthousandth(y[g]);
-                    const M repeated = hn::And(hn::Eq(qx, hn::LoadU(d, now.qx + at)), hn::Eq(qy, hn::LoadU(d, now.qy + at)));
-                    stop = hn::Or(Escaped(s, simd_detail::kEscapeBound1), repeated);
-                    // A point that stops at outer step 0 or 1 on an exact fixed point counts 0.
-                    if (step < 2) count = hn::IfThenElse(same(), hn::Zero(d), stepValue);
-                } else {
-                    stop = hn::Or(Escaped(s, simd_detail::kEscapeBound3), same());
-                }
-                // After the last outer step every point still running counts maxIter + 1.
-                if (last) {
-                    count = hn::IfThenElse(stop, count, hn::Set(d, maxIter + 1));
-                    stop = valid;
-                } else {
-                    stop = hn::And(valid, stop);
-                }
+                const M stop = hn::And(valid, done[g]);
                 // Stopped points are logged without a branch; whether a vector
                 // holds one is as good as random.
                 const Selection stopped(stop);
-                logged += stopped.Pack(hn::Add(hn::LoadU(d, now.index + at), count), log + logged);
+                logged += stopped.Pack(hn::Add(hn::LoadU(d, now.index + at), count[g]), log + logged);
                 if (last) continue;
                 const Selection goOn(hn::AndNot(stop, valid));
                 const std::size_t to = next.count;
@@ -271,8 +300,8 @@ void CountRun(int maxIter, const PointInputs& points, std::uint8_t* counts) {
                 goOn.Pack(b[g], next.b + to);
                 goOn.Pack(hn::LoadU(d, now.index + at), next.index + to);
                 if constexpr (kMode == 1) {
-                    goOn.Pack(qx, next.qx + to);
-                    goOn.Pack(qy, next.qy + to);
+                    goOn.Pack(qx[g], next.qx + to);
+                    goOn.Pack(qy[g], next.qy + to);
                 }
             }
         }
