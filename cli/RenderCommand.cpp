@@ -185,7 +185,8 @@ std::string RenderUsage() {
            "larger than the sheet prints as a poster whose pages overlap by --overlap mm (10). Without\n"
            "--paper the page is the picture's own size (--mm, or the picture at --dpi).\n"
            "--tracking checks how a mouse tracks on the picture printed as --paper, --mm and --dpi say\n"
-           "(without them, at page width on A4) and needs no -o; --tracking-map writes its map.\n";
+           "(without them, at page width on A4) and needs no -o; below 95 % an advice line follows for\n"
+           "each cause; --tracking-map writes its map.\n";
 }
 
 PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture, double dpi) {
@@ -452,9 +453,9 @@ PrintedSize TrackedSize(const RenderCommand& command) {
     return {picture.width * mmPerPixel, picture.height * mmPerPixel};
 }
 
-// The sensor check of the picture as it prints, read as it is drawn: its line on standard output, its map into
-// a file.
-int ReportTracking(const RenderCommand& command, const PictureRows& picture) {
+// The sensor check of the picture as it prints, read as it is drawn: its line and, below good tracking, the
+// advice on standard output, its map into a file. Each computed point is drawn as a block `dot` pixels wide.
+int ReportTracking(const RenderCommand& command, const PictureRows& picture, int dot) {
     const PrintedSize printed = TrackedSize(command);
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t processorStart = std::clock();
@@ -467,6 +468,8 @@ int ReportTracking(const RenderCommand& command, const PictureRows& picture) {
     if (command.tracking) {
         const double dpi = picture.width / (printed.widthMm / kMmPerInch);
         std::printf("%s\n", TrackingLine(result, command.sensor, dpi).c_str());
+        for (const std::string& advice : TrackingAdvice(result, PrintedDotMm(printed, picture.width, dot), command.sensor))
+            std::printf("advice: %s\n", advice.c_str());
         std::fflush(stdout);
     }
     if (command.trackingMap.empty()) return 0;
@@ -532,7 +535,7 @@ int RunRenderCommand(const RenderCommand& command) {
         PictureExport drawn = job;
         drawn.progress = nullptr;
         ExportRows rows(drawn, engine.get());
-        return ReportTracking(command, rows.Rows());
+        return ReportTracking(command, rows.Rows(), job.dot);
     }
     return 0;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -48,12 +49,12 @@ TEST(SensorCheck, UniformSurfaceIsFlatAndFineNoiseTracks) {
     EXPECT_EQ(uniform.flat, 1.0);
     EXPECT_EQ(uniform.tracks, 0.0);
     EXPECT_EQ(TrackingSummary(uniform), "Tracks on 0 % of the surface");
-    EXPECT_EQ(TrackingAdvice(uniform), std::vector<std::string>{"flat areas: choose another region or pattern"});
+    EXPECT_EQ(TrackingAdvice(uniform, 0.1), std::vector<std::string>{"flat areas: choose another region or pattern"});
 
     const SyntheticPicture noise(1200, 800, Noise);
     const TrackingResult result = CheckTracking(noise, Printed(noise, 2));
     EXPECT_GE(result.tracks, 0.95);
-    EXPECT_TRUE(TrackingAdvice(result).empty());
+    EXPECT_TRUE(TrackingAdvice(result, 0.1).empty());
     // One thread checks the same frames with the same verdicts.
     EXPECT_EQ(CheckTracking(noise, Printed(noise, 2), {}, 1).frames, result.frames);
 }
@@ -71,7 +72,7 @@ TEST(SensorCheck, StripesAndACheckerboardOfTwoSensorPixelsAreAmbiguous) {
     EXPECT_GT(result.ambiguous, 0.5);
 }
 
-TEST(SensorCheck, NoiseFinerThanTheSensorLosesContrastAndGoesFlat) {
+TEST(SensorCheck, NoiseFinerThanTheSensorOrInBlocksNearlyAFrameWideGetsItsAdvice) {
     const SyntheticPicture noise(3200, 2400, Noise);
     const TrackingResult coarse = CheckTracking(noise, Printed(noise, 2));
     const TrackingResult fine = CheckTracking(noise, Printed(noise, 16));
@@ -84,7 +85,23 @@ TEST(SensorCheck, NoiseFinerThanTheSensorLosesContrastAndGoesFlat) {
     EXPECT_EQ(tiny.FrameCount(), 4);
     EXPECT_EQ(tiny.flat, 1.0);
     EXPECT_NEAR(tiny.frameContrast / coarse.frameContrast, 1.0 / 32, 0.01);
-    EXPECT_EQ(TrackingAdvice(fine).front(), "detail finer than the sensor: normal resolution or a smaller dpi tracks better");
+    EXPECT_EQ(TrackingAdvice(fine, 0.1).front(),
+              "detail finer than the sensor: normal resolution or a smaller dpi tracks better");
+
+    // Black and white blocks of 4 x 4 pixels, each printed 1.3 mm wide: a frame sees a few blocks, often all
+    // alike (flat) or two alike rows or columns (ambiguous along their edge). Printed 0.39 mm wide they track.
+    const SyntheticPicture blocks(1216, 860, [](int x, int y) { return Noise(x / 4, y / 4) < 0.5f ? 0.0f : 1.0f; });
+    const PrintedSize coarseSize{304 * 1.3, 215 * 1.3}, fineSize{304 * 0.39, 215 * 0.39};
+    const TrackingResult coarseBlocks = CheckTracking(blocks, coarseSize);
+    const std::string dotsAdvice =
+        "dots nearly as large as the sensor's frame: a larger picture size or high resolution tracks better";
+    EXPECT_LT(coarseBlocks.tracks, kGoodTracking);
+    EXPECT_EQ(TrackingAdvice(coarseBlocks, PrintedDotMm(coarseSize, 1216, 4)).front(), dotsAdvice);
+    // Dots of one pixel, 0.33 mm, are fine enough, whatever else is wrong.
+    const auto fineDots = TrackingAdvice(coarseBlocks, PrintedDotMm(coarseSize, 1216, 1));
+    EXPECT_FALSE(fineDots.empty());
+    EXPECT_EQ(std::count(fineDots.begin(), fineDots.end(), dotsAdvice), 0);
+    EXPECT_GE(CheckTracking(blocks, fineSize).tracks, kGoodTracking);
 }
 
 TEST(SensorCheck, FramesLieAFrameApartUntilTheirNumberIsCapped) {

@@ -18,6 +18,7 @@ constexpr int kSearch = 3;      // whole sensor pixels the correlation searches 
 constexpr int kCandidates = 2 * kSearch + 1;
 constexpr double kMissLimit = 0.5;     // sensor pixels an estimate may miss the true motion by
 constexpr double kFineContrast = 0.6;  // frame contrast below this share of the picture's: detail too fine
+constexpr double kCoarseDotShare = 1.0 / 3;  // printed dots this share of the frame's width or more are too coarse
 constexpr double kTie = 1e-6;         // correlations this close are equal (a ridge along a stripe is flat)
 constexpr int kMaxPixelsPerSensorPixel = 16;  // finer pictures are read in blocks, keeping a frame's patch small
 constexpr int kLanes = 16;              // correlation rows are padded to whole groups of this many floats
@@ -536,10 +537,19 @@ std::string TrackingSummary(const TrackingResult& result) {
     return "Tracks on " + std::to_string(static_cast<int>(std::floor(100 * result.tracks + 1e-9))) + " % of the surface";
 }
 
-std::vector<std::string> TrackingAdvice(const TrackingResult& result) {
+bool DotsNearFrameSize(double printedDotMm, const SensorModel& model) {
+    return printedDotMm >= kCoarseDotShare * model.framePixels * model.pixelMm;
+}
+
+std::vector<std::string> TrackingAdvice(const TrackingResult& result, double printedDotMm, const SensorModel& model) {
     std::vector<std::string> advice;
     if (result.FrameCount() == 0 || result.tracks >= kGoodTracking) return advice;
-    if (DetailFinerThanSensor(result))
+    // Dots many sensor pixels wide hold no detail finer than a sensor pixel, whatever the contrasts suggest.
+    const bool coarseDots = DotsNearFrameSize(printedDotMm, model);
+    if (coarseDots)
+        advice.emplace_back("dots nearly as large as the sensor's frame: a larger picture size or high resolution "
+                            "tracks better");
+    else if (DetailFinerThanSensor(result))
         advice.emplace_back("detail finer than the sensor: normal resolution or a smaller dpi tracks better");
     if (result.flat >= result.ambiguous)
         advice.emplace_back("flat areas: choose another region or pattern");

@@ -68,8 +68,20 @@ inline constexpr double kGoodTracking = 0.95;
 // "Tracks on 97 % of the surface", the share rounded down.
 std::string TrackingSummary(const TrackingResult& result);
 
-// What to do about a surface that tracks on less than kGoodTracking, one line per cause; none otherwise.
-std::vector<std::string> TrackingAdvice(const TrackingResult& result);
+// The printed size of one drawn dot: a picture `widthPx` pixels wide printed `size.widthMm` wide, each computed
+// point drawn as a block `dotPixels` pixels wide.
+inline double PrintedDotMm(PrintedSize size, int widthPx, int dotPixels) {
+    return widthPx > 0 ? size.widthMm / widthPx * dotPixels : 0;
+}
+
+// The printed dots are at least a third of the sensor frame's width: a frame sees a few blocks of solid colour,
+// flat inside them and alike after many motions.
+bool DotsNearFrameSize(double printedDotMm, const SensorModel& model = {});
+
+// What to do about a surface that tracks on less than kGoodTracking, one line per cause, the most telling first;
+// none otherwise. `printedDotMm` is the printed size of one drawn dot (PrintedDotMm).
+std::vector<std::string> TrackingAdvice(const TrackingResult& result, double printedDotMm,
+                                        const SensorModel& model = {});
 
 // "tracking: 97.1 % tracks, 1.2 % flat, 1.7 % ambiguous (1.5 mm frames at 50 µm, picture at 300 dpi)".
 std::string TrackingLine(const TrackingResult& result, const SensorModel& model, double pictureDpi);
