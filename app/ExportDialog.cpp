@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/TrackingLabel.h"
 #include "app/toolkit/Services.h"
 
 namespace velmora {
@@ -48,6 +49,21 @@ const PictureFormat kFormats[] = {PictureFormat::Png, PictureFormat::Pdf, Pictur
 const char* const kFormatNames[] = {"PNG", "PDF", "BMP", "JPEG"};
 const char* const kExtensions[] = {".png", ".pdf", ".bmp", ".jpg"};
 
+// The render of the source's picture at `pixels`, drawing random colours from `random`.
+PictureExport ExportJob(const ExportSource& source, CanvasSize pixels, bool highResolution, UniformSource& random) {
+    const PictureGrid grid = PictureGridFor(pixels, highResolution);
+    PictureParameters parameters = source.parameters;
+    parameters.pictureEffect = false;
+    PictureExport job;
+    job.whole = ReadRenderParams(parameters, grid.grid.width, grid.grid.height, grid.regionHeight);
+    job.pixels = pixels;
+    job.dot = grid.grid.dot;
+    job.colours = {source.tableColumn.data(), source.colourCount, &random, source.randomExponent};
+    return job;
+}
+
+constexpr int kTrackingDelayMs = 300;
+
 QString Megabytes(double bytes) {
     return bytes >= 1e9 ? QStringLiteral("%1 GB").arg(bytes / 1e9, 0, 'f', 1)
                         : QStringLiteral("%1 MB").arg(std::max(bytes / 1e6, 0.1), 0, 'f', 1);
@@ -55,7 +71,7 @@ QString Megabytes(double bytes) {
 
 }  // namespace
 
-ExportDialog::ExportDialog(QWidget* parent, bool highResolution, std::function<std::optional<ExportSource>()> source)
+ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     : QDialog(parent), source_(std::move(source)) {
     setWindowTitle(tr("Export at size"));
     Preset = new QComboBox(this);
@@ -89,6 +105,7 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, std::function<s
     Threads->setRange(1, cores);
     Threads->setValue(cores);
     Summary = new QLabel(this);
+    Tracking = new TrackingLabel(this);
     Progress = new QProgressBar(this);
     Progress->setRange(0, 1000);
     Progress->setValue(0);
@@ -115,6 +132,7 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, std::function<s
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(Summary);
+    layout->addWidget(Tracking);
     layout->addWidget(Progress);
     layout->addWidget(Status);
     layout->addLayout(buttons);
@@ -122,6 +140,10 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, std::function<s
     poll_ = new QTimer(this);
     poll_->setInterval(100);
     connect(poll_, &QTimer::timeout, this, &ExportDialog::Poll);
+    trackingDelay_ = new QTimer(this);
+    trackingDelay_->setSingleShot(true);
+    trackingDelay_->setInterval(kTrackingDelayMs);
+    connect(trackingDelay_, &QTimer::timeout, this, &ExportDialog::CheckTracking);
     connect(Preset, &QComboBox::currentIndexChanged, this, &ExportDialog::PresetChosen);
     connect(Millimetres, &QRadioButton::toggled, this, &ExportDialog::UnitsChanged);
     for (QDoubleSpinBox* box : {WidthBox, HeightBox})
@@ -165,6 +187,44 @@ QString ExportDialog::Problem() const {
     return {};
 }
 
+PrintedSize ExportDialog::PrintedSizeChosen() const {
+    if (millimetres_) return {WidthBox->value(), HeightBox->value()};
+    const double mmPerPixel = kMmPerInch / DpiBox->value();
+    return {WidthBox->value() * mmPerPixel, HeightBox->value() * mmPerPixel};
+}
+
+void ExportDialog::CheckTracking() {
+    trackingDelay_->stop();
+    const std::optional<ExportSource> source = Problem().isEmpty() ? source_(false) : std::nullopt;
+    if (!source) return Tracking->Clear();
+    if (source != checkedSource_) {
+        checkedSource_ = source;
+        ++sourceVersion_;
+    }
+    const CanvasSize pixels = Pixels();
+    const bool high = HighResolution->isChecked();
+    const PrintedSize size = PrintedSizeChosen();
+    const QString key = QStringLiteral("%1 %2 %3 %4 %5 %6")
+                            .arg(sourceVersion_)
+                            .arg(pixels.width)
+                            .arg(pixels.height)
+                            .arg(high)
+                            .arg(size.widthMm, 0, 'g', 17)
+                            .arg(size.heightMm, 0, 'g', 17);
+    auto picture = std::make_shared<const ExportSource>(*source);
+    // Drawn row by row as the check reads it, as the export draws it: no picture-sized canvas is kept.
+    auto check = [picture, pixels, high, size](const std::atomic<bool>* stop) {
+        UniformSource random;
+        PictureExport job = ExportJob(*picture, pixels, high, random);
+        job.progress = [stop](double) { return stop->load(); };
+        ExportRows rows(job);
+        return velmora::CheckTracking(rows.Rows(), size, {}, 0, stop);
+    };
+    Tracking->Check(key, check, pixels.width, pixels.height,
+                    PrintedDotMm(size, pixels.width, PictureGridFor(pixels, high).grid.dot));
+    emit SizeChosen(size);
+}
+
 void ExportDialog::PresetChosen(int index) {
     const std::vector<Choice> presets = Presets();
     if (index < 1 || index > static_cast<int>(presets.size())) return;
@@ -204,17 +264,19 @@ void ExportDialog::UpdateSummary() {
     ExportButton->setEnabled(problem.isEmpty() && !Running());
     if (!problem.isEmpty()) {
         Summary->setText(problem);
+        trackingDelay_->stop();
+        Tracking->Clear();
         return;
     }
+    trackingDelay_->start();
     const CanvasSize pixels = Pixels();
     const PictureFileOptions file = FileOptions();
-    const double widthMm = millimetres_ ? file.widthMm : pixels.width / file.dpi * 25.4;
-    const double heightMm = millimetres_ ? file.heightMm : pixels.height / file.dpi * 25.4;
+    const PrintedSize printed = PrintedSizeChosen();
     Summary->setText(tr("%1 × %2 pixels, %3 × %4 mm at %5 dpi; file about %6")
                          .arg(pixels.width)
                          .arg(pixels.height)
-                         .arg(widthMm, 0, 'f', 1)
-                         .arg(heightMm, 0, 'f', 1)
+                         .arg(printed.widthMm, 0, 'f', 1)
+                         .arg(printed.heightMm, 0, 'f', 1)
                          .arg(file.dpi)
                          .arg(Megabytes(EstimatedFileBytes(file.format, pixels))));
 }
@@ -231,21 +293,13 @@ void ExportDialog::ExportClicked() {
 
 bool ExportDialog::StartExport(const QString& path) {
     if (Running() || !Problem().isEmpty()) return false;
-    const std::optional<ExportSource> source = source_();
+    const std::optional<ExportSource> source = source_(true);
     if (!source) return false;
     snapshot_ = *source;
     random_ = UniformSource();
     path_ = path;
 
-    const CanvasSize pixels = Pixels();
-    const PictureGrid grid = PictureGridFor(pixels, HighResolution->isChecked());
-    PictureParameters parameters = snapshot_.parameters;
-    parameters.pictureEffect = false;
-    PictureExport job;
-    job.whole = ReadRenderParams(parameters, grid.grid.width, grid.grid.height, grid.regionHeight);
-    job.pixels = pixels;
-    job.dot = grid.grid.dot;
-    job.colours = {snapshot_.tableColumn.data(), snapshot_.colourCount, &random_, snapshot_.randomExponent};
+    PictureExport job = ExportJob(snapshot_, Pixels(), HighResolution->isChecked(), random_);
     job.file = FileOptions();
     job.file.title = QFileInfo(path).completeBaseName().toStdString();
     job.threads = Threads->value();

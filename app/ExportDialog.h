@@ -10,6 +10,7 @@
 
 #include "output/PictureExport.h"
 #include "render/Random.h"
+#include "tracking/SensorCheck.h"
 
 class QCheckBox;
 class QComboBox;
@@ -23,6 +24,8 @@ class QTimer;
 
 namespace velmora {
 
+class TrackingLabel;
+
 // What an export takes from the window when it starts: the parameters Start
 // reads, and the palette's colours at that moment.
 struct ExportSource {
@@ -30,17 +33,21 @@ struct ExportSource {
     std::array<ColorValue, 256> tableColumn{};
     int colourCount = 16;
     float randomExponent = 0;
+
+    bool operator==(const ExportSource&) const = default;
 };
 
 // "Export at size…": the current picture rendered at a size and resolution
 // chosen for print, on worker threads, straight into a file. Not modal: the
-// window stays usable while an export runs, and Cancel leaves no file.
+// window stays usable while an export runs, and Cancel leaves no file. It
+// shows how a mouse tracks on the picture printed at the chosen size.
 class ExportDialog : public QDialog {
     Q_OBJECT
 public:
-    // `source` gives the window's state when an export starts, or nothing when
-    // it cannot start (having told the user why).
-    ExportDialog(QWidget* parent, bool highResolution, std::function<std::optional<ExportSource>()> source);
+    // `source` gives the window's state, or nothing when there is no picture
+    // to export (having told the user why when `explain` is true).
+    using Source = std::function<std::optional<ExportSource>(bool explain)>;
+    ExportDialog(QWidget* parent, bool highResolution, Source source);
     ~ExportDialog() override;
 
     // The picture's pixels and its file as the controls give them.
@@ -48,6 +55,14 @@ public:
     PictureFileOptions FileOptions() const;
     // Why the chosen size cannot be exported; empty when it can.
     QString Problem() const;
+    // The size the picture prints at: the millimetres chosen, or the pixels
+    // at the resolution.
+    PrintedSize PrintedSizeChosen() const;
+
+    // Checks how a mouse tracks on the picture the window now holds, rendered
+    // at the chosen size as the export renders it, on worker threads; a check
+    // of an earlier choice is stopped. Announces the size in SizeChosen.
+    void CheckTracking();
 
     // Starts writing the picture to `path`; false when it cannot start.
     bool StartExport(const QString& path);
@@ -65,10 +80,15 @@ public:
     QComboBox* Format;
     QSpinBox* Threads;
     QLabel* Summary;
+    TrackingLabel* Tracking;  // how a mouse tracks on the picture printed
     QProgressBar* Progress;
     QLabel* Status;
     QPushButton* ExportButton;
     QPushButton* CancelButton;
+
+signals:
+    // The printed size of the whole exported picture, when its check starts.
+    void SizeChosen(velmora::PrintedSize size);
 
 private:
     void PresetChosen(int index);
@@ -81,9 +101,14 @@ private:
     void Finish();
     void SetEditable(bool editable);
 
-    std::function<std::optional<ExportSource>()> source_;
+    Source source_;
     bool millimetres_ = true;  // the units the boxes hold
     QTimer* poll_;
+    // Starts the sensor check once the size has stopped changing for a moment:
+    // typing a size does not render every number on the way.
+    QTimer* trackingDelay_;
+    std::optional<ExportSource> checkedSource_;
+    unsigned sourceVersion_ = 0;  // counts the pictures checkedSource_ has held
     QString path_;
 
     // Shared with the worker thread.

@@ -235,8 +235,8 @@ private:
     QPointer<FormPrint> printDialog_;
     QPointer<ExportDialog> exportDialog_;
     // What an export takes from the controls now; nothing (after telling the
-    // user) when no colour count is chosen.
-    std::optional<ExportSource> ExportSourceNow();
+    // user when `explain` is true) when no colour count is chosen.
+    std::optional<ExportSource> ExportSourceNow(bool explain);
 
     ViewHistory views_;
     // Where the last render put the plane; none before the first render.

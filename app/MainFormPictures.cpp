@@ -103,11 +103,12 @@ void MainForm::SavePictureAs() {
     if (failure) Module_ini::ReportWriteFailure(this, name, *failure);
 }
 
-std::optional<ExportSource> MainForm::ExportSourceNow() {
+std::optional<ExportSource> MainForm::ExportSourceNow(bool explain) {
     const int column = Combo2->currentIndex();
     if (column < 0) {
-        Toolkit().MessageBox(this, QStringLiteral("Please choose a colour count before exporting."), QString(),
-                             MessageButtons::Ok, MessageAnswer::Ok);
+        if (explain)
+            Toolkit().MessageBox(this, QStringLiteral("Please choose a colour count before exporting."), QString(),
+                                 MessageButtons::Ok, MessageAnswer::Ok);
         return std::nullopt;
     }
     ExportSource source;
@@ -121,8 +122,16 @@ std::optional<ExportSource> MainForm::ExportSourceNow() {
 
 void MainForm::ExportAtSize() {
     if (!exportDialog_) {
-        exportDialog_ = new ExportDialog(this, Check1->Value() == 1, [this] { return ExportSourceNow(); });
+        exportDialog_ =
+            new ExportDialog(this, Check1->Value() == 1, [this](bool explain) { return ExportSourceNow(explain); });
         exportDialog_->setAttribute(Qt::WA_DeleteOnClose);
+        // The canvas shows the exported picture's width of the plane: it prints at the export's scale.
+        connect(exportDialog_, &ExportDialog::SizeChosen, this, [this](PrintedSize size) {
+            const QImage& canvas = Pic1->Image();
+            if (canvas.width() > 0) SetChosenPrintSize({size.widthMm, size.widthMm * canvas.height() / canvas.width()});
+        });
+    } else {
+        exportDialog_->CheckTracking();
     }
     exportDialog_->show();
     exportDialog_->raise();

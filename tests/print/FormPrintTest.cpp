@@ -216,8 +216,10 @@ TEST_F(PrintDialogTest, ChoicesReachThePrintedLayout) {
         QCoreApplication::processEvents();
         QThread::msleep(10);
     }
+    // Its 4-pixel dots print 1.95 mm wide, wider than a sensor's frame.
     EXPECT_EQ(dialog.Tracking->text(), "Tracks on 0 % of the surface. Warning: a mouse may not track well on this "
-                                       "print.\nflat areas: choose another region or pattern");
+                                       "print.\ndots nearly as large as the sensor's frame: a larger picture size "
+                                       "or high resolution tracks better\nflat areas: choose another region or pattern");
     EXPECT_NEAR(form.WeakAreasPrintSize().heightMm, 210, 1e-9);
     dialog.Command1->click();
     ASSERT_EQ(printers.pages.size(), 1);
