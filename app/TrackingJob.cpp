@@ -10,7 +10,10 @@ namespace velmora {
 
 TrackingJob::TrackingJob(QObject* parent) : QObject(parent) {}
 
-TrackingJob::~TrackingJob() { Stop(); }
+TrackingJob::~TrackingJob() {
+    Stop();
+    retired_.clear();  // their stop flags are raised: they end within moments
+}
 
 void TrackingJob::Stop() {
     if (stop_) *stop_ = true;
@@ -19,9 +22,18 @@ void TrackingJob::Stop() {
     running_ = false;
 }
 
+void TrackingJob::Abandon() {
+    if (stop_) *stop_ = true;
+    std::erase_if(retired_, [](const Retired& retired) { return retired.done->load(); });
+    if (worker_.joinable()) retired_.push_back({std::move(worker_), done_});
+    ++generation_;
+    running_ = false;
+}
+
 void TrackingJob::Start(const QImage& picture, PrintedSize size) {
     const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
-    Start(
+    Stop();
+    Launch(
         [pixels, size](const std::atomic<bool>* stop) {
             const Raster raster{const_cast<Pixel*>(reinterpret_cast<const Pixel*>(pixels.constBits())), pixels.width(),
                                 pixels.height(), pixels.bytesPerLine() / static_cast<std::ptrdiff_t>(sizeof(Pixel))};
@@ -31,12 +43,21 @@ void TrackingJob::Start(const QImage& picture, PrintedSize size) {
 }
 
 void TrackingJob::Start(Check check, int width, int height) {
-    Stop();
+    Abandon();
+    Launch(std::move(check), width, height);
+}
+
+void TrackingJob::Launch(Check check, int width, int height) {
     stop_ = std::make_shared<std::atomic<bool>>(false);
+    done_ = std::make_shared<std::atomic<bool>>(false);
     running_ = true;
-    worker_ = std::jthread([this, check = std::move(check), width, height, stop = stop_, generation = generation_] {
+    worker_ = std::jthread([this, check = std::move(check), width, height, stop = stop_, done = done_,
+                            generation = generation_] {
         const TrackingResult result = check(stop.get());
-        if (result.stopped) return;
+        if (result.stopped) {
+            *done = true;
+            return;
+        }
         const double scale = std::min(1.0, 1024.0 / std::max({width, height, 1}));
         const int mapWidth = std::max(1, static_cast<int>(std::lround(width * scale)));
         const int mapHeight = std::max(1, static_cast<int>(std::lround(height * scale)));
@@ -52,6 +73,7 @@ void TrackingJob::Start(Check check, int width, int height) {
                 emit Finished(result, tints);
             },
             Qt::QueuedConnection);
+        *done = true;
     });
 }
 

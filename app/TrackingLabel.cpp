@@ -38,7 +38,7 @@ bool TrackingLabel::Begin(const QString& key, double printedDotMm) {
 }
 
 void TrackingLabel::Clear() {
-    job_->Stop();
+    job_->Abandon();
     key_.clear();
     result_ = {};
     setText(QString());

@@ -22,7 +22,7 @@ public:
     // Runs `check` of a picture of width x height pixels, unless `key` names what the label shows or is
     // checking already. A check under way for another key is stopped.
     void Check(const QString& key, TrackingJob::Check check, int width, int height, double printedDotMm);
-    // Stops the check under way and shows nothing until the next one.
+    // Stops a check started with a key, without waiting for it, and shows nothing until the next one.
     void Clear();
     // The check the label shows; empty while the first one runs.
     const TrackingResult& Result() const { return result_; }
