@@ -11,11 +11,13 @@
 #include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <QMenu>
 
 #include "app/ExportDialog.h"
+#include "app/TrackingLabel.h"
 #include "app/MainForm.h"
 #include "canvas/CanvasGeometry.h"
 #include "render/CalcBas.h"
@@ -162,6 +164,34 @@ TEST_F(RenderTest, ExportAtSizeWritesTheCommandLinesFileAndCancelLeavesNothing) 
     dialog->WaitForExport();
     EXPECT_EQ(dialog->Status->text(), QStringLiteral("Cancelled: nothing was written."));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{QStringLiteral("c.png"), QStringLiteral("w.png")}));
+}
+
+// The export dialog tells how a mouse tracks on the picture it would write, printed at the size chosen there,
+// as velmora-render --tracking tells of the same picture; the canvas's weak areas are then checked at that scale.
+TEST_F(RenderTest, ExportDialogTellsHowAMouseTracksAsTheCommandLineDoes) {
+    form.CanvasMenu()->actions()[2]->trigger();
+    ExportDialog* dialog = form.ExportWindow();
+    ASSERT_NE(dialog, nullptr);
+    dialog->WidthBox->setValue(250);
+    dialog->HeightBox->setValue(210);
+    dialog->DpiBox->setValue(60);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Tracking->text().startsWith(QStringLiteral("Tracks on")); }, 60000));
+
+    QTemporaryDir dir;
+    const std::string lines = dir.filePath(QStringLiteral("line.txt")).toStdString();
+    const std::string run = "'" VELMORA_RENDER "' --quiet --tracking --mm 250x210 --dpi 60 >'" + lines + "'";
+    ASSERT_EQ(std::system(run.c_str()), 0);
+    QFile printed(QString::fromStdString(lines));
+    ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
+    QStringList said = QString::fromUtf8(printed.readAll()).trimmed().split(QLatin1Char('\n'));
+    ASSERT_EQ(said.size(), 3) << said.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(said[0].startsWith(QStringLiteral("tracking: 52.4 % tracks"))) << said[0].toStdString();
+    for (QString& advice : said) advice.remove(QStringLiteral("advice: "));
+    said[0] = QStringLiteral("Tracks on 52 % of the surface. Warning: a mouse may not track well on this print.");
+    EXPECT_EQ(dialog->Tracking->text(), said.join(QLatin1Char('\n')));
+
+    EXPECT_NEAR(form.WeakAreasPrintSize().widthMm, 250, 1e-9);
+    EXPECT_NEAR(form.WeakAreasPrintSize().heightMm, 250.0 * 430 / 608, 1e-9);
 }
 
 TEST_F(RenderTest, EachFractalPresetMatchesTheCoreWalkInBothResolutions) {
