@@ -63,7 +63,7 @@ void listPrinters(QComboBox& list) {
 FormPrint::FormPrint(MainForm& owner) : QWidget(&owner, Qt::Window), owner_(owner) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("VLG"));
-    setFixedSize(392, 422);
+    setFixedSize(392, 462);
     CreateControls();
     CreateSizeControls();
     SetTabOrder();
@@ -158,7 +158,9 @@ void FormPrint::CreateSizeControls() {
     Summary->setGeometry(8, 340, 377, 32);
     Summary->setWordWrap(true);
     Tracking = new TrackingLabel(this);
-    Tracking->setGeometry(8, 374, 377, 44);
+    // Room for the warning and three lines of advice, each of which may wrap.
+    Tracking->setGeometry(8, 374, 377, 84);
+    Tracking->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
 void FormPrint::SetTabOrder() {

@@ -60,7 +60,7 @@ TEST_F(PrintDialogTest, OpensWithThePrintersInOrderAndTheCurrentOneShown) {
 
 TEST_F(PrintDialogTest, ControlsFollowTheDesign) {
     FormPrint& dialog = OpenDialog();
-    EXPECT_EQ(dialog.size(), QSize(392, 422)) << "grown below for the paper, the size on paper and the tracking";
+    EXPECT_EQ(dialog.size(), QSize(392, 462)) << "grown below for the paper, the size on paper and the tracking";
     EXPECT_FALSE(dialog.Combo1->isEditable());
     EXPECT_EQ(dialog.Combo1->geometry(), QRect(8, 8, 153, 20));
     EXPECT_EQ(dialog.Frame1->geometry(), QRect(8, 40, 153, 57));
