@@ -84,7 +84,7 @@ std::array<std::uint16_t, N> Codes(const std::array<std::uint8_t, N>& lengths) {
     return codes;
 }
 
-// Bits into a buffer sized for them beforehand.
+// Bits into a buffer sized for them beforehand, with 8 bytes to spare at its end.
 class BitWriter {
 public:
     explicit BitWriter(char* at) : at_(at) {}
@@ -92,27 +92,25 @@ public:
         Add(bits, count);
         Flush();
     }
-    // Up to 32 bits before the next Flush.
-    void Add(std::uint32_t bits, int count) {
-        buffer_ |= static_cast<std::uint64_t>(bits) << used_;
+    // Up to 56 bits before the next Flush.
+    void Add(std::uint64_t bits, int count) {
+        buffer_ |= bits << used_;
         used_ += count;
     }
+    // Writes the whole bytes: all eight bytes go out (little-endian, as deflate packs bits) and the
+    // pointer moves on by the complete ones, so no branch depends on how many there are.
     void Flush() {
-        if (used_ >= 32) {
-            const auto word = static_cast<std::uint32_t>(buffer_);
-            std::memcpy(at_, &word, 4);  // little-endian, as deflate packs bits
-            at_ += 4;
-            buffer_ >>= 32;
-            used_ -= 32;
-        }
+        std::memcpy(at_, &buffer_, 8);
+        at_ += used_ >> 3;
+        buffer_ >>= used_ & ~7;
+        used_ &= 7;
     }
     // Pads to a byte boundary and writes what is left; returns the end.
     char* Align() {
-        for (; used_ > 0; used_ = std::max(0, used_ - 8)) {
-            *at_++ = static_cast<char>(buffer_);
-            buffer_ >>= 8;
-        }
+        Flush();
+        if (used_ > 0) ++at_;
         buffer_ = 0;
+        used_ = 0;
         return at_;
     }
 
@@ -126,8 +124,18 @@ private:
 
 std::size_t DeflateLiterals(const std::uint8_t* data, std::size_t size, bool last, char* out) {
     constexpr std::size_t kLiterals = 257;  // the bytes and the end of the block
+    // Four counts per byte value, so that runs of one value do not wait on each other's increments.
+    std::array<std::array<std::uint64_t, 256>, 4> counts{};
+    std::size_t i = 0;
+    for (; i + 4 <= size; i += 4) {
+        ++counts[0][data[i]];
+        ++counts[1][data[i + 1]];
+        ++counts[2][data[i + 2]];
+        ++counts[3][data[i + 3]];
+    }
+    for (; i < size; ++i) ++counts[0][data[i]];
     std::array<std::uint64_t, kLiterals> frequency{};
-    for (std::size_t i = 0; i < size; ++i) ++frequency[data[i]];
+    for (std::size_t b = 0; b < 256; ++b) frequency[b] = counts[0][b] + counts[1][b] + counts[2][b] + counts[3][b];
     frequency[256] = 1;
     const auto lengths = CodeLengths(frequency, 15);
     const auto codes = Codes(lengths);
@@ -153,17 +161,17 @@ std::size_t DeflateLiterals(const std::uint8_t* data, std::size_t size, bool las
     bits.Put(static_cast<std::uint32_t>(orderUsed - 4), 4);
     for (int i = 0; i < orderUsed; ++i) bits.Put(lengthLengths[static_cast<std::size_t>(kOrder[static_cast<std::size_t>(i)])], 3);
     for (const auto length : sent) bits.Put(lengthCodes[length], lengthLengths[length]);
-    // Each byte's code and length in one word; two codes of at most 15 bits between flushes.
+    // Each byte's code and length in one word; three codes of at most 15 bits between flushes.
     std::array<std::uint32_t, 256> coded{};
     for (std::size_t b = 0; b < 256; ++b) coded[b] = codes[b] | static_cast<std::uint32_t>(lengths[b]) << 16;
-    std::size_t i = 0;
-    for (; i + 2 <= size; i += 2) {
-        const std::uint32_t first = coded[data[i]], second = coded[data[i + 1]];
-        bits.Add(first & 0xFFFF, static_cast<int>(first >> 16));
-        bits.Add(second & 0xFFFF, static_cast<int>(second >> 16));
+    for (i = 0; i + 3 <= size; i += 3) {
+        for (int k = 0; k < 3; ++k) {
+            const std::uint32_t code = coded[data[i + k]];
+            bits.Add(code & 0xFFFF, static_cast<int>(code >> 16));
+        }
         bits.Flush();
     }
-    if (i < size) bits.Put(codes[data[i]], lengths[data[i]]);
+    for (; i < size; ++i) bits.Put(codes[data[i]], lengths[data[i]]);
     bits.Put(codes[256], lengths[256]);
     if (!last) bits.Put(0, 3);  // an empty stored block: it ends on a byte boundary
     char* end = bits.Align();

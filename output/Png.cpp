@@ -1,5 +1,6 @@
 #include "output/Png.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -298,13 +299,13 @@ private:
             }
         }
         piece.rawBytes = raw.size();
-        piece.adler = adler32_z(adler32(0, nullptr, 0), raw.data(), raw.size());
+        piece.adler = libdeflate_adler32(1, raw.data(), raw.size());
         if (!indexed_) {
             // More than 256 colours: the program's pictures of that kind are
             // noise (random speckle), where matches are rare and searching
             // for them is most of deflate's time.
             piece.compressedSize = DeflateLiterals(raw.data(), raw.size(), piece.last, Room(piece, DeflateLiteralsBound(raw.size())));
-            piece.crc = crc32_z(0, reinterpret_cast<const Bytef*>(piece.compressed.get()), piece.compressedSize);
+            piece.crc = libdeflate_crc32(0, piece.compressed.get(), piece.compressedSize);
             return;
         }
         const std::size_t room = deflateBound(&stream, raw.size()) + 16;
@@ -321,7 +322,7 @@ private:
             return;
         }
         piece.compressedSize = room - stream.avail_out;
-        piece.crc = crc32_z(0, reinterpret_cast<const Bytef*>(piece.compressed.get()), piece.compressedSize);
+        piece.crc = libdeflate_crc32(0, piece.compressed.get(), piece.compressedSize);
     }
 
     static char* Room(PngPiece& piece, std::size_t bytes) {

@@ -63,7 +63,7 @@ constexpr int kGroups = 6;
 // Outer steps run in a row before the points that stopped leave: packing the
 // rest after every outer step cost more than the steps of the few points
 // that stop early in a span and go on stepping uselessly to its end.
-constexpr int kSpan = 2;
+constexpr int kSpan = 3;
 
 // fl(v): rounded to single (ties to even, subnormals kept, overflow to infinity).
 HWY_INLINE V Single(V v) { return hn::PromoteTo(D(), hn::DemoteTo(DF(), v)); }

@@ -51,9 +51,11 @@ private:
     }
 
     void FillRow(int y, Pixel* line) const {
-        std::fill_n(line, width_, 0xFFFFFFFFu);
         const int py = y / dot_, row = py / 4;
-        if (row >= rows_) return;
+        if (row >= rows_) {
+            std::fill_n(line, width_, 0xFFFFFFFFu);
+            return;
+        }
         // Where the numbers of the first point of each column phase lie: pass
         // p's column c, row r starts at number 3 (p * columns * rows + c * rows + r).
         UniformSource phase[4];
@@ -63,6 +65,8 @@ private:
             phase[j].Skip(3 * ((pass * columns_) * rows_ + row));
         }
         const int points = std::min((width_ + dot_ - 1) / dot_, 4 * columns_);
+        // Pixels right of the last point stay white.
+        std::fill(line + std::min(width_, points * dot_), line + width_, 0xFFFFFFFFu);
         for (int px = 0; px < points; ++px) {
             UniformSource& at = phase[px % 4];
             UniformSource draws = at;
