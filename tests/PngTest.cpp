@@ -26,8 +26,6 @@ struct Decoded {
 // Decodes with libpng, expanding a palette to RGB.
 Decoded DecodeWithLibpng(const std::string& bytes) {
     Decoded d;
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) {
