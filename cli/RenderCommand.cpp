@@ -114,7 +114,7 @@ std::string OneLine(std::string_view text) {
 }
 
 // Sizes the command takes, in mm: papers, sizes on paper and the poster overlap.
-constexpr double kPaperMinMm = 50, kPaperMaxMm = 2000, kSizeMaxMm = 5000, kOverlapMaxMm = 100;
+constexpr double kPaperMinMm = 50, kPaperMaxMm = 2000;
 constexpr std::size_t kMostPages = 1000;
 
 bool Within(const PageSize& size, double minMm, double maxMm) {
@@ -333,7 +333,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             cmd.pages.landscape = true;
         } else if (option == "--mm") {
             cmd.pages.size = SizeInMm(*v);
-            if (!cmd.pages.size || !Within(*cmd.pages.size, 0, kSizeMaxMm))
+            if (!cmd.pages.size || !Within(*cmd.pages.size, 0, kPrintedSizeMaxMm))
                 return fail("--mm: must be WIDTHxHEIGHT in mm, each above 0 and at most 5000");
             // The pixels come from the millimetres as typed, not from their 1/1440 inch.
             const std::size_t x = v->find_first_of("xX");
@@ -345,7 +345,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
         } else if (option == "--overlap") {
             char* end = nullptr;
             const double mm = std::strtod(v->c_str(), &end);
-            if (v->empty() || *end || !(mm >= 0 && mm <= kOverlapMaxMm)) return fail("--overlap: must be 0 to 100 mm");
+            if (v->empty() || *end || !(mm >= 0 && mm <= kPosterOverlapMaxMm)) return fail("--overlap: must be 0 to 100 mm");
             cmd.pages.overlap = TwipsFromMm(mm);
             overlapGiven = true;
         } else if (option == "--print") {

@@ -71,13 +71,17 @@ enum class PrintScale { PageWidth, Actual };
 // sides. Its proportions are kept either way.
 enum class PrintCover { WholePicture, Fill };
 
+// What the print dialog and the command line accept, in mm: the largest size on paper, and the poster overlap.
+inline constexpr double kPrintedSizeMaxMm = 5000;
+inline constexpr double kPosterOverlapMm = 10, kPosterOverlapMaxMm = 100;
+
 struct PrintChoices {
     Paper paper;
     PaperOrientation orientation = PaperOrientation::Portrait;
     PrintScale scale = PrintScale::PageWidth;
     PageSize size;  // the size on paper, for PrintScale::Actual
     PrintCover cover = PrintCover::WholePicture;
-    double overlap = TwipsFromMm(10);  // between neighbouring pages of a poster
+    double overlap = TwipsFromMm(kPosterOverlapMm);  // between neighbouring pages of a poster
 };
 
 // The picture to print: its pixels, and its drawing area in the canvas's own units (the page-width placement

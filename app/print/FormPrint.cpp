@@ -25,7 +25,7 @@ constexpr Pixel kMarkColour = 0xFF000000u;
 constexpr Pixel kGridColour = 0xFF808080u;
 constexpr Pixel kFirstPageColour = 0xFFFFFFFFu;
 
-constexpr double kDefaultWidthMm = 250, kDefaultHeightMm = 210, kDefaultOverlapMm = 10;
+constexpr double kDefaultWidthMm = 250, kDefaultHeightMm = 210;
 
 QDoubleSpinBox* MillimetreBox(QWidget* parent, double minimum, double maximum, double value) {
     auto* box = new QDoubleSpinBox(parent);
@@ -121,11 +121,11 @@ void FormPrint::CreateSizeControls() {
     ActualSizeOption->setToolTip(tr("下の幅と高さ (mm) で印刷します。印刷できる範囲より大きいときは複数の頁のポスターになります"));
     PageWidthOption->SetValue(true);
 
-    WidthMm = MillimetreBox(this, 10, 5000, kDefaultWidthMm);
+    WidthMm = MillimetreBox(this, 10, kPrintedSizeMaxMm, kDefaultWidthMm);
     WidthMm->setGeometry(100, 288, 64, 22);
     WidthMm->setToolTip(tr("印刷する幅 (mm)"));
     Caption(QStringLiteral("\u00D7"), this, 167, 288, 10);
-    HeightMm = MillimetreBox(this, 10, 5000, kDefaultHeightMm);
+    HeightMm = MillimetreBox(this, 10, kPrintedSizeMaxMm, kDefaultHeightMm);
     HeightMm->setGeometry(179, 288, 64, 22);
     HeightMm->setToolTip(tr("印刷する高さ (mm)"));
     Caption(QStringLiteral("mm"), this, 246, 288, 24);
@@ -150,7 +150,7 @@ void FormPrint::CreateSizeControls() {
     FillOption->setToolTip(tr("その大きさを埋め、はみ出す部分を両側から等しく切り取ります"));
     WholePictureOption->SetValue(true);
     Caption(tr("Overlap"), this, 264, 314, 56);
-    OverlapMm = MillimetreBox(this, 0, 50, kDefaultOverlapMm);
+    OverlapMm = MillimetreBox(this, 0, kPosterOverlapMaxMm, kPosterOverlapMm);
     OverlapMm->setGeometry(322, 314, 63, 22);
     OverlapMm->setToolTip(tr("ポスターの隣り合う頁の重なり (mm)"));
 
