@@ -45,9 +45,7 @@ std::vector<Choice> Presets() {
     return presets;
 }
 
-const PictureFormat kFormats[] = {PictureFormat::Png, PictureFormat::Pdf, PictureFormat::Bmp, PictureFormat::Jpeg};
-const char* const kFormatNames[] = {"PNG", "PDF", "BMP", "JPEG"};
-const char* const kExtensions[] = {".png", ".pdf", ".bmp", ".jpg"};
+QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // The render of the source's picture at `pixels`, drawing random colours from `random`.
 PictureExport ExportJob(const ExportSource& source, CanvasSize pixels, bool highResolution, UniformSource& random) {
@@ -99,7 +97,7 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     HighResolution = new QCheckBox(tr("High resolution (every pixel computed)"), this);
     HighResolution->setChecked(highResolution);
     Format = new QComboBox(this);
-    for (const char* name : kFormatNames) Format->addItem(QString::fromLatin1(name));
+    for (const PictureFormatName& format : kPictureFormats) Format->addItem(Text(format.name));
     Threads = new QSpinBox(this);
     const int cores = std::max(1, QThread::idealThreadCount());
     Threads->setRange(1, cores);
@@ -153,7 +151,7 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     connect(Format, &QComboBox::currentIndexChanged, this, &ExportDialog::UpdateSummary);
     connect(ExportButton, &QPushButton::clicked, this, &ExportDialog::ExportClicked);
     connect(CancelButton, &QPushButton::clicked, this, &ExportDialog::CancelClicked);
-    Preset->setCurrentIndex(4);  // the 900 x 400 mm desk mat
+    Preset->setCurrentIndex(static_cast<int>(std::size(kSizePresets)));  // after "Custom", the largest: the desk mat
     UpdateSummary();
 }
 
@@ -169,7 +167,7 @@ CanvasSize ExportDialog::Pixels() const {
 
 PictureFileOptions ExportDialog::FileOptions() const {
     PictureFileOptions file;
-    file.format = kFormats[std::max(Format->currentIndex(), 0)];
+    file.format = kPictureFormats[static_cast<std::size_t>(std::max(Format->currentIndex(), 0))].format;
     file.dpi = DpiBox->value();
     if (millimetres_) {
         file.widthMm = WidthBox->value();
@@ -282,12 +280,12 @@ void ExportDialog::UpdateSummary() {
 }
 
 void ExportDialog::ExportClicked() {
-    const int format = std::max(Format->currentIndex(), 0);
-    const QString extension = QString::fromLatin1(kExtensions[format]);
+    const PictureFormatName& format = kPictureFormats[static_cast<std::size_t>(std::max(Format->currentIndex(), 0))];
+    const QString extension = QStringLiteral(".") + Text(format.extensions[0]);
     QString path = Toolkit().SaveFileName(this, QDir::current().absoluteFilePath(QStringLiteral("Fractal") + extension),
-                                          QStringLiteral("%1 (*%2)").arg(QString::fromLatin1(kFormatNames[format]), extension));
+                                          QStringLiteral("%1 (*%2)").arg(Text(format.name), extension));
     if (path.isEmpty()) return;
-    if (PictureFormatFor(path.toStdString()) != kFormats[format]) path += extension;
+    if (PictureFormatFor(path.toStdString()) != format.format) path += extension;
     StartExport(path);
 }
 
