@@ -505,8 +505,12 @@ int RunRenderCommand(const RenderCommand& command) {
     job.whole = ReadRenderParams(s, grid.grid.width, grid.grid.height, grid.regionHeight);
     job.pixels = command.pixels;
     job.dot = grid.grid.dot;
+    // The file, the print job and the sensor check are one picture: each drawing of a random one starts from
+    // the generator as it stood before the first.
+    const UniformSource firstDraw = ProgramRandom();
+    UniformSource random = firstDraw;
     job.colours = {table.column[static_cast<std::size_t>(s.colourIndex)].data(),
-                   kColourCounts[static_cast<std::size_t>(s.colourIndex)].colours, &ProgramRandom(), s.randomExponent};
+                   kColourCounts[static_cast<std::size_t>(s.colourIndex)].colours, &random, s.randomExponent};
     job.file = command.file;
     job.threads = command.threads;
     const bool showProgress = !command.quiet && ::isatty(STDERR_FILENO);
@@ -522,6 +526,7 @@ int RunRenderCommand(const RenderCommand& command) {
         if (result.error) return CannotWrite(command.output, *result.error);
     }
     if (!command.printer.empty()) {
+        random = firstDraw;
         ExportRows rows(job, engine.get());
         PdfPieces pieces(rows.Rows(), *command.file.pages, command.file.title);
         if (auto refusal = PrintPdf(command.printer, command.file.title, command.pages.media, [&] { return pieces.Next(); })) {
@@ -534,6 +539,7 @@ int RunRenderCommand(const RenderCommand& command) {
         // Drawn once more, row by row as the check reads it: no picture-sized canvas is kept.
         PictureExport drawn = job;
         drawn.progress = nullptr;
+        random = firstDraw;
         ExportRows rows(drawn, engine.get());
         return ReportTracking(command, rows.Rows(), job.dot);
     }

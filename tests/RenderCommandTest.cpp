@@ -384,4 +384,10 @@ TEST_F(RenderCommandTest, TrackingPrintsItsLineAndAdviceAndWritesTheMap) {
     std::ifstream again(Path("line.txt"));
     const std::string onPaper(std::istreambuf_iterator<char>(again), {});
     EXPECT_NE(onPaper.find(", picture at 13 dpi)\n"), std::string::npos) << onPaper;
+
+    // The check sees the random picture the file holds, not a second one drawn after it.
+    ASSERT_EQ(Run("--quiet --pattern 4 --size 32 --tracking-map '" + Path("alone.png") + "'"), 0) << errors_;
+    ASSERT_EQ(Run("--quiet --pattern 4 --size 32 -o '" + Path("speckle.png") + "' --tracking-map '" + Path("after.png") + "'"), 0)
+        << errors_;
+    EXPECT_EQ(QImage(QString::fromStdString(Path("after.png"))), QImage(QString::fromStdString(Path("alone.png"))));
 }
