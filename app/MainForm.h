@@ -166,6 +166,8 @@ public:
     bool ShowingWeakAreas() const { return showWeakAreas_; }
     // The printed size of the picture the print or export dialog chose last.
     void SetChosenPrintSize(PrintedSize size);
+    // Pixels per drawn point of the picture the canvas holds: as the last render drew it, or as the next would.
+    int PictureDotWidth() const { return lastMapping_ ? lastMapping_->dot : Pic1->DotWidth(); }
     PrintedSize WeakAreasPrintSize() const;
     // The check behind the tints shown; empty until one finishes.
     const TrackingResult& WeakAreas() const { return weakAreasResult_; }

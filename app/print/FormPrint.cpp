@@ -281,7 +281,7 @@ void FormPrint::PaintPreview() {
         const QImage& canvas = owner_.Pic1->Image();
         const double mmPerPixel = kMmPerInch / layout.dotsPerInch;
         const PrintedSize size{canvas.width() * mmPerPixel, canvas.height() * mmPerPixel};
-        Tracking->Check(canvas, size, PrintedDotMm(size, canvas.width(), owner_.Pic1->DotWidth()));
+        Tracking->Check(canvas, size, PrintedDotMm(size, canvas.width(), owner_.PictureDotWidth()));
         owner_.SetChosenPrintSize(size);
     }
     Picture1->Clear();
