@@ -165,10 +165,12 @@ std::size_t DeflateLiterals(const std::uint8_t* data, std::size_t size, bool las
     std::array<std::uint32_t, 256> coded{};
     for (std::size_t b = 0; b < 256; ++b) coded[b] = codes[b] | static_cast<std::uint32_t>(lengths[b]) << 16;
     for (i = 0; i + 3 <= size; i += 3) {
-        for (int k = 0; k < 3; ++k) {
-            const std::uint32_t code = coded[data[i + k]];
-            bits.Add(code & 0xFFFF, static_cast<int>(code >> 16));
-        }
+        // The three codes are joined first, so only one shift and one length wait on the bits before them.
+        const std::uint32_t a = coded[data[i]], b = coded[data[i + 1]], c = coded[data[i + 2]];
+        const int lengthA = static_cast<int>(a >> 16), lengthAB = lengthA + static_cast<int>(b >> 16);
+        const std::uint64_t joined = (a & 0xFFFF) | static_cast<std::uint64_t>(b & 0xFFFF) << lengthA |
+                                     static_cast<std::uint64_t>(c & 0xFFFF) << lengthAB;
+        bits.Add(joined, lengthAB + static_cast<int>(c >> 16));
         bits.Flush();
     }
     for (; i < size; ++i) bits.Put(codes[data[i]], lengths[data[i]]);
