@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "output/PictureExport.h"
+#include "export/PictureExport.h"
 #include "render/Random.h"
 #include "tracking/SensorCheck.h"
 

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 
 #include "app/toolkit/Services.h"
-#include "output/AtomicFile.h"
+#include "files/AtomicFile.h"
 #include "records/Module_ini.h"
 
 namespace velmora::Module_ini {

@@ -12,10 +12,10 @@
 #include "app/toolkit/FileDrop.h"
 #include "app/toolkit/PictureFiles.h"
 #include "app/toolkit/Services.h"
-#include "output/AtomicFile.h"
-#include "output/Bitmap.h"
-#include "output/PictureFile.h"
-#include "output/Png.h"
+#include "files/AtomicFile.h"
+#include "formats/Bitmap.h"
+#include "formats/PictureFile.h"
+#include "formats/Png.h"
 
 namespace velmora {
 

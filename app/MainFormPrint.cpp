@@ -2,7 +2,7 @@
 #include "app/print/FormPrint.h"
 #include "app/print/Printers.h"
 #include "app/toolkit/Services.h"
-#include "output/PrintLayout.h"
+#include "print/PrintLayout.h"
 
 namespace velmora {
 

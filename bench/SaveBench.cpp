@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <vector>
 
-#include "output/AtomicFile.h"
-#include "output/Bitmap.h"
-#include "output/Png.h"
+#include "files/AtomicFile.h"
+#include "formats/Bitmap.h"
+#include "formats/Png.h"
 #include "records/Profile.h"
 
 namespace velmora {

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "common/Numbers.h"
-#include "output/AtomicFile.h"
-#include "output/PdfWriter.h"
-#include "output/Png.h"
-#include "output/PrintJobs.h"
+#include "files/AtomicFile.h"
+#include "formats/PdfWriter.h"
+#include "formats/Png.h"
+#include "print/PrintJobs.h"
 #include "palette/ColorTable.h"
 #include "records/DataFile.h"
 #include "render/Patterns.h"

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "canvas/CanvasGeometry.h"
-#include "output/PictureExport.h"
-#include "output/PrintLayout.h"
+#include "export/PictureExport.h"
+#include "print/PrintLayout.h"
 #include "render/PictureParameters.h"
 #include "tracking/SensorCheck.h"
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "output/AtomicFile.h"
-#include "output/FileRead.h"
+#include "files/AtomicFile.h"
+#include "files/FileRead.h"
 
 namespace velmora {
 

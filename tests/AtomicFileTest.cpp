@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "output/AtomicFile.h"
+#include "files/AtomicFile.h"
 #include "tests/TempFolder.h"
 
 using namespace velmora;

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "output/Bitmap.h"
-#include "output/PictureExport.h"
-#include "output/PictureFile.h"
+#include "formats/Bitmap.h"
+#include "export/PictureExport.h"
+#include "formats/PictureFile.h"
 #include "render/PictureParameters.h"
 #include "tests/TempFolder.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "output/Deflate.h"
-#include "output/Png.h"
+#include "formats/Deflate.h"
+#include "formats/Png.h"
 
 using namespace velmora;
 

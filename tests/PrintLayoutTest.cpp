@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "output/PrintLayout.h"
+#include "print/PrintLayout.h"
 #include "tests/PrintRectOutput.h"
 
 using namespace velmora;

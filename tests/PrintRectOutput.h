@@ -1,7 +1,7 @@
 #pragma once
 #include <ostream>
 
-#include "output/PrintLayout.h"
+#include "print/PrintLayout.h"
 
 namespace velmora {
 

@@ -20,7 +20,7 @@
 
 #include "canvas/CanvasGeometry.h"
 #include "common/Numbers.h"
-#include "output/Png.h"
+#include "formats/Png.h"
 #include "palette/ColorTable.h"
 #include "render/CalcBas.h"
 #include "render/PictureParameters.h"

@@ -7,7 +7,7 @@
 #include <optional>
 #include <thread>
 
-#include "output/PrintLayout.h"
+#include "print/PrintLayout.h"
 
 namespace velmora {
 

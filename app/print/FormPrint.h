@@ -12,7 +12,7 @@
 #include "app/print/Printers.h"
 #include "app/toolkit/Controls.h"
 #include "app/toolkit/PictureBox.h"
-#include "output/PrintLayout.h"
+#include "print/PrintLayout.h"
 
 namespace velmora {
 

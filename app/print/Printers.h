@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "output/PrintLayout.h"
+#include "print/PrintLayout.h"
 
 namespace velmora {
 

@@ -5,9 +5,9 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
-#include "output/AtomicFile.h"
-#include "output/PdfWriter.h"
-#include "output/PrintJobs.h"
+#include "files/AtomicFile.h"
+#include "formats/PdfWriter.h"
+#include "print/PrintJobs.h"
 
 namespace velmora {
 

@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QImageReader>
 
-#include "output/FileRead.h"
-#include "output/PictureFile.h"
+#include "files/FileRead.h"
+#include "formats/PictureFile.h"
 
 namespace velmora {
 

@@ -8,7 +8,7 @@
 
 #include <cups/cups.h>
 
-#include "output/PrintJobs.h"
+#include "print/PrintJobs.h"
 #include "app/print/QtPrinters.h"
 #include "tests/print/PdfFile.h"
 

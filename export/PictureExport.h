@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "canvas/CanvasGeometry.h"
-#include "output/PictureFile.h"
-#include "output/PrintLayout.h"
+#include "formats/PictureFile.h"
+#include "print/PrintLayout.h"
 #include "render/BandedPicture.h"
 
 namespace velmora {

@@ -1,4 +1,4 @@
-#include "output/PdfWriter.h"
+#include "formats/PdfWriter.h"
 
 #include <zlib.h>
 

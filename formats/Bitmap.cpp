@@ -1,4 +1,4 @@
-#include "output/Bitmap.h"
+#include "formats/Bitmap.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "output/PictureFile.h"
+#include "formats/PictureFile.h"
 
 #include <algorithm>
 #include <cctype>

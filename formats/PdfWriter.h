@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "output/PrintLayout.h"
+#include "print/PrintLayout.h"
 #include "render/Raster.h"
 
 namespace velmora {

@@ -1,4 +1,4 @@
-#include "output/Png.h"
+#include "formats/Png.h"
 
 #include <libdeflate.h>
 #include <zlib.h>
@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "output/Deflate.h"
+#include "formats/Deflate.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "output/PictureExport.h"
+#include "export/PictureExport.h"
 
 #include <cmath>
 #include <cstdint>
@@ -6,11 +6,11 @@
 #include <new>
 
 #include "common/Numbers.h"
-#include "output/AtomicFile.h"
-#include "output/Bitmap.h"
-#include "output/Jpeg.h"
-#include "output/PdfWriter.h"
-#include "output/Png.h"
+#include "files/AtomicFile.h"
+#include "formats/Bitmap.h"
+#include "formats/Jpeg.h"
+#include "formats/PdfWriter.h"
+#include "formats/Png.h"
 #include "render/RenderEngine.h"
 #include "render/SpeckleRows.h"
 

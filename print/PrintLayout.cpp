@@ -1,4 +1,4 @@
-#include "output/PrintLayout.h"
+#include "print/PrintLayout.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "output/FileRead.h"
+#include "files/FileRead.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

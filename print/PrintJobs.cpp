@@ -1,4 +1,4 @@
-#include "output/PrintJobs.h"
+#include "print/PrintJobs.h"
 
 #include <cups/cups.h>
 #include <fcntl.h>
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "output/AtomicFile.h"
+#include "files/AtomicFile.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "output/Deflate.h"
+#include "formats/Deflate.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "output/Jpeg.h"
+#include "formats/Jpeg.h"
 
 // jpeglib.h needs the size types declared first.
 #include <cstddef>
