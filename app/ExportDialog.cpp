@@ -47,19 +47,6 @@ std::vector<Choice> Presets() {
 
 QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-// The render of the source's picture at `pixels`, drawing random colours from `random`.
-PictureExport ExportJob(const ExportSource& source, CanvasSize pixels, bool highResolution, UniformSource& random) {
-    const PictureGrid grid = PictureGridFor(pixels, highResolution);
-    PictureParameters parameters = source.parameters;
-    parameters.pictureEffect = false;
-    PictureExport job;
-    job.whole = ReadRenderParams(parameters, grid.grid.width, grid.grid.height, grid.regionHeight);
-    job.pixels = pixels;
-    job.dot = grid.grid.dot;
-    job.colours = {source.tableColumn.data(), source.colourCount, &random, source.randomExponent};
-    return job;
-}
-
 constexpr int kTrackingDelayMs = 300;
 
 QString Megabytes(double bytes) {
@@ -165,6 +152,16 @@ CanvasSize ExportDialog::Pixels() const {
     return PixelsForMillimetres(WidthBox->value(), HeightBox->value(), DpiBox->value());
 }
 
+Product ExportDialog::ProductChosen(const PictureParameters& parameters) const {
+    Product product;
+    product.parameters = parameters;
+    product.parameters.highResolution = HighResolution->isChecked() ? 1 : 0;
+    product.pixels = Pixels();
+    product.file = FileOptions();
+    product.threads = Threads->value();
+    return product;
+}
+
 PictureFileOptions ExportDialog::FileOptions() const {
     PictureFileOptions file;
     file.format = kPictureFormats[static_cast<std::size_t>(std::max(Format->currentIndex(), 0))].format;
@@ -185,11 +182,7 @@ QString ExportDialog::Problem() const {
     return {};
 }
 
-PrintedSize ExportDialog::PrintedSizeChosen() const {
-    if (millimetres_) return {WidthBox->value(), HeightBox->value()};
-    const double mmPerPixel = kMmPerInch / DpiBox->value();
-    return {WidthBox->value() * mmPerPixel, HeightBox->value() * mmPerPixel};
-}
+PrintedSize ExportDialog::PrintedSizeChosen() const { return PrintedSizeOf(ProductChosen(PictureParameters{})); }
 
 void ExportDialog::CheckTracking() {
     trackingDelay_->stop();
@@ -199,27 +192,27 @@ void ExportDialog::CheckTracking() {
         checkedSource_ = source;
         ++sourceVersion_;
     }
-    const CanvasSize pixels = Pixels();
-    const bool high = HighResolution->isChecked();
-    const PrintedSize size = PrintedSizeChosen();
+    const Product product = ProductChosen(source->parameters);
+    const CanvasSize pixels = product.pixels;
+    const PrintedSize size = PrintedSizeOf(product);
     const QString key = QStringLiteral("%1 %2 %3 %4 %5 %6")
                             .arg(sourceVersion_)
                             .arg(pixels.width)
                             .arg(pixels.height)
-                            .arg(high)
+                            .arg(product.parameters.highResolution)
                             .arg(size.widthMm, 0, 'g', 17)
                             .arg(size.heightMm, 0, 'g', 17);
     auto picture = std::make_shared<const ExportSource>(*source);
     // Drawn row by row as the check reads it, as the export draws it: no picture-sized canvas is kept.
-    auto check = [picture, pixels, high, size](const std::atomic<bool>* stop) {
+    auto check = [picture, product, size](const std::atomic<bool>* stop) {
         UniformSource random;
-        PictureExport job = ExportJob(*picture, pixels, high, random);
+        PictureExport job = DrawingOf(product, picture->tableColumn.data(), &random, picture->randomExponent);
+        job.threads = 0;
         job.progress = [stop](double) { return stop->load(); };
         ExportRows rows(job);
         return velmora::CheckTracking(rows.Rows(), size, {}, 0, stop);
     };
-    Tracking->Check(key, check, pixels.width, pixels.height,
-                    PrintedDotMm(size, pixels.width, PictureGridFor(pixels, high).grid.dot));
+    Tracking->Check(key, check, pixels.width, pixels.height, PrintedDotOf(product));
     emit SizeChosen(size);
 }
 
@@ -297,10 +290,9 @@ bool ExportDialog::StartExport(const QString& path) {
     random_ = UniformSource();
     path_ = path;
 
-    PictureExport job = ExportJob(snapshot_, Pixels(), HighResolution->isChecked(), random_);
-    job.file = FileOptions();
-    job.file.title = QFileInfo(path).completeBaseName().toStdString();
-    job.threads = Threads->value();
+    Product product = ProductChosen(snapshot_.parameters);
+    product.file.title = QFileInfo(path).completeBaseName().toStdString();
+    PictureExport job = DrawingOf(product, snapshot_.tableColumn.data(), &random_, snapshot_.randomExponent);
     job.progress = [this](double done) {
         done_ = done;
         return cancel_.load();

@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "export/PictureExport.h"
+#include "export/Product.h"
 #include "render/Random.h"
 #include "tracking/SensorCheck.h"
 
@@ -31,7 +31,6 @@ class TrackingLabel;
 struct ExportSource {
     PictureParameters parameters;
     std::array<ColorValue, 256> tableColumn{};
-    int colourCount = 16;
     float randomExponent = 0;
 
     bool operator==(const ExportSource&) const = default;
@@ -53,10 +52,12 @@ public:
     // The picture's pixels and its file as the controls give them.
     CanvasSize Pixels() const;
     PictureFileOptions FileOptions() const;
+    // The product the controls choose, of the picture `parameters` give.
+    Product ProductChosen(const PictureParameters& parameters) const;
     // Why the chosen size cannot be exported; empty when it can.
     QString Problem() const;
     // The size the picture prints at: the millimetres chosen, or the pixels
-    // at the resolution.
+    // at the resolution, as its page places it.
     PrintedSize PrintedSizeChosen() const;
 
     // Checks how a mouse tracks on the picture the window now holds, rendered

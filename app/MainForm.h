@@ -172,7 +172,11 @@ public:
     // The check behind the tints shown; empty until one finishes.
     const TrackingResult& WeakAreas() const { return weakAreasResult_; }
 
-    // Printing: the print dialog and one page of the whole canvas on the current printer.
+    // What an export or an actual-size print takes from the controls now; nothing (after telling the user when
+    // `explain` is true) when no colour count is chosen.
+    std::optional<ExportSource> ExportSourceNow(bool explain);
+
+    // Printing: the print dialog and the job it chooses on the current printer.
     void Command2_Click();
     void printP();
     // The print dialog while it is open, otherwise null.
@@ -236,9 +240,6 @@ private:
 
     QPointer<FormPrint> printDialog_;
     QPointer<ExportDialog> exportDialog_;
-    // What an export takes from the controls now; nothing (after telling the
-    // user when `explain` is true) when no colour count is chosen.
-    std::optional<ExportSource> ExportSourceNow(bool explain);
 
     ViewHistory views_;
     // Where the last render put the plane; none before the first render.

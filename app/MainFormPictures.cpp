@@ -114,8 +114,6 @@ std::optional<ExportSource> MainForm::ExportSourceNow(bool explain) {
     ExportSource source;
     source.parameters = Parameters();
     source.tableColumn = ColorTable.column[static_cast<std::size_t>(column)];
-    const int itemCount = Combo2->itemData(column).toInt();
-    source.colourCount = itemCount < 1 ? 16 : itemCount;
     source.randomExponent = RandomExponent;
     return source;
 }

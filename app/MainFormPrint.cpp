@@ -1,8 +1,5 @@
 #include "app/MainForm.h"
 #include "app/print/FormPrint.h"
-#include "app/print/Printers.h"
-#include "app/toolkit/Services.h"
-#include "print/PrintLayout.h"
 
 namespace velmora {
 
@@ -19,14 +16,9 @@ void MainForm::Command2_Click() {
     printDialog_->PaintPreview();
 }
 
-// Prints the canvas as the print dialog lays it out; printing always goes through the dialog.
+// Prints as the print dialog chooses, on worker threads; printing always goes through the dialog.
 void MainForm::printP() {
-    if (!printDialog_) return;
-    const PageLayout layout = printDialog_->Layout();
-    const PrintOutcome outcome =
-        CurrentPrinters().PrintPages(Text1->text(), Pic1->Image(), layout, printDialog_->Media());
-    if (outcome.kind != PrintOutcome::Kind::Failed) return;
-    Toolkit().MessageBox(printDialog_, outcome.failure, QString(), MessageButtons::Ok, MessageAnswer::Ok);
+    if (printDialog_) printDialog_->Print();
 }
 
 }  // namespace velmora

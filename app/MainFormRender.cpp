@@ -107,8 +107,7 @@ void MainForm::RenderOnce() {
     StopFlag = 0;
     Pic2->DrawStretched(Pic1->Image(), 0, 0, Pic2->ScaleWidth(), Pic2->ScaleHeight());
     Pic2->Refresh();
-    const int itemCount = Combo2->itemData(column).toInt();
-    const int colourCount = itemCount < 1 ? 16 : itemCount;
+    const int colourCount = ColourCountAt(column);
     RenderYield(true);
     if (unloading_) return;
     const std::uint32_t startTick = Toolkit().TickCount();

@@ -1,8 +1,16 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
 
 #include "app/MainForm.h"
+#include "app/print/FormPrint.h"
+#include "app/print/QtPrinters.h"
 #include "bench/BenchInputs.h"
 
 using namespace velmora;
@@ -27,8 +35,47 @@ void BM_WindowStartToOk(benchmark::State& state) {
     state.counters["process_cpu_s"] = (bench::ProcessSeconds() - cpuStart) / static_cast<double>(state.iterations());
 }
 
+// The largest actual-size print, a 900 x 400 mm desk mat at 300 dpi (10630 x 4724 pixels), drawn and written
+// into a PDF file while the window's event loop runs: longest_wait_ms is the longest the loop went without
+// running a 1 ms timer, from the press of "Print" to the end of the job.
+void BM_WindowPrintLongestWait(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("mat.pdf"));
+    QtPrinters printers{[&path](const QString&) { return std::optional<QString>(path); }};
+    printers.SelectPrinter(QtPrinters::kPdfFile);
+    ScopedPrinters scoped{printers};
+    MainForm form;
+    form.show();
+    form.Command2->click();
+    FormPrint& dialog = *form.PrintDialog();
+    dialog.Combo1->setCurrentIndex(dialog.Combo1->findText(QtPrinters::kPdfFile));
+    dialog.PaperList->setCurrentIndex(dialog.PaperList->findText(QStringLiteral("A3")));
+    dialog.ActualSizeOption->click();
+    dialog.WidthMm->setValue(900);
+    dialog.HeightMm->setValue(400);
+    dialog.DpiBox->setValue(300);
+    double longest = 0;
+    for (auto _ : state) {
+        QElapsedTimer sinceTick;
+        QTimer tick;
+        tick.setInterval(1);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            longest = std::max(longest, static_cast<double>(sinceTick.nsecsElapsed()) / 1e6);
+            sinceTick.restart();
+        });
+        tick.start();
+        sinceTick.start();
+        dialog.Command1->click();
+        while (dialog.Printing().Running()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        longest = std::max(longest, static_cast<double>(sinceTick.nsecsElapsed()) / 1e6);
+        if (!QFileInfo::exists(path)) state.SkipWithError("no PDF file was written");
+    }
+    state.counters["longest_wait_ms"] = longest;
+}
+
 }  // namespace
 
+BENCHMARK(BM_WindowPrintLongestWait)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_WindowStartToOk)->DenseRange(0, 3)->ArgName("pattern")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 int main(int argc, char** argv) {

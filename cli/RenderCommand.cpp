@@ -3,23 +3,26 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <cstdlib>
+#include <exception>
 #include <functional>
+#include <new>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "common/Numbers.h"
+#include "export/SharedRows.h"
 #include "files/AtomicFile.h"
 #include "formats/PdfWriter.h"
 #include "formats/Png.h"
-#include "print/PrintJobs.h"
 #include "palette/ColorTable.h"
+#include "print/PrintJobs.h"
 #include "records/DataFile.h"
 #include "render/Patterns.h"
 #include "render/Random.h"
@@ -30,28 +33,26 @@ namespace velmora {
 
 namespace {
 
-std::optional<long> WholeNumber(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    std::size_t used = 0;
-    try {
-        const long value = std::stol(text, &used);
-        if (used != text.size()) return std::nullopt;
-        return value;
-    } catch (...) {
-        return std::nullopt;
-    }
+// The whole of `text` as a number, signed or not, without spaces; nothing otherwise.
+template <typename Number>
+std::optional<Number> NumberOf(std::string_view text) {
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
+    Number value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if constexpr (std::is_floating_point_v<Number>)
+        if (!std::isfinite(value)) return std::nullopt;
+    return value;
 }
 
-std::optional<double> RealNumber(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    std::size_t used = 0;
-    try {
-        const double value = std::stod(text, &used);
-        if (used != text.size() || !std::isfinite(value)) return std::nullopt;
-        return value;
-    } catch (...) {
-        return std::nullopt;
-    }
+// "WxH" ('x' or 'X' between) as two numbers, or nothing.
+template <typename Number>
+std::optional<std::pair<Number, Number>> PairOf(std::string_view text) {
+    const std::size_t x = text.find_first_of("xX");
+    if (x == std::string_view::npos) return std::nullopt;
+    const auto width = NumberOf<Number>(text.substr(0, x)), height = NumberOf<Number>(text.substr(x + 1));
+    if (!width || !height) return std::nullopt;
+    return std::pair{*width, *height};
 }
 
 // The formats velmora-render writes, in the order its messages name them.
@@ -131,33 +132,11 @@ std::string MediaName(const std::string& given, const PageSize& paper) {
     return text;
 }
 
-// "WxH" in whole pixels, each side 16 to 65536; nothing otherwise.
-std::optional<CanvasSize> PixelsOf(const std::string& text) {
-    const auto x = text.find_first_of("xX");
-    if (x == std::string::npos) return std::nullopt;
-    auto side = [](const std::string& part) -> std::optional<int> {
-        if (part.empty() || part.size() > 6 || part.find_first_not_of("0123456789") != std::string::npos)
-            return std::nullopt;
-        const int value = std::stoi(part);
-        if (value < kPictureSideMin || value > kPictureSideMax) return std::nullopt;
-        return value;
-    };
-    const auto w = side(text.substr(0, x)), h = side(text.substr(x + 1));
-    if (!w || !h) return std::nullopt;
-    return CanvasSize{*w, *h};
-}
-
 std::string SizeText(double width, double height) {
     return NumText(width) + " x " + NumText(height);
 }
 
 bool SideInRange(int side) { return side >= kPictureSideMin && side <= kPictureSideMax; }
-
-// The picture as the page layout sees it: its pixels over its grid.
-PrintedPicture PrintedPictureOf(const RenderCommand& cmd) {
-    const CanvasGrid grid = GridFor(cmd.pixels, cmd.parameters.HighResolution());
-    return {cmd.pixels.width, cmd.pixels.height, static_cast<float>(grid.width), static_cast<float>(grid.height)};
-}
 
 // The document's name: the output file's name without folder and ending, or the window's default name.
 std::string JobTitle(const std::string& output) {
@@ -166,19 +145,197 @@ std::string JobTitle(const std::string& output) {
     return name.substr(0, name.find_last_of('.'));
 }
 
+// What the options gave. They are applied once all are read, so every option given wins over the data file.
+struct Given {
+    RenderCommand cmd;
+    std::optional<long> pattern, size, dpi, quality, sensorPixels;
+    std::optional<int> colourIndex;
+    std::optional<CanvasSize> pixels;
+    std::optional<std::pair<double, double>> mm;  // --mm as typed: the pixels come from these, not from 1/1440 inch
+    std::optional<PageSize> paper;
+    std::string media;
+    bool landscape = false, fill = false, highResolution = false, trackingLine = false;
+    std::optional<double> overlap;
+    std::optional<std::string> data;
+    std::vector<std::pair<std::string*, std::string>> texts;
+};
+
+// One option: its names, the form of its value in the usage text (none for a switch), and what it does with
+// its value; it returns the one-line message of a value it refuses.
+struct CommandOption {
+    std::vector<std::string> names;
+    std::string value;
+    std::function<std::optional<std::string>(Given&, const std::string& name, const std::string& value)> apply;
+};
+
+using Refusal = std::optional<std::string>;
+
+// A whole number from `low` to `high` into `field`.
+CommandOption WholeOption(std::string name, long low, long high, std::optional<long> Given::*field) {
+    const std::string range = std::to_string(low) + "-" + std::to_string(high);
+    return {{name}, range, [low, high, field](Given& g, const std::string& option, const std::string& v) -> Refusal {
+                g.*field = NumberOf<long>(v);
+                if (!(g.*field) || *(g.*field) < low || *(g.*field) > high)
+                    return option + ": must be " + std::to_string(low) + " to " + std::to_string(high);
+                return std::nullopt;
+            }};
+}
+
+// A real number from `low` to `high`, handed to `set`.
+CommandOption RealOption(std::string name, std::string form, double low, double high,
+                         std::function<void(Given&, double)> set) {
+    return {{name}, std::move(form), [low, high, set](Given& g, const std::string& option, const std::string& v) -> Refusal {
+                const auto value = NumberOf<double>(v);
+                if (!value || *value < low || *value > high)
+                    return option + ": must be " + NumText(low) + " to " + NumText(high);
+                set(g, *value);
+                return std::nullopt;
+            }};
+}
+
+CommandOption Switch(std::string name, bool Given::*field) {
+    return {{name}, "", [field](Given& g, const std::string&, const std::string&) -> Refusal {
+                g.*field = true;
+                return std::nullopt;
+            }};
+}
+
+CommandOption TextOption(std::string name, std::string PictureParameters::*field) {
+    return {{name}, "T", [field](Given& g, const std::string&, const std::string& v) -> Refusal {
+                g.texts.emplace_back(&(g.cmd.product.parameters.*field), v);
+                return std::nullopt;
+            }};
+}
+
+// The options in the order the usage text shows them.
+const std::vector<CommandOption>& CommandOptions() {
+    static const std::vector<CommandOption> options = [] {
+        std::vector<CommandOption> o;
+        o.push_back({{"-o", "--output"}, Listed(CommandFileNames("FILE"), "|", "|"),
+                     [](Given& g, const std::string& option, const std::string& v) -> Refusal {
+                         g.cmd.product.file.format = PictureFormatOfExtension(v);
+                         if (!CommandWrites(g.cmd.product.file.format))
+                             return option + ": the file must end in " + Listed(CommandFileNames(""), ", ", " or ");
+                         g.cmd.product.output = v;
+                         return std::nullopt;
+                     }});
+        o.push_back(WholeOption("--pattern", 0, kPatternCount - 1, &Given::pattern));
+        o.push_back(WholeOption("--size", kSizeMin, kSizeMax, &Given::size));
+        o.push_back(Switch("--hires", &Given::highResolution));
+        o.push_back({{"--pixels"}, "WxH", [](Given& g, const std::string& option, const std::string& v) -> Refusal {
+                         const auto sides = PairOf<int>(v);
+                         if (sides && SideInRange(sides->first) && SideInRange(sides->second))
+                             g.pixels = CanvasSize{sides->first, sides->second};
+                         else
+                             return option + ": must be WxH, each side " + std::to_string(kPictureSideMin) + " to " +
+                                    std::to_string(kPictureSideMax) + " pixels";
+                         return std::nullopt;
+                     }});
+        o.push_back({{"--mm"}, "WxH", [](Given& g, const std::string& option, const std::string& v) -> Refusal {
+                         g.mm = PairOf<double>(v);
+                         if (!g.mm || !(g.mm->first > 0 && g.mm->second > 0) ||
+                             !Within({TwipsFromMm(g.mm->first), TwipsFromMm(g.mm->second)}, 0, kPrintedSizeMaxMm))
+                             return option + ": must be WIDTHxHEIGHT in mm, each above 0 and at most 5000";
+                         return std::nullopt;
+                     }});
+        o.push_back(WholeOption("--dpi", 1, 65535, &Given::dpi));
+        o.back().value = "D";
+        o.push_back(WholeOption("--quality", 1, 100, &Given::quality));
+        o.push_back({{"--colors"}, Listed(ColourCountTexts(), "|", "|"),
+                     [](Given& g, const std::string& option, const std::string& v) -> Refusal {
+                         const auto count = NumberOf<long>(v);
+                         g.colourIndex = count ? ColourIndexOf(*count) : std::nullopt;
+                         if (!g.colourIndex) return option + ": must be " + Listed(ColourCountTexts(), ", ", " or ");
+                         return std::nullopt;
+                     }});
+        o.push_back({{"--palette"}, "default|A|B", [](Given& g, const std::string& option, const std::string& v) -> Refusal {
+                         PaletteChoice& palette = g.cmd.product.parameters.palette;
+                         if (v == "default") palette = PaletteChoice::Default;
+                         else if (v == "A" || v == "a") palette = PaletteChoice::A;
+                         else if (v == "B" || v == "b") palette = PaletteChoice::B;
+                         else return option + ": must be default, A or B";
+                         return std::nullopt;
+                     }});
+        o.push_back(TextOption("--a", &PictureParameters::a));
+        o.push_back(TextOption("--b", &PictureParameters::b));
+        o.push_back(TextOption("--x0", &PictureParameters::x0));
+        o.push_back(TextOption("--x1", &PictureParameters::x1));
+        o.push_back(TextOption("--y0", &PictureParameters::y0));
+        o.push_back(TextOption("--y1", &PictureParameters::y1));
+        o.push_back({{"--data"}, "FILE", [](Given& g, const std::string&, const std::string& v) -> Refusal {
+                         g.data = v;
+                         return std::nullopt;
+                     }});
+        o.push_back({{"--threads"}, "N", [](Given& g, const std::string& option, const std::string& v) -> Refusal {
+                         const auto threads = NumberOf<long>(v);
+                         if (!threads || *threads < 0 || *threads > 1024) return option + ": must be 0 to 1024";
+                         g.cmd.product.threads = static_cast<int>(*threads);
+                         return std::nullopt;
+                     }});
+        o.push_back({{"--quiet"}, "", [](Given& g, const std::string&, const std::string&) -> Refusal {
+                         g.cmd.quiet = true;
+                         return std::nullopt;
+                     }});
+        std::string papers;
+        for (const NamedPaper& paper : kNamedPapers) papers += std::string(paper.name) + "|";
+        o.push_back({{"--paper"}, papers + "WxH", [](Given& g, const std::string& option, const std::string& v) -> Refusal {
+                         g.paper = PaperSizeNamed(v);
+                         if (!g.paper || !Within(*g.paper, kPaperMinMm, kPaperMaxMm))
+                             return option + ": must be A4, A3, A5, Letter, Legal, Tabloid or WIDTHxHEIGHT in mm (50 to 2000)";
+                         g.media = MediaName(v, *g.paper);
+                         return std::nullopt;
+                     }});
+        o.push_back(Switch("--landscape", &Given::landscape));
+        o.push_back(Switch("--fill", &Given::fill));
+        o.push_back({{"--overlap"}, "MM", [](Given& g, const std::string& option, const std::string& v) -> Refusal {
+                         g.overlap = NumberOf<double>(v);
+                         if (!g.overlap || !(*g.overlap >= 0 && *g.overlap <= kPosterOverlapMaxMm))
+                             return option + ": must be 0 to 100 mm";
+                         return std::nullopt;
+                     }});
+        o.push_back({{"--print"}, "PRINTER", [](Given& g, const std::string& option, const std::string& v) -> Refusal {
+                         if (v.empty()) return option + ": needs a printer name";
+                         g.cmd.product.printer = v;
+                         return std::nullopt;
+                     }});
+        o.push_back(Switch("--tracking", &Given::trackingLine));
+        o.push_back({{"--tracking-map"}, "FILE.png", [](Given& g, const std::string& option, const std::string& v) -> Refusal {
+                         if (PictureFormatOfExtension(v) != PictureFormat::Png) return option + ": the file must end in .png";
+                         g.cmd.trackingMap = v;
+                         return std::nullopt;
+                     }});
+        o.push_back(WholeOption("--sensor-pixels", kMinFramePixels, kMaxFramePixels, &Given::sensorPixels));
+        o.push_back(RealOption("--sensor-um", "U", 10, 1000, [](Given& g, double um) { g.cmd.product.sensor.pixelMm = um / 1000; }));
+        o.push_back(RealOption("--flat-below", "G", 0, 1, [](Given& g, double grey) { g.cmd.product.sensor.flatBelow = grey; }));
+        o.push_back(RealOption("--peak-margin", "M", 0, 2, [](Given& g, double margin) { g.cmd.product.sensor.peakMargin = margin; }));
+        return o;
+    }();
+    return options;
+}
+
+const CommandOption* OptionNamed(const std::string& name) {
+    for (const CommandOption& option : CommandOptions())
+        if (std::ranges::find(option.names, name) != option.names.end()) return &option;
+    return nullptr;
+}
+
 }  // namespace
 
 std::string RenderUsage() {
-    return "usage: velmora-render -o " + Listed(CommandFileNames("FILE"), "|", "|") + " [--pattern 0-" +
-           std::to_string(kPatternCount - 1) + "] [--size 32-52] [--hires]\n"
-           "       [--pixels WxH] [--mm WxH] [--dpi D] [--quality 1-100]\n"
-           "       [--colors " + Listed(ColourCountTexts(), "|", "|") + "] [--palette default|A|B] [--a T] [--b T]\n"
-           "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n"
-           "       [--paper A4|A3|A5|Letter|Legal|Tabloid|WxH] [--landscape] [--fill]\n"
-           "       [--overlap MM] [--print PRINTER]\n"
-           "       [--tracking] [--tracking-map FILE.png] [--sensor-pixels 12-64] [--sensor-um U]\n"
-           "       [--flat-below G] [--peak-margin M]\n"
-           "The picture is --pixels if given, else the size of --size, else --mm (the picture's size in mm)\n"
+    // The options' forms, filled into lines of at most 100 characters.
+    std::string usage = "usage: velmora-render", line = usage;
+    for (const CommandOption& option : CommandOptions()) {
+        std::string form = option.names.front() + (option.value.empty() ? "" : " " + option.value);
+        if (option.names.front() != "-o") form = "[" + form + "]";
+        if (line.size() + 1 + form.size() > 100) {
+            usage += "\n      ";
+            line = "      ";
+        }
+        usage += " " + form;
+        line += " " + form;
+    }
+    return usage +
+           "\nThe picture is --pixels if given, else the size of --size, else --mm (the picture's size in mm)\n"
            "at --dpi (300 by default), else size 37; files record that resolution.\n"
            "PDF pages and print jobs: --paper sets the sheet (WxH in mm); --mm the picture's size on paper\n"
            "(without it, page width); --fill covers that size instead of fitting the whole picture; a size\n"
@@ -189,222 +346,104 @@ std::string RenderUsage() {
            "each cause; --tracking-map writes its map.\n";
 }
 
-PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture, double dpi) {
-    PrintChoices choices;
-    choices.overlap = options.overlap;
-    choices.cover = options.fill ? PrintCover::Fill : PrintCover::WholePicture;
-    if (options.paper) {
-        choices.paper = WholeSheet(*options.paper);
-        choices.orientation = options.landscape ? PaperOrientation::Landscape : PaperOrientation::Portrait;
-        if (options.size) {
-            choices.scale = PrintScale::Actual;
-            choices.size = *options.size;
-        }
-        return LayOutPages(picture, choices);
-    }
-    return OwnPage(picture, options.size.value_or(PageSize{picture.width * kTwipsPerInch / dpi,
-                                                           picture.height * kTwipsPerInch / dpi}));
-}
-
 ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     ParseResult result;
-    RenderCommand cmd;
-    cmd.parameters = StartupParameters();
-    std::optional<long> pattern, size, dpi, quality;
-    std::optional<int> colourIndex;
-    std::optional<CanvasSize> pixels;
-    std::optional<std::pair<double, double>> mm;
-    bool highResolution = false;
-    bool overlapGiven = false;
-    std::optional<std::string> data;
-    std::vector<std::pair<std::string*, std::string>> texts;
+    Given g;
+    Product& product = g.cmd.product;
+    product.parameters = StartupParameters();
     auto fail = [&](const std::string& message) {
         result.error = OneLine(message);
         return result;
     };
 
     for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string option = args[i];
-        std::optional<std::string> inlineValue;
-        if (option.rfind("--", 0) == 0 && option.find('=') != std::string::npos) {
-            inlineValue = option.substr(option.find('=') + 1);
-            option = option.substr(0, option.find('='));
+        std::string name = args[i];
+        std::optional<std::string> value;
+        if (name.rfind("--", 0) == 0 && name.find('=') != std::string::npos) {
+            value = name.substr(name.find('=') + 1);
+            name = name.substr(0, name.find('='));
         }
-        auto value = [&]() -> std::optional<std::string> {
-            if (inlineValue) return inlineValue;
-            if (i + 1 >= args.size()) return std::nullopt;
-            return args[++i];
-        };
-        const bool takesValue = option != "--hires" && option != "--quiet" && option != "--help" && option != "-h" &&
-                                option != "--landscape" && option != "--fill" && option != "--tracking";
-        std::optional<std::string> v;
-        if (takesValue) {
-            v = value();
-            if (!v) return fail(option + ": needs a value");
-        } else if (inlineValue) {
-            return fail(option + ": takes no value");
-        }
-
-        if (option == "-h" || option == "--help") {
+        if (name == "-h" || name == "--help") {
+            if (value) return fail(name + ": takes no value");
             result.help = true;
             return result;
-        } else if (option == "-o" || option == "--output") {
-            cmd.file.format = PictureFormatOfExtension(*v);
-            if (!CommandWrites(cmd.file.format))
-                return fail(option + ": the file must end in " + Listed(CommandFileNames(""), ", ", " or "));
-            cmd.output = *v;
-        } else if (option == "--pattern") {
-            pattern = WholeNumber(*v);
-            if (!pattern || *pattern < 0 || *pattern >= kPatternCount)
-                return fail("--pattern: must be 0 to " + std::to_string(kPatternCount - 1));
-        } else if (option == "--size") {
-            size = WholeNumber(*v);
-            if (!size || *size < kSizeMin || *size > kSizeMax) return fail("--size: must be 32 to 52");
-        } else if (option == "--pixels") {
-            pixels = PixelsOf(*v);
-            if (!pixels)
-                return fail("--pixels: must be WxH, each side " + std::to_string(kPictureSideMin) + " to " +
-                            std::to_string(kPictureSideMax) + " pixels");
-        } else if (option == "--dpi") {
-            dpi = WholeNumber(*v);
-            if (!dpi || *dpi < 1 || *dpi > 65535) return fail("--dpi: must be 1 to 65535");
-        } else if (option == "--quality") {
-            quality = WholeNumber(*v);
-            if (!quality || *quality < 1 || *quality > 100) return fail("--quality: must be 1 to 100");
-        } else if (option == "--hires") {
-            highResolution = true;
-        } else if (option == "--colors") {
-            const auto count = WholeNumber(*v);
-            colourIndex = count ? ColourIndexOf(*count) : std::nullopt;
-            if (!colourIndex) return fail("--colors: must be " + Listed(ColourCountTexts(), ", ", " or "));
-        } else if (option == "--palette") {
-            if (*v == "default") cmd.parameters.palette = PaletteChoice::Default;
-            else if (*v == "A" || *v == "a") cmd.parameters.palette = PaletteChoice::A;
-            else if (*v == "B" || *v == "b") cmd.parameters.palette = PaletteChoice::B;
-            else return fail("--palette: must be default, A or B");
-        } else if (option == "--a") {
-            texts.emplace_back(&cmd.parameters.a, *v);
-        } else if (option == "--b") {
-            texts.emplace_back(&cmd.parameters.b, *v);
-        } else if (option == "--x0") {
-            texts.emplace_back(&cmd.parameters.x0, *v);
-        } else if (option == "--x1") {
-            texts.emplace_back(&cmd.parameters.x1, *v);
-        } else if (option == "--y0") {
-            texts.emplace_back(&cmd.parameters.y0, *v);
-        } else if (option == "--y1") {
-            texts.emplace_back(&cmd.parameters.y1, *v);
-        } else if (option == "--data") {
-            data = *v;
-        } else if (option == "--threads") {
-            const auto threads = WholeNumber(*v);
-            if (!threads || *threads < 0 || *threads > 1024) return fail("--threads: must be 0 to 1024");
-            cmd.threads = static_cast<int>(*threads);
-        } else if (option == "--quiet") {
-            cmd.quiet = true;
-        } else if (option == "--tracking") {
-            cmd.tracking = true;
-        } else if (option == "--tracking-map") {
-            if (PictureFormatOfExtension(*v) != PictureFormat::Png) return fail(option + ": the file must end in .png");
-            cmd.trackingMap = *v;
-        } else if (option == "--sensor-pixels") {
-            const auto pixels = WholeNumber(*v);
-            if (!pixels || *pixels < kMinFramePixels || *pixels > kMaxFramePixels)
-                return fail("--sensor-pixels: must be 12 to 64");
-            cmd.sensor.framePixels = static_cast<int>(*pixels);
-        } else if (option == "--sensor-um") {
-            const auto um = RealNumber(*v);
-            if (!um || *um < 10 || *um > 1000) return fail("--sensor-um: must be 10 to 1000");
-            cmd.sensor.pixelMm = *um / 1000;
-        } else if (option == "--flat-below") {
-            const auto grey = RealNumber(*v);
-            if (!grey || *grey < 0 || *grey > 1) return fail("--flat-below: must be 0 to 1");
-            cmd.sensor.flatBelow = *grey;
-        } else if (option == "--peak-margin") {
-            const auto margin = RealNumber(*v);
-            if (!margin || *margin < 0 || *margin > 2) return fail("--peak-margin: must be 0 to 2");
-            cmd.sensor.peakMargin = *margin;
-        } else if (option == "--paper") {
-            cmd.pages.paper = PaperSizeNamed(*v);
-            if (!cmd.pages.paper || !Within(*cmd.pages.paper, kPaperMinMm, kPaperMaxMm))
-                return fail("--paper: must be A4, A3, A5, Letter, Legal, Tabloid or WIDTHxHEIGHT in mm (50 to 2000)");
-            cmd.pages.media = MediaName(*v, *cmd.pages.paper);
-        } else if (option == "--landscape") {
-            cmd.pages.landscape = true;
-        } else if (option == "--mm") {
-            cmd.pages.size = SizeInMm(*v);
-            if (!cmd.pages.size || !Within(*cmd.pages.size, 0, kPrintedSizeMaxMm))
-                return fail("--mm: must be WIDTHxHEIGHT in mm, each above 0 and at most 5000");
-            // The pixels come from the millimetres as typed, not from their 1/1440 inch.
-            const std::size_t x = v->find_first_of("xX");
-            mm.emplace();
-            std::from_chars(v->data(), v->data() + x, mm->first);
-            std::from_chars(v->data() + x + 1, v->data() + v->size(), mm->second);
-        } else if (option == "--fill") {
-            cmd.pages.fill = true;
-        } else if (option == "--overlap") {
-            char* end = nullptr;
-            const double mm = std::strtod(v->c_str(), &end);
-            if (v->empty() || *end || !(mm >= 0 && mm <= kPosterOverlapMaxMm)) return fail("--overlap: must be 0 to 100 mm");
-            cmd.pages.overlap = TwipsFromMm(mm);
-            overlapGiven = true;
-        } else if (option == "--print") {
-            if (v->empty()) return fail("--print: needs a printer name");
-            cmd.printer = *v;
-        } else {
-            return fail(option + ": unknown option");
         }
+        const CommandOption* option = OptionNamed(name);
+        if (!option) return fail(name + ": unknown option");
+        if (option->value.empty() && value) return fail(name + ": takes no value");
+        if (!option->value.empty() && !value) {
+            if (i + 1 >= args.size()) return fail(name + ": needs a value");
+            value = args[++i];
+        }
+        if (auto refusal = option->apply(g, name, value.value_or(""))) return fail(*refusal);
     }
-    const bool tracking = cmd.tracking || !cmd.trackingMap.empty();
-    if (cmd.output.empty() && cmd.printer.empty() && !tracking)
+    const bool tracking = g.trackingLine || !g.cmd.trackingMap.empty();
+    if (product.output.empty() && product.printer.empty() && !tracking)
         return fail("-o: an output file (--print, or --tracking) is required");
-    const bool pages = cmd.file.format == PictureFormat::Pdf || !cmd.printer.empty();
-    const char* pageOption = cmd.pages.paper ? "--paper" : cmd.pages.landscape ? "--landscape"
-                             : cmd.pages.fill ? "--fill" : overlapGiven ? "--overlap" : nullptr;
+    const bool pages = product.file.format == PictureFormat::Pdf || !product.printer.empty();
+    const char* pageOption = g.paper ? "--paper" : g.landscape ? "--landscape" : g.fill ? "--fill"
+                             : g.overlap ? "--overlap" : nullptr;
     if (!pages && !tracking && pageOption) return fail(std::string(pageOption) + ": only for a PDF file, --print or --tracking");
-    if (cmd.pages.landscape && !cmd.pages.paper) return fail("--landscape: needs --paper");
-    if (overlapGiven && !cmd.pages.paper) return fail("--overlap: needs --paper");
-    if (cmd.pages.fill && !cmd.pages.size) return fail("--fill: needs --mm");
+    if (g.landscape && !g.paper) return fail("--landscape: needs --paper");
+    if (g.overlap && !g.paper) return fail("--overlap: needs --paper");
+    if (g.fill && !g.mm) return fail("--fill: needs --mm");
 
-    if (data) {
-        const auto error = ApplyDataFile(cmd.parameters, *data);
+    PictureParameters& s = product.parameters;
+    if (g.data) {
+        const auto error = ApplyDataFile(s, *g.data);
         if (error) return fail("--data: " + *error);
     }
-    // Every option given on the command line wins over the data file.
-    if (highResolution) cmd.parameters.highResolution = 1;
-    if (pattern) ApplyPattern(cmd.parameters, static_cast<int>(*pattern));
-    if (size) cmd.parameters.sizeValue = static_cast<int>(*size);
-    if (colourIndex) cmd.parameters.colourIndex = *colourIndex;
-    for (auto& [target, text] : texts) *target = text;
-    if (cmd.parameters.colourIndex < 0) return fail("--data: the file selects no colour count; add --colors");
+    if (g.highResolution) s.highResolution = 1;
+    if (g.pattern) ApplyPattern(s, static_cast<int>(*g.pattern));
+    if (g.size) s.sizeValue = static_cast<int>(*g.size);
+    if (g.colourIndex) s.colourIndex = *g.colourIndex;
+    for (auto& [target, text] : g.texts) *target = text;
+    if (s.colourIndex < 0) return fail("--data: the file selects no colour count; add --colors");
 
-    if (dpi) cmd.file.dpi = static_cast<double>(*dpi);
-    cmd.physicalSize = cmd.pages.paper || cmd.pages.size || dpi;
-    if (quality) cmd.file.quality = static_cast<int>(*quality);
-    if (pixels) {
-        cmd.pixels = *pixels;
-    } else if (size || !mm) {
-        cmd.pixels = SizeForValue(cmd.parameters.sizeValue);
+    PictureFileOptions& file = product.file;
+    if (g.dpi) file.dpi = static_cast<double>(*g.dpi);
+    if (g.sensorPixels) product.sensor.framePixels = static_cast<int>(*g.sensorPixels);
+    if (g.quality) file.quality = static_cast<int>(*g.quality);
+    if (g.mm) {
+        file.widthMm = g.mm->first;
+        file.heightMm = g.mm->second;
+    }
+    if (g.pixels) {
+        product.pixels = *g.pixels;
+    } else if (g.size || !g.mm) {
+        product.pixels = SizeForValue(s.sizeValue);
     } else {
-        const auto [w, h] = *mm;
-        cmd.pixels = PixelsForMillimetres(w, h, cmd.file.dpi);
-        if (!SideInRange(cmd.pixels.width) || !SideInRange(cmd.pixels.height))
-            return fail("--mm: " + SizeText(w, h) + " mm at " + NumText(cmd.file.dpi) + " dpi is " +
-                        SizeText(RoundHalfEven(w / 25.4 * cmd.file.dpi), RoundHalfEven(h / 25.4 * cmd.file.dpi)) +
+        const auto [w, h] = *g.mm;
+        product.pixels = PixelsForMillimetres(w, h, file.dpi);
+        if (!SideInRange(product.pixels.width) || !SideInRange(product.pixels.height))
+            return fail("--mm: " + SizeText(w, h) + " mm at " + NumText(file.dpi) + " dpi is " +
+                        SizeText(RoundHalfEven(w / 25.4 * file.dpi), RoundHalfEven(h / 25.4 * file.dpi)) +
                         " pixels; each side must be " + std::to_string(kPictureSideMin) + " to " +
                         std::to_string(kPictureSideMax));
     }
-    if (auto limit = FormatLimit(cmd.file.format, cmd.pixels))
-        return fail("-o: " + std::to_string(cmd.pixels.width) + " x " + std::to_string(cmd.pixels.height) +
+    if (auto limit = FormatLimit(file.format, product.pixels))
+        return fail("-o: " + std::to_string(product.pixels.width) + " x " + std::to_string(product.pixels.height) +
                     " pixels: " + *limit);
-    cmd.file.title = JobTitle(cmd.output);
-    if (pages) {
-        cmd.file.pages = CommandPages(cmd.pages, PrintedPictureOf(cmd), cmd.file.dpi);
-        if (cmd.file.pages->pages.size() > kMostPages)
-            return fail("--mm: the poster would need " + std::to_string(cmd.file.pages->pages.size()) +
-                        " pages (at most 1000)");
+    file.title = JobTitle(product.output);
+    if (g.paper) {
+        PrintChoices& choices = product.paper.emplace();
+        choices.paper = WholeSheet(*g.paper);
+        choices.orientation = g.landscape ? PaperOrientation::Landscape : PaperOrientation::Portrait;
+        choices.cover = g.fill ? PrintCover::Fill : PrintCover::WholePicture;
+        choices.overlap = TwipsFromMm(g.overlap.value_or(kPosterOverlapMm));
+        if (g.mm) {
+            choices.scale = PrintScale::Actual;
+            choices.size = {TwipsFromMm(g.mm->first), TwipsFromMm(g.mm->second)};
+        }
     }
-    result.command = cmd;
+    product.media = g.media;
+    product.physicalSize = g.paper || g.mm || g.dpi;
+    product.tracking = tracking;
+    g.cmd.trackingLine = g.trackingLine;
+    if (pages && PagesOf(product).pages.size() > kMostPages)
+        return fail("--mm: the poster would need " + std::to_string(PagesOf(product).pages.size()) +
+                    " pages (at most 1000)");
+    result.command = g.cmd;
     return result;
 }
 
@@ -443,44 +482,26 @@ private:
     int shown_ = -1;
 };
 
-bool Tracking(const RenderCommand& command) { return command.tracking || !command.trackingMap.empty(); }
-
-// The size the picture prints at: as --paper, --mm and --dpi lay it out, or at page width on A4 without them.
-PrintedSize TrackedSize(const RenderCommand& command) {
-    const PrintedPicture picture = PrintedPictureOf(command);
-    if (!command.physicalSize) return PageWidthOnA4(picture.width, picture.height);
-    const double mmPerPixel = kMmPerInch / CommandPages(command.pages, picture, command.file.dpi).dotsPerInch;
-    return {picture.width * mmPerPixel, picture.height * mmPerPixel};
-}
-
-// The sensor check of the picture as it prints, read as it is drawn: its line and, below good tracking, the
-// advice on standard output, its map into a file. Each computed point is drawn as a block `dot` pixels wide.
-int ReportTracking(const RenderCommand& command, const PictureRows& picture, int dot) {
-    const PrintedSize printed = TrackedSize(command);
-    const auto start = std::chrono::steady_clock::now();
-    const std::clock_t processorStart = std::clock();
-    const TrackingResult result = CheckTracking(picture, printed, command.sensor, command.threads);
-    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-    const double processorSeconds = static_cast<double>(std::clock() - processorStart) / CLOCKS_PER_SEC;
-    if (!command.quiet)
-        std::fprintf(stderr, "tracking check: %.3f s (%.3f s of processor time, drawing included)\n", seconds.count(),
-                     processorSeconds);
-    if (command.tracking) {
-        const double dpi = picture.width / (printed.widthMm / kMmPerInch);
-        std::printf("%s\n", TrackingLine(result, command.sensor, dpi).c_str());
-        for (const std::string& advice : TrackingAdvice(result, PrintedDotMm(printed, picture.width, dot), command.sensor))
+// The sensor check's line and, below good tracking, its advice on standard output, its map into a file.
+int ReportTracking(const RenderCommand& command, const TrackingResult& result) {
+    const Product& product = command.product;
+    const int width = product.pixels.width, height = product.pixels.height;
+    if (command.trackingLine) {
+        const double dpi = width / (PrintedSizeOf(product).widthMm / kMmPerInch);
+        std::printf("%s\n", TrackingLine(result, product.sensor, dpi).c_str());
+        for (const std::string& advice : TrackingAdvice(result, PrintedDotOf(product), product.sensor))
             std::printf("advice: %s\n", advice.c_str());
         std::fflush(stdout);
     }
     if (command.trackingMap.empty()) return 0;
     // The map in the picture's proportions, 1024 pixels along its longer side.
-    const double scale = 1024.0 / std::max(picture.width, picture.height);
-    const int width = std::max(1, static_cast<int>(std::lround(picture.width * scale)));
-    const int height = std::max(1, static_cast<int>(std::lround(picture.height * scale)));
-    std::vector<Pixel> map = DrawTrackingMap(result, picture.width, picture.height, width, height, kMapFileColours);
+    const double scale = 1024.0 / std::max(width, height);
+    const int mapWidth = std::max(1, static_cast<int>(std::lround(width * scale)));
+    const int mapHeight = std::max(1, static_cast<int>(std::lround(height * scale)));
+    std::vector<Pixel> map = DrawTrackingMap(result, width, height, mapWidth, mapHeight, kMapFileColours);
     std::vector<Pixel> colours{kMapFileColours.tracks, kMapFileColours.flat, kMapFileColours.ambiguous};
     std::sort(colours.begin(), colours.end());
-    PngPieces pieces(RowsOf(Raster{map.data(), width, height, width}), PngLayout{colours, 0, command.threads});
+    PngPieces pieces(RowsOf(Raster{map.data(), mapWidth, mapHeight, mapWidth}), PngLayout{colours, 0, product.threads});
     if (auto error = WriteFileAtomically(command.trackingMap, [&] { return pieces.Next(); }))
         return CannotWrite(command.trackingMap, *error);
     return 0;
@@ -489,30 +510,20 @@ int ReportTracking(const RenderCommand& command, const PictureRows& picture, int
 }  // namespace
 
 int RunRenderCommand(const RenderCommand& command) {
+    const Product& product = command.product;
     // A target that may not be replaced is refused before the work of rendering.
-    for (const std::string* path : {&command.output, &command.trackingMap})
+    for (const std::string* path : {&product.output, &command.trackingMap})
         if (!path->empty())
             if (auto refusal = WriteRefusal(*path)) return CannotWrite(*path, *refusal);
-    const PictureParameters& s = command.parameters;
+    const PictureParameters& s = product.parameters;
 
     ColorTable table;
     coltable(table);
     if (s.palette == PaletteChoice::A) coltableB(table, DefaultStrip());
     if (s.palette == PaletteChoice::B) coltableA(table, DefaultStrip());
-
-    const PictureGrid grid = PictureGridFor(command.pixels, s.HighResolution());
-    PictureExport job;
-    job.whole = ReadRenderParams(s, grid.grid.width, grid.grid.height, grid.regionHeight);
-    job.pixels = command.pixels;
-    job.dot = grid.grid.dot;
-    // The file, the print job and the sensor check are one picture: each drawing of a random one starts from
-    // the generator as it stood before the first.
-    const UniformSource firstDraw = ProgramRandom();
-    UniformSource random = firstDraw;
-    job.colours = {table.column[static_cast<std::size_t>(s.colourIndex)].data(),
-                   kColourCounts[static_cast<std::size_t>(s.colourIndex)].colours, &random, s.randomExponent};
-    job.file = command.file;
-    job.threads = command.threads;
+    UniformSource random = ProgramRandom();
+    PictureExport job = DrawingOf(product, table.column[static_cast<std::size_t>(s.colourIndex)].data(), &random,
+                                  s.randomExponent);
     const bool showProgress = !command.quiet && ::isatty(STDERR_FILENO);
     ProgressLine line;
     if (showProgress)
@@ -521,29 +532,58 @@ int RunRenderCommand(const RenderCommand& command) {
             return false;
         };
     const auto engine = command.scalarKernels ? MakeInlineEngine() : nullptr;
-    if (!command.output.empty()) {
-        const ExportResult result = ExportPicture(command.output, job, engine.get());
-        if (result.error) return CannotWrite(command.output, *result.error);
+
+    // The picture is drawn once: the file, the print job and the sensor check read the same rows side by side.
+    ExportRows picture(job, engine.get());
+    std::vector<std::function<void(const PictureRows&)>> readers;
+    ExportResult written;
+    if (!product.output.empty()) {
+        std::vector<Pixel> colours;
+        if (job.file.format == PictureFormat::Png) colours = picture.Colours();
+        readers.push_back([&, colours](const PictureRows& rows) {
+            try {
+                written = WriteRows(product.output, rows, [&colours] { return colours; }, job, [] { return false; });
+            } catch (const std::bad_alloc&) {
+                written = {false, std::string("not enough memory")};
+            } catch (const std::exception& error) {
+                written = {false, std::string(error.what())};
+            }
+        });
     }
-    if (!command.printer.empty()) {
-        random = firstDraw;
-        ExportRows rows(job, engine.get());
-        PdfPieces pieces(rows.Rows(), *command.file.pages, command.file.title);
-        if (auto refusal = PrintPdf(command.printer, command.file.title, command.pages.media, [&] { return pieces.Next(); })) {
-            std::fprintf(stderr, "velmora-render: %s\n", OneLine(*refusal).c_str());
-            return 1;
-        }
+    std::optional<std::string> refused;
+    if (!product.printer.empty())
+        readers.push_back([&](const PictureRows& rows) {
+            PdfPieces pieces(rows, *job.file.pages, job.file.title);
+            refused = PrintPdf(product.printer, job.file.title, product.media, [&] { return pieces.Next(); });
+        });
+    TrackingResult tracked;
+    double trackingSeconds = 0, trackingProcessorSeconds = 0;
+    if (product.tracking)
+        readers.push_back([&](const PictureRows& rows) {
+            const auto start = std::chrono::steady_clock::now();
+            const std::clock_t processorStart = std::clock();
+            tracked = CheckTracking(rows, PrintedSizeOf(product), product.sensor, product.threads);
+            trackingSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            trackingProcessorSeconds = static_cast<double>(std::clock() - processorStart) / CLOCKS_PER_SEC;
+        });
+    try {
+        if (readers.size() == 1) readers.front()(picture.Rows());
+        else ReadTogether(picture.Rows(), picture.BandHeight(), readers);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "velmora-render: %s\n", OneLine(error.what()).c_str());
+        return 1;
     }
     if (showProgress) line.Finish();
-    if (Tracking(command)) {
-        // Drawn once more, row by row as the check reads it: no picture-sized canvas is kept.
-        PictureExport drawn = job;
-        drawn.progress = nullptr;
-        random = firstDraw;
-        ExportRows rows(drawn, engine.get());
-        return ReportTracking(command, rows.Rows(), job.dot);
+    if (written.error) return CannotWrite(product.output, *written.error);
+    if (refused) {
+        std::fprintf(stderr, "velmora-render: %s\n", OneLine(*refused).c_str());
+        return 1;
     }
-    return 0;
+    if (!product.tracking) return 0;
+    if (!command.quiet)
+        std::fprintf(stderr, "tracking check: %.3f s (%.3f s of processor time, drawing included)\n", trackingSeconds,
+                     trackingProcessorSeconds);
+    return ReportTracking(command, tracked);
 }
 
 }  // namespace velmora

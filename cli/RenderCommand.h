@@ -3,39 +3,16 @@
 #include <string>
 #include <vector>
 
-#include "canvas/CanvasGeometry.h"
-#include "export/PictureExport.h"
-#include "print/PrintLayout.h"
-#include "render/PictureParameters.h"
-#include "tracking/SensorCheck.h"
+#include "export/Product.h"
 
 namespace velmora {
 
-// The printed pages of a PDF file or a print job.
-struct PageOptions {
-    std::optional<PageSize> paper;  // --paper; without it the page is the picture's own size
-    std::string media;              // the paper's name for the printing system
-    bool landscape = false;
-    std::optional<PageSize> size;  // --mm: the picture's size on paper; without it, page width (or 300 dpi)
-    bool fill = false;
-    double overlap = TwipsFromMm(10);
-};
-
+// One run of velmora-render: the product it makes and how it reports.
 struct RenderCommand {
-    PictureParameters parameters;
-    int threads = 0;  // 0: all cores
+    Product product;
     bool quiet = false;
-    std::string output;  // may be empty with --print or when only the tracking check is asked for
-    bool tracking = false;  // print the sensor check's line
+    bool trackingLine = false;  // print the sensor check's line and advice
     std::string trackingMap;  // PNG file for the map of the sensor check
-    SensorModel sensor;
-    bool physicalSize = false;  // --paper, --mm or --dpi: the check takes the printed size from them
-    // The picture's pixels and its file: from --pixels, else --size, else
-    // --mm at --dpi, else the settings' size.
-    CanvasSize pixels{};
-    PictureFileOptions file;
-    std::string printer;  // --print: the CUPS queue that takes the pages
-    PageOptions pages;
     bool scalarKernels = false;  // the plain scalar kernels on the calling thread (benchmarks)
 };
 
@@ -45,14 +22,13 @@ struct ParseResult {
     bool help = false;
 };
 
+// The product the command line's options describe.
 ParseResult ParseRenderCommand(const std::vector<std::string>& args);
 
 std::string RenderUsage();
 
-// The pages a picture of `picture` pixels makes with these options.
-PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture, double dpi);
-
-// Renders and writes the picture; returns the process exit status.
+// Draws the picture once and makes of it the file, the print job and the sensor check the command asks for;
+// returns the process exit status.
 int RunRenderCommand(const RenderCommand& command);
 
 }  // namespace velmora

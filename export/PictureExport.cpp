@@ -1,5 +1,6 @@
 #include "export/PictureExport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <exception>
@@ -89,8 +90,16 @@ ExportRows::ExportRows(const PictureExport& job, CountEngine* engine) {
     // exactly before it is written.
     const CanvasSize largest = SizeForValue(kSizeMax);
     const bool oneBand = static_cast<double>(width) * height <= static_cast<double>(largest.width) * largest.height;
-    counts_ = std::make_unique<BandedPicture>(job.whole, width, height, job.dot, *engine, job.colours,
-                                              oneBand ? (height + 15) / 16 * 16 : 0);
+    const int bandHeight = job.bandHeight > 0 ? job.bandHeight
+                           : oneBand        ? (height + 15) / 16 * 16
+                                            : BandedPicture::BandHeightFor(width);
+    // A poster's pages come back to the rows of their neighbours: the bands one page spans are kept.
+    int keptBands = 1;
+    if (job.file.pages && job.file.pages->Poster())
+        for (const PrintedPage& page : job.file.pages->pages)
+            keptBands = std::max(keptBands, (page.part.height + bandHeight - 2) / bandHeight + 2);
+    counts_ = std::make_unique<BandedPicture>(job.whole, width, height, job.dot, *engine, job.colours, bandHeight,
+                                              keptBands);
     counts_->progress = progress;
     rows_ = counts_->Rows();
 }
@@ -100,29 +109,41 @@ std::vector<Pixel> ExportRows::Colours() {
     return PictureColours(rows_).value_or(std::vector<Pixel>{});
 }
 
+int ExportRows::BandHeight() const { return counts_ ? counts_->BandHeight() : kSpeckleBandRows; }
+
+int ExportRows::BandsDrawn() const { return counts_ ? counts_->BandsDrawn() : 0; }
+
 ExportRows::~ExportRows() = default;
 
 namespace {
 
 ExportResult WritePicture(const std::string& path, const PictureExport& job, CountEngine* engine) {
+    if (auto limit = FormatLimit(job.file.format, job.pixels)) return {false, limit};
+    ExportRows picture(job, engine);
+    return WriteRows(path, picture.Rows(), [&picture] { return picture.Colours(); }, job,
+                     [&picture] { return picture.Cancelled(); });
+}
+
+}  // namespace
+
+ExportResult WriteRows(const std::string& path, const PictureRows& rows, const std::function<std::vector<Pixel>()>& colours,
+                       const PictureExport& job, const std::function<bool()>& cancelled) {
     const PictureFileOptions& file = job.file;
     if (auto limit = FormatLimit(file.format, job.pixels)) return {false, limit};
-    ExportRows picture(job, engine);
     AtomicFileWriter writer(path);
     if (writer.Error()) return {false, writer.Error()};
     const std::function<bool(std::string_view)> write = [&](std::string_view piece) {
-        return !picture.Cancelled() && writer.Write(piece);
+        return !cancelled() && writer.Write(piece);
     };
     auto writePieces = [&](auto& pieces) {
         for (std::string_view piece = pieces.Next(); !piece.empty() && write(piece); piece = pieces.Next()) {
         }
     };
-    const PictureRows rows = picture.Rows();
     const std::uint32_t perMetre = PixelsPerMetre(file.dpi);
     std::optional<std::string> error;
     switch (file.format) {
     case PictureFormat::Png: {
-        PngPieces pieces(rows, PngLayout{picture.Colours(), perMetre, job.threads});
+        PngPieces pieces(rows, PngLayout{colours(), perMetre, job.threads});
         writePieces(pieces);
         break;
     }
@@ -130,13 +151,8 @@ ExportResult WritePicture(const std::string& path, const PictureExport& job, Cou
         error = EncodeJpeg(rows, file.quality, static_cast<int>(RoundHalfEven(file.dpi)), write);
         break;
     case PictureFormat::Pdf: {
-        const double w = job.pixels.width, h = job.pixels.height;
-        const PageSize own = file.widthMm > 0 && file.heightMm > 0
-                                 ? PageSize{TwipsFromMm(file.widthMm), TwipsFromMm(file.heightMm)}
-                                 : PageSize{w * kTwipsPerInch / file.dpi, h * kTwipsPerInch / file.dpi};
-        PdfPieces pieces(rows, file.pages ? *file.pages : OwnPage({job.pixels.width, job.pixels.height,
-                                                                   static_cast<float>(w), static_cast<float>(h)}, own),
-                         file.title);
+        if (!file.pages) return {false, std::string("a PDF file needs its pages laid out")};
+        PdfPieces pieces(rows, *file.pages, file.title);
         writePieces(pieces);
         break;
     }
@@ -146,13 +162,11 @@ ExportResult WritePicture(const std::string& path, const PictureExport& job, Cou
         break;
     }
     }
-    if (picture.Cancelled()) return {true, std::nullopt};
+    if (cancelled()) return {true, std::nullopt};
     if (writer.Error()) return {false, writer.Error()};
     if (error) return {false, error};
     return {false, writer.Commit()};
 }
-
-}  // namespace
 
 ExportResult ExportPicture(const std::string& path, const PictureExport& job, CountEngine* engine) {
     // A band that cannot be allocated ends the export like any other failure;

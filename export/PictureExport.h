@@ -12,10 +12,9 @@
 
 namespace velmora {
 
-// How a picture file is written: its format, the resolution it records and,
-// for a PDF, the pages: `pages` when given, otherwise one page of the
-// picture's physical size, `widthMm` x `heightMm`, or its pixels at `dpi`
-// where those are 0.
+// How a picture file is written: its format, the resolution it records, the
+// physical size chosen for it (`widthMm` x `heightMm`, 0 where none was)
+// and, for a PDF, its pages.
 struct PictureFileOptions {
     PictureFormat format = PictureFormat::Png;
     double dpi = kDefaultDpi;
@@ -44,6 +43,7 @@ struct PictureExport {
     PointColours colours;
     PictureFileOptions file;
     int threads = 0;  // computing threads, 0: one per core
+    int bandHeight = 0;  // pixel rows drawn at a time (a multiple of 16); 0 chooses them for the size
     // Runs now and then with the part done (0 to 1); returning true cancels.
     std::function<bool(double done)> progress;
 };
@@ -61,6 +61,9 @@ public:
     // bands), or none when it has more than 256.
     std::vector<Pixel> Colours();
     bool Cancelled() const { return cancelled_; }
+    // The rows drawn together, and the bands of counts drawn so far.
+    int BandHeight() const;
+    int BandsDrawn() const;
 
 private:
     std::unique_ptr<CountEngine> ownEngine_;
@@ -75,6 +78,12 @@ struct ExportResult {
     bool cancelled = false;
     std::optional<std::string> error;
 };
+
+// Streams `rows` into the file of `job` at `path`, which is replaced only once
+// complete; `colours` gives an indexed PNG's palette and `cancelled` is asked
+// after each piece.
+ExportResult WriteRows(const std::string& path, const PictureRows& rows, const std::function<std::vector<Pixel>()>& colours,
+                       const PictureExport& job, const std::function<bool()>& cancelled);
 
 // Renders the picture in bands and streams it into the file at `path`, which
 // is replaced only once complete: a failed or cancelled export leaves any

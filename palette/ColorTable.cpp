@@ -91,6 +91,10 @@ std::optional<int> ColourIndexOf(long colours) {
     return std::nullopt;
 }
 
+int ColourCountAt(int index) {
+    return index >= 0 && index < kColourChoices ? kColourCounts[static_cast<std::size_t>(index)].colours : 16;
+}
+
 void coltable(ColorTable& table) {
     SetFixedColumns(table);
     SetSixteen(table);

@@ -22,6 +22,9 @@ inline constexpr int kColourRows = 256;
 // The list index of the choice of `colours` colours, or nothing when there is none.
 std::optional<int> ColourIndexOf(long colours);
 
+// The number of colours of the choice at list index `index`; 16 when there is none.
+int ColourCountAt(int index);
+
 // 8 columns (one per colour-count choice) by 256 rows (colour index) of colours.
 struct ColorTable {
     std::array<std::array<ColorValue, kColourRows>, kColourChoices> column{};

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "files/AtomicFile.h"
 
@@ -65,25 +66,32 @@ std::optional<std::string> SubmitPdfJob(const std::string& queue, const std::str
 
 std::optional<std::string> PrintPdf(const std::string& queue, const std::string& title, const std::string& media,
                                     const std::function<std::string_view()>& nextPiece) {
+    // The descriptor is closed, and a named scratch file removed, however the writing ends (an exception from
+    // `nextPiece` ends the job before it is submitted and passes on).
+    struct Scratch {
+        int fd = -1;
+        std::string named;
+        ~Scratch() {
+            if (fd >= 0) ::close(fd);
+            if (!named.empty()) ::unlink(named.c_str());
+        }
+    };
     const ScratchFile unnamed;
-    if (!unnamed.Path().empty()) {
-        const int fd = ::open(unnamed.Path().c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        if (fd < 0) return std::string(std::strerror(errno));
-        auto failure = WriteAll(fd, nextPiece);
-        ::close(fd);
-        if (failure) return failure;
-        return SubmitPdfJob(queue, title, unnamed.Path(), media);
+    Scratch scratch;
+    std::string path = unnamed.Path();
+    if (!path.empty()) {
+        scratch.fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    } else {
+        // No unnamed files here: a named one, removed once the printing system has taken the document.
+        const char* folder = std::getenv("TMPDIR");
+        path = std::string(folder && *folder ? folder : "/tmp") + "/velmora-print-XXXXXX";
+        scratch.fd = ::mkostemp(path.data(), O_CLOEXEC);
+        if (scratch.fd >= 0) scratch.named = path;
     }
-    // No unnamed files here: a named one, removed once the printing system has taken the document.
-    const char* folder = std::getenv("TMPDIR");
-    std::string path = std::string(folder && *folder ? folder : "/tmp") + "/velmora-print-XXXXXX";
-    const int fd = ::mkostemp(path.data(), O_CLOEXEC);
-    if (fd < 0) return std::string(std::strerror(errno));
-    auto failure = WriteAll(fd, nextPiece);
-    ::close(fd);
-    if (!failure) failure = SubmitPdfJob(queue, title, path, media);
-    ::unlink(path.c_str());
-    return failure;
+    if (scratch.fd < 0) return std::string(std::strerror(errno));
+    if (auto failure = WriteAll(scratch.fd, nextPiece)) return failure;
+    ::close(std::exchange(scratch.fd, -1));
+    return SubmitPdfJob(queue, title, path, media);
 }
 
 }  // namespace velmora

@@ -25,7 +25,7 @@ void BatchingSink::Flush() {
 }
 
 BandedPicture::BandedPicture(const RenderParams& whole, int width, int height, int dot, CountEngine& engine,
-                             PointColours colours, int bandHeight)
+                             PointColours colours, int bandHeight, int keptBands)
     : whole_(whole),
       width_(width),
       height_(height),
@@ -34,6 +34,7 @@ BandedPicture::BandedPicture(const RenderParams& whole, int width, int height, i
       bands_((height + bandHeight_ - 1) / bandHeight_),
       engine_(engine),
       colours_(colours),
+      keptBands_(static_cast<std::size_t>(std::clamp(keptBands, 1, bands_))),
       white_(static_cast<std::size_t>(width), 0xFFFFFFFFu) {}
 
 int BandedPicture::BandHeightFor(int width) {
@@ -41,10 +42,16 @@ int BandedPicture::BandHeightFor(int width) {
     return static_cast<int>(std::max(1L, kBandPixels / std::max(width, 1) / 16) * 16);
 }
 
-void BandedPicture::Draw(int band) {
-    current_ = band;
-    counts_.reset();
-    if (stopped_) return;
+BandedPicture::KeptBand& BandedPicture::Band(int band) {
+    const auto found = std::find_if(kept_.begin(), kept_.end(), [band](const KeptBand& k) { return k.band == band; });
+    if (found != kept_.end()) {
+        std::rotate(kept_.begin(), found, found + 1);
+        return kept_.front();
+    }
+    if (kept_.size() == keptBands_) kept_.pop_back();
+    kept_.insert(kept_.begin(), KeptBand{band, nullptr, {}});
+    KeptBand& kept = kept_.front();
+    if (stopped_) return kept;
     const int top = band * bandHeight_;
     const int rows = std::min(bandHeight_, height_ - top);
     // The band's point rows: bandHeight is a multiple of 16, so they start at a
@@ -54,29 +61,31 @@ void BandedPicture::Draw(int band) {
         if (progress && progress((drawn_ + (pass + 1) / 16.0) / bands_)) stopped_ = true;
         return stopped_;
     };
-    counts_ = std::make_unique<CountCanvas>(width_, rows, dot_);
-    BatchingSink sink([this](int pass, const std::int64_t* px, const std::uint8_t* const* counts, int columns,
-                             int rowCount) { counts_->PaintColumns(pass, px, counts, columns, rowCount); },
+    auto counts = std::make_unique<CountCanvas>(width_, rows, dot_);
+    CountCanvas& canvas = *counts;
+    BatchingSink sink([&canvas](int pass, const std::int64_t* px, const std::uint8_t* const* columns, int count,
+                                int rowCount) { canvas.PaintColumns(pass, px, columns, count, rowCount); },
                       passEnds);
     WalkRender(params, engine_, sink);
-    countRows_ = counts_->Rows(colours_.tableColumn, colours_.colourCount);
     ++drawn_;
+    kept.rows = counts->Rows(colours_.tableColumn, colours_.colourCount);
+    kept.counts = std::move(counts);
+    return kept;
 }
 
 PictureRows BandedPicture::Rows() {
     return {width_, height_, [this](int y) -> const Pixel* {
                 const int band = y / bandHeight_;
-                if (band != current_) Draw(band);
-                const int row = y - band * bandHeight_;
-                if (counts_) return countRows_.row(row);
+                const KeptBand& kept = Band(band);
+                if (kept.counts) return kept.rows.row(y - band * bandHeight_);
                 return white_.data();
             }};
 }
 
 std::vector<Pixel> BandedPicture::Colours() {
     if (bands_ == 1) {
-        if (current_ != 0) Draw(0);
-        if (counts_) return counts_->Colours(colours_.tableColumn, colours_.colourCount);
+        const KeptBand& kept = Band(0);
+        if (kept.counts) return kept.counts->Colours(colours_.tableColumn, colours_.colourCount);
     }
     std::vector<Pixel> colours{0xFFFFFFFFu};
     for (int n = 0; n <= 32; ++n) colours.push_back(PixelOf(colours_.tableColumn[n % colours_.colourCount]));

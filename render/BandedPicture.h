@@ -52,9 +52,11 @@ class BandedPicture {
 public:
     // `whole` is the render of the whole picture of width x height pixels
     // with dots of `dot` pixels; `bandHeight` pixel rows per band (a multiple
-    // of 16; 0 chooses one for the width).
+    // of 16; 0 chooses one for the width). The last `keptBands` bands drawn
+    // are kept, so readers that come back to rows (the pages of a poster)
+    // find them without drawing them again.
     BandedPicture(const RenderParams& whole, int width, int height, int dot, CountEngine& engine,
-                  PointColours colours, int bandHeight = 0);
+                  PointColours colours, int bandHeight = 0, int keptBands = 1);
 
     // Runs after each pass of each band with the part of the picture drawn so
     // far (0 to 1); returning true stops the drawing, and the rows not yet
@@ -71,19 +73,27 @@ public:
 
     // About eight million pixels a band: a few megabytes of counts.
     static int BandHeightFor(int width);
+    int BandHeight() const { return bandHeight_; }
+    // How many bands have been drawn so far (a band drawn again counts again).
+    int BandsDrawn() const { return drawn_; }
 
 private:
-    void Draw(int band);
+    struct KeptBand {
+        int band = -1;
+        std::unique_ptr<CountCanvas> counts;  // none where the drawing was stopped
+        PictureRows rows;
+    };
+    // The band, drawn now unless it is kept; the least recently used band makes room.
+    KeptBand& Band(int band);
 
     RenderParams whole_;
     int width_, height_, dot_, bandHeight_, bands_;
     CountEngine& engine_;
     PointColours colours_;
-    int current_ = -1;  // the band drawn
-    int drawn_ = 0;     // bands drawn so far, for the progress
+    std::vector<KeptBand> kept_;  // the most recently used first
+    std::size_t keptBands_;
+    int drawn_ = 0;  // bands drawn so far, for the progress
     bool stopped_ = false;
-    std::unique_ptr<CountCanvas> counts_;
-    PictureRows countRows_;
     std::vector<Pixel> white_;
 };
 

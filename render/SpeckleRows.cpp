@@ -29,16 +29,14 @@ public:
     }
 
     const Pixel* Row(int y) {
-        if (y < bandFirst_ || y >= bandFirst_ + bandRows_) FillBand(y / kBandRows * kBandRows);
+        if (y < bandFirst_ || y >= bandFirst_ + bandRows_) FillBand(y / kSpeckleBandRows * kSpeckleBandRows);
         return band_.data() + static_cast<std::size_t>(y - bandFirst_) * width_;
     }
 
 private:
-    static constexpr int kBandRows = 32;
-
     void FillBand(int first) {
         bandFirst_ = first;
-        bandRows_ = std::min(kBandRows, height_ - first);
+        bandRows_ = std::min(kSpeckleBandRows, height_ - first);
         band_.resize(static_cast<std::size_t>(bandRows_) * width_);
         const int useful = std::min(threads_, bandRows_);
         auto fill = [this](int from, int to) {

@@ -13,6 +13,8 @@ class UniformSource;
 // advance by a fixed step, so every row is computed on its own, a band of rows
 // at a time on `threads` threads (0: one per core). The colours are those the
 // walk paints; `source` moves on past the whole render's numbers at once.
+// Rows are computed kSpeckleBandRows at a time.
+inline constexpr int kSpeckleBandRows = 32;
 PictureRows SpeckleRows(const RenderParams& params, int width, int height, int dot, UniformSource& source,
                         float exponent, int threads);
 

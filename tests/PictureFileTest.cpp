@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <zlib.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +11,10 @@
 
 #include "formats/Bitmap.h"
 #include "export/PictureExport.h"
+#include "export/Product.h"
+#include "export/SharedRows.h"
+#include "formats/PdfWriter.h"
+#include "palette/ColorTable.h"
 #include "formats/PictureFile.h"
 #include "render/PictureParameters.h"
 #include "tests/TempFolder.h"
@@ -148,4 +153,48 @@ TEST(PictureExport, CancelledExportLeavesNothing) {
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
         EXPECT_EQ(velmora::testing::ReadAll(folder / "old.pic"), "earlier");
     }
+}
+
+// One drawing feeds every reader: three readers going down the picture side by side, and the pages of a poster
+// that come back to their neighbours' rows, find each of the picture's three bands drawn once.
+TEST(PictureExport, EachBandIsDrawnOnceForEveryReaderAndEveryPosterPage) {
+    using namespace velmora;
+    Product product;
+    product.parameters = StartupParameters();
+    product.pixels = {1024, 1400};
+    product.file.format = PictureFormat::Pdf;
+    PrintChoices& choices = product.paper.emplace();
+    choices.paper = WholeSheet(*PaperSizeNamed("A4"));
+    choices.scale = PrintScale::Actual;
+    choices.size = {TwipsFromMm(600), TwipsFromMm(615)};
+    ColorTable table;
+    coltable(table);
+    PictureExport job = DrawingOf(product, table.column[4].data(), nullptr, 0);
+    job.bandHeight = 512;
+    ASSERT_GE(job.file.pages->rows, 2);
+    ASSERT_GE(job.file.pages->columns, 3);
+
+    const auto digest = [](const PictureRows& rows) {
+        uLong crc = crc32(0, nullptr, 0);
+        for (int y = 0; y < rows.height; ++y)
+            crc = crc32(crc, reinterpret_cast<const Bytef*>(rows.row(y)), static_cast<uInt>(rows.width * 4));
+        return crc;
+    };
+    ExportRows alone(job);
+    const uLong expected = digest(alone.Rows());
+    EXPECT_EQ(alone.BandsDrawn(), 3);
+
+    ExportRows shared(job);
+    std::vector<uLong> digests(3);
+    std::vector<std::function<void(const PictureRows&)>> readers;
+    for (uLong& d : digests) readers.push_back([&d, &digest](const PictureRows& rows) { d = digest(rows); });
+    ReadTogether(shared.Rows(), shared.BandHeight(), readers);
+    EXPECT_EQ(shared.BandsDrawn(), 3);
+    EXPECT_EQ(digests, std::vector<uLong>(3, expected));
+
+    ExportRows poster(job);
+    PdfPieces pieces(poster.Rows(), *job.file.pages, "poster");
+    while (!pieces.Next().empty()) {
+    }
+    EXPECT_EQ(poster.BandsDrawn(), 3);
 }

@@ -5,10 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "app/MainForm.h"
 #include "app/TrackingLabel.h"
+#include "app/toolkit/Services.h"
 #include "common/Numbers.h"
+#include "render/Random.h"
 
 namespace velmora {
 
@@ -63,7 +66,7 @@ void listPrinters(QComboBox& list) {
 FormPrint::FormPrint(MainForm& owner) : QWidget(&owner, Qt::Window), owner_(owner) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("VLG"));
-    setFixedSize(392, 462);
+    setFixedSize(392, 488);
     CreateControls();
     CreateSizeControls();
     SetTabOrder();
@@ -154,12 +157,28 @@ void FormPrint::CreateSizeControls() {
     OverlapMm->setGeometry(322, 314, 63, 22);
     OverlapMm->setToolTip(tr("ポスターの隣り合う頁の重なり (mm)"));
 
+    Caption(tr("Resolution"), this, 8, 340, 88);
+    DpiBox = new QSpinBox(this);
+    DpiBox->setRange(1, 65535);
+    DpiBox->setValue(static_cast<int>(kDefaultDpi));
+    DpiBox->setSuffix(QStringLiteral(" dpi"));
+    DpiBox->setGeometry(100, 340, 80, 22);
+    DpiBox->setToolTip(tr("実寸で印刷するとき、この解像度で絵を描き直します"));
+    PrintProgress = new QProgressBar(this);
+    PrintProgress->setRange(0, 1000);
+    PrintProgress->setGeometry(186, 340, 120, 22);
+    PrintProgress->hide();
+    StopButton = new QPushButton(tr("Stop"), this);
+    StopButton->setGeometry(310, 340, 75, 22);
+    StopButton->setToolTip(tr("印刷を取りやめます。ファイルもジョブも残しません"));
+    StopButton->hide();
+
     Summary = new QLabel(this);
-    Summary->setGeometry(8, 340, 377, 32);
+    Summary->setGeometry(8, 366, 377, 32);
     Summary->setWordWrap(true);
     Tracking = new TrackingLabel(this);
     // Room for the warning and three lines of advice, each of which may wrap.
-    Tracking->setGeometry(8, 374, 377, 84);
+    Tracking->setGeometry(8, 400, 377, 84);
     Tracking->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
@@ -167,7 +186,7 @@ void FormPrint::SetTabOrder() {
     QWidget* const order[] = {Combo1,      Command1,         Picture1,         PicturePre,      Option1[1],
                               Option1[0],  Picturepre1,      Command2,         PaperList,       PageWidthOption,
                               ActualSizeOption, WidthMm,     HeightMm,         SizePresets,     WholePictureOption,
-                              FillOption,  OverlapMm};
+                              FillOption,  OverlapMm,        DpiBox,           StopButton};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -184,6 +203,10 @@ void FormPrint::ConnectHandlers() {
         connect(option, &OptionButton::Click, this, repaint);
     for (QDoubleSpinBox* box : {WidthMm, HeightMm, OverlapMm})
         connect(box, &QDoubleSpinBox::valueChanged, this, repaint);
+    connect(DpiBox, &QSpinBox::valueChanged, this, repaint);
+    printing_ = new PrintWorker(this);
+    connect(printing_, &PrintWorker::Progressed, this, [this](double done) { PrintProgress->setValue(static_cast<int>(done * 1000)); });
+    connect(StopButton, &QPushButton::clicked, this, [this] { printing_->Cancel(); });
     connect(SizePresets, &QComboBox::activated, this, [this](int index) { ApplyPreset(index); });
 }
 
@@ -202,6 +225,83 @@ void FormPrint::Combo1_Click() {
 void FormPrint::Option1_Click(int) { PaintPreview(); }
 
 void FormPrint::Command1_Click() { owner_.printP(); }
+
+Product FormPrint::ProductChosen(const PictureParameters& parameters) const {
+    Product product;
+    product.parameters = parameters;
+    product.file.format = PictureFormat::Pdf;
+    product.file.dpi = DpiBox->value();
+    product.file.widthMm = WidthMm->value();
+    product.file.heightMm = HeightMm->value();
+    product.file.title = owner_.Text1->text().toStdString();
+    product.pixels = PixelsForMillimetres(WidthMm->value(), HeightMm->value(), DpiBox->value());
+    product.paper = Choices();
+    product.media = Media().toStdString();
+    return product;
+}
+
+QString FormPrint::Problem() const {
+    if (!ActualSizeOption->Value()) return {};
+    const CanvasSize pixels = PixelsForMillimetres(WidthMm->value(), HeightMm->value(), DpiBox->value());
+    if (pixels.width < kPictureSideMin || pixels.height < kPictureSideMin || pixels.width > kPictureSideMax ||
+        pixels.height > kPictureSideMax)
+        return tr("At %1 dpi each side must be %2 to %3 pixels.").arg(DpiBox->value()).arg(kPictureSideMin).arg(kPictureSideMax);
+    return {};
+}
+
+void FormPrint::Print() {
+    if (printing_->Running() || !Problem().isEmpty()) return;
+    const QString jobName = owner_.Text1->text();
+    const QString media = Media();
+    Printers& printers = CurrentPrinters();
+    PrintWorker::Work work;
+    if (ActualSizeOption->Value()) {
+        const std::optional<ExportSource> source = owner_.ExportSourceNow(true);
+        if (!source) return;
+        const Product product = ProductChosen(source->parameters);
+        const std::optional<PrintTarget> target = printers.Target(jobName);
+        if (!target) return;
+        work = [&printers, target = *target, jobName, media, product, source = *source](const auto& progress) {
+            UniformSource random;
+            PictureExport job = DrawingOf(product, source.tableColumn.data(), &random, source.randomExponent);
+            job.progress = progress;
+            ExportRows drawn(job);
+            const PictureRows rows = drawn.Rows();
+            const PictureRows cancellable{rows.width, rows.height, [&](int y) {
+                                              const Pixel* row = rows.row(y);
+                                              if (drawn.Cancelled()) throw PrintCancelled{};
+                                              return row;
+                                          }};
+            return printers.PrintPages(target, jobName, cancellable, *job.file.pages, media);
+        };
+    } else {
+        const PageLayout layout = Layout();
+        const std::optional<PrintTarget> target = printers.Target(jobName);
+        if (!target) return;
+        // The canvas as it is now; the window may draw on while the job is written.
+        const QImage picture = owner_.Pic1->Image().convertToFormat(QImage::Format_RGB32);
+        work = [&printers, target = *target, jobName, media, layout, picture](const auto& progress) {
+            const PictureRows rows{picture.width(), picture.height(), [&](int y) {
+                                       if (progress(static_cast<double>(y) / picture.height())) throw PrintCancelled{};
+                                       return reinterpret_cast<const Pixel*>(picture.constScanLine(y));
+                                   }};
+            return printers.PrintPages(target, jobName, rows, layout, media);
+        };
+    }
+    PrintProgress->setValue(0);
+    PrintProgress->show();
+    StopButton->show();
+    Command1->setEnabled(false);
+    printing_->Start(std::move(work), [this](const PrintOutcome& outcome) { PrintEnded(outcome); });
+}
+
+void FormPrint::PrintEnded(const PrintOutcome& outcome) {
+    PrintProgress->hide();
+    StopButton->hide();
+    Command1->setEnabled(Problem().isEmpty());
+    if (outcome.kind == PrintOutcome::Kind::Failed)
+        Toolkit().MessageBox(this, outcome.failure, QString(), MessageButtons::Ok, MessageAnswer::Ok);
+}
 
 void FormPrint::Command2_Click() { close(); }
 
@@ -258,6 +358,12 @@ PrintChoices FormPrint::Choices() const {
 }
 
 PageLayout FormPrint::Layout() const {
+    if (ActualSizeOption->Value()) {
+        if (!Problem().isEmpty()) return {};
+        PictureParameters parameters;
+        parameters.highResolution = owner_.Check1->Value();
+        return PagesOf(ProductChosen(parameters));
+    }
     const QImage& canvas = owner_.Pic1->Image();
     return LayOutPages({canvas.width(), canvas.height(), fl(owner_.Pic1->ScaleWidth()), fl(owner_.Pic1->ScaleHeight())},
                        Choices());
@@ -271,20 +377,32 @@ QString FormPrint::Media() const {
 void FormPrint::PaintPreview() {
     const bool actual = ActualSizeOption->Value();
     for (QWidget* control : std::initializer_list<QWidget*>{WidthMm, HeightMm, SizePresets, WholePictureOption,
-                                                             FillOption, OverlapMm})
+                                                             FillOption, OverlapMm, DpiBox})
         control->setEnabled(actual);
 
+    Picture1->Clear();
+    const QString problem = Problem();
+    Command1->setEnabled(problem.isEmpty() && !printing_->Running());
+    if (!problem.isEmpty()) {
+        Summary->setText(problem);
+        Tracking->Clear();
+        return;
+    }
     const PageLayout layout = Layout();
     Summary->setText(QString::fromStdString(PrintSummary(layout)));
-    if (layout.dotsPerInch > 0) {
-        // The whole canvas at the resolution it prints at (with Fill, the edges cut off are checked too).
-        const QImage& canvas = owner_.Pic1->Image();
+    const QImage& canvas = owner_.Pic1->Image();
+    if (actual) {
+        if (const std::optional<ExportSource> source = owner_.ExportSourceNow(false))
+            CheckActualSize(ProductChosen(source->parameters));
+        else
+            Tracking->Clear();
+    } else if (layout.dotsPerInch > 0) {
+        // The whole canvas at the resolution it prints at.
         const double mmPerPixel = kMmPerInch / layout.dotsPerInch;
         const PrintedSize size{canvas.width() * mmPerPixel, canvas.height() * mmPerPixel};
         Tracking->Check(canvas, size, PrintedDotMm(size, canvas.width(), owner_.PictureDotWidth()));
         owner_.SetChosenPrintSize(size);
     }
-    Picture1->Clear();
     if (layout.pages.empty() || layout.sheet.width <= 0 || layout.sheet.height <= 0) return;
 
     // The sheet with its long side 196 pixels, 8 pixels from the backdrop's edge, centred across.
@@ -304,14 +422,72 @@ void FormPrint::PaintPreview() {
     for (const PageLine& mark : page.marks) PaintBox(sheet, px(mark.x1), px(mark.y1), px(mark.x2), px(mark.y2), kMarkColour, true);
     PicturePre->Refresh();
 
+    // At actual size the picture that prints is drawn anew, so the preview draws it too, at its own scale.
+    const QImage picture = actual ? ActualSizePreview(layout, k) : canvas;
+    const CanvasSize printed = actual ? PixelsForMillimetres(WidthMm->value(), HeightMm->value(), DpiBox->value())
+                                      : CanvasSize{canvas.width(), canvas.height()};
+    const double sx = static_cast<double>(picture.width()) / std::max(1, printed.width);
+    const double sy = static_cast<double>(picture.height()) / std::max(1, printed.height);
     const PageRect& clip = page.clip;
     Picturepre1->SetGeometry(px(clip.left), px(clip.top), std::max(1, px(clip.width)), std::max(1, px(clip.height)));
     Picturepre1->Clear();
-    Picturepre1->DrawStretched(owner_.Pic1->Image(), (page.placed.left - clip.left) * k,
-                               (page.placed.top - clip.top) * k, page.placed.width * k, page.placed.height * k,
-                               QRect(page.part.x, page.part.y, page.part.width, page.part.height));
+    if (!picture.isNull())
+        Picturepre1->DrawStretched(picture, (page.placed.left - clip.left) * k, (page.placed.top - clip.top) * k,
+                                   page.placed.width * k, page.placed.height * k,
+                                   QRect(static_cast<int>(page.part.x * sx), static_cast<int>(page.part.y * sy),
+                                         std::max(1, static_cast<int>(std::lround(page.part.width * sx))),
+                                         std::max(1, static_cast<int>(std::lround(page.part.height * sy)))));
     Picturepre1->Refresh();
     if (layout.Poster()) DrawPageGrid(layout);
+}
+
+QImage FormPrint::ActualSizePreview(const PageLayout& layout, double scale) const {
+    const std::optional<ExportSource> source = owner_.ExportSourceNow(false);
+    if (!source) return {};
+    Product product = ProductChosen(source->parameters);
+    // The whole picture at the preview's scale: its framing is the printed picture's.
+    const double shrink = layout.printedSize.width * scale / std::max(1, product.pixels.width);
+    product.pixels = {std::max(kPictureSideMin, static_cast<int>(std::lround(product.pixels.width * shrink))),
+                      std::max(kPictureSideMin, static_cast<int>(std::lround(product.pixels.height * shrink)))};
+    product.paper.reset();
+    UniformSource random;
+    ExportRows drawn(DrawingOf(product, source->tableColumn.data(), &random, source->randomExponent));
+    const PictureRows rows = drawn.Rows();
+    QImage picture(rows.width, rows.height, QImage::Format_RGB32);
+    for (int y = 0; y < rows.height; ++y)
+        std::copy_n(rows.row(y), rows.width, reinterpret_cast<Pixel*>(picture.scanLine(y)));
+    return picture;
+}
+
+void FormPrint::CheckActualSize(const Product& product) {
+    const std::optional<ExportSource> source = owner_.ExportSourceNow(false);
+    if (!source) return Tracking->Clear();
+    if (source != checkedSource_) {
+        checkedSource_ = source;
+        ++sourceVersion_;
+    }
+    const PrintedSize size = PrintedSizeOf(product);
+    const QString key = QStringLiteral("%1 %2 %3 %4 %5 %6")
+                            .arg(sourceVersion_)
+                            .arg(product.pixels.width)
+                            .arg(product.pixels.height)
+                            .arg(product.parameters.highResolution)
+                            .arg(size.widthMm, 0, 'g', 17)
+                            .arg(size.heightMm, 0, 'g', 17);
+    auto picture = std::make_shared<const ExportSource>(*source);
+    // Drawn row by row as the check reads it, as the print draws it.
+    auto check = [picture, product, size](const std::atomic<bool>* stop) {
+        UniformSource random;
+        PictureExport job = DrawingOf(product, picture->tableColumn.data(), &random, picture->randomExponent);
+        job.file.pages.reset();
+        job.progress = [stop](double) { return stop->load(); };
+        ExportRows rows(job);
+        return CheckTracking(rows.Rows(), size, {}, 0, stop);
+    };
+    Tracking->Check(key, check, product.pixels.width, product.pixels.height, PrintedDotOf(product));
+    // The canvas's weak areas at the printed picture's scale.
+    const QImage& canvas = owner_.Pic1->Image();
+    if (canvas.width() > 0) owner_.SetChosenPrintSize({size.widthMm, size.widthMm * canvas.height() / canvas.width()});
 }
 
 // The poster's pages as a grid beside the page, the first one (the page shown) white.

@@ -5,11 +5,17 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QList>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QString>
 #include <QWidget>
 
+#include <optional>
+
+#include "app/ExportDialog.h"
 #include "app/print/Printers.h"
+#include "app/print/PrintWorker.h"
 #include "app/toolkit/Controls.h"
 #include "app/toolkit/PictureBox.h"
 #include "print/PrintLayout.h"
@@ -20,7 +26,9 @@ class MainForm;
 class TrackingLabel;
 
 // The print dialog "VLG": the printer, the page's orientation, the paper and the size on paper, a preview of
-// the page as it prints and the Print button. The printer chosen here is the program's current printer only
+// the page as it prints and the Print button. At page width the canvas prints as it is; at actual size the
+// picture is drawn anew for that size at the resolution chosen here, as "Export at size…" draws it. The job is
+// drawn and written on worker threads, with its progress and a Stop button. The printer chosen here is the program's current printer only
 // while the dialog is open; closing it restores the one that was current when it opened. Modeless; it closes
 // with the main window without running Form_Unload.
 class FormPrint : public QWidget {
@@ -46,6 +54,9 @@ public:
     OptionButton* WholePictureOption;
     OptionButton* FillOption;
     QDoubleSpinBox* OverlapMm;
+    QSpinBox* DpiBox;  // the resolution an actual-size picture is drawn at
+    QProgressBar* PrintProgress;
+    QPushButton* StopButton;  // cancels the job under way
     QLabel* Summary;  // printed size, resolution on paper, pages
     TrackingLabel* Tracking;  // how a mouse tracks on the print
 
@@ -59,10 +70,18 @@ public:
     void Command2_Click();
     void Form_Unload();
 
-    // What the controls choose, the pages they make of the canvas, and the paper's name for the printing system.
+    // What the controls choose, the pages they make (of the canvas, or of the picture drawn at actual size), and
+    // the paper's name for the printing system.
     PrintChoices Choices() const;
     PageLayout Layout() const;
     QString Media() const;
+    // The actual-size product of the picture `parameters` give.
+    Product ProductChosen(const PictureParameters& parameters) const;
+    // Why the chosen size cannot print; empty when it can.
+    QString Problem() const;
+    // Prints as the controls choose on worker threads; failures are shown when the job ends.
+    void Print();
+    PrintWorker& Printing() { return *printing_; }
     // Shows the first page as it prints (with the page grid beside it for a poster) and the summary line.
     void PaintPreview();
 
@@ -77,9 +96,16 @@ private:
     void FillPapers();
     void ApplyPreset(int index);
     void DrawPageGrid(const PageLayout& layout);
+    // The first page's part of the picture drawn anew at the preview's scale.
+    QImage ActualSizePreview(const PageLayout& layout, double scale) const;
+    void CheckActualSize(const Product& product);
+    void PrintEnded(const PrintOutcome& outcome);
 
     MainForm& owner_;
     QList<PaperChoice> papers_;
+    PrintWorker* printing_;
+    std::optional<ExportSource> checkedSource_;
+    unsigned sourceVersion_ = 0;  // counts the pictures checkedSource_ has held
 };
 
 // Appends the device name of every installed printer, in the platform's order, to `list`, then selects the

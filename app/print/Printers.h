@@ -1,10 +1,12 @@
 #pragma once
 #include <QImage>
+#include <optional>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include "print/PrintLayout.h"
+#include "render/Raster.h"
 
 namespace velmora {
 
@@ -18,6 +20,15 @@ struct PrintOutcome {
     static PrintOutcome Cancelled() { return {Kind::Cancelled, {}}; }
     static PrintOutcome Failed(QString description) { return {Kind::Failed, std::move(description)}; }
 };
+
+// Where one job goes: a printer, or the file the "PDF file" entry writes.
+struct PrintTarget {
+    QString printer;
+    QString pdfPath;  // empty for a printer
+};
+
+// Thrown by a picture's rows to end a print job the user cancelled: it leaves no file and no job.
+struct PrintCancelled {};
 
 // A paper the current printer takes: its name for the user and for the printing system, the sheet upright and
 // the part of it the printer can print on.
@@ -41,10 +52,15 @@ public:
     virtual bool SelectPrinter(const QString& deviceName) = 0;
     // The papers the current printer takes, its default first; never empty.
     virtual QList<PaperChoice> Papers() const = 0;
-    // Prints the pages of `layout` showing `picture` on the current printer as one job on paper `media`.
-    // `jobName` names the job (and suggests the file name where the printer writes a file).
-    virtual PrintOutcome PrintPages(const QString& jobName, const QImage& picture, const PageLayout& layout,
-                                    const QString& media) = 0;
+    // Where a job named `jobName` on the current printer goes, asked on the window's thread before its pages
+    // are drawn (the "PDF file" entry asks for the file, suggesting the job's name); nothing when the user
+    // cancelled.
+    virtual std::optional<PrintTarget> Target(const QString& jobName) = 0;
+    // Prints the pages of `layout` showing `picture` at `target` as one job named `jobName` on paper `media`.
+    // Runs on a worker thread, reading the picture's rows as it writes; PrintCancelled thrown by a row passes
+    // on, and leaves no file and no job.
+    virtual PrintOutcome PrintPages(const PrintTarget& target, const QString& jobName, const PictureRows& picture,
+                                    const PageLayout& layout, const QString& media) = 0;
 };
 
 // The printers in force: the platform's, unless a test installed others.

@@ -79,26 +79,25 @@ QList<PaperChoice> QtPrinters::Papers() const {
     return papers;
 }
 
-PrintOutcome QtPrinters::PrintPages(const QString& jobName, const QImage& picture, const PageLayout& layout,
-                                    const QString& media) {
-    std::optional<QString> pdfPath;
-    if (current_ == kPdfFile) {
-        pdfPath = choosePdfPath_(jobName + QStringLiteral(".pdf"));
-        if (!pdfPath || pdfPath->isEmpty()) return PrintOutcome::Cancelled();
-    }
-    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
-    const PictureRows rows{rgb.width(), rgb.height(),
-                           [&rgb](int y) { return reinterpret_cast<const Pixel*>(rgb.constScanLine(y)); }};
-    PdfPieces pieces(rows, layout, jobName.toStdString());
+std::optional<PrintTarget> QtPrinters::Target(const QString& jobName) {
+    if (current_ != kPdfFile) return PrintTarget{current_, {}};
+    const std::optional<QString> path = choosePdfPath_(jobName + QStringLiteral(".pdf"));
+    if (!path || path->isEmpty()) return std::nullopt;
+    return PrintTarget{current_, *path};
+}
+
+PrintOutcome QtPrinters::PrintPages(const PrintTarget& target, const QString& jobName, const PictureRows& picture,
+                                    const PageLayout& layout, const QString& media) {
+    PdfPieces pieces(picture, layout, jobName.toStdString());
     const auto next = [&pieces] { return pieces.Next(); };
     // A PDF file is put in place whole, so a failed job never leaves a damaged file under the user's name; a
     // printer's job goes to the printing system, whose answer is what the user sees when it refuses the job.
-    if (pdfPath) {
-        if (auto reason = WriteFileAtomically(QFile::encodeName(*pdfPath).toStdString(), next))
-            return PrintOutcome::Failed(QStringLiteral("%1: %2").arg(*pdfPath, QString::fromStdString(*reason)));
+    if (!target.pdfPath.isEmpty()) {
+        if (auto reason = WriteFileAtomically(QFile::encodeName(target.pdfPath).toStdString(), next))
+            return PrintOutcome::Failed(QStringLiteral("%1: %2").arg(target.pdfPath, QString::fromStdString(*reason)));
         return PrintOutcome::Printed();
     }
-    if (auto refusal = PrintPdf(current_.toStdString(), jobName.toStdString(), media.toStdString(), next))
+    if (auto refusal = PrintPdf(target.printer.toStdString(), jobName.toStdString(), media.toStdString(), next))
         return PrintOutcome::Failed(QString::fromStdString(*refusal));
     return PrintOutcome::Printed();
 }

@@ -23,8 +23,9 @@ public:
     QString CurrentDeviceName() const override { return current_; }
     bool SelectPrinter(const QString& deviceName) override;
     QList<PaperChoice> Papers() const override;
-    PrintOutcome PrintPages(const QString& jobName, const QImage& picture, const PageLayout& layout,
-                            const QString& media) override;
+    std::optional<PrintTarget> Target(const QString& jobName) override;
+    PrintOutcome PrintPages(const PrintTarget& target, const QString& jobName, const PictureRows& picture,
+                            const PageLayout& layout, const QString& media) override;
 
 private:
     PdfPathChooser choosePdfPath_;

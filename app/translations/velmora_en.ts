@@ -228,6 +228,26 @@ The file could not be written:<byte value="xd"/>
         <source>ポスターの隣り合う頁の重なり (mm)</source>
         <translation>How far neighbouring pages of a poster overlap, in millimetres</translation>
     </message>
+    <message>
+        <source>Resolution</source>
+        <translation>Resolution</translation>
+    </message>
+    <message>
+        <source>実寸で印刷するとき、この解像度で絵を描き直します</source>
+        <translation>At actual size the picture is drawn anew at this resolution</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>印刷を取りやめます。ファイルもジョブも残しません</source>
+        <translation>Stops printing, leaving no file and no job</translation>
+    </message>
+    <message>
+        <source>At %1 dpi each side must be %2 to %3 pixels.</source>
+        <translation>At %1 dpi each side must be %2 to %3 pixels.</translation>
+    </message>
 </context>
 <context>
     <name>velmora::MainForm</name>

@@ -19,6 +19,12 @@
 namespace velmora {
 namespace {
 
+// Presses "Print" and waits until the job, drawn and written on worker threads, has ended.
+void PrintAndWait(FormPrint& dialog) {
+    dialog.Command1->click();
+    dialog.Printing().Wait();
+}
+
 void DeleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 // The start-up canvas across an A4 sheet in the preview (196 pixels for 297 mm): 1 % margins, the width less
@@ -60,7 +66,7 @@ TEST_F(PrintDialogTest, OpensWithThePrintersInOrderAndTheCurrentOneShown) {
 
 TEST_F(PrintDialogTest, ControlsFollowTheDesign) {
     FormPrint& dialog = OpenDialog();
-    EXPECT_EQ(dialog.size(), QSize(392, 462)) << "grown below for the paper, the size on paper and the tracking";
+    EXPECT_EQ(dialog.size(), QSize(392, 488)) << "grown below for the paper, the size on paper, the resolution and the tracking";
     EXPECT_FALSE(dialog.Combo1->isEditable());
     EXPECT_EQ(dialog.Combo1->geometry(), QRect(8, 8, 153, 20));
     EXPECT_EQ(dialog.Frame1->geometry(), QRect(8, 40, 153, 57));
@@ -92,7 +98,7 @@ TEST_F(PrintDialogTest, ChosenPrinterPrintsAndClosingRestoresThePreviousOne) {
     FormPrint& dialog = OpenDialog();
     dialog.Combo1->setCurrentIndex(2);
     EXPECT_EQ(printers.current, "Plotter");
-    dialog.Command1->click();
+    PrintAndWait(dialog);
     ASSERT_EQ(printers.pages.size(), 1);
     EXPECT_EQ(printers.pages[0].printer, "Plotter");
     EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open after printing";
@@ -185,7 +191,7 @@ TEST_F(PrintDialogTest, WholeCanvasLandsAtTheComputedRectangle) {
     FillCanvas(Qt::green);
     form.Pic1->RasterView().Row(429)[607] = 0xFF123456u;  // scrolled out of view, still printed
     printers.papers = {{"Test", "Custom.12000x16000", WholeSheet({12000, 16000})}};
-    OpenDialog().Command1->click();
+    PrintAndWait(OpenDialog());
     ASSERT_EQ(printers.pages.size(), 1);
     const RecordingPrinters::Page& page = printers.pages[0];
     ASSERT_EQ(page.layout.pages.size(), 1u);
@@ -195,7 +201,7 @@ TEST_F(PrintDialogTest, WholeCanvasLandsAtTheComputedRectangle) {
     EXPECT_EQ(page.jobName, "Pad");
     EXPECT_EQ(page.picture, form.Pic1->Image());
 
-    form.PrintDialog()->Command1->click();
+    PrintAndWait(*form.PrintDialog());
     EXPECT_EQ(printers.pages.size(), 2) << "each press prints one page";
 }
 
@@ -209,45 +215,49 @@ TEST_F(PrintDialogTest, ChoicesReachThePrintedLayout) {
     emit dialog.SizePresets->activated(1);  // mouse pad 250 x 210
     EXPECT_TRUE(dialog.ActualSizeOption->Value());
     dialog.FillOption->click();
-    // The 608 x 430 canvas covers 250 x 210 mm at 210 / 430 mm per pixel: 52 pixels per inch.
-    EXPECT_EQ(dialog.Summary->text(), "250.0 \u00D7 210.0 mm, 52 dpi, 1 page: below 150 dpi the dots will show");
-    // A solid red canvas gives a mouse nothing to follow; the weak areas are now checked at this size.
+    // At actual size the picture is drawn anew for 250 x 210 mm at 300 dpi: 2953 x 2480 pixels.
+    EXPECT_EQ(dialog.Summary->text(), "250.0 \u00D7 210.0 mm, 300 dpi, 1 page");
     for (int wait = 0; wait < 6000 && !dialog.Tracking->text().startsWith("Tracks on"); ++wait) {
         QCoreApplication::processEvents();
         QThread::msleep(10);
     }
-    // Its 4-pixel dots print 1.95 mm wide, wider than a sensor's frame.
-    EXPECT_EQ(dialog.Tracking->text(), "Tracks on 0 % of the surface. Warning: a mouse may not track well on this "
-                                       "print.\ndots nearly as large as the sensor's frame: a larger picture size "
-                                       "or high resolution tracks better\nflat areas: choose another region or pattern");
-    EXPECT_NEAR(form.WeakAreasPrintSize().heightMm, 210, 1e-9);
-    dialog.Command1->click();
+    EXPECT_TRUE(dialog.Tracking->text().startsWith("Tracks on")) << dialog.Tracking->text().toStdString();
+    EXPECT_NEAR(form.WeakAreasPrintSize().widthMm, 250, 0.1) << "the canvas at the printed picture's scale";
+    EXPECT_NE(dialog.Picturepre1->PixelAt(0, 0), Rgb(255, 0, 0)) << "the preview shows the picture that prints";
+    PrintAndWait(dialog);
     ASSERT_EQ(printers.pages.size(), 1);
     const PageLayout& pad = printers.pages[0].layout;
     EXPECT_EQ(printers.pages[0].media, "A3");
+    EXPECT_EQ(printers.pages[0].picture.size(), QSize(2953, 2480));
+    EXPECT_NE(printers.pages[0].picture.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(pad.sheet, (PageSize{23811, 16838})) << "A3 turned to landscape";
     ASSERT_EQ(pad.pages.size(), 1u);
-    // Centred on 420 x 297 mm: 85 mm from the left, 43.5 mm from the top; 23.47 mm (48.05 pixels) cut each side.
+    // Centred on 420 x 297 mm: 85 mm from the left, 43.5 mm from the top, the whole picture on the page.
     const double mm = 1440 / 25.4;
     EXPECT_NEAR(pad.pages[0].clip.left, 85 * mm, 1);
     EXPECT_NEAR(pad.pages[0].clip.top, 43.5 * mm, 1);
     EXPECT_NEAR(pad.pages[0].clip.width, 250 * mm, 1e-6);
     EXPECT_NEAR(pad.pages[0].clip.height, 210 * mm, 1e-6);
-    EXPECT_EQ(pad.pages[0].part, (PicturePart{48, 0, 512, 430}));
-    EXPECT_EQ(dialog.Picturepre1->PixelAt(0, 0), Rgb(255, 0, 0));
+    EXPECT_EQ(pad.pages[0].part, (PicturePart{0, 0, 2953, 2480}));
 
-    // A 900 x 400 mm mat: tiles of 408 x 285 mm less a 15 mm overlap, 3 across and 2 down.
+    // A 900 x 400 mm mat at 100 dpi: tiles of 408 x 285 mm less a 15 mm overlap, 3 across and 2 down.
     dialog.WidthMm->setValue(900);
     dialog.HeightMm->setValue(400);
     dialog.OverlapMm->setValue(15);
+    dialog.DpiBox->setValue(100);
     EXPECT_TRUE(dialog.Summary->text().endsWith("6 pages (2 \u00D7 3): below 150 dpi the dots will show"))
         << dialog.Summary->text().toStdString();
-    dialog.Command1->click();
+    PrintAndWait(dialog);
     ASSERT_EQ(printers.pages.size(), 2);
     const PageLayout& mat = printers.pages[1].layout;
     ASSERT_EQ(mat.pages.size(), 6u);
     EXPECT_NEAR(mat.pages[1].clip.left - mat.pages[0].clip.left, 0, 1e-9) << "every tile starts at the band";
     EXPECT_EQ(mat.pages[5].label->text, "row 2, column 3 of 2 \u00D7 3");
+
+    // A size the resolution cannot draw: said, and nothing prints.
+    dialog.DpiBox->setValue(2000);
+    EXPECT_FALSE(dialog.Command1->isEnabled());
+    EXPECT_TRUE(dialog.Summary->text().startsWith("At 2000 dpi")) << dialog.Summary->text().toStdString();
 }
 
 TEST_F(PrintDialogTest, FailureShowsThePlatformsDescriptionAndKeepsTheDialog) {
@@ -258,7 +268,7 @@ TEST_F(PrintDialogTest, FailureShowsThePlatformsDescriptionAndKeepsTheDialog) {
         "\"office\" did not take the print job: Destination \"office\" is not accepting jobs."};
     for (const QString& failure : failures) {
         printers.failure = failure;
-        dialog.Command1->click();
+        PrintAndWait(dialog);
         ASSERT_FALSE(services.messages.empty());
         EXPECT_EQ(services.messages.back().text, failure);
         EXPECT_EQ(services.messages.back().buttons, MessageButtons::Ok);
@@ -280,13 +290,13 @@ TEST(PrintDialogPdf, NoPrinterInstalledStillPrintsToAPdfFile) {
     FormPrint& dialog = *form.PrintDialog();
     EXPECT_EQ(dialog.Combo1->currentText(), "PDF file");
 
-    dialog.Command1->click();  // the file dialog is cancelled
+    PrintAndWait(dialog);  // the file dialog is cancelled
     EXPECT_EQ(services.offeredFileNames, std::vector<QString>{"Fractal.pdf"});
     EXPECT_TRUE(services.messages.empty());
 
     QTemporaryDir dir;
     services.saveFileNames.push_back(dir.filePath("pad.pdf"));
-    dialog.Command1->click();
+    PrintAndWait(dialog);
     EXPECT_TRUE(services.messages.empty());
     const QByteArray pdf = ReadFile(dir.filePath("pad.pdf"));
     EXPECT_TRUE(pdf.startsWith("%PDF-"));

@@ -33,10 +33,22 @@ struct PdfPrinting : ::testing::Test {
     }};
 
     void SetUp() override { ASSERT_TRUE(printers.SelectPrinter(QtPrinters::kPdfFile)); }
-    PrintOutcome Print() {
+    // Prints a checkerboard; `cancelAtRow` cancels the job when the writer reaches that row.
+    PrintOutcome Print(int cancelAtRow = -1) {
+        const std::optional<PrintTarget> target = printers.Target("Fractal");
+        if (!target) return PrintOutcome::Cancelled();
         PrintChoices choices;
         choices.paper = printers.Papers().front().paper;
-        return printers.PrintPages("Fractal", Checkerboard(608, 430), LayOutPages({608, 430, 608, 430}, choices), "A4");
+        const QImage board = Checkerboard(608, 430);
+        const PictureRows rows{608, 430, [&](int y) {
+                                   if (y == cancelAtRow) throw PrintCancelled{};
+                                   return reinterpret_cast<const Pixel*>(board.constScanLine(y));
+                               }};
+        try {
+            return printers.PrintPages(*target, "Fractal", rows, LayOutPages({608, 430, 608, 430}, choices), "A4");
+        } catch (const PrintCancelled&) {
+            return PrintOutcome::Cancelled();
+        }
     }
 };
 
@@ -76,11 +88,15 @@ TEST_F(PdfPrinting, WritesOnePagePdfToTheChosenFile) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.pdf"}) << "no scratch file is left";
 }
 
-TEST_F(PdfPrinting, CancellingTheFileDialogPrintsNothing) {
+TEST_F(PdfPrinting, CancellingTheFileDialogOrTheJobPrintsNothing) {
     const PrintOutcome outcome = Print();
     EXPECT_EQ(outcome.kind, PrintOutcome::Kind::Cancelled);
     EXPECT_TRUE(outcome.failure.isEmpty());
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    // Cancelled half-way through the picture: no file, not even a scratch one.
+    answer = dir.filePath("out.pdf");
+    EXPECT_EQ(Print(215).kind, PrintOutcome::Kind::Cancelled);
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
 }
 
 TEST_F(PdfPrinting, FileInAMissingFolderIsReported) {

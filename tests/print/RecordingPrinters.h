@@ -1,5 +1,6 @@
 #pragma once
 #include <QImage>
+#include <algorithm>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -31,10 +32,14 @@ public:
         return true;
     }
     QList<PaperChoice> Papers() const override { return papers; }
-    PrintOutcome PrintPages(const QString& jobName, const QImage& picture, const PageLayout& layout,
-                            const QString& media) override {
+    std::optional<PrintTarget> Target(const QString&) override { return PrintTarget{current, {}}; }
+    PrintOutcome PrintPages(const PrintTarget& target, const QString& jobName, const PictureRows& picture,
+                            const PageLayout& layout, const QString& media) override {
         if (!failure.isEmpty()) return PrintOutcome::Failed(failure);
-        pages.append({current, jobName, picture, layout, media});
+        QImage copy(picture.width, picture.height, QImage::Format_RGB32);
+        for (int y = 0; y < picture.height; ++y)
+            std::copy_n(picture.row(y), picture.width, reinterpret_cast<Pixel*>(copy.scanLine(y)));
+        pages.append({target.printer, jobName, copy, layout, media});
         return PrintOutcome::Printed();
     }
 

@@ -19,6 +19,8 @@
 #include "app/ExportDialog.h"
 #include "app/TrackingLabel.h"
 #include "app/MainForm.h"
+#include "app/print/FormPrint.h"
+#include "app/print/QtPrinters.h"
 #include "canvas/CanvasGeometry.h"
 #include "render/CalcBas.h"
 #include "render/PictureParameters.h"
@@ -192,6 +194,57 @@ TEST_F(RenderTest, ExportDialogTellsHowAMouseTracksAsTheCommandLineDoes) {
 
     EXPECT_NEAR(form.WeakAreasPrintSize().widthMm, 250, 1e-9);
     EXPECT_NEAR(form.WeakAreasPrintSize().heightMm, 250.0 * 430 / 608, 1e-9);
+}
+
+// The compressed stream of a PDF file's one image, with its dictionary.
+QByteArray ImageStream(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray pdf = file.readAll();
+    const qsizetype image = pdf.indexOf("/Subtype /Image");
+    const qsizetype end = pdf.indexOf("\nendstream", image);
+    return image < 0 || end < 0 ? QByteArray() : pdf.mid(image, end - image);
+}
+
+// A 250 x 210 mm pad at 300 dpi is one picture whichever route makes it: the print dialog's "PDF file" at actual
+// size, the export dialog's PDF and velmora-render hold the same image data, byte for byte.
+TEST_F(RenderTest, PrintExportAndCommandLineMakeTheSamePad) {
+    QTemporaryDir dir;
+    const QString printed = dir.filePath(QStringLiteral("printed.pdf")), exported = dir.filePath(QStringLiteral("exported.pdf")),
+                  command = dir.filePath(QStringLiteral("command.pdf"));
+    form.CanvasMenu()->actions()[2]->trigger();
+    ExportDialog* dialog = form.ExportWindow();
+    ASSERT_NE(dialog, nullptr);
+    dialog->WidthBox->setValue(250);
+    dialog->HeightBox->setValue(210);
+    dialog->DpiBox->setValue(300);
+    for (std::size_t i = 0; i < std::size(kPictureFormats); ++i)
+        if (kPictureFormats[i].format == PictureFormat::Pdf) dialog->Format->setCurrentIndex(static_cast<int>(i));
+    services.saveFileNames = {exported};
+    dialog->ExportButton->click();
+    dialog->WaitForExport();
+    ASSERT_EQ(dialog->Status->text(), QStringLiteral("Written: exported.pdf"));
+
+    QtPrinters pdf{[&printed](const QString&) { return std::optional<QString>(printed); }};
+    ASSERT_TRUE(pdf.SelectPrinter(QtPrinters::kPdfFile));
+    ScopedPrinters scoped{pdf};
+    form.Command2->click();
+    FormPrint& print = *form.PrintDialog();
+    print.PaperList->setCurrentIndex(print.PaperList->findText(QStringLiteral("A3")));
+    print.ActualSizeOption->click();
+    print.WidthMm->setValue(250);
+    print.HeightMm->setValue(210);
+    EXPECT_EQ(print.DpiBox->value(), 300);
+    print.Command1->click();
+    print.Printing().Wait();
+    ASSERT_TRUE(services.messages.empty());
+
+    const std::string run = "'" VELMORA_RENDER "' --quiet --mm 250x210 --dpi 300 -o '" + command.toStdString() + "'";
+    ASSERT_EQ(std::system(run.c_str()), 0);
+    const QByteArray image = ImageStream(exported);
+    EXPECT_TRUE(image.contains("/Width 2953 /Height 2480")) << image.left(200).toStdString();
+    EXPECT_EQ(ImageStream(printed), image);
+    EXPECT_EQ(ImageStream(command), image);
 }
 
 TEST_F(RenderTest, EachFractalPresetMatchesTheCoreWalkInBothResolutions) {
