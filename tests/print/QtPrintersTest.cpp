@@ -159,3 +159,20 @@ TEST(PrintJobs, SchedulerThatDoesNotAnswerIsReported) {
     EXPECT_EQ(*failure, "\"office/duplex\" cannot take the print job: the printing system does not answer "
                         "(server-error-service-unavailable).");
 }
+
+// A job cancelled while its pages are written is never handed to the printing system and leaves no scratch file.
+TEST(PrintJobs, CancelledWhileWritingSubmitsNothingAndLeavesNothing) {
+    QTemporaryDir dir;
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(dir.path()));
+    cupsSetServer(QFile::encodeName(dir.filePath("gone/cups.sock")).constData());
+    int pieces = 0;
+    const auto next = [&pieces]() -> std::string_view {
+        if (++pieces == 3) throw PrintCancelled{};
+        return "%PDF-1.4\n";
+    };
+    EXPECT_THROW(PrintPdf("office", "Fractal", "A4", next), PrintCancelled);
+    cupsSetServer(nullptr);
+    qputenv("TMPDIR", tmpdir);
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+}
