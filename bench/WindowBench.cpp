@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include <clocale>
+
 #include "app/MainForm.h"
 #include "app/print/FormPrint.h"
 #include "app/print/QtPrinters.h"
@@ -42,13 +44,13 @@ void BM_WindowPrintLongestWait(benchmark::State& state) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("mat.pdf"));
     QtPrinters printers{[&path](const QString&) { return std::optional<QString>(path); }};
-    printers.SelectPrinter(QtPrinters::kPdfFile);
+    printers.SelectPrinter(QtPrinters::PdfFile());
     ScopedPrinters scoped{printers};
     MainForm form;
     form.show();
     form.Command2->click();
     FormPrint& dialog = *form.PrintDialog();
-    dialog.Combo1->setCurrentIndex(dialog.Combo1->findText(QtPrinters::kPdfFile));
+    dialog.Combo1->setCurrentIndex(dialog.Combo1->findText(QtPrinters::PdfFile()));
     dialog.PaperList->setCurrentIndex(dialog.PaperList->findText(QStringLiteral("A3")));
     dialog.ActualSizeOption->click();
     dialog.WidthMm->setValue(900);
@@ -81,6 +83,9 @@ BENCHMARK(BM_WindowStartToOk)->DenseRange(0, 3)->ArgName("pattern")->Unit(benchm
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Qt hands the user's locale to the C library; the benchmark library reads its flags and writes its figures
+    // through it, with a decimal point.
+    std::setlocale(LC_NUMERIC, "C");
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -33,15 +33,14 @@ namespace velmora {
 
 namespace {
 
-// The whole of `text` as a number, signed or not, without spaces; nothing otherwise.
+// The whole of `text` as a number (a whole one signed or not, without spaces); nothing otherwise.
 template <typename Number>
 std::optional<Number> NumberOf(std::string_view text) {
+    if constexpr (std::is_floating_point_v<Number>) return DecimalNumber(text);
     if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
     Number value{};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    if constexpr (std::is_floating_point_v<Number>)
-        if (!std::isfinite(value)) return std::nullopt;
     return value;
 }
 
@@ -127,9 +126,7 @@ bool Within(const PageSize& size, double minMm, double maxMm) {
 std::string MediaName(const std::string& given, const PageSize& paper) {
     for (const NamedPaper& named : kNamedPapers)
         if (PaperSizeNamed(named.name) == PaperSizeNamed(given)) return named.name;
-    char text[64];
-    std::snprintf(text, sizeof text, "Custom.%.2fx%.2fmm", MmFromTwips(paper.width), MmFromTwips(paper.height));
-    return text;
+    return "Custom." + FixedText(MmFromTwips(paper.width), 2) + "x" + FixedText(MmFromTwips(paper.height), 2) + "mm";
 }
 
 std::string SizeText(double width, double height) {
@@ -550,7 +547,7 @@ int RunRenderCommand(const RenderCommand& command) {
             }
         });
     }
-    std::optional<std::string> refused;
+    std::optional<PrintRefusal> refused;
     if (!product.printer.empty())
         readers.push_back([&](const PictureRows& rows) {
             PdfPieces pieces(rows, *job.file.pages, job.file.title);
@@ -576,7 +573,7 @@ int RunRenderCommand(const RenderCommand& command) {
     if (showProgress) line.Finish();
     if (written.error) return CannotWrite(product.output, *written.error);
     if (refused) {
-        std::fprintf(stderr, "velmora-render: %s\n", OneLine(*refused).c_str());
+        std::fprintf(stderr, "velmora-render: %s\n", OneLine(RefusalText(*refused, product.printer)).c_str());
         return 1;
     }
     if (!product.tracking) return 0;

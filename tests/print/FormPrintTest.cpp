@@ -283,7 +283,7 @@ TEST(PrintDialogPdf, NoPrinterInstalledStillPrintsToAPdfFile) {
     testing::ScriptedServices services;
     ScopedServices scopedServices{services};
     QtPrinters pdfOnly{AskForPdfFile};
-    ASSERT_TRUE(pdfOnly.SelectPrinter(QtPrinters::kPdfFile));
+    ASSERT_TRUE(pdfOnly.SelectPrinter(QtPrinters::PdfFile()));
     ScopedPrinters scopedPrinters{pdfOnly};
     MainForm form;
     form.Command2->click();
@@ -301,6 +301,7 @@ TEST(PrintDialogPdf, NoPrinterInstalledStillPrintsToAPdfFile) {
     const QByteArray pdf = ReadFile(dir.filePath("pad.pdf"));
     EXPECT_TRUE(pdf.startsWith("%PDF-"));
     EXPECT_EQ(PdfPageCount(pdf), 1);
+    EXPECT_TRUE(ReadersReport(dir.filePath("pad.pdf")).startsWith("Pages: 1; Page size: "));
 }
 
 }  // namespace
