@@ -280,6 +280,12 @@ void ExportDialog::UpdateSummary() {
 }
 
 void ExportDialog::ExportClicked() {
+    // One export at a time: a second is refused before it asks for a name, not dropped after.
+    if (Running()) {
+        Toolkit().MessageBox(this, tr("An export is running. Wait for it to end or cancel it, then export again."),
+                             QString(), MessageButtons::Ok, MessageAnswer::Ok);
+        return;
+    }
     const PictureFormatName& format = kPictureFormats[static_cast<std::size_t>(std::max(Format->currentIndex(), 0))];
     const QString extension = QStringLiteral(".") + Text(format.extensions[0]);
     QString path = Toolkit().SaveFileName(this, QDir::current().absoluteFilePath(QStringLiteral("Fractal") + extension),
@@ -310,12 +316,13 @@ bool ExportDialog::StartExport(const QString& path) {
     finished_ = false;
     Progress->setValue(0);
     Status->setText(tr("Exporting to %1").arg(QFileInfo(path).fileName()));
-    SetEditable(false);
     const std::string target = path.toStdString();
     worker_ = std::thread([this, job, target] {
         result_ = ExportPicture(target, job);
         finished_ = true;
     });
+    // Once the export runs, so the Export button is disabled with the other controls.
+    SetEditable(false);
     poll_->start();
     return true;
 }

@@ -116,6 +116,7 @@ std::string OneLine(std::string_view text) {
 // Sizes the command takes, in mm: papers, sizes on paper and the poster overlap.
 constexpr double kPaperMinMm = 50, kPaperMaxMm = 2000;
 constexpr std::size_t kMostPages = 1000;
+constexpr double kPrintTimeoutMaxSeconds = 3600;
 
 bool Within(const PageSize& size, double minMm, double maxMm) {
     const auto ok = [&](double twips) { return twips >= TwipsFromMm(minMm) - 1e-9 && twips <= TwipsFromMm(maxMm) + 1e-9; };
@@ -175,7 +176,7 @@ std::string RenderUsage() {
            "       [--colors " + Listed(ColourCountTexts(), "|", "|") + "] [--palette default|A|B] [--a T] [--b T]\n"
            "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n"
            "       [--paper A4|A3|A5|Letter|Legal|Tabloid|WxH] [--landscape] [--fill]\n"
-           "       [--overlap MM] [--print PRINTER]\n"
+           "       [--overlap MM] [--print PRINTER] [--print-timeout S]\n"
            "       [--tracking] [--tracking-map FILE.png] [--sensor-pixels 12-64] [--sensor-um U]\n"
            "       [--flat-below G] [--peak-margin M]\n"
            "The picture is --pixels if given, else the size of --size, else --mm (the picture's size in mm)\n"
@@ -184,6 +185,8 @@ std::string RenderUsage() {
            "(without it, page width); --fill covers that size instead of fitting the whole picture; a size\n"
            "larger than the sheet prints as a poster whose pages overlap by --overlap mm (10). Without\n"
            "--paper the page is the picture's own size (--mm, or the picture at --dpi).\n"
+           "--print looks the printer up before drawing; the printing system may stay silent for\n"
+           "--print-timeout seconds (" + NumText(kPrintTimeoutSeconds) + ") before the job fails.\n"
            "--tracking checks how a mouse tracks on the picture printed as --paper, --mm and --dpi say\n"
            "(without them, at page width on A4) and needs no -o; below 95 % an advice line follows for\n"
            "each cause; --tracking-map writes its map.\n";
@@ -216,6 +219,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     std::optional<std::pair<double, double>> mm;
     bool highResolution = false;
     bool overlapGiven = false;
+    bool printTimeoutGiven = false;
     std::optional<std::string> data;
     std::vector<std::pair<std::string*, std::string>> texts;
     auto fail = [&](const std::string& message) {
@@ -351,6 +355,12 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
         } else if (option == "--print") {
             if (v->empty()) return fail("--print: needs a printer name");
             cmd.printer = *v;
+        } else if (option == "--print-timeout") {
+            const auto seconds = RealNumber(*v);
+            if (!seconds || !(*seconds > 0) || *seconds > kPrintTimeoutMaxSeconds)
+                return fail("--print-timeout: must be above 0 and at most 3600 seconds");
+            cmd.printTimeout = *seconds;
+            printTimeoutGiven = true;
         } else {
             return fail(option + ": unknown option");
         }
@@ -365,6 +375,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     if (cmd.pages.landscape && !cmd.pages.paper) return fail("--landscape: needs --paper");
     if (overlapGiven && !cmd.pages.paper) return fail("--overlap: needs --paper");
     if (cmd.pages.fill && !cmd.pages.size) return fail("--fill: needs --mm");
+    if (printTimeoutGiven && cmd.printer.empty()) return fail("--print-timeout: needs --print");
 
     if (data) {
         const auto error = ApplyDataFile(cmd.parameters, *data);
@@ -410,9 +421,16 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
 
 namespace {
 
-int CannotWrite(const std::string& path, const std::string& reason) {
-    std::fprintf(stderr, "velmora-render: cannot write %s: %s\n", OneLine(path).c_str(), reason.c_str());
+// Reports a failure on one line; a file `written` before it stays, and the line says so.
+int Failed(const std::string& reason, const std::string& written = {}) {
+    std::string line = "velmora-render: " + OneLine(reason);
+    if (!written.empty()) line += " (" + OneLine(written) + " was written)";
+    std::fprintf(stderr, "%s\n", line.c_str());
     return 1;
+}
+
+int CannotWrite(const std::string& path, const std::string& reason, const std::string& written = {}) {
+    return Failed("cannot write " + path + ": " + reason, written);
 }
 
 // The share done and the time left, on one line rewritten in place.
@@ -482,17 +500,23 @@ int ReportTracking(const RenderCommand& command, const PictureRows& picture, int
     std::sort(colours.begin(), colours.end());
     PngPieces pieces(RowsOf(Raster{map.data(), width, height, width}), PngLayout{colours, 0, command.threads});
     if (auto error = WriteFileAtomically(command.trackingMap, [&] { return pieces.Next(); }))
-        return CannotWrite(command.trackingMap, *error);
+        return CannotWrite(command.trackingMap, *error, command.output);
     return 0;
 }
 
 }  // namespace
 
 int RunRenderCommand(const RenderCommand& command) {
-    // A target that may not be replaced is refused before the work of rendering.
+    // Whatever can fail is asked before the work of rendering and before any file is replaced: each target may
+    // be replaced and its folder takes a new file (a writer that never commits leaves nothing), and the printer
+    // is listed by a printing system that answers.
     for (const std::string* path : {&command.output, &command.trackingMap})
-        if (!path->empty())
+        if (!path->empty()) {
             if (auto refusal = WriteRefusal(*path)) return CannotWrite(*path, *refusal);
+            if (auto refusal = AtomicFileWriter(*path).Error()) return CannotWrite(*path, *refusal);
+        }
+    if (!command.printer.empty())
+        if (auto failure = CheckPrintQueue(command.printer, command.printTimeout)) return Failed(*failure);
     const PictureParameters& s = command.parameters;
 
     ColorTable table;
@@ -529,10 +553,9 @@ int RunRenderCommand(const RenderCommand& command) {
         random = firstDraw;
         ExportRows rows(job, engine.get());
         PdfPieces pieces(rows.Rows(), *command.file.pages, command.file.title);
-        if (auto refusal = PrintPdf(command.printer, command.file.title, command.pages.media, [&] { return pieces.Next(); })) {
-            std::fprintf(stderr, "velmora-render: %s\n", OneLine(*refusal).c_str());
-            return 1;
-        }
+        if (auto refusal = PrintPdf(command.printer, command.file.title, command.pages.media,
+                                    [&] { return pieces.Next(); }, command.printTimeout))
+            return Failed(*refusal, command.output);
     }
     if (showProgress) line.Finish();
     if (Tracking(command)) {

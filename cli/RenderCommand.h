@@ -5,6 +5,7 @@
 
 #include "canvas/CanvasGeometry.h"
 #include "export/PictureExport.h"
+#include "print/PrintJobs.h"
 #include "print/PrintLayout.h"
 #include "render/PictureParameters.h"
 #include "tracking/SensorCheck.h"
@@ -35,6 +36,7 @@ struct RenderCommand {
     CanvasSize pixels{};
     PictureFileOptions file;
     std::string printer;  // --print: the CUPS queue that takes the pages
+    double printTimeout = kPrintTimeoutSeconds;  // --print-timeout: seconds the printing system may stay silent
     PageOptions pages;
     bool scalarKernels = false;  // the plain scalar kernels on the calling thread (benchmarks)
 };

@@ -1,9 +1,15 @@
 #include "app/print/QtPrinters.h"
 
+#include <QApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTimer>
+
+#include <atomic>
+#include <thread>
 
 #include "files/AtomicFile.h"
 #include "formats/PdfWriter.h"
@@ -36,6 +42,31 @@ QList<PaperChoice> PdfPapers() {
         else papers.append(choice);
     }
     return papers;
+}
+
+// Runs `work` on a thread of its own and waits for it with the window still painting, so a printing system that
+// is slow to answer never freezes the window. Input waits meanwhile: no second job starts and no dialog closes
+// under the one being sent.
+template <class Work>
+auto AwayFromTheWindow(const Work& work) {
+    decltype(work()) result;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        result = work();
+        done = true;
+    });
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done) loop.quit();
+    });
+    poll.start();
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    if (!done) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    QApplication::restoreOverrideCursor();
+    worker.join();
+    return result;
 }
 
 }  // namespace
@@ -98,8 +129,9 @@ PrintOutcome QtPrinters::PrintPages(const QString& jobName, const QImage& pictur
             return PrintOutcome::Failed(QStringLiteral("%1: %2").arg(*pdfPath, QString::fromStdString(*reason)));
         return PrintOutcome::Printed();
     }
-    if (auto refusal = PrintPdf(current_.toStdString(), jobName.toStdString(), media.toStdString(), next))
-        return PrintOutcome::Failed(QString::fromStdString(*refusal));
+    const auto refusal = AwayFromTheWindow(
+        [&] { return PrintPdf(current_.toStdString(), jobName.toStdString(), media.toStdString(), next); });
+    if (refusal) return PrintOutcome::Failed(QString::fromStdString(*refusal));
     return PrintOutcome::Printed();
 }
 

@@ -68,6 +68,10 @@
         <translation>%1 × %2 pixels, %3 × %4 mm at %5 dpi; file about %6</translation>
     </message>
     <message>
+        <source>An export is running. Wait for it to end or cancel it, then export again.</source>
+        <translation>An export is running. Wait for it to end or cancel it, then export again.</translation>
+    </message>
+    <message>
         <source>Exporting to %1</source>
         <translation>Exporting to %1</translation>
     </message>

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
 
 #include <QDir>
 #include <QFile>
@@ -142,4 +148,26 @@ TEST(PrintJobs, SchedulerThatDoesNotAnswerIsReported) {
     ASSERT_TRUE(failure.has_value());
     EXPECT_EQ(*failure, "\"office/duplex\" cannot take the print job: the printing system does not answer "
                         "(server-error-service-unavailable).");
+
+    // A scheduler that takes the connection and never answers (stopped or wedged): a socket nobody accepts on.
+    // The lookup before drawing and the job each give up once it has been silent for the timeout.
+    const QByteArray silentPath = QFile::encodeName(dir.filePath("cups.sock"));
+    const int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(static_cast<std::size_t>(silentPath.size()), sizeof address.sun_path);
+    std::memcpy(address.sun_path, silentPath.constData(), static_cast<std::size_t>(silentPath.size()));
+    ASSERT_EQ(::bind(silent, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(silent, 8), 0);
+    cupsSetServer(silentPath.constData());
+    const auto start = std::chrono::steady_clock::now();
+    const std::optional<std::string> lookup = CheckPrintQueue("office", 0.5);
+    const std::optional<std::string> job = SubmitPdfJob("office", "Fractal", QFile::encodeName(page).toStdString(), "A4", 0.5);
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    cupsSetServer(nullptr);
+    ::close(silent);
+    EXPECT_EQ(lookup, "\"office\" cannot take the print job: the printing system does not answer (no answer within "
+                      "0.5 s).");
+    EXPECT_EQ(job, lookup);
+    EXPECT_LT(seconds.count(), 10) << "each wait ends at its deadline, not at the library's own";
 }

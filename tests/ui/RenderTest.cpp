@@ -158,6 +158,11 @@ TEST_F(RenderTest, ExportAtSizeWritesTheCommandLinesFileAndCancelLeavesNothing) 
     services.saveFileNames = {dir.filePath(QStringLiteral("big.png"))};
     dialog->ExportButton->click();
     ASSERT_TRUE(dialog->Running());
+    // A second export is refused before it asks for a name.
+    EXPECT_FALSE(dialog->ExportButton->isEnabled());
+    const std::size_t asked = services.offeredFileNames.size();
+    dialog->ExportButton->click();
+    EXPECT_EQ(services.offeredFileNames.size(), asked);
     form.Strt_Click();
     EXPECT_EQ(form.Label2->text(), QStringLiteral("OK"));
     dialog->CancelButton->click();
