@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -20,6 +19,10 @@ namespace velmora {
 namespace {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string DoesNotAnswer(const std::string& queue, const std::string& detail) {
+    return Quoted(queue) + " cannot take the print job: the printing system does not answer (" + detail + ").";
+}
 
 // A connection to the scheduler on which no wait outlasts the deadline: each wait is cut into short ones, and
 // once the scheduler has been silent for the whole timeout the request fails. Every answer moves the deadline on,
@@ -42,16 +45,13 @@ public:
     Scheduler& operator=(const Scheduler&) = delete;
 
     http_t* Http() const { return http_; }
-    // True once a wait has been given up.
-    bool Silent() const { return silent_; }
     void Answered() { deadline_ = Clock::now() + std::chrono::duration_cast<Clock::duration>(timeout_); }
 
     // Why `queue` cannot take a job when the scheduler cannot be reached or has gone silent; nothing otherwise.
     std::optional<std::string> NoAnswer(const std::string& queue) const {
         if (http_ && !silent_) return std::nullopt;
-        const std::string detail = silent_ ? "no answer within " + NumText(timeout_.count()) + " s"
-                                           : ippErrorString(IPP_STATUS_ERROR_SERVICE_UNAVAILABLE);
-        return Quoted(queue) + " cannot take the print job: the printing system does not answer (" + detail + ").";
+        return DoesNotAnswer(queue, silent_ ? "no answer within " + NumText(timeout_.count()) + " s"
+                                            : ippErrorString(IPP_STATUS_ERROR_SERVICE_UNAVAILABLE));
     }
 
 private:
@@ -93,8 +93,7 @@ std::optional<std::string> FindQueue(Scheduler& scheduler, const std::string& qu
         cupsFreeDests(destCount, dests);
         if (auto failure = scheduler.NoAnswer(queue)) return failure;
         if (destCount == 0 && status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
-            return Quoted(queue) + " cannot take the print job: the printing system does not answer (" +
-                   ippErrorString(status) + ").";
+            return DoesNotAnswer(queue, ippErrorString(status));
         return "The printer " + Quoted(queue) + " is not installed.";
     }
     scheduler.Answered();
