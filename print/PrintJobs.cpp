@@ -45,6 +45,16 @@ public:
     Scheduler& operator=(const Scheduler&) = delete;
 
     http_t* Http() const { return http_; }
+    // Asks the scheduler a short question; true when it answered. The lookup of a queue makes several requests,
+    // and a silent scheduler should cost one timeout, not one for each of them.
+    bool Answers() {
+        if (!http_ || silent_) return false;
+        ippDelete(cupsDoRequest(http_, ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/"));
+        if (silent_) return false;
+        Answered();
+        return true;
+    }
+    bool Silent() const { return silent_; }
     void Answered() { deadline_ = Clock::now() + std::chrono::duration_cast<Clock::duration>(timeout_); }
 
     // Why `queue` cannot take a job when the scheduler cannot be reached or has gone silent; nothing otherwise.
@@ -75,12 +85,7 @@ private:
 // the options when it is listed, the reason otherwise.
 std::optional<std::string> FindQueue(Scheduler& scheduler, const std::string& queue, int& optionCount,
                                      cups_option_t*& options) {
-    if (auto failure = scheduler.NoAnswer(queue)) return failure;
-    // A short request first: the lookup makes several, and a silent scheduler should cost one timeout, not one
-    // for each of them.
-    ippDelete(cupsDoRequest(scheduler.Http(), ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/"));
-    if (auto failure = scheduler.NoAnswer(queue)) return failure;
-    scheduler.Answered();
+    if (!scheduler.Answers()) return scheduler.NoAnswer(queue);
     const std::size_t slash = queue.find('/');
     const std::string printer = queue.substr(0, slash);
     const std::string instance = slash == std::string::npos ? std::string() : queue.substr(slash + 1);
@@ -158,6 +163,11 @@ std::optional<std::string> WriteAll(int fd, const std::function<std::string_view
 }
 
 }  // namespace
+
+bool PrintingSystemSilent(double timeoutSeconds) {
+    Scheduler scheduler(timeoutSeconds);
+    return !scheduler.Answers() && scheduler.Silent();
+}
 
 std::optional<std::string> CheckPrintQueue(const std::string& queue, double timeoutSeconds) {
     Scheduler scheduler(timeoutSeconds);

@@ -14,6 +14,10 @@ constexpr double kPrintTimeoutSeconds = 10;
 // drawn, so a wrong name or a silent scheduler costs no drawing.
 std::optional<std::string> CheckPrintQueue(const std::string& queue, double timeoutSeconds = kPrintTimeoutSeconds);
 
+// True when the printing system takes the connection but does not answer within `timeoutSeconds` (a stopped or
+// wedged scheduler); false when it answers or cannot be reached at all.
+bool PrintingSystemSilent(double timeoutSeconds = kPrintTimeoutSeconds);
+
 // Hands the finished PDF file at `pdfPath` to the printing system as one job named `title` on `queue`, on paper
 // `media` (empty: the queue's default). Nothing when the system created the job and took the document; otherwise
 // why not: a queue the system no longer lists, a scheduler that does not answer within `timeoutSeconds` (of

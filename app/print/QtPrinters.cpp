@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QLocale>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -29,9 +30,12 @@ PaperChoice ChoiceOf(const QPageSize& size, const QMarginsF& marginsMm) {
 }
 
 // The papers of a PDF file: the named sizes, printable to the edges, the platform's default (which follows the
-// locale) first.
-QList<PaperChoice> PdfPapers() {
-    const QPageSize preferred = QPrinter(QPrinter::HighResolution).pageLayout().pageSize();
+// locale) first. A printing system that does not answer is not asked for its default: the locale gives it.
+QList<PaperChoice> PdfPapers(bool askPlatform) {
+    const QPageSize preferred =
+        askPlatform ? QPrinter(QPrinter::HighResolution).pageLayout().pageSize()
+                    : QPageSize(QLocale().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter
+                                                                                         : QPageSize::A4);
     QList<PaperChoice> papers;
     for (const NamedPaper& named : kNamedPapers) {
         const QPageSize size(QSizeF(named.widthMm, named.heightMm), QPageSize::Millimeter, QString::fromLatin1(named.name),
@@ -49,7 +53,7 @@ QList<PaperChoice> PdfPapers() {
 // under the one being sent.
 template <class Work>
 auto AwayFromTheWindow(const Work& work) {
-    decltype(work()) result;
+    decltype(work()) result{};
     std::atomic<bool> done{false};
     std::thread worker([&] {
         result = work();
@@ -61,6 +65,8 @@ auto AwayFromTheWindow(const Work& work) {
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
         if (done) loop.quit();
     });
+    // The usual answer comes within milliseconds and needs no event loop of its own.
+    for (int i = 0; i < 10 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     poll.start();
     QApplication::setOverrideCursor(Qt::BusyCursor);
     if (!done) loop.exec(QEventLoop::ExcludeUserInputEvents);
@@ -74,12 +80,23 @@ auto AwayFromTheWindow(const Work& work) {
 const QString QtPrinters::kPdfFile = QStringLiteral("PDF file");
 
 QtPrinters::QtPrinters(PdfPathChooser choosePdfPath) : choosePdfPath_(std::move(choosePdfPath)) {
-    const QString systemDefault = QPrinterInfo::defaultPrinterName();
+    const QString systemDefault = SchedulerSilent() ? QString() : QPrinterInfo::defaultPrinterName();
     current_ = systemDefault.isEmpty() ? kPdfFile : systemDefault;
 }
 
+// The platform's own lookups wait minutes on a scheduler that takes connections and never answers. Once one has
+// been found silent it is not asked again for a while, so the dialog's several lookups wait once.
+bool QtPrinters::SchedulerSilent() const {
+    constexpr auto kSilentFor = std::chrono::minutes(1);
+    const auto now = std::chrono::steady_clock::now();
+    if (silentAt_ && now - *silentAt_ < kSilentFor) return true;
+    const bool silent = AwayFromTheWindow([] { return PrintingSystemSilent(); });
+    silentAt_ = silent ? std::optional(now) : std::nullopt;
+    return silent;
+}
+
 QStringList QtPrinters::DeviceNames() const {
-    QStringList names = QPrinterInfo::availablePrinterNames();
+    QStringList names = SchedulerSilent() ? QStringList() : QPrinterInfo::availablePrinterNames();
     names.append(kPdfFile);
     return names;
 }
@@ -91,7 +108,8 @@ bool QtPrinters::SelectPrinter(const QString& deviceName) {
 }
 
 QList<PaperChoice> QtPrinters::Papers() const {
-    if (current_ == kPdfFile) return PdfPapers();
+    const bool silent = SchedulerSilent();
+    if (current_ == kPdfFile || silent) return PdfPapers(!silent);
     const QPrinterInfo info = QPrinterInfo::printerInfo(current_);
     QList<QPageSize> sizes = info.supportedPageSizes();
     const QPageSize preferred = info.defaultPageSize().isValid() ? info.defaultPageSize() : QPageSize(QPageSize::A4);
