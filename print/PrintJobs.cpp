@@ -20,9 +20,7 @@ namespace {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-std::string DoesNotAnswer(const std::string& queue, const std::string& detail) {
-    return Quoted(queue) + " cannot take the print job: the printing system does not answer (" + detail + ").";
-}
+PrintRefusal WriteFailed() { return {PrintRefusal::Kind::WriteFailed, std::strerror(errno)}; }
 
 // A connection to the scheduler on which no wait outlasts the deadline: each wait is cut into short ones, and
 // once the scheduler has been silent for the whole timeout the request fails. Every answer moves the deadline on,
@@ -57,11 +55,12 @@ public:
     bool Silent() const { return silent_; }
     void Answered() { deadline_ = Clock::now() + std::chrono::duration_cast<Clock::duration>(timeout_); }
 
-    // Why `queue` cannot take a job when the scheduler cannot be reached or has gone silent; nothing otherwise.
-    std::optional<std::string> NoAnswer(const std::string& queue) const {
+    // Why no job can be sent when the scheduler cannot be reached or has gone silent; nothing otherwise.
+    std::optional<PrintRefusal> NoAnswer() const {
         if (http_ && !silent_) return std::nullopt;
-        return DoesNotAnswer(queue, silent_ ? "no answer within " + NumText(timeout_.count()) + " s"
-                                            : ippErrorString(IPP_STATUS_ERROR_SERVICE_UNAVAILABLE));
+        return PrintRefusal{PrintRefusal::Kind::NoAnswer,
+                            silent_ ? "no answer within " + NumText(timeout_.count()) + " s"
+                                    : ippErrorString(IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)};
     }
 
 private:
@@ -83,9 +82,9 @@ private:
 
 // The queue's options as the scheduler lists it, those saved for an instance (lpoptions) included: nothing and
 // the options when it is listed, the reason otherwise.
-std::optional<std::string> FindQueue(Scheduler& scheduler, const std::string& queue, int& optionCount,
+std::optional<PrintRefusal> FindQueue(Scheduler& scheduler, const std::string& queue, int& optionCount,
                                      cups_option_t*& options) {
-    if (!scheduler.Answers()) return scheduler.NoAnswer(queue);
+    if (!scheduler.Answers()) return scheduler.NoAnswer();
     const std::size_t slash = queue.find('/');
     const std::string printer = queue.substr(0, slash);
     const std::string instance = slash == std::string::npos ? std::string() : queue.substr(slash + 1);
@@ -96,10 +95,10 @@ std::optional<std::string> FindQueue(Scheduler& scheduler, const std::string& qu
     if (!dest) {
         const ipp_status_t status = cupsLastError();
         cupsFreeDests(destCount, dests);
-        if (auto failure = scheduler.NoAnswer(queue)) return failure;
+        if (auto failure = scheduler.NoAnswer()) return failure;
         if (destCount == 0 && status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
-            return DoesNotAnswer(queue, ippErrorString(status));
-        return "The printer " + Quoted(queue) + " is not installed.";
+            return PrintRefusal{PrintRefusal::Kind::NoAnswer, ippErrorString(status)};
+        return PrintRefusal{PrintRefusal::Kind::NotInstalled, {}};
     }
     scheduler.Answered();
     for (int i = 0; i < dest->num_options; ++i)
@@ -109,17 +108,17 @@ std::optional<std::string> FindQueue(Scheduler& scheduler, const std::string& qu
 }
 
 // Sends the file at `pdfPath` as the one document of a new job; the reason when the scheduler refuses it.
-std::optional<std::string> SendJob(Scheduler& scheduler, const std::string& queue, const std::string& title,
+std::optional<PrintRefusal> SendJob(Scheduler& scheduler, const std::string& queue, const std::string& title,
                                    const std::string& pdfPath, int optionCount, cups_option_t* options) {
     const std::string printer = queue.substr(0, queue.find('/'));
     const int fd = ::open(pdfPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::string(std::strerror(errno));
+    if (fd < 0) return WriteFailed();
     http_t* http = scheduler.Http();
     const int job = cupsCreateJob(http, printer.c_str(), title.c_str(), optionCount, options);
-    std::optional<std::string> failure;
+    std::optional<PrintRefusal> failure;
     if (job == 0) {
-        failure = scheduler.NoAnswer(queue);
-        if (!failure) failure = Quoted(queue) + " did not take the print job: " + cupsLastErrorString();
+        failure = scheduler.NoAnswer();
+        if (!failure) failure = PrintRefusal{PrintRefusal::Kind::Refused, cupsLastErrorString()};
         ::close(fd);
         return failure;
     }
@@ -131,7 +130,7 @@ std::optional<std::string> SendJob(Scheduler& scheduler, const std::string& queu
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
-            failure = std::string(std::strerror(errno));
+            failure = WriteFailed();
             break;
         }
         if (n == 0) break;
@@ -142,20 +141,20 @@ std::optional<std::string> SendJob(Scheduler& scheduler, const std::string& queu
     const bool sent = status == HTTP_STATUS_CONTINUE && !failure;
     // Finishing also reads the scheduler's answer to a document cut short, so the connection is left clean.
     const ipp_status_t finished = cupsFinishDocument(http, printer.c_str());
-    if (!failure) failure = scheduler.NoAnswer(queue);
+    if (!failure) failure = scheduler.NoAnswer();
     if (!failure && (!sent || finished > IPP_STATUS_OK_CONFLICTING))
-        failure = Quoted(queue) + " did not take the print job: " + cupsLastErrorString();
+        failure = PrintRefusal{PrintRefusal::Kind::Refused, cupsLastErrorString()};
     if (failure) cupsCancelJob2(http, printer.c_str(), job, 0);
     return failure;
 }
 
 // Writes every piece to `fd`; the system's reason on failure.
-std::optional<std::string> WriteAll(int fd, const std::function<std::string_view()>& nextPiece) {
+std::optional<PrintRefusal> WriteAll(int fd, const std::function<std::string_view()>& nextPiece) {
     for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece()) {
         while (!piece.empty()) {
             const ssize_t n = ::write(fd, piece.data(), piece.size());
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return std::strerror(errno);
+            if (n < 0) return WriteFailed();
             piece.remove_prefix(static_cast<std::size_t>(n));
         }
     }
@@ -164,24 +163,41 @@ std::optional<std::string> WriteAll(int fd, const std::function<std::string_view
 
 }  // namespace
 
+std::string RefusalText(const PrintRefusal& refusal, const std::string& queue) {
+    switch (refusal.kind) {
+    case PrintRefusal::Kind::NotInstalled:
+        return "The printer " + Quoted(queue) + " is not installed.";
+    case PrintRefusal::Kind::NoAnswer:
+        return Quoted(queue) + " cannot take the print job: the printing system does not answer (" +
+               refusal.detail + ").";
+    case PrintRefusal::Kind::Refused:
+        return Quoted(queue) + " did not take the print job: " + refusal.detail;
+    case PrintRefusal::Kind::WriteFailed:
+        break;
+    }
+    return refusal.detail;
+}
+
 bool PrintingSystemSilent(double timeoutSeconds) {
     Scheduler scheduler(timeoutSeconds);
     return !scheduler.Answers() && scheduler.Silent();
 }
 
-std::optional<std::string> CheckPrintQueue(const std::string& queue, double timeoutSeconds) {
+std::optional<PrintRefusal> CheckPrintQueue(const std::string& queue, double timeoutSeconds) {
     Scheduler scheduler(timeoutSeconds);
     int optionCount = 0;
     cups_option_t* options = nullptr;
     auto failure = FindQueue(scheduler, queue, optionCount, options);
     const char* accepting = cupsGetOption("printer-is-accepting-jobs", optionCount, options);
+    // Worded as the scheduler words the job it then refuses.
     if (!failure && accepting && std::strcmp(accepting, "false") == 0)
-        failure = Quoted(queue) + " cannot take the print job: it is not accepting jobs.";
+        failure = PrintRefusal{PrintRefusal::Kind::Refused,
+                               "Destination " + Quoted(queue.substr(0, queue.find('/'))) + " is not accepting jobs."};
     cupsFreeOptions(optionCount, options);
     return failure;
 }
 
-std::optional<std::string> SubmitPdfJob(const std::string& queue, const std::string& title,
+std::optional<PrintRefusal> SubmitPdfJob(const std::string& queue, const std::string& title,
                                         const std::string& pdfPath, const std::string& media, double timeoutSeconds) {
     Scheduler scheduler(timeoutSeconds);
     // Looked up first: CUPS reports a job for a printer it does not know, or sent while no scheduler answers,
@@ -198,12 +214,12 @@ std::optional<std::string> SubmitPdfJob(const std::string& queue, const std::str
     return failure;
 }
 
-std::optional<std::string> PrintPdf(const std::string& queue, const std::string& title, const std::string& media,
+std::optional<PrintRefusal> PrintPdf(const std::string& queue, const std::string& title, const std::string& media,
                                     const std::function<std::string_view()>& nextPiece, double timeoutSeconds) {
     const ScratchFile unnamed;
     if (!unnamed.Path().empty()) {
         const int fd = ::open(unnamed.Path().c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        if (fd < 0) return std::string(std::strerror(errno));
+        if (fd < 0) return WriteFailed();
         auto failure = WriteAll(fd, nextPiece);
         ::close(fd);
         if (failure) return failure;
@@ -213,7 +229,7 @@ std::optional<std::string> PrintPdf(const std::string& queue, const std::string&
     const char* folder = std::getenv("TMPDIR");
     std::string path = std::string(folder && *folder ? folder : "/tmp") + "/velmora-print-XXXXXX";
     const int fd = ::mkostemp(path.data(), O_CLOEXEC);
-    if (fd < 0) return std::string(std::strerror(errno));
+    if (fd < 0) return WriteFailed();
     auto failure = WriteAll(fd, nextPiece);
     ::close(fd);
     if (!failure) failure = SubmitPdfJob(queue, title, path, media, timeoutSeconds);

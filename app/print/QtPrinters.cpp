@@ -1,6 +1,7 @@
 #include "app/print/QtPrinters.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QLocale>
@@ -14,7 +15,6 @@
 
 #include "files/AtomicFile.h"
 #include "formats/PdfWriter.h"
-#include "print/PrintJobs.h"
 
 namespace velmora {
 
@@ -77,11 +77,31 @@ auto AwayFromTheWindow(const Work& work) {
 
 }  // namespace
 
-const QString QtPrinters::kPdfFile = QStringLiteral("PDF file");
+QString QtPrinters::PdfFile() { return QCoreApplication::translate("velmora::QtPrinters", "PDF file"); }
+
+QString QtPrinters::RefusalText(const PrintRefusal& refusal, const QString& queue) {
+    const QString detail = QString::fromStdString(refusal.detail);
+    switch (refusal.kind) {
+    case PrintRefusal::Kind::NotInstalled:
+        return QCoreApplication::translate("velmora::QtPrinters", "The printer \"%1\" is not installed any more.")
+            .arg(queue);
+    case PrintRefusal::Kind::NoAnswer:
+        return QCoreApplication::translate("velmora::QtPrinters",
+                                           "\"%1\" cannot take the print job: the printing system does not answer "
+                                           "(%2).")
+            .arg(queue, detail);
+    case PrintRefusal::Kind::Refused:
+        return QCoreApplication::translate("velmora::QtPrinters", "\"%1\" did not take the print job: %2")
+            .arg(queue, detail);
+    case PrintRefusal::Kind::WriteFailed:
+        break;
+    }
+    return detail;
+}
 
 QtPrinters::QtPrinters(PdfPathChooser choosePdfPath) : choosePdfPath_(std::move(choosePdfPath)) {
     const QString systemDefault = SchedulerSilent() ? QString() : QPrinterInfo::defaultPrinterName();
-    current_ = systemDefault.isEmpty() ? kPdfFile : systemDefault;
+    current_ = systemDefault.isEmpty() ? PdfFile() : systemDefault;
 }
 
 // The platform's own lookups wait minutes on a scheduler that takes connections and never answers. Once one has
@@ -97,7 +117,7 @@ bool QtPrinters::SchedulerSilent() const {
 
 QStringList QtPrinters::DeviceNames() const {
     QStringList names = SchedulerSilent() ? QStringList() : QPrinterInfo::availablePrinterNames();
-    names.append(kPdfFile);
+    names.append(PdfFile());
     return names;
 }
 
@@ -109,7 +129,7 @@ bool QtPrinters::SelectPrinter(const QString& deviceName) {
 
 QList<PaperChoice> QtPrinters::Papers() const {
     const bool silent = SchedulerSilent();
-    if (current_ == kPdfFile || silent) return PdfPapers(!silent);
+    if (current_ == PdfFile() || silent) return PdfPapers(!silent);
     const QPrinterInfo info = QPrinterInfo::printerInfo(current_);
     QList<QPageSize> sizes = info.supportedPageSizes();
     const QPageSize preferred = info.defaultPageSize().isValid() ? info.defaultPageSize() : QPageSize(QPageSize::A4);
@@ -131,7 +151,7 @@ QList<PaperChoice> QtPrinters::Papers() const {
 PrintOutcome QtPrinters::PrintPages(const QString& jobName, const QImage& picture, const PageLayout& layout,
                                     const QString& media) {
     std::optional<QString> pdfPath;
-    if (current_ == kPdfFile) {
+    if (current_ == PdfFile()) {
         pdfPath = choosePdfPath_(jobName + QStringLiteral(".pdf"));
         if (!pdfPath || pdfPath->isEmpty()) return PrintOutcome::Cancelled();
     }
@@ -149,7 +169,7 @@ PrintOutcome QtPrinters::PrintPages(const QString& jobName, const QImage& pictur
     }
     const auto refusal = AwayFromTheWindow(
         [&] { return PrintPdf(current_.toStdString(), jobName.toStdString(), media.toStdString(), next); });
-    if (refusal) return PrintOutcome::Failed(QString::fromStdString(*refusal));
+    if (refusal) return PrintOutcome::Failed(RefusalText(*refusal, current_));
     return PrintOutcome::Printed();
 }
 
