@@ -1,5 +1,7 @@
 #include "app/TrackingLabel.h"
 
+#include "tracking/TrackingReport.h"
+
 namespace velmora {
 
 TrackingLabel::TrackingLabel(QWidget* parent) : QLabel(parent), job_(new TrackingJob(this)) {

@@ -5,7 +5,14 @@
 #include <functional>
 #include <vector>
 
+#include "canvas/CanvasGeometry.h"
+#include "export/PictureExport.h"
+#include "palette/ColorTable.h"
+#include "render/Patterns.h"
+#include "render/PictureParameters.h"
+#include "render/Random.h"
 #include "tracking/SensorCheck.h"
+#include "tracking/TrackingReport.h"
 
 using namespace velmora;
 
@@ -136,5 +143,48 @@ TEST(SensorCheck, PictureStreamedRowByRowGetsTheSameVerdicts) {
         EXPECT_GT(whole.FrameCount(), 0);
         EXPECT_EQ(streamed.frames, whole.frames);
         EXPECT_EQ(streamed.frameContrast, whole.frameContrast);
+    }
+}
+
+TEST(SensorCheck, PictureDrawnWhereTheFramesReadItGetsTheSameVerdicts) {
+    // A fractal in each resolution (one with passes left out) and random colours, drawn whole as the export
+    // draws it and drawn only under the frames.
+    ColorTable table;
+    coltable(table);
+    struct Case {
+        int pattern;
+        bool high;
+        int passStep;
+    };
+    for (const Case c : {Case{2, true, 1}, Case{0, false, 1}, Case{1, false, 3}, Case{4, false, 1}}) {
+        PictureParameters s = StartupParameters();
+        ApplyPattern(s, c.pattern);
+        const CanvasSize pixels{700, 500};
+        const PictureGrid grid = PictureGridFor(pixels, c.high);
+        UniformSource random;
+        PictureExport job;
+        job.whole = ReadRenderParams(s, grid.grid.width, grid.grid.height, grid.regionHeight);
+        job.whole.passStep = c.passStep;
+        job.pixels = pixels;
+        job.dot = grid.grid.dot;
+        job.colours = {table.column[4].data(), 16, &random, s.randomExponent};
+        const PointPicture points(job.whole, pixels.width, pixels.height, job.dot, job.colours);
+        ExportRows rows(job);
+        const PictureRows whole = rows.Rows();
+        // A rectangle across the picture's right and bottom edges, with white where no point is drawn.
+        std::vector<Pixel> drawn(90u * 70u);
+        points.Draw(610, 430, 90, 70, drawn.data());
+        bool same = true;
+        for (int y = 0; y < 70; ++y) same = same && std::equal(drawn.begin() + y * 90, drawn.begin() + (y + 1) * 90, whole.row(430 + y) + 610);
+        EXPECT_TRUE(same) << c.pattern;
+
+        const PrintedSize size{700 * 0.05 / 1.7, 500 * 0.05 / 1.7};
+        random = UniformSource{};
+        ExportRows again(job);
+        const TrackingResult streamed = CheckTracking(again.Rows(), size);
+        const TrackingResult sparse = CheckTracking(points, size);
+        EXPECT_GT(sparse.FrameCount(), 0);
+        EXPECT_EQ(sparse.frames, streamed.frames) << c.pattern;
+        EXPECT_EQ(sparse.frameContrast, streamed.frameContrast) << c.pattern;
     }
 }
