@@ -12,6 +12,7 @@
 #include "render/PictureParameters.h"
 #include "render/Random.h"
 #include "tracking/SensorCheck.h"
+#include "tracking/Suggestions.h"
 #include "tracking/TrackingReport.h"
 
 using namespace velmora;
@@ -187,4 +188,38 @@ TEST(SensorCheck, PictureDrawnWhereTheFramesReadItGetsTheSameVerdicts) {
         EXPECT_EQ(sparse.frames, streamed.frames) << c.pattern;
         EXPECT_EQ(sparse.frameContrast, streamed.frameContrast) << c.pattern;
     }
+}
+
+TEST(SensorCheck, SuggestionsAreChangesTriedThatTrackBetter) {
+    ColorTable table;
+    coltable(table);
+    // Pattern 2's fine stripes in high resolution at 1000 dpi: normal resolution tracks better.
+    PictureParameters stripes = StartupParameters();
+    ApplyPattern(stripes, 2);
+    stripes.highResolution = 1;
+    const CheckedPicture fine = PictureAtSize(stripes, {20, 15}, 1000);
+    const double tracks = CheckPicture(fine, table).tracks;
+    ASSERT_LT(tracks, kGoodTracking);
+    const auto suggestions = SuggestChanges(fine, table, tracks);
+    const auto normal = std::find_if(suggestions.begin(), suggestions.end(), [](const Suggestion& s) {
+        return s.change == PictureChange{ChangeKind::Resolution, 0};
+    });
+    ASSERT_NE(normal, suggestions.end());
+    EXPECT_GT(normal->tracks, tracks);
+    EXPECT_TRUE(std::is_sorted(suggestions.begin(), suggestions.end(),
+                               [](const Suggestion& a, const Suggestion& b) { return a.tracks > b.tracks; }));
+    // A region far from the fractal is one colour wherever it is moved or zoomed: nothing tracks better.
+    PictureParameters far = StartupParameters();
+    far.x0 = far.y0 = "1000";
+    far.x1 = far.y1 = "1001";
+    const CheckedPicture flat = PictureAtSize(far, {20, 15}, 300);
+    const double flatTracks = CheckPicture(flat, table).tracks;
+    for (const Suggestion& s : SuggestChanges(flat, table, flatTracks)) EXPECT_LT(s.tracks, kGoodTracking);
+    // Changes keep to what the user could do: the page-width canvas steps its size, a printed size its dpi.
+    const CheckedPicture canvas = CanvasAtPageWidth(stripes);
+    const auto bigger = Changed(canvas, {ChangeKind::Size, stripes.sizeValue + 1});
+    ASSERT_TRUE(bigger);
+    EXPECT_EQ(bigger->pixels.width, SizeForValue(stripes.sizeValue + 1).width);
+    EXPECT_NEAR(bigger->printed.widthMm, canvas.printed.widthMm, 1e-9);
+    EXPECT_EQ(Changed(fine, {ChangeKind::Dpi, 300})->pixels.width, 236);
 }

@@ -38,7 +38,8 @@ void BlockGrey::ReadPatch(int x, int y, int width, int height, float* grey) cons
     }
 }
 
-std::optional<FramePlan> PlanFrames(int width, int height, PrintedSize size, const SensorModel& model) {
+std::optional<FramePlan> PlanFrames(int width, int height, PrintedSize size, const SensorModel& model,
+                                    int mostFrames) {
     const int n = model.framePixels;
     if (width <= 0 || height <= 0 || !(size.widthMm > 0) || !(size.heightMm > 0) || n < kMinFramePixels ||
         n > kMaxFramePixels || !(model.pixelMm > 0))
@@ -57,8 +58,8 @@ std::optional<FramePlan> PlanFrames(int width, int height, PrintedSize size, con
 
     double spacing = n * model.pixelMm;
     int columns = PositionsAlong(usableX, spacing), rows = PositionsAlong(usableY, spacing);
-    while (static_cast<double>(columns) * rows > kMaxFrames) {
-        spacing *= std::max(1.01, std::sqrt(static_cast<double>(columns) * rows / kMaxFrames));
+    while (static_cast<double>(columns) * rows > mostFrames) {
+        spacing *= std::max(1.01, std::sqrt(static_cast<double>(columns) * rows / mostFrames));
         columns = PositionsAlong(usableX, spacing);
         rows = PositionsAlong(usableY, spacing);
     }

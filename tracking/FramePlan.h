@@ -20,8 +20,10 @@ struct FramePlan {
     int ReadHeight(int height) const { return (height + block - 1) / block; }
 };
 
-// None for a picture, size or sensor the check cannot take; a plan without frames when no frame fits.
-std::optional<FramePlan> PlanFrames(int width, int height, PrintedSize size, const SensorModel& model);
+// None for a picture, size or sensor the check cannot take; a plan without frames when no frame fits. Beyond
+// `mostFrames` frames the grid thins out evenly.
+std::optional<FramePlan> PlanFrames(int width, int height, PrintedSize size, const SensorModel& model,
+                                    int mostFrames = kMaxFrames);
 
 // The picture of `plan.block` pixels averaged into one, read through `picture`, which must outlive it.
 class BlockGrey final : public GreyPicture {

@@ -98,11 +98,9 @@ private:
     Luminance luminance_;
 };
 
-}  // namespace
-
-TrackingResult CheckTracking(const GreyPicture& picture, PrintedSize size, const SensorModel& model, int threads,
-                             const std::atomic<bool>* stop) {
-    const auto plan = PlanFrames(picture.Width(), picture.Height(), size, model);
+TrackingResult CheckFrames(const GreyPicture& picture, PrintedSize size, const SensorModel& model, int threads,
+                           const std::atomic<bool>* stop, int mostFrames) {
+    const auto plan = PlanFrames(picture.Width(), picture.Height(), size, model, mostFrames);
     if (!plan) return {};
     const BlockGrey blocks(picture, plan->block);
     const GreyPicture& read = plan->block > 1 ? static_cast<const GreyPicture&>(blocks) : picture;
@@ -125,6 +123,13 @@ TrackingResult CheckTracking(const GreyPicture& picture, PrintedSize size, const
     helpers.clear();
     if (stopped) return StoppedResult();
     return std::move(outcomes).Result(*plan, model);
+}
+
+}  // namespace
+
+TrackingResult CheckTracking(const GreyPicture& picture, PrintedSize size, const SensorModel& model, int threads,
+                             const std::atomic<bool>* stop) {
+    return CheckFrames(picture, size, model, threads, stop, kMaxFrames);
 }
 
 TrackingResult CheckTracking(const PictureRows& picture, PrintedSize size, const SensorModel& model, int threads,
@@ -151,8 +156,8 @@ TrackingResult CheckTracking(const PictureRows& picture, PrintedSize size, const
 }
 
 TrackingResult CheckTracking(const PointPicture& picture, PrintedSize size, const SensorModel& model, int threads,
-                             const std::atomic<bool>* stop) {
-    return CheckTracking(DrawnGrey(picture), size, model, threads, stop);
+                             const std::atomic<bool>* stop, int mostFrames) {
+    return CheckFrames(DrawnGrey(picture), size, model, threads, stop, mostFrames);
 }
 
 }  // namespace velmora

@@ -60,9 +60,10 @@ TrackingResult CheckTracking(const GreyPicture& picture, PrintedSize size, const
 TrackingResult CheckTracking(const PictureRows& picture, PrintedSize size, const SensorModel& model = {},
                              int threads = 0, const std::atomic<bool>* stop = nullptr);
 // The same check of a picture drawn only where the frames read it, with the margin their motions need: its
-// cost follows the number of frames, not the picture's area. The frames and verdicts are those of the others.
+// cost follows the number of frames, not the picture's area. The frames and verdicts are those of the others;
+// a quick estimate may take fewer frames than kMaxFrames.
 TrackingResult CheckTracking(const PointPicture& picture, PrintedSize size, const SensorModel& model = {},
-                             int threads = 0, const std::atomic<bool>* stop = nullptr);
+                             int threads = 0, const std::atomic<bool>* stop = nullptr, int mostFrames = kMaxFrames);
 
 // A surface tracking on less than this share of its frames gets a warning and advice.
 inline constexpr double kGoodTracking = 0.95;

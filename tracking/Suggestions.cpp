@@ -16,6 +16,8 @@ namespace {
 // The resolutions a picture of a chosen printed size is tried at.
 constexpr std::array<double, 6> kDpiSteps = {100, 150, 200, 300, 400, 600};
 constexpr double kWorthAPoint = 0.01;
+// Frames of the quick check of each change: its share is within about a point of the full check's.
+constexpr int kTriedFrames = 2048;
 
 bool RandomColours(const PictureParameters& parameters) { return ToInt32(Val(parameters.kernelTag)) == 6; }
 
@@ -103,7 +105,7 @@ std::optional<CheckedPicture> Changed(const CheckedPicture& picture, PictureChan
 }
 
 TrackingResult CheckPicture(const CheckedPicture& picture, const ColorTable& table, const SensorModel& model,
-                            int threads, const std::atomic<bool>* stop) {
+                            int threads, const std::atomic<bool>* stop, int mostFrames) {
     PictureParameters parameters = picture.parameters;
     parameters.pictureEffect = false;
     const int colourIndex = std::clamp(parameters.colourIndex, 0, kColourChoices - 1);
@@ -114,7 +116,7 @@ TrackingResult CheckPicture(const CheckedPicture& picture, const ColorTable& tab
                              {table.column[static_cast<std::size_t>(colourIndex)].data(),
                               kColourCounts[static_cast<std::size_t>(colourIndex)].colours, &random,
                               parameters.randomExponent});
-    return CheckTracking(drawn, picture.printed, model, threads, stop);
+    return CheckTracking(drawn, picture.printed, model, threads, stop, mostFrames);
 }
 
 std::vector<Suggestion> SuggestChanges(const CheckedPicture& picture, const ColorTable& table, double tracks,
@@ -125,7 +127,7 @@ std::vector<Suggestion> SuggestChanges(const CheckedPicture& picture, const Colo
     for (const PictureChange change : ChangesToTry(picture)) {
         const auto changed = Changed(picture, change);
         if (!changed) continue;
-        const TrackingResult result = CheckPicture(*changed, table, model, threads, stop);
+        const TrackingResult result = CheckPicture(*changed, table, model, threads, stop, kTriedFrames);
         if (result.stopped) return {};
         if (result.FrameCount() > 0 && result.tracks >= tracks + kWorthAPoint)
             suggestions.push_back({change, result.tracks});
