@@ -494,7 +494,12 @@ int ReportTracking(const RenderCommand& command, const PointPicture& picture, in
         for (const std::string& advice : TrackingAdvice(result, PrintedDotMm(printed, picture.Width(), dot), command.sensor))
             std::printf("advice: %s\n", advice.c_str());
         if (command.suggest && result.FrameCount() > 0) {
-            const CheckedPicture checked{command.parameters, command.pixels, printed,
+            // A picture given its own size in millimetres keeps that size at any resolution tried.
+            const auto& mm = command.pages.size;
+            const PrintedSize asked = mm && !command.pages.paper
+                                          ? PrintedSize{MmFromTwips(mm->width), MmFromTwips(mm->height)}
+                                          : printed;
+            const CheckedPicture checked{command.parameters, command.pixels, asked,
                                          command.physicalSize ? command.file.dpi : 0};
             for (const Suggestion& s : SuggestChanges(checked, table, result.tracks, command.sensor, command.threads))
                 std::printf("suggestion: %s: %.1f %%\n", ChangeText(s.change).c_str(), 100 * s.tracks);

@@ -122,9 +122,15 @@ TrackingResult CheckPicture(const CheckedPicture& picture, const ColorTable& tab
 std::vector<Suggestion> SuggestChanges(const CheckedPicture& picture, const ColorTable& table, double tracks,
                                        const SensorModel& model, int threads, const std::atomic<bool>* stop,
                                        int most) {
+    return SuggestChanges(picture, table, tracks, ChangesToTry(picture), model, threads, stop, most);
+}
+
+std::vector<Suggestion> SuggestChanges(const CheckedPicture& picture, const ColorTable& table, double tracks,
+                                       const std::vector<PictureChange>& changes, const SensorModel& model,
+                                       int threads, const std::atomic<bool>* stop, int most) {
     std::vector<Suggestion> suggestions;
     if (tracks >= kGoodTracking) return suggestions;
-    for (const PictureChange change : ChangesToTry(picture)) {
+    for (const PictureChange change : changes) {
         const auto changed = Changed(picture, change);
         if (!changed) continue;
         const TrackingResult result = CheckPicture(*changed, table, model, threads, stop, kTriedFrames);

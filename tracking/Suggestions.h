@@ -62,5 +62,9 @@ struct Suggestion {
 std::vector<Suggestion> SuggestChanges(const CheckedPicture& picture, const ColorTable& table, double tracks,
                                        const SensorModel& model = {}, int threads = 0,
                                        const std::atomic<bool>* stop = nullptr, int most = 4);
+// The same, trying only `changes`.
+std::vector<Suggestion> SuggestChanges(const CheckedPicture& picture, const ColorTable& table, double tracks,
+                                       const std::vector<PictureChange>& changes, const SensorModel& model = {},
+                                       int threads = 0, const std::atomic<bool>* stop = nullptr, int most = 4);
 
 }  // namespace velmora

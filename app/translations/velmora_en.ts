@@ -537,4 +537,63 @@ The file could not be written:<byte value="xd"/>
         <translation>Show weak areas</translation>
     </message>
 </context>
+<context>
+    <name>velmora::TrackingLabel</name>
+    <message>
+        <source>high resolution</source>
+        <translation>high resolution</translation>
+    </message>
+    <message>
+        <source>normal resolution</source>
+        <translation>normal resolution</translation>
+    </message>
+    <message>
+        <source>size %1</source>
+        <translation>size %1</translation>
+    </message>
+    <message>
+        <source>%1 dpi</source>
+        <translation>%1 dpi</translation>
+    </message>
+    <message>
+        <source>zoom out 2×</source>
+        <translation>zoom out 2×</translation>
+    </message>
+    <message>
+        <source>zoom in 2×</source>
+        <translation>zoom in 2×</translation>
+    </message>
+    <message>
+        <source>move left half a picture</source>
+        <translation>move left half a picture</translation>
+    </message>
+    <message>
+        <source>move right half a picture</source>
+        <translation>move right half a picture</translation>
+    </message>
+    <message>
+        <source>move up half a picture</source>
+        <translation>move up half a picture</translation>
+    </message>
+    <message>
+        <source>move down half a picture</source>
+        <translation>move down half a picture</translation>
+    </message>
+    <message>
+        <source>%1 colours</source>
+        <translation>%1 colours</translation>
+    </message>
+    <message>
+        <source>Trying changes that may help…</source>
+        <translation>Trying changes that may help…</translation>
+    </message>
+    <message>
+        <source>%1: %2 %</source>
+        <translation>%1: %2 %</translation>
+    </message>
+    <message>
+        <source>Tried: %1</source>
+        <translation>Tried: %1</translation>
+    </message>
+</context>
 </TS>
