@@ -145,3 +145,57 @@ std::vector<Suggestion> SuggestChanges(const CheckedPicture& picture, const Colo
 }
 
 }  // namespace velmora
+
+namespace velmora {
+
+std::vector<FoundRegion> FindRegions(const CheckedPicture& picture, const ColorTable& table, double tracks,
+                                     const std::function<bool(double done)>& progress, int most,
+                                     const SensorModel& model, int threads) {
+    std::vector<FoundRegion> found;
+    const Region here = RegionOf(picture.parameters);
+    // Zoomed out, as it is, zoomed in; each moved by whole half pictures of its own extent.
+    std::vector<Region> regions;
+    for (const int zoom : {1, -1, 0}) {
+        const auto zoomed = zoom < 0 ? std::optional<Region>(here) : ZoomRegion(here, zoom);
+        if (!zoomed) continue;
+        for (int row = -kRegionReach; row <= kRegionReach; ++row)
+            for (int column = -kRegionReach; column <= kRegionReach; ++column) {
+                if (zoom < 0 && row == 0 && column == 0) continue;
+                const double dx = (zoomed->x1 - zoomed->x0) / 2 * column, dy = (zoomed->y1 - zoomed->y0) / 2 * row;
+                const Region moved{zoomed->x0 + dx, zoomed->x1 + dx, zoomed->y0 + dy, zoomed->y1 + dy};
+                if (std::isfinite(moved.x0) && std::isfinite(moved.x1) && std::isfinite(moved.y0) &&
+                    std::isfinite(moved.y1))
+                    regions.push_back(moved);
+            }
+    }
+    for (std::size_t i = 0; i < regions.size(); ++i) {
+        CheckedPicture candidate = picture;
+        SetRegion(candidate.parameters, regions[i]);
+        const TrackingResult result = CheckPicture(candidate, table, model, threads, nullptr, kTriedFrames);
+        if (result.FrameCount() > 0 && result.tracks >= tracks + kWorthAPoint)
+            found.push_back({candidate.parameters, result.tracks});
+        if (progress && progress(static_cast<double>(i + 1) / regions.size())) break;
+    }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const FoundRegion& a, const FoundRegion& b) { return a.tracks > b.tracks; });
+    if (static_cast<int>(found.size()) > most) found.resize(static_cast<std::size_t>(most));
+    return found;
+}
+
+std::vector<Pixel> DrawThumbnail(const PictureParameters& parameters, const ColorTable& table, CanvasSize pixels) {
+    PictureParameters p = parameters;
+    p.pictureEffect = false;
+    p.highResolution = 0;
+    const int colourIndex = std::clamp(p.colourIndex, 0, kColourChoices - 1);
+    const PictureGrid grid = PictureGridFor(pixels, false);
+    UniformSource random;
+    const PointPicture drawn(ReadRenderParams(p, grid.grid.width, grid.grid.height, grid.regionHeight), pixels.width,
+                             pixels.height, grid.grid.dot,
+                             {table.column[static_cast<std::size_t>(colourIndex)].data(),
+                              kColourCounts[static_cast<std::size_t>(colourIndex)].colours, &random, p.randomExponent});
+    std::vector<Pixel> out(static_cast<std::size_t>(pixels.width) * pixels.height);
+    drawn.Draw(0, 0, pixels.width, pixels.height, out.data());
+    return out;
+}
+
+}  // namespace velmora

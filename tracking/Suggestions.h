@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -66,5 +67,28 @@ std::vector<Suggestion> SuggestChanges(const CheckedPicture& picture, const Colo
 std::vector<Suggestion> SuggestChanges(const CheckedPicture& picture, const ColorTable& table, double tracks,
                                        const std::vector<PictureChange>& changes, const SensorModel& model = {},
                                        int threads = 0, const std::atomic<bool>* stop = nullptr, int most = 4);
+
+}  // namespace velmora
+
+namespace velmora {
+
+// How far FindRegions looks: zoomed out 2x, as it is and zoomed in 2x, each moved by up to this many half
+// pictures along each axis.
+inline constexpr int kRegionReach = 2;
+
+// A region near the picture's, with the share of the frames it tracks on (from the quicker check).
+struct FoundRegion {
+    PictureParameters parameters;
+    double tracks;
+};
+// The regions around `picture`'s within kRegionReach that track better than `tracks`, the best first, at most
+// `most`. `progress` runs after each region checked with the part done (0 to 1) and returns true to stop; a
+// stopped search returns what it found so far.
+std::vector<FoundRegion> FindRegions(const CheckedPicture& picture, const ColorTable& table, double tracks,
+                                     const std::function<bool(double done)>& progress, int most = 8,
+                                     const SensorModel& model = {}, int threads = 0);
+
+// `parameters`' picture drawn width x height pixels large in normal resolution, for a thumbnail.
+std::vector<Pixel> DrawThumbnail(const PictureParameters& parameters, const ColorTable& table, CanvasSize pixels);
 
 }  // namespace velmora

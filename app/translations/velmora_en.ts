@@ -536,6 +536,10 @@ The file could not be written:<byte value="xd"/>
         <source>Show weak areas</source>
         <translation>Show weak areas</translation>
     </message>
+    <message>
+        <source>Find regions that track…</source>
+        <translation>Find regions that track…</translation>
+    </message>
 </context>
 <context>
     <name>velmora::TrackingLabel</name>
@@ -594,6 +598,49 @@ The file could not be written:<byte value="xd"/>
     <message>
         <source>Tried: %1</source>
         <translation>Tried: %1</translation>
+    </message>
+</context>
+<context>
+    <name>velmora::FindRegionsDialog</name>
+    <message>
+        <source>Find regions that track</source>
+        <translation>Find regions that track</translation>
+    </message>
+    <message>
+        <source>Searching the region zoomed out and in by 2 and moved by up to a whole picture each way, printed as the tracking check prints it.</source>
+        <translation>Searching the region zoomed out and in by 2 and moved by up to a whole picture each way, printed as the tracking check prints it.</translation>
+    </message>
+    <message>
+        <source>Checking the picture…</source>
+        <translation>Checking the picture…</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Stopping…</source>
+        <translation>Stopping…</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>The picture tracks on %1 %.</source>
+        <translation>The picture tracks on %1 %.</translation>
+    </message>
+    <message>
+        <source>Stopped: no better region found so far.</source>
+        <translation>Stopped: no better region found so far.</translation>
+    </message>
+    <message>
+        <source>No region within the search tracks better.</source>
+        <translation>No region within the search tracks better.</translation>
+    </message>
+    <message>
+        <source>Click a region to draw it.</source>
+        <translation>Click a region to draw it.</translation>
     </message>
 </context>
 </TS>
