@@ -4,6 +4,21 @@
 
 namespace velmora {
 
+QString TrackingLabel::AdviceText(TrackingCause cause) {
+    switch (cause) {
+    case TrackingCause::CoarseDots:
+        return tr("dots nearly as large as the sensor's frame: a larger picture size or high resolution tracks "
+                  "better");
+    case TrackingCause::FinerThanSensor:
+        return tr("detail finer than the sensor: normal resolution or a smaller dpi tracks better");
+    case TrackingCause::FlatAreas:
+        return tr("flat areas: choose another region or pattern");
+    case TrackingCause::Repeating:
+        return tr("stripes or repeating detail: choose another region or pattern");
+    }
+    return {};
+}
+
 TrackingLabel::TrackingLabel(QWidget* parent) : QLabel(parent), job_(new TrackingJob(this)) {
     setWordWrap(true);
     connect(job_, &TrackingJob::Finished, this, [this](const TrackingResult& result, const QImage&) {
@@ -64,11 +79,12 @@ QString TrackingLabel::ChangeText(PictureChange change) {
 
 // The summary, the advice and, once tried, the changes that track better as links.
 void TrackingLabel::ShowResult() {
-    QStringList lines{QString::fromStdString(TrackingSummary(result_))};
-    const auto advice = TrackingAdvice(result_, printedDotMm_);
-    if (!advice.empty()) {
-        lines.front() += QStringLiteral(". Warning: a mouse may not track well on this print.");
-        for (const std::string& line : advice) lines << QString::fromStdString(line);
+    QStringList lines{result_.FrameCount() == 0 ? tr("The printed picture is smaller than a sensor frame")
+                                                : tr("Tracks on %1 % of the surface").arg(TrackingPercent(result_))};
+    const auto causes = TrackingCauses(result_, printedDotMm_);
+    if (!causes.empty()) {
+        lines.front() += tr(". Warning: a mouse may not track well on this print.");
+        for (const TrackingCause cause : causes) lines << AdviceText(cause);
     }
     if (suggesting_) lines << tr("Trying changes that may help…");
     if (suggestions_.empty()) {
@@ -110,7 +126,7 @@ bool TrackingLabel::Begin(const QString& key, double printedDotMm) {
     StopSuggesting();
     suggest_ = {};
     setTextFormat(Qt::PlainText);
-    setText(QString::fromUtf8("Checking how a mouse tracks on it…"));
+    setText(tr("Checking how a mouse tracks on it…"));
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "app/TrackingJob.h"
 #include "tracking/SensorCheck.h"
 #include "tracking/Suggestions.h"
+#include "tracking/TrackingReport.h"
 
 namespace velmora {
 
@@ -32,6 +33,8 @@ public:
     void Clear();
     // The check the label shows; empty while the first one runs.
     const TrackingResult& Result() const { return result_; }
+    // The advice for one cause, in the window's language.
+    static QString AdviceText(TrackingCause cause);
     // The changes tried that track better, the best first; empty until they are known.
     const std::vector<Suggestion>& Suggestions() const { return suggestions_; }
     // The words for a change in a suggestion's link.

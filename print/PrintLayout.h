@@ -152,10 +152,6 @@ inline constexpr SizePreset kSizePresets[] = {{"Mouse pad", 250, 210},
                                               {"Desk mat", 800, 300},
                                               {"Desk mat", 900, 400}};
 
-// One line on what the layout prints: "180.0 × 127.3 mm, 289 dpi, 1 page", the pages as rows × columns for a
-// poster, and a warning below kVisibleDotsBelowDpi. Empty when nothing prints.
-std::string PrintSummary(const PageLayout& layout);
-
 // Lays the picture out on pages. The page-width placement prints one page relative to the printable area. A
 // chosen size prints centred on the sheet (kept inside the printable area) when it fits the printable area;
 // otherwise it becomes a poster: the printable area less a band for the marks and the label takes a tile of
