@@ -11,6 +11,7 @@
 #include "export/PictureExport.h"
 #include "render/Random.h"
 #include "tracking/SensorCheck.h"
+#include "tracking/Suggestions.h"
 
 class QCheckBox;
 class QComboBox;
@@ -89,8 +90,12 @@ public:
 signals:
     // The printed size of the whole exported picture, when its check starts.
     void SizeChosen(velmora::PrintedSize size);
+    // A change to the picture's region or colours chosen among the tracking suggestions, for the window's controls.
+    void PictureChangeChosen(velmora::PictureChange change);
 
 private:
+    // A suggestion's change: the resolution and dpi here, the rest in the window.
+    void ApplyChange(PictureChange change);
     void PresetChosen(int index);
     void UnitsChanged();
     void SizeEdited();

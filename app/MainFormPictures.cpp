@@ -130,6 +130,14 @@ void MainForm::ExportAtSize() {
             const QImage& canvas = Pic1->Image();
             if (canvas.width() > 0) SetChosenPrintSize({size.widthMm, size.widthMm * canvas.height() / canvas.width()});
         });
+        // A suggestion's change goes to the controls as their buttons make it; the dialog checks the result.
+        connect(exportDialog_, &ExportDialog::PictureChangeChosen, this, [this](PictureChange change) {
+            if (change.kind == ChangeKind::Zoom) CommandZoom_Click(change.value);
+            if (change.kind == ChangeKind::Move)
+                for (int press = 0; press < 2; ++press) Commandpos_Click(change.value);
+            if (change.kind == ChangeKind::Colours) Combo2->setCurrentIndex(change.value);
+            if (exportDialog_) exportDialog_->CheckTracking();
+        });
     } else {
         exportDialog_->CheckTracking();
     }

@@ -25,6 +25,8 @@
 #include "render/Random.h"
 #include "render/RenderEngine.h"
 #include "tracking/TrackingMap.h"
+#include "tracking/Suggestions.h"
+#include "tracking/TrackingReport.h"
 
 namespace velmora {
 
@@ -163,7 +165,7 @@ std::string RenderUsage() {
            "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n"
            "       [--paper A4|A3|A5|Letter|Legal|Tabloid|WxH] [--landscape] [--fill]\n"
            "       [--overlap MM] [--print PRINTER] [--print-timeout S]\n"
-           "       [--tracking] [--tracking-map FILE.png] [--sensor-pixels 12-64] [--sensor-um U]\n"
+           "       [--tracking] [--suggest] [--tracking-map FILE.png] [--sensor-pixels 12-64] [--sensor-um U]\n"
            "       [--flat-below G] [--peak-margin M]\n"
            "The picture is --pixels if given, else the size of --size, else --mm (the picture's size in mm)\n"
            "at --dpi (300 by default), else size 37; files record that resolution.\n"
@@ -175,7 +177,8 @@ std::string RenderUsage() {
            "--print-timeout seconds (" + NumText(kPrintTimeoutSeconds) + ") before the job fails.\n"
            "--tracking checks how a mouse tracks on the picture printed as --paper, --mm and --dpi say\n"
            "(without them, at page width on A4) and needs no -o; below 95 % an advice line follows for\n"
-           "each cause; --tracking-map writes its map.\n";
+           "each cause, and with --suggest a line for each change tried that tracks better, the best\n"
+           "first; --tracking-map writes its map.\n";
 }
 
 PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture, double dpi) {
@@ -226,7 +229,8 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             return args[++i];
         };
         const bool takesValue = option != "--hires" && option != "--quiet" && option != "--help" && option != "-h" &&
-                                option != "--landscape" && option != "--fill" && option != "--tracking";
+                                option != "--landscape" && option != "--fill" && option != "--tracking" &&
+                                option != "--suggest";
         std::optional<std::string> v;
         if (takesValue) {
             v = value();
@@ -294,6 +298,8 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             cmd.quiet = true;
         } else if (option == "--tracking") {
             cmd.tracking = true;
+        } else if (option == "--suggest") {
+            cmd.suggest = true;
         } else if (option == "--tracking-map") {
             if (PictureFormatOfExtension(*v) != PictureFormat::Png) return fail(option + ": the file must end in .png");
             cmd.trackingMap = *v;
@@ -350,6 +356,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             return fail(option + ": unknown option");
         }
     }
+    if (cmd.suggest && !cmd.tracking) return fail("--suggest: needs --tracking");
     const bool tracking = cmd.tracking || !cmd.trackingMap.empty();
     if (cmd.output.empty() && cmd.printer.empty() && !tracking)
         return fail("-o: an output file (--print, or --tracking) is required");
@@ -456,9 +463,25 @@ PrintedSize TrackedSize(const RenderCommand& command) {
     return {picture.width * mmPerPixel, picture.height * mmPerPixel};
 }
 
-// The sensor check of the picture as it prints, read as it is drawn: its line and, below good tracking, the
-// advice on standard output, its map into a file. Each computed point is drawn as a block `dot` pixels wide.
-int ReportTracking(const RenderCommand& command, const PictureRows& picture, int dot) {
+// What a change tried does, as a suggestion line shows it.
+std::string ChangeText(PictureChange change) {
+    static const char* const kMoves[] = {"left", "right", "up", "down"};
+    switch (change.kind) {
+    case ChangeKind::Resolution: return change.value ? "high resolution" : "normal resolution";
+    case ChangeKind::Size: return "size " + std::to_string(change.value);
+    case ChangeKind::Dpi: return std::to_string(change.value) + " dpi";
+    case ChangeKind::Zoom: return change.value ? "zoom out 2\u00d7" : "zoom in 2\u00d7";
+    case ChangeKind::Move: return std::string("move ") + kMoves[change.value & 3] + " half a picture";
+    case ChangeKind::Colours:
+        return std::to_string(kColourCounts[static_cast<std::size_t>(change.value)].colours) + " colours";
+    }
+    return {};
+}
+
+// The sensor check of the picture as it prints, drawn only where its frames read it: its line and, below good
+// tracking, the advice and the changes tried that track better on standard output, its map into a file. Each
+// computed point is drawn as a block `dot` pixels wide.
+int ReportTracking(const RenderCommand& command, const PointPicture& picture, int dot, const ColorTable& table) {
     const PrintedSize printed = TrackedSize(command);
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t processorStart = std::clock();
@@ -469,18 +492,29 @@ int ReportTracking(const RenderCommand& command, const PictureRows& picture, int
         std::fprintf(stderr, "tracking check: %.3f s (%.3f s of processor time, drawing included)\n", seconds.count(),
                      processorSeconds);
     if (command.tracking) {
-        const double dpi = picture.width / (printed.widthMm / kMmPerInch);
+        const double dpi = picture.Width() / (printed.widthMm / kMmPerInch);
         std::printf("%s\n", TrackingLine(result, command.sensor, dpi).c_str());
-        for (const std::string& advice : TrackingAdvice(result, PrintedDotMm(printed, picture.width, dot), command.sensor))
+        for (const std::string& advice : TrackingAdvice(result, PrintedDotMm(printed, picture.Width(), dot), command.sensor))
             std::printf("advice: %s\n", advice.c_str());
+        if (command.suggest && result.FrameCount() > 0) {
+            // A picture given its own size in millimetres keeps that size at any resolution tried.
+            const auto& mm = command.pages.size;
+            const PrintedSize asked = mm && !command.pages.paper
+                                          ? PrintedSize{MmFromTwips(mm->width), MmFromTwips(mm->height)}
+                                          : printed;
+            const CheckedPicture checked{command.parameters, command.pixels, asked,
+                                         command.physicalSize ? command.file.dpi : 0};
+            for (const Suggestion& s : SuggestChanges(checked, table, result.tracks, command.sensor, command.threads))
+                std::printf("suggestion: %s: %.1f %%\n", ChangeText(s.change).c_str(), 100 * s.tracks);
+        }
         std::fflush(stdout);
     }
     if (command.trackingMap.empty()) return 0;
     // The map in the picture's proportions, 1024 pixels along its longer side.
-    const double scale = 1024.0 / std::max(picture.width, picture.height);
-    const int width = std::max(1, static_cast<int>(std::lround(picture.width * scale)));
-    const int height = std::max(1, static_cast<int>(std::lround(picture.height * scale)));
-    std::vector<Pixel> map = DrawTrackingMap(result, picture.width, picture.height, width, height, kMapFileColours);
+    const double scale = 1024.0 / std::max(picture.Width(), picture.Height());
+    const int width = std::max(1, static_cast<int>(std::lround(picture.Width() * scale)));
+    const int height = std::max(1, static_cast<int>(std::lround(picture.Height() * scale)));
+    std::vector<Pixel> map = DrawTrackingMap(result, picture.Width(), picture.Height(), width, height, kMapFileColours);
     std::vector<Pixel> colours{kMapFileColours.tracks, kMapFileColours.flat, kMapFileColours.ambiguous};
     std::sort(colours.begin(), colours.end());
     PngPieces pieces(RowsOf(Raster{map.data(), width, height, width}), PngLayout{colours, 0, command.threads});
@@ -545,12 +579,10 @@ int RunRenderCommand(const RenderCommand& command) {
     }
     if (showProgress) line.Finish();
     if (Tracking(command)) {
-        // Drawn once more, row by row as the check reads it: no picture-sized canvas is kept.
-        PictureExport drawn = job;
-        drawn.progress = nullptr;
+        // Drawn once more, only where the frames read it.
         random = firstDraw;
-        ExportRows rows(drawn, engine.get());
-        return ReportTracking(command, rows.Rows(), job.dot);
+        const PointPicture drawn(job.whole, job.pixels.width, job.pixels.height, job.dot, job.colours);
+        return ReportTracking(command, drawn, job.dot, table);
     }
     return 0;
 }

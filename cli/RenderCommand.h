@@ -28,6 +28,7 @@ struct RenderCommand {
     bool quiet = false;
     std::string output;  // may be empty with --print or when only the tracking check is asked for
     bool tracking = false;  // print the sensor check's line
+    bool suggest = false;   // below good tracking, try the changes that may help and print the best
     std::string trackingMap;  // PNG file for the map of the sensor check
     SensorModel sensor;
     bool physicalSize = false;  // --paper, --mm or --dpi: the check takes the printed size from them
