@@ -77,7 +77,10 @@ public:
     QDoubleSpinBox* HeightBox;
     QSpinBox* DpiBox;
     QCheckBox* HighResolution;
+    QDoubleSpinBox* BleedBox;
+    QCheckBox* CropMarks;
     QComboBox* Format;
+    QSpinBox* Quality;  // JPEG
     QSpinBox* Threads;
     QLabel* Summary;
     TrackingLabel* Tracking;  // how a mouse tracks on the picture printed
@@ -100,6 +103,7 @@ private:
     void Poll();
     void Finish();
     void SetEditable(bool editable);
+    QString Estimate(const PictureFileOptions& file);
 
     Source source_;
     bool millimetres_ = true;  // the units the boxes hold
@@ -110,6 +114,9 @@ private:
     std::optional<ExportSource> checkedSource_;
     unsigned sourceVersion_ = 0;  // counts the pictures checkedSource_ has held
     QString path_;
+    // The last estimate of the file's size, and what it was made for.
+    std::optional<ExportSource> estimatedSource_;
+    QString estimateKey_, estimate_;
 
     // Shared with the worker thread.
     ExportSource snapshot_;

@@ -1,5 +1,6 @@
 #include "export/PictureExport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <exception>
@@ -11,7 +12,9 @@
 #include "formats/Jpeg.h"
 #include "formats/PdfWriter.h"
 #include "formats/Png.h"
+#include "formats/Tiff.h"
 #include "render/RenderEngine.h"
+#include "render/Random.h"
 #include "render/SpeckleRows.h"
 
 namespace velmora {
@@ -36,34 +39,48 @@ std::optional<std::string> FormatLimit(PictureFormat format, CanvasSize pixels) 
         return std::nullopt;
     case PictureFormat::Png:
     case PictureFormat::Pdf:
+    case PictureFormat::Tiff:
         return std::nullopt;
     case PictureFormat::None:
         break;
     }
-    return "pictures are written as PNG (.png), BMP (.bmp), JPEG (.jpg, .jpeg) or PDF (.pdf)";
+    return "pictures are written as PNG (.png), BMP (.bmp), JPEG (.jpg, .jpeg), PDF (.pdf) or TIFF (.tif, .tiff)";
 }
 
-double EstimatedFileBytes(PictureFormat format, CanvasSize pixels) {
-    const double area = static_cast<double>(pixels.width) * pixels.height;
-    // Measured on fractal pictures: an indexed PNG, a PDF's deflated RGB, fine detail at high JPEG quality.
-    switch (format) {
-    case PictureFormat::Bmp: return static_cast<double>(BmpBytes(pixels));
-    case PictureFormat::Jpeg: return area * 0.8;
-    case PictureFormat::Pdf: return area * 0.3;
-    default: return area * 0.2;
-    }
+CanvasSize FilePixels(CanvasSize pixels, const PictureFileOptions& file) {
+    const int bleed = BleedPixels(file.bleedMm, file.dpi);
+    return {pixels.width + 2 * bleed, pixels.height + 2 * bleed};
 }
 
-PageLayout OwnPage(const PrintedPicture& picture, PageSize size) {
-    PrintChoices choices;
-    choices.paper = WholeSheet(size);
-    choices.scale = PrintScale::Actual;
-    choices.size = size;
-    return LayOutPages(picture, choices);
+PageLayout OwnPage(const PrintedPicture& picture, PageSize trim, const PictureFileOptions& file) {
+    return ProductPage(picture, trim, file.bleedMm > 0 ? TwipsFromMm(file.bleedMm) : 0, file.cropMarks);
 }
 
 ExportRows::ExportRows(const PictureExport& job, CountEngine* engine) {
-    const int width = job.pixels.width, height = job.pixels.height;
+    const CanvasSize written = FilePixels(job.pixels, job.file);
+    const int bleed = (written.width - job.pixels.width) / 2;
+    // The bleed is drawn in whole points left of and above the trim's point 0 (so each point keeps its place
+    // in the plane and its count); what they cover beyond the bleed is cut off.
+    const int points = (bleed + job.dot - 1) / job.dot;
+    const int cut = points * job.dot - bleed;
+    const int width = job.pixels.width + 2 * points * job.dot, height = job.pixels.height + 2 * points * job.dot;
+    RenderParams whole = job.whole;
+    whole.firstColumn -= points;
+    whole.firstRow -= points;
+    if (bleed > 0 || !IsSeriesSize(job.pixels)) {
+        // Point bases run up to the limit, each covering four points: reach the last (partial) point.
+        whole.columnLimit = (width + job.dot - 1) / job.dot - 1;
+        whole.rowLimit = (height + job.dot - 1) / job.dot - 1;
+    }
+    Draw(job, whole, width, height, engine);
+    if (cut > 0) {
+        const PictureRows drawn = rows_;
+        rows_ = {written.width, written.height, [drawn, cut](int y) { return drawn.row(y + cut) + cut; }};
+    }
+}
+
+void ExportRows::Draw(const PictureExport& job, const RenderParams& whole, int width, int height,
+                      CountEngine* engine) {
     auto progress = [this, progress = job.progress](double done) {
         cancelled_ = cancelled_ || (progress && progress(done));
         return cancelled_;
@@ -71,7 +88,7 @@ ExportRows::ExportRows(const PictureExport& job, CountEngine* engine) {
     if (job.whole.kernelMode == 6) {
         // Each row of random colours is computed on its own, the colours the
         // whole render's walk draws.
-        const PictureRows speckle = SpeckleRows(job.whole, width, height, job.dot, *job.colours.random,
+        const PictureRows speckle = SpeckleRows(whole, width, height, job.dot, *job.colours.random,
                                                 job.colours.randomExponent, job.threads);
         white_.assign(static_cast<std::size_t>(width), 0xFFFFFFFFu);
         rows_ = {width, height, [this, speckle, progress, height](int y) -> const Pixel* {
@@ -89,7 +106,7 @@ ExportRows::ExportRows(const PictureExport& job, CountEngine* engine) {
     // exactly before it is written.
     const CanvasSize largest = SizeForValue(kSizeMax);
     const bool oneBand = static_cast<double>(width) * height <= static_cast<double>(largest.width) * largest.height;
-    counts_ = std::make_unique<BandedPicture>(job.whole, width, height, job.dot, *engine, job.colours,
+    counts_ = std::make_unique<BandedPicture>(whole, width, height, job.dot, *engine, job.colours,
                                               oneBand ? (height + 15) / 16 * 16 : 0);
     counts_->progress = progress;
     rows_ = counts_->Rows();
@@ -104,48 +121,54 @@ ExportRows::~ExportRows() = default;
 
 namespace {
 
-ExportResult WritePicture(const std::string& path, const PictureExport& job, CountEngine* engine) {
+using Write = std::function<bool(std::string_view)>;
+
+// Writes the picture's rows in the file's format; the encoder's reason on failure.
+std::optional<std::string> Encode(ExportRows& picture, const PictureExport& job, const Write& write) {
     const PictureFileOptions& file = job.file;
-    if (auto limit = FormatLimit(file.format, job.pixels)) return {false, limit};
-    ExportRows picture(job, engine);
-    AtomicFileWriter writer(path);
-    if (writer.Error()) return {false, writer.Error()};
-    const std::function<bool(std::string_view)> write = [&](std::string_view piece) {
-        return !picture.Cancelled() && writer.Write(piece);
-    };
+    const CanvasSize written = FilePixels(job.pixels, file);
     auto writePieces = [&](auto& pieces) {
         for (std::string_view piece = pieces.Next(); !piece.empty() && write(piece); piece = pieces.Next()) {
         }
     };
     const PictureRows rows = picture.Rows();
     const std::uint32_t perMetre = PixelsPerMetre(file.dpi);
-    std::optional<std::string> error;
     switch (file.format) {
     case PictureFormat::Png: {
         PngPieces pieces(rows, PngLayout{picture.Colours(), perMetre, job.threads});
         writePieces(pieces);
-        break;
+        return std::nullopt;
     }
     case PictureFormat::Jpeg:
-        error = EncodeJpeg(rows, file.quality, static_cast<int>(RoundHalfEven(file.dpi)), write);
-        break;
+        return EncodeJpeg(rows, file.quality, static_cast<int>(RoundHalfEven(file.dpi)), write);
     case PictureFormat::Pdf: {
         const double w = job.pixels.width, h = job.pixels.height;
-        const PageSize own = file.widthMm > 0 && file.heightMm > 0
-                                 ? PageSize{TwipsFromMm(file.widthMm), TwipsFromMm(file.heightMm)}
-                                 : PageSize{w * kTwipsPerInch / file.dpi, h * kTwipsPerInch / file.dpi};
-        PdfPieces pieces(rows, file.pages ? *file.pages : OwnPage({job.pixels.width, job.pixels.height,
-                                                                   static_cast<float>(w), static_cast<float>(h)}, own),
-                         file.title);
+        const PageSize trim = file.widthMm > 0 && file.heightMm > 0
+                                  ? PageSize{TwipsFromMm(file.widthMm), TwipsFromMm(file.heightMm)}
+                                  : PageSize{w * kTwipsPerInch / file.dpi, h * kTwipsPerInch / file.dpi};
+        const PrintedPicture printed{written.width, written.height, static_cast<float>(written.width),
+                                     static_cast<float>(written.height)};
+        PdfPieces pieces(rows, file.pages ? *file.pages : OwnPage(printed, trim, file), file.title);
         writePieces(pieces);
-        break;
+        return std::nullopt;
     }
+    case PictureFormat::Tiff:
+        return EncodeTiff(rows, file.dpi, write);
     default: {
         Bmp24Pieces pieces(rows, perMetre);
         writePieces(pieces);
-        break;
+        return std::nullopt;
     }
     }
+}
+
+ExportResult WritePicture(const std::string& path, const PictureExport& job, CountEngine* engine) {
+    if (auto limit = FormatLimit(job.file.format, FilePixels(job.pixels, job.file))) return {false, limit};
+    ExportRows picture(job, engine);
+    AtomicFileWriter writer(path);
+    if (writer.Error()) return {false, writer.Error()};
+    const std::optional<std::string> error =
+        Encode(picture, job, [&](std::string_view piece) { return !picture.Cancelled() && writer.Write(piece); });
     if (picture.Cancelled()) return {true, std::nullopt};
     if (writer.Error()) return {false, writer.Error()};
     if (error) return {false, error};
@@ -153,6 +176,43 @@ ExportResult WritePicture(const std::string& path, const PictureExport& job, Cou
 }
 
 }  // namespace
+
+std::optional<double> EstimatedFileBytes(const PictureExport& job) {
+    const CanvasSize written = FilePixels(job.pixels, job.file);
+    if (job.file.format == PictureFormat::Bmp) return static_cast<double>(BmpBytes(written));
+    if (job.pixels.width < 1 || job.pixels.height < 1) return std::nullopt;
+    // Four strips across the picture, each written as the file is (a strip starts on a row of whole points
+    // in every pass), their bytes scaled to the file's area.
+    constexpr int kStripRows = 32, kStrips = 4;
+    double bytes = 0, rows = 0;
+    try {
+        for (int s = 0; s < kStrips; ++s) {
+            const int top = std::min(job.pixels.height * (2 * s + 1) / (2 * kStrips), job.pixels.height - 1) / 16 * 16;
+            const int height = std::min(kStripRows, job.pixels.height - top);
+            PictureExport strip = job;
+            strip.whole = BandOf(job.whole, top / job.dot, kStripRows / job.dot);
+            strip.pixels = {job.pixels.width, height};
+            strip.file.bleedMm = 0;
+            strip.file.widthMm = strip.file.heightMm = 0;
+            strip.file.pages.reset();
+            strip.progress = nullptr;
+            UniformSource random = job.colours.random ? *job.colours.random : UniformSource();
+            strip.colours.random = &random;
+            ExportRows picture(strip);
+            double stripBytes = 0;
+            if (Encode(picture, strip, [&](std::string_view piece) {
+                    stripBytes += static_cast<double>(piece.size());
+                    return true;
+                }))
+                return std::nullopt;
+            bytes += stripBytes;
+            rows += height;
+        }
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    return bytes * (written.height / rows) * (static_cast<double>(written.width) / job.pixels.width);
+}
 
 ExportResult ExportPicture(const std::string& path, const PictureExport& job, CountEngine* engine) {
     // A band that cannot be allocated ends the export like any other failure;
