@@ -214,6 +214,9 @@ void ExportDialog::CheckTracking() {
     trackingDelay_->stop();
     const std::optional<ExportSource> source = Problem().isEmpty() ? source_(false) : std::nullopt;
     if (!source) return Tracking->Clear();
+    Estimate(FileOptions(), true);
+    UpdateSummary();
+    trackingDelay_->stop();
     if (source != checkedSource_) {
         checkedSource_ = source;
         ++sourceVersion_;
@@ -295,17 +298,21 @@ void ExportDialog::UpdateSummary() {
     const CanvasSize written = FilePixels(pixels, file);
     CropMarks->setEnabled(file.format == PictureFormat::Pdf && !Running());
     Quality->setEnabled(file.format == PictureFormat::Jpeg && !Running());
-    Summary->setText(tr("%1 × %2 pixels, %3 × %4 mm at %5 dpi; %6")
-                         .arg(written.width)
-                         .arg(written.height)
-                         .arg(printed.widthMm + 2 * file.bleedMm, 0, 'f', 1)
-                         .arg(printed.heightMm + 2 * file.bleedMm, 0, 'f', 1)
-                         .arg(file.dpi)
-                         .arg(Estimate(file)));
+    QString text = tr("%1 × %2 pixels, %3 × %4 mm at %5 dpi; %6")
+                       .arg(written.width)
+                       .arg(written.height)
+                       .arg(printed.widthMm + 2 * file.bleedMm, 0, 'f', 1)
+                       .arg(printed.heightMm + 2 * file.bleedMm, 0, 'f', 1)
+                       .arg(file.dpi)
+                       .arg(Estimate(file, false));
+    if (const SizePreset* product = ProductOfSize(printed.widthMm, printed.heightMm))
+        text += QLatin1Char('\n') + tr("Keep what matters %1 mm inside the edges (the safe margin).").arg(product->safeMm);
+    Summary->setText(text);
 }
 
-// The file's estimated size, made again only when the picture or a choice that changes the file has changed.
-QString ExportDialog::Estimate(const PictureFileOptions& file) {
+// The file's estimated size, made again (when `make`) only when the picture or a choice that changes the file
+// has changed: it draws and writes strips of the picture, too long a wait for every key typed.
+QString ExportDialog::Estimate(const PictureFileOptions& file, bool make) {
     const std::optional<ExportSource> source = source_(false);
     if (!source) return tr("file size unknown");
     const CanvasSize pixels = Pixels();
@@ -319,6 +326,7 @@ QString ExportDialog::Estimate(const PictureFileOptions& file) {
                             .arg(file.dpi)
                             .arg(file.cropMarks);
     if (key == estimateKey_ && source == estimatedSource_) return estimate_;
+    if (!make) return tr("file size being estimated");
     UniformSource random;
     PictureExport job = ExportJob(*source, pixels, HighResolution->isChecked(), random);
     job.file = file;

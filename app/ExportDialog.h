@@ -103,7 +103,7 @@ private:
     void Poll();
     void Finish();
     void SetEditable(bool editable);
-    QString Estimate(const PictureFileOptions& file);
+    QString Estimate(const PictureFileOptions& file, bool make);
 
     Source source_;
     bool millimetres_ = true;  // the units the boxes hold

@@ -219,4 +219,13 @@ PageLayout ProductPage(const PrintedPicture& picture, PageSize trim, double blee
     return layout;
 }
 
+const SizePreset* ProductOfSize(double widthMm, double heightMm) {
+    const auto near = [](double a, double b) { return std::fabs(a - b) < 0.05; };
+    for (const SizePreset& preset : kSizePresets)
+        if ((near(widthMm, preset.widthMm) && near(heightMm, preset.heightMm)) ||
+            (near(widthMm, preset.heightMm) && near(heightMm, preset.widthMm)))
+            return &preset;
+    return nullptr;
+}
+
 }  // namespace velmora

@@ -163,6 +163,9 @@ inline constexpr SizePreset kSizePresets[] = {{"Mouse pad", 250, 210},
                                               {"Desk mat", 800, 300},
                                               {"Desk mat", 900, 400}};
 
+// The product of kSizePresets whose size this is (either way round, to a tenth of a millimetre), if any.
+const SizePreset* ProductOfSize(double widthMm, double heightMm);
+
 // One line on what the layout prints: "180.0 × 127.3 mm, 289 dpi, 1 page", the pages as rows × columns for a
 // poster, and a warning below kVisibleDotsBelowDpi. Empty when nothing prints.
 std::string PrintSummary(const PageLayout& layout);

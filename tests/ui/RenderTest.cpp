@@ -146,7 +146,10 @@ TEST_F(RenderTest, ExportAtSizeWritesTheCommandLinesFileAndCancelLeavesNothing) 
     dialog->ExportButton->click();
     dialog->WaitForExport();
     EXPECT_EQ(dialog->Status->text(), QStringLiteral("Written: w.png"));
-    const std::string run = "'" VELMORA_RENDER "' --quiet --pixels 300x100 --dpi 150 -o '" + command.toStdString() + "'";
+    // With the desk mat's bleed, kept for a size of the user's own.
+    EXPECT_EQ(dialog->BleedBox->value(), 3);
+    const std::string run =
+        "'" VELMORA_RENDER "' --quiet --pixels 300x100 --dpi 150 --bleed 3 -o '" + command.toStdString() + "'";
     ASSERT_EQ(std::system(run.c_str()), 0);
     QFile a(window), b(command);
     ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
