@@ -123,19 +123,20 @@ namespace {
 
 using Write = std::function<bool(std::string_view)>;
 
-// Writes the picture's rows in the file's format; the encoder's reason on failure.
-std::optional<std::string> Encode(ExportRows& picture, const PictureExport& job, const Write& write) {
+// Writes the picture's `rows` in the file's format; `colours` gives its colours for an indexed PNG. The
+// encoder's reason on failure.
+std::optional<std::string> Encode(const PictureRows& rows, const std::function<std::vector<Pixel>()>& colours,
+                                  const PictureExport& job, const Write& write) {
     const PictureFileOptions& file = job.file;
     const CanvasSize written = FilePixels(job.pixels, file);
     auto writePieces = [&](auto& pieces) {
         for (std::string_view piece = pieces.Next(); !piece.empty() && write(piece); piece = pieces.Next()) {
         }
     };
-    const PictureRows rows = picture.Rows();
     const std::uint32_t perMetre = PixelsPerMetre(file.dpi);
     switch (file.format) {
     case PictureFormat::Png: {
-        PngPieces pieces(rows, PngLayout{picture.Colours(), perMetre, job.threads});
+        PngPieces pieces(rows, PngLayout{colours(), perMetre, job.threads});
         writePieces(pieces);
         return std::nullopt;
     }
@@ -168,7 +169,8 @@ ExportResult WritePicture(const std::string& path, const PictureExport& job, Cou
     AtomicFileWriter writer(path);
     if (writer.Error()) return {false, writer.Error()};
     const std::optional<std::string> error =
-        Encode(picture, job, [&](std::string_view piece) { return !picture.Cancelled() && writer.Write(piece); });
+        Encode(picture.Rows(), [&] { return picture.Colours(); }, job,
+               [&](std::string_view piece) { return !picture.Cancelled() && writer.Write(piece); });
     if (picture.Cancelled()) return {true, std::nullopt};
     if (writer.Error()) return {false, writer.Error()};
     if (error) return {false, error};
@@ -181,37 +183,52 @@ std::optional<double> EstimatedFileBytes(const PictureExport& job) {
     const CanvasSize written = FilePixels(job.pixels, job.file);
     if (job.file.format == PictureFormat::Bmp) return static_cast<double>(BmpBytes(written));
     if (job.pixels.width < 1 || job.pixels.height < 1) return std::nullopt;
-    // Four strips across the picture, each written as the file is (a strip starts on a row of whole points
-    // in every pass), their bytes scaled to the file's area.
-    constexpr int kStripRows = 32, kStrips = 4;
-    double bytes = 0, rows = 0;
+    // Strips of rows spread over the picture, each drawn as the file holds it (its bleed and its place among
+    // the dots and the encoder's blocks kept: a strip starts on a row of whole points in every pass, a
+    // multiple of 16), written together as one file. The file's fixed part (headers, colour profile) is
+    // measured on white rows and counted once.
+    constexpr int kStripRows = 32, kStrips = 8;
+    std::vector<Pixel> sample;
     try {
         for (int s = 0; s < kStrips; ++s) {
-            const int top = std::min(job.pixels.height * (2 * s + 1) / (2 * kStrips), job.pixels.height - 1) / 16 * 16;
-            const int height = std::min(kStripRows, job.pixels.height - top);
+            const int top = job.pixels.height * (2 * s + 1) / (2 * kStrips) / 16 * 16;
             PictureExport strip = job;
             strip.whole = BandOf(job.whole, top / job.dot, kStripRows / job.dot);
-            strip.pixels = {job.pixels.width, height};
-            strip.file.bleedMm = 0;
-            strip.file.widthMm = strip.file.heightMm = 0;
-            strip.file.pages.reset();
+            strip.pixels = {job.pixels.width, std::min(kStripRows, job.pixels.height - top)};
             strip.progress = nullptr;
             UniformSource random = job.colours.random ? *job.colours.random : UniformSource();
             strip.colours.random = &random;
             ExportRows picture(strip);
-            double stripBytes = 0;
-            if (Encode(picture, strip, [&](std::string_view piece) {
-                    stripBytes += static_cast<double>(piece.size());
-                    return true;
-                }))
-                return std::nullopt;
-            bytes += stripBytes;
-            rows += height;
+            const PictureRows rows = picture.Rows();
+            for (int y = 0; y < std::min(kStripRows, rows.height); ++y)
+                sample.insert(sample.end(), rows.row(y), rows.row(y) + rows.width);
         }
+        PictureExport file = job;
+        file.file.bleedMm = 0;
+        file.file.widthMm = file.file.heightMm = 0;
+        file.file.cropMarks = false;
+        file.file.pages.reset();
+        auto bytesOf = [&](std::vector<Pixel>& pixels) -> std::optional<double> {
+            const int rows = static_cast<int>(pixels.size() / static_cast<std::size_t>(written.width));
+            file.pixels = {written.width, rows};
+            const PictureRows picture = RowsOf(Raster{pixels.data(), written.width, rows, written.width});
+            double bytes = 0;
+            if (Encode(picture, [&] { return PictureColours(picture).value_or(std::vector<Pixel>{}); }, file,
+                       [&](std::string_view piece) {
+                           bytes += static_cast<double>(piece.size());
+                           return true;
+                       }))
+                return std::nullopt;
+            return bytes;
+        };
+        std::vector<Pixel> white(static_cast<std::size_t>(written.width) * 16, 0xFFFFFFFFu);
+        const std::optional<double> fixed = bytesOf(white), sampled = bytesOf(sample);
+        if (!fixed || !sampled) return std::nullopt;
+        const double sampleRows = static_cast<double>(sample.size() / static_cast<std::size_t>(written.width));
+        return *fixed + std::max(0.0, *sampled - *fixed) * written.height / sampleRows;
     } catch (const std::exception&) {
         return std::nullopt;
     }
-    return bytes * (written.height / rows) * (static_cast<double>(written.width) / job.pixels.width);
 }
 
 ExportResult ExportPicture(const std::string& path, const PictureExport& job, CountEngine* engine) {

@@ -186,7 +186,7 @@ TEST(PictureExport, JpegAndTiffAreTaggedSrgb) {
     using namespace velmora;
     std::vector<ColorValue> palette(256);
     for (std::size_t n = 0; n < palette.size(); ++n) palette[n] = static_cast<ColorValue>(0x102030 + n * 0x0b0d07);
-    testing::TempFolder folder;
+    velmora::testing::TempFolder folder;
     const std::string& profile = FileColourProfile().icc;
     ASSERT_GT(profile.size(), 128u);
     for (const int quality : {kJpegFullChromaQuality, kJpegFullChromaQuality - 1}) {
@@ -292,7 +292,7 @@ TEST(PictureExport, EstimateIsWithinAThirdOfTheFile) {
     using namespace velmora;
     ColorTable table;
     coltable(table);
-    testing::TempFolder folder;
+    velmora::testing::TempFolder folder;
     for (const int pattern : {0, 5})
         for (const PictureFormatName& format : kPictureFormats) {
             PictureParameters parameters = StartupParameters();

@@ -268,6 +268,8 @@ TEST_F(RenderCommandTest, BadArgumentsExitTwoWithoutAFile) {
                           Case{"--paper 40x300" + pdf, "--paper"}, Case{"--mm 100x0" + pdf, "--mm"},
                           Case{"--landscape" + pdf, "--landscape"}, Case{"--fill --paper A4" + pdf, "--fill"},
                           Case{"--paper A4 --overlap 101" + pdf, "--overlap"},
+                          Case{"--bleed 21" + pdf, "--bleed"}, Case{"--bleed 3 --paper A4" + pdf, "--bleed"},
+                          Case{"--crop-marks" + out, "--crop-marks"},
                           Case{"--paper A5 --mm 5000x5000 --overlap 100" + pdf, "--mm"},
                           Case{"--tracking-map '" + Path("map.bmp") + "'", "--tracking-map"},
                           Case{"--tracking --sensor-pixels 8", "--sensor-pixels"},
