@@ -2,6 +2,9 @@
 
 #include <lcms2.h>
 
+#include <algorithm>
+#include <iterator>
+
 namespace velmora {
 
 namespace {
@@ -24,6 +27,12 @@ ColourProfile MakeSrgb() {
     if (srgb && cmsSaveProfileToMem(srgb, nullptr, &bytes) && bytes > 0) {
         profile.icc.resize(bytes);
         if (!cmsSaveProfileToMem(srgb, profile.icc.data(), &bytes)) profile.icc.clear();
+    }
+    // The library stamps the header with the time of making; a fixed date keeps every file of the same
+    // picture the same bytes.
+    if (profile.icc.size() >= 36) {
+        constexpr unsigned char kMade[12] = {0x07, 0xEA, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0};  // 2026-01-01 00:00:00
+        std::copy(std::begin(kMade), std::end(kMade), profile.icc.begin() + 24);
     }
     if (srgb) cmsCloseProfile(srgb);
     return profile;
