@@ -155,7 +155,8 @@ TEST(PictureExport, PngRecordsItsResolution) {
 // untouched, in every format.
 TEST(PictureExport, CancelledExportLeavesNothing) {
     const std::vector<velmora::ColorValue> palette(256, 0x123456);
-    for (const auto format : {velmora::PictureFormat::Png, velmora::PictureFormat::Bmp, velmora::PictureFormat::Jpeg}) {
+    for (const velmora::PictureFormatName& name : velmora::kPictureFormats) {
+        const velmora::PictureFormat format = name.format;
         velmora::testing::TempFolder folder;
         velmora::testing::WriteAll(folder / "old.pic", "earlier");
         for (const char* name : {"new.pic", "old.pic"}) {
