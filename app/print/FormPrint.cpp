@@ -314,11 +314,13 @@ void FormPrint::PaintPreview() {
     // A product's safe margin: what lies outside it may be lost to the cut or a stitched edge.
     const SizePreset* product = actual ? ProductOfSize(WidthMm->value(), HeightMm->value()) : nullptr;
     if (product && !layout.Poster()) {
+        // Inside the picture as it prints: the placed picture where it is cut to the size chosen.
         const double inset = TwipsFromMm(product->safeMm);
-        const PageRect& placed = page.placed;
-        PaintBox(Picturepre1->RasterView(), px(placed.left + inset - clip.left), px(placed.top + inset - clip.top),
-                 px(placed.Right() - inset - clip.left) - 1, px(placed.Bottom() - inset - clip.top) - 1, kSafeColour,
-                 false);
+        const double left = std::max(page.placed.left, clip.left), top = std::max(page.placed.top, clip.top);
+        const double right = std::min(page.placed.Right(), clip.Right());
+        const double bottom = std::min(page.placed.Bottom(), clip.Bottom());
+        PaintBox(Picturepre1->RasterView(), px(left + inset - clip.left), px(top + inset - clip.top),
+                 px(right - inset - clip.left) - 1, px(bottom - inset - clip.top) - 1, kSafeColour, false);
     }
     Picturepre1->Refresh();
     if (layout.Poster()) DrawPageGrid(layout);
