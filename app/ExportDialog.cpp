@@ -154,6 +154,9 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     trackingDelay_->setSingleShot(true);
     trackingDelay_->setInterval(kTrackingDelayMs);
     connect(trackingDelay_, &QTimer::timeout, this, &ExportDialog::CheckTracking);
+    estimatePoll_ = new QTimer(this);
+    estimatePoll_->setInterval(100);
+    connect(estimatePoll_, &QTimer::timeout, this, &ExportDialog::EstimatePoll);
     connect(Preset, &QComboBox::currentIndexChanged, this, &ExportDialog::PresetChosen);
     connect(Millimetres, &QRadioButton::toggled, this, &ExportDialog::UnitsChanged);
     for (QDoubleSpinBox* box : {WidthBox, HeightBox})
@@ -215,8 +218,6 @@ void ExportDialog::CheckTracking() {
     const std::optional<ExportSource> source = Problem().isEmpty() ? source_(false) : std::nullopt;
     if (!source) return Tracking->Clear();
     Estimate(FileOptions(), true);
-    UpdateSummary();
-    trackingDelay_->stop();
     if (source != checkedSource_) {
         checkedSource_ = source;
         ++sourceVersion_;
@@ -292,6 +293,10 @@ void ExportDialog::UpdateSummary() {
         return;
     }
     trackingDelay_->start();
+    ShowSummary();
+}
+
+void ExportDialog::ShowSummary() {
     const CanvasSize pixels = Pixels();
     const PictureFileOptions file = FileOptions();
     const PrintedSize printed = PrintedSizeChosen();
@@ -310,32 +315,53 @@ void ExportDialog::UpdateSummary() {
     Summary->setText(text);
 }
 
-// The file's estimated size, made again (when `make`) only when the picture or a choice that changes the file
-// has changed: it draws and writes strips of the picture, too long a wait for every key typed.
+// The file's estimated size, made again (when `make`) on a worker thread only when the picture or a choice
+// that changes the file has changed: it draws and writes strips of the picture, too long a wait for every key
+// typed and for the window's thread. The summary shows it when it comes.
 QString ExportDialog::Estimate(const PictureFileOptions& file, bool make) {
     const std::optional<ExportSource> source = source_(false);
     if (!source) return tr("file size unknown");
     const CanvasSize pixels = Pixels();
+    const bool high = HighResolution->isChecked();
     const QString key = QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
                             .arg(static_cast<int>(file.format))
                             .arg(pixels.width)
                             .arg(pixels.height)
-                            .arg(HighResolution->isChecked())
+                            .arg(high)
                             .arg(file.quality)
                             .arg(file.bleedMm)
                             .arg(file.dpi)
                             .arg(file.cropMarks);
     if (key == estimateKey_ && source == estimatedSource_) return estimate_;
-    if (!make) return tr("file size being estimated");
-    UniformSource random;
-    PictureExport job = ExportJob(*source, pixels, HighResolution->isChecked(), random);
-    job.file = file;
-    job.threads = Threads->value();
-    const std::optional<double> bytes = EstimatedFileBytes(job);
-    estimateKey_ = key;
-    estimatedSource_ = source;
+    const QString waiting = tr("file size being estimated");
+    if (!make || (estimating_ && key == estimating_->key && source == estimating_->source)) return waiting;
+    auto picture = std::make_shared<const ExportSource>(*source);
+    auto result = std::make_shared<EstimateResult>();
+    const int threads = Threads->value();
+    std::erase_if(estimators_, [](const Estimator& estimator) { return estimator.result->done.load(); });
+    estimators_.push_back({result, std::jthread([picture, result, pixels, high, file, threads] {
+                               UniformSource random;
+                               PictureExport job = ExportJob(*picture, pixels, high, random);
+                               job.file = file;
+                               job.threads = threads;
+                               result->bytes = EstimatedFileBytes(job);
+                               result->done = true;
+                           })});
+    estimating_ = Estimating{key, *source, result};
+    estimatePoll_->start();
+    return waiting;
+}
+
+// Takes the latest estimate once it has come; estimates overtaken by a later choice are dropped.
+void ExportDialog::EstimatePoll() {
+    if (!estimating_ || !estimating_->result->done) return;
+    estimatePoll_->stop();
+    const std::optional<double> bytes = estimating_->result->bytes;
+    estimateKey_ = estimating_->key;
+    estimatedSource_ = estimating_->source;
     estimate_ = bytes ? tr("file about %1").arg(Megabytes(*bytes)) : tr("file size unknown");
-    return estimate_;
+    estimating_.reset();
+    if (Problem().isEmpty()) ShowSummary();
 }
 
 void ExportDialog::ExportClicked() {

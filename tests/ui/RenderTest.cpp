@@ -146,6 +146,10 @@ TEST_F(RenderTest, ExportAtSizeWritesTheCommandLinesFileAndCancelLeavesNothing) 
     dialog->ExportButton->click();
     dialog->WaitForExport();
     EXPECT_EQ(dialog->Status->text(), QStringLiteral("Written: w.png"));
+    // The estimate of the file's size comes from a worker thread into the summary.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->Summary->text().contains(QStringLiteral("file about 0.1 MB")); },
+                                60000))
+        << dialog->Summary->text().toStdString();
     // With the desk mat's bleed, kept for a size of the user's own.
     EXPECT_EQ(dialog->BleedBox->value(), 3);
     const std::string run =
