@@ -7,6 +7,7 @@
 #include <ctime>
 #include <new>
 
+#include "common/Numbers.h"
 #include "formats/ColourProfile.h"
 
 namespace velmora {
@@ -18,9 +19,7 @@ constexpr double kTwipsPerPoint = 20;
 
 // A length in points with at most four decimals and no trailing zeros.
 std::string Points(double twips) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4f", twips / kTwipsPerPoint);
-    std::string s = text;
+    std::string s = FixedText(twips / kTwipsPerPoint, 4);
     s.erase(s.find_last_not_of('0') + 1);
     if (s.back() == '.') s.pop_back();
     return s == "-0" ? "0" : s;
@@ -68,10 +67,11 @@ std::string XmlText(const std::string& text) {
     return s;
 }
 
-// 32 hexadecimal digits that differ from one document to the next: its name and time of making, mixed.
+// The document's identifier, 32 hexadecimal digits: its name and time of making, mixed, so the same pages
+// make the same file.
 std::string DocumentId(const std::string& title, std::time_t made) {
     std::uint64_t halves[2] = {0xcbf29ce484222325u, 0x84222325cbf29ce4u};
-    const std::string seed = title + '\0' + std::to_string(made) + '\0' + std::to_string(std::clock());
+    const std::string seed = title + '\0' + std::to_string(made);
     for (std::uint64_t& h : halves)
         for (const char c : seed) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
     char text[40];
@@ -109,8 +109,9 @@ private:
 };
 
 PdfPieces::PdfPieces(PictureRows picture, PageLayout layout, std::string title)
-    : picture_(std::move(picture)), layout_(std::move(layout)), title_(std::move(title)), made_(std::time(nullptr)),
-      id_(DocumentId(title_, made_)) {
+    : picture_(std::move(picture)), layout_(std::move(layout)), title_(std::move(title)), 
+      made_(PrintReady() ? std::optional<std::time_t>(std::time(nullptr)) : std::nullopt),
+      id_(DocumentId(title_, made_.value_or(0))) {
     // 1 catalogue, 2 page tree, 3 font, 4 document information, 5 colour profile, 6 metadata, then each page's
     // objects.
     objectCount_ = 6;
@@ -146,9 +147,13 @@ void PdfPieces::Step() {
         case Stage::Header: {
             const ColourProfile& profile = FileColourProfile();
             const std::string version = PrintReady() ? "/GTS_PDFXVersion (PDF/X-4) " : "";
-            char made[24];
-            std::tm utc{};
-            std::strftime(made, sizeof made, "%Y%m%d%H%M%SZ", gmtime_r(&made_, &utc));
+            std::string dates;
+            if (made_) {
+                char made[24];
+                std::tm utc{};
+                std::strftime(made, sizeof made, "%Y%m%d%H%M%SZ", gmtime_r(&*made_, &utc));
+                dates = std::string("/CreationDate (D:") + made + ") /ModDate (D:" + made + ") ";
+            }
             out_ += "%PDF-1.6\n%\xE2\xE3\xCF\xD3\n";
             BeginObject(1);
             out_ += "<< /Type /Catalog /Pages 2 0 R /Metadata 6 0 R /OutputIntents [ << /Type /OutputIntent /S "
@@ -163,7 +168,7 @@ void PdfPieces::Step() {
             out_ += "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>\nendobj\n";
             BeginObject(4);
             out_ += "<< /Title " + PdfString(title_) + " /Producer (Velmora Generator) /Creator (Velmora Generator) "
-                    "/CreationDate (D:" + made + ") /ModDate (D:" + made + ") /Trapped /False " + version +
+                    + dates + "/Trapped /False " + version +
                     ">>\nendobj\n";
             BeginObject(5);
             out_ += "<< /N " + std::to_string(profile.components) + " /Alternate /DeviceRGB /Length " +
@@ -293,9 +298,14 @@ namespace velmora {
 bool PdfPieces::PrintReady() const { return layout_.pages.size() == 1 && layout_.pages[0].trim.has_value(); }
 
 std::string PdfPieces::Metadata() const {
-    char made[24];
-    std::tm utc{};
-    std::strftime(made, sizeof made, "%Y-%m-%dT%H:%M:%SZ", gmtime_r(&made_, &utc));
+    std::string dates;
+    if (made_) {
+        char made[24];
+        std::tm utc{};
+        std::strftime(made, sizeof made, "%Y-%m-%dT%H:%M:%SZ", gmtime_r(&*made_, &utc));
+        dates = std::string("<xmp:CreateDate>") + made + "</xmp:CreateDate>\n<xmp:ModifyDate>" + made +
+                "</xmp:ModifyDate>\n<xmp:MetadataDate>" + made + "</xmp:MetadataDate>\n";
+    }
     const std::string uuid = "uuid:" + id_.substr(0, 8) + "-" + id_.substr(8, 4) + "-" + id_.substr(12, 4) + "-" +
                              id_.substr(16, 4) + "-" + id_.substr(20);
     std::string xmp = "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
@@ -307,10 +317,7 @@ std::string PdfPieces::Metadata() const {
                       "<dc:format>application/pdf</dc:format>\n"
                       "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">" + XmlText(title_) +
                       "</rdf:li></rdf:Alt></dc:title>\n"
-                      "<xmp:CreateDate>" + made + "</xmp:CreateDate>\n"
-                      "<xmp:ModifyDate>" + made + "</xmp:ModifyDate>\n"
-                      "<xmp:MetadataDate>" + made + "</xmp:MetadataDate>\n"
-                      "<xmp:CreatorTool>Velmora Generator</xmp:CreatorTool>\n"
+                      + dates + "<xmp:CreatorTool>Velmora Generator</xmp:CreatorTool>\n"
                       "<pdf:Producer>Velmora Generator</pdf:Producer>\n"
                       "<pdf:Trapped>False</pdf:Trapped>\n"
                       "<xmpMM:DocumentID>" + uuid + "</xmpMM:DocumentID>\n"

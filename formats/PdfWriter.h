@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,7 +57,7 @@ private:
     PictureRows picture_;
     PageLayout layout_;
     std::string title_;
-    std::time_t made_;
+    std::optional<std::time_t> made_;  // when a product's page was made; other pages carry no date
     std::string id_;  // the document's identifier, 32 hexadecimal digits
     std::vector<PageObjects> objects_;
     std::vector<std::size_t> offsets_;  // by object number

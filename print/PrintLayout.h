@@ -146,8 +146,9 @@ struct PageLayout {
 inline constexpr double kVisibleDotsBelowDpi = 150;
 
 // The page of a product: `picture` (its bleed included) covering the trim size `trim` and `bleed` (1/1440
-// inch) past it on every side, the trim and bleed boxes marked; with `cropMarks`, a margin around the bleed
-// holding trim marks at the corners, which stop short of the bleed.
+// inch) past it on every side, the trim and bleed boxes marked (a page without bleed or marks is the
+// picture's own page, with none); with `cropMarks`, a margin around the bleed holding trim marks at the
+// corners, which stop short of the bleed.
 PageLayout ProductPage(const PrintedPicture& picture, PageSize trim, double bleed, bool cropMarks);
 inline constexpr double kCropMarkMm = 5, kCropMarkGapMm = 2, kCropMarginMm = 8;
 
@@ -165,10 +166,6 @@ inline constexpr SizePreset kSizePresets[] = {{"Mouse pad", 250, 210},
 
 // The product of kSizePresets whose size this is (either way round, to a tenth of a millimetre), if any.
 const SizePreset* ProductOfSize(double widthMm, double heightMm);
-
-// One line on what the layout prints: "180.0 × 127.3 mm, 289 dpi, 1 page", the pages as rows × columns for a
-// poster, and a warning below kVisibleDotsBelowDpi. Empty when nothing prints.
-std::string PrintSummary(const PageLayout& layout);
 
 // Lays the picture out on pages. The page-width placement prints one page relative to the printable area. A
 // chosen size prints centred on the sheet (kept inside the printable area) when it fits the printable area;
