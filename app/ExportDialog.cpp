@@ -31,18 +31,18 @@ namespace {
 
 struct Choice {
     QString name;
-    double widthMm, heightMm;
+    double widthMm, heightMm, bleedMm;
 };
 
-// The sizes the print dialog offers, and the two usual sheets held landscape
-// as the pictures are.
+// The products the print dialog offers, with their bleed, and the two usual
+// sheets held landscape as the pictures are, without.
 std::vector<Choice> Presets() {
     std::vector<Choice> presets;
     for (const SizePreset& preset : kSizePresets)
-        presets.push_back({QString::fromUtf8(preset.name), preset.widthMm, preset.heightMm});
+        presets.push_back({QString::fromUtf8(preset.name), preset.widthMm, preset.heightMm, preset.bleedMm});
     for (const char* paper : {"A4", "A3"}) {
         const PageSize size = *PaperSizeNamed(paper);
-        presets.push_back({QString::fromLatin1(paper), MmFromTwips(size.height), MmFromTwips(size.width)});
+        presets.push_back({QString::fromLatin1(paper), MmFromTwips(size.height), MmFromTwips(size.width), 0});
     }
     return presets;
 }
@@ -98,8 +98,17 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     DpiBox->setSuffix(QStringLiteral(" dpi"));
     HighResolution = new QCheckBox(tr("High resolution (every pixel computed)"), this);
     HighResolution->setChecked(highResolution);
+    BleedBox = new QDoubleSpinBox(this);
+    BleedBox->setDecimals(1);
+    BleedBox->setRange(0, kBleedMaxMm);
+    BleedBox->setSuffix(QStringLiteral(" mm"));
+    BleedBox->setToolTip(tr("The picture runs this far past its size on every side, for the print shop to cut off"));
+    CropMarks = new QCheckBox(tr("Crop marks (PDF)"), this);
     Format = new QComboBox(this);
     for (const PictureFormatName& format : kPictureFormats) Format->addItem(Text(format.name));
+    Quality = new QSpinBox(this);
+    Quality->setRange(1, 100);
+    Quality->setValue(PictureFileOptions{}.quality);
     Threads = new QSpinBox(this);
     const int cores = std::max(1, QThread::idealThreadCount());
     Threads->setRange(1, cores);
@@ -135,7 +144,10 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     form->addRow(tr("Height:"), HeightBox);
     form->addRow(tr("Resolution:"), DpiBox);
     form->addRow(QString(), HighResolution);
+    form->addRow(tr("Bleed:"), BleedBox);
+    form->addRow(QString(), CropMarks);
     form->addRow(tr("Format:"), Format);
+    form->addRow(tr("JPEG quality:"), Quality);
     form->addRow(tr("Worker threads:"), Threads);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -156,6 +168,9 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     trackingDelay_->setSingleShot(true);
     trackingDelay_->setInterval(kTrackingDelayMs);
     connect(trackingDelay_, &QTimer::timeout, this, &ExportDialog::CheckTracking);
+    estimatePoll_ = new QTimer(this);
+    estimatePoll_->setInterval(100);
+    connect(estimatePoll_, &QTimer::timeout, this, &ExportDialog::EstimatePoll);
     connect(Preset, &QComboBox::currentIndexChanged, this, &ExportDialog::PresetChosen);
     connect(Millimetres, &QRadioButton::toggled, this, &ExportDialog::UnitsChanged);
     for (QDoubleSpinBox* box : {WidthBox, HeightBox})
@@ -164,6 +179,9 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     connect(HighResolution, &QCheckBox::toggled, this, &ExportDialog::UpdateSummary);
     connect(Tracking, &TrackingLabel::ChangeChosen, this, &ExportDialog::ApplyChange);
     connect(Format, &QComboBox::currentIndexChanged, this, &ExportDialog::UpdateSummary);
+    connect(BleedBox, &QDoubleSpinBox::valueChanged, this, &ExportDialog::UpdateSummary);
+    connect(CropMarks, &QCheckBox::toggled, this, &ExportDialog::UpdateSummary);
+    connect(Quality, &QSpinBox::valueChanged, this, &ExportDialog::UpdateSummary);
     connect(ExportButton, &QPushButton::clicked, this, &ExportDialog::ExportClicked);
     connect(CancelButton, &QPushButton::clicked, this, &ExportDialog::CancelClicked);
     Preset->setCurrentIndex(static_cast<int>(std::size(kSizePresets)));  // after "Custom", the largest: the desk mat
@@ -184,6 +202,9 @@ PictureFileOptions ExportDialog::FileOptions() const {
     PictureFileOptions file;
     file.format = kPictureFormats[static_cast<std::size_t>(std::max(Format->currentIndex(), 0))].format;
     file.dpi = DpiBox->value();
+    file.quality = Quality->value();
+    file.bleedMm = BleedBox->value();
+    file.cropMarks = file.format == PictureFormat::Pdf && CropMarks->isChecked();
     if (millimetres_) {
         file.widthMm = WidthBox->value();
         file.heightMm = HeightBox->value();
@@ -196,7 +217,8 @@ QString ExportDialog::Problem() const {
     if (pixels.width < kPictureSideMin || pixels.height < kPictureSideMin || pixels.width > kPictureSideMax ||
         pixels.height > kPictureSideMax)
         return tr("Each side must be %1 to %2 pixels.").arg(kPictureSideMin).arg(kPictureSideMax);
-    if (auto limit = FormatLimit(FileOptions().format, pixels)) return QString::fromStdString(*limit);
+    const PictureFileOptions file = FileOptions();
+    if (auto limit = FormatLimit(file.format, FilePixels(pixels, file))) return QString::fromStdString(*limit);
     return {};
 }
 
@@ -210,6 +232,7 @@ void ExportDialog::CheckTracking() {
     trackingDelay_->stop();
     const std::optional<ExportSource> source = Problem().isEmpty() ? source_(false) : std::nullopt;
     if (!source) return Tracking->Clear();
+    Estimate(FileOptions(), true);
     if (source != checkedSource_) {
         checkedSource_ = source;
         ++sourceVersion_;
@@ -267,8 +290,11 @@ void ExportDialog::PresetChosen(int index) {
     if (index < 1 || index > static_cast<int>(presets.size())) return;
     Millimetres->setChecked(true);
     const QSignalBlocker width(WidthBox), height(HeightBox);
-    WidthBox->setValue(presets[static_cast<std::size_t>(index - 1)].widthMm);
-    HeightBox->setValue(presets[static_cast<std::size_t>(index - 1)].heightMm);
+    const Choice& preset = presets[static_cast<std::size_t>(index - 1)];
+    WidthBox->setValue(preset.widthMm);
+    HeightBox->setValue(preset.heightMm);
+    const QSignalBlocker bleed(BleedBox);
+    BleedBox->setValue(preset.bleedMm);
     UpdateSummary();
 }
 
@@ -306,16 +332,75 @@ void ExportDialog::UpdateSummary() {
         return;
     }
     trackingDelay_->start();
+    ShowSummary();
+}
+
+void ExportDialog::ShowSummary() {
     const CanvasSize pixels = Pixels();
     const PictureFileOptions file = FileOptions();
     const PrintedSize printed = PrintedSizeChosen();
-    Summary->setText(tr("%1 × %2 pixels, %3 × %4 mm at %5 dpi; file about %6")
-                         .arg(pixels.width)
-                         .arg(pixels.height)
-                         .arg(printed.widthMm, 0, 'f', 1)
-                         .arg(printed.heightMm, 0, 'f', 1)
-                         .arg(file.dpi)
-                         .arg(Megabytes(EstimatedFileBytes(file.format, pixels))));
+    const CanvasSize written = FilePixels(pixels, file);
+    CropMarks->setEnabled(file.format == PictureFormat::Pdf && !Running());
+    Quality->setEnabled(file.format == PictureFormat::Jpeg && !Running());
+    QString text = tr("%1 × %2 pixels, %3 × %4 mm at %5 dpi; %6")
+                       .arg(written.width)
+                       .arg(written.height)
+                       .arg(printed.widthMm + 2 * file.bleedMm, 0, 'f', 1)
+                       .arg(printed.heightMm + 2 * file.bleedMm, 0, 'f', 1)
+                       .arg(file.dpi)
+                       .arg(Estimate(file, false));
+    if (const SizePreset* product = ProductOfSize(printed.widthMm, printed.heightMm))
+        text += QLatin1Char('\n') + tr("Keep what matters %1 mm inside the edges (the safe margin).").arg(product->safeMm);
+    Summary->setText(text);
+}
+
+// The file's estimated size, made again (when `make`) on a worker thread only when the picture or a choice
+// that changes the file has changed: it draws and writes strips of the picture, too long a wait for every key
+// typed and for the window's thread. The summary shows it when it comes.
+QString ExportDialog::Estimate(const PictureFileOptions& file, bool make) {
+    const std::optional<ExportSource> source = source_(false);
+    if (!source) return tr("file size unknown");
+    const CanvasSize pixels = Pixels();
+    const bool high = HighResolution->isChecked();
+    const QString key = QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
+                            .arg(static_cast<int>(file.format))
+                            .arg(pixels.width)
+                            .arg(pixels.height)
+                            .arg(high)
+                            .arg(file.quality)
+                            .arg(file.bleedMm)
+                            .arg(file.dpi)
+                            .arg(file.cropMarks);
+    if (key == estimateKey_ && source == estimatedSource_) return estimate_;
+    const QString waiting = tr("file size being estimated");
+    if (!make || (estimating_ && key == estimating_->key && source == estimating_->source)) return waiting;
+    auto picture = std::make_shared<const ExportSource>(*source);
+    auto result = std::make_shared<EstimateResult>();
+    const int threads = Threads->value();
+    std::erase_if(estimators_, [](const Estimator& estimator) { return estimator.result->done.load(); });
+    estimators_.push_back({result, std::jthread([picture, result, pixels, high, file, threads] {
+                               UniformSource random;
+                               PictureExport job = ExportJob(*picture, pixels, high, random);
+                               job.file = file;
+                               job.threads = threads;
+                               result->bytes = EstimatedFileBytes(job);
+                               result->done = true;
+                           })});
+    estimating_ = Estimating{key, *source, result};
+    estimatePoll_->start();
+    return waiting;
+}
+
+// Takes the latest estimate once it has come; estimates overtaken by a later choice are dropped.
+void ExportDialog::EstimatePoll() {
+    if (!estimating_ || !estimating_->result->done) return;
+    estimatePoll_->stop();
+    const std::optional<double> bytes = estimating_->result->bytes;
+    estimateKey_ = estimating_->key;
+    estimatedSource_ = estimating_->source;
+    estimate_ = bytes ? tr("file about %1").arg(Megabytes(*bytes)) : tr("file size unknown");
+    estimating_.reset();
+    if (Problem().isEmpty()) ShowSummary();
 }
 
 void ExportDialog::ExportClicked() {
@@ -408,7 +493,8 @@ void ExportDialog::Finish() {
 
 void ExportDialog::SetEditable(bool editable) {
     for (QWidget* control : std::initializer_list<QWidget*>{Preset, Millimetres, PixelUnits, WidthBox, HeightBox, DpiBox,
-                                                           HighResolution, Format, Threads})
+                                                           HighResolution, BleedBox, CropMarks, Format, Quality,
+                                                           Threads})
         control->setEnabled(editable);
     CancelButton->setText(editable ? tr("Close") : tr("Cancel"));
     UpdateSummary();

@@ -2,8 +2,10 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include <QDialog>
 #include <QString>
@@ -78,7 +80,10 @@ public:
     QDoubleSpinBox* HeightBox;
     QSpinBox* DpiBox;
     QCheckBox* HighResolution;
+    QDoubleSpinBox* BleedBox;
+    QCheckBox* CropMarks;
     QComboBox* Format;
+    QSpinBox* Quality;  // JPEG
     QSpinBox* Threads;
     QLabel* Summary;
     TrackingLabel* Tracking;  // how a mouse tracks on the picture printed
@@ -105,6 +110,9 @@ private:
     void Poll();
     void Finish();
     void SetEditable(bool editable);
+    void ShowSummary();
+    QString Estimate(const PictureFileOptions& file, bool make);
+    void EstimatePoll();
 
     Source source_;
     bool millimetres_ = true;  // the units the boxes hold
@@ -115,6 +123,27 @@ private:
     std::optional<ExportSource> checkedSource_;
     unsigned sourceVersion_ = 0;  // counts the pictures checkedSource_ has held
     QString path_;
+    // The last estimate of the file's size, and what it was made for.
+    std::optional<ExportSource> estimatedSource_;
+    QString estimateKey_, estimate_;
+    // Estimates on worker threads: the latest one asked for, and every one not yet ended (joined when the
+    // dialog goes).
+    struct EstimateResult {
+        std::atomic<bool> done{false};
+        std::optional<double> bytes;
+    };
+    struct Estimating {
+        QString key;
+        ExportSource source;
+        std::shared_ptr<EstimateResult> result;
+    };
+    struct Estimator {
+        std::shared_ptr<EstimateResult> result;
+        std::jthread thread;
+    };
+    std::optional<Estimating> estimating_;
+    std::vector<Estimator> estimators_;
+    QTimer* estimatePoll_;
 
     // Shared with the worker thread.
     ExportSource snapshot_;

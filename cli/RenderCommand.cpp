@@ -46,7 +46,7 @@ std::optional<long> WholeNumber(const std::string& text) {
 
 // The formats velmora-render writes, in the order its messages name them.
 constexpr PictureFormat kCommandFormats[] = {PictureFormat::Png, PictureFormat::Bmp, PictureFormat::Jpeg,
-                                             PictureFormat::Pdf};
+                                             PictureFormat::Pdf, PictureFormat::Tiff};
 
 bool CommandWrites(PictureFormat format) { return std::ranges::find(kCommandFormats, format) != std::end(kCommandFormats); }
 
@@ -144,8 +144,9 @@ bool SideInRange(int side) { return side >= kPictureSideMin && side <= kPictureS
 
 // The picture as the page layout sees it: its pixels over its grid.
 PrintedPicture PrintedPictureOf(const RenderCommand& cmd) {
-    const CanvasGrid grid = GridFor(cmd.pixels, cmd.parameters.HighResolution());
-    return {cmd.pixels.width, cmd.pixels.height, static_cast<float>(grid.width), static_cast<float>(grid.height)};
+    const CanvasSize pixels = FilePixels(cmd.pixels, cmd.file);
+    const CanvasGrid grid = GridFor(pixels, cmd.parameters.HighResolution());
+    return {pixels.width, pixels.height, static_cast<float>(grid.width), static_cast<float>(grid.height)};
 }
 
 // The document's name: the output file's name without folder and ending, or the window's default name.
@@ -164,7 +165,7 @@ std::string RenderUsage() {
            "       [--colors " + Listed(ColourCountTexts(), "|", "|") + "] [--palette default|A|B] [--a T] [--b T]\n"
            "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n"
            "       [--paper A4|A3|A5|Letter|Legal|Tabloid|WxH] [--landscape] [--fill]\n"
-           "       [--overlap MM] [--print PRINTER] [--print-timeout S]\n"
+           "       [--overlap MM] [--print PRINTER] [--print-timeout S] [--bleed MM] [--crop-marks]\n"
            "       [--tracking] [--suggest] [--tracking-map FILE.png] [--sensor-pixels 12-64] [--sensor-um U]\n"
            "       [--flat-below G] [--peak-margin M]\n"
            "The picture is --pixels if given, else the size of --size, else --mm (the picture's size in mm)\n"
@@ -175,13 +176,16 @@ std::string RenderUsage() {
            "--paper the page is the picture's own size (--mm, or the picture at --dpi).\n"
            "--print looks the printer up before drawing; the printing system may stay silent for\n"
            "--print-timeout seconds (" + NumText(kPrintTimeoutSeconds) + ") before the job fails.\n"
+           "--bleed (0 to 20 mm) extends the picture past that size on every side, for a print shop to cut\n"
+           "to it; a PDF then marks the cut with its trim box, and --crop-marks draws trim marks around it.\n"
            "--tracking checks how a mouse tracks on the picture printed as --paper, --mm and --dpi say\n"
            "(without them, at page width on A4) and needs no -o; below 95 % an advice line follows for\n"
            "each cause, and with --suggest a line for each change tried that tracks better, the best\n"
            "first; --tracking-map writes its map.\n";
 }
 
-PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture, double dpi) {
+PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture, CanvasSize trim,
+                        const PictureFileOptions& file) {
     PrintChoices choices;
     choices.overlap = options.overlap;
     choices.cover = options.fill ? PrintCover::Fill : PrintCover::WholePicture;
@@ -194,8 +198,8 @@ PageLayout CommandPages(const PageOptions& options, const PrintedPicture& pictur
         }
         return LayOutPages(picture, choices);
     }
-    return OwnPage(picture, options.size.value_or(PageSize{picture.width * kTwipsPerInch / dpi,
-                                                           picture.height * kTwipsPerInch / dpi}));
+    return OwnPage(picture, options.size.value_or(PageSize{trim.width * kTwipsPerInch / file.dpi,
+                                                           trim.height * kTwipsPerInch / file.dpi}), file);
 }
 
 ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
@@ -230,7 +234,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
         };
         const bool takesValue = option != "--hires" && option != "--quiet" && option != "--help" && option != "-h" &&
                                 option != "--landscape" && option != "--fill" && option != "--tracking" &&
-                                option != "--suggest";
+                                option != "--suggest" && option != "--crop-marks";
         std::optional<std::string> v;
         if (takesValue) {
             v = value();
@@ -336,6 +340,12 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             mm.emplace();
             std::from_chars(v->data(), v->data() + x, mm->first);
             std::from_chars(v->data() + x + 1, v->data() + v->size(), mm->second);
+        } else if (option == "--bleed") {
+            const std::optional<double> mm = DecimalNumber(*v);
+            if (!mm || !(*mm >= 0 && *mm <= kBleedMaxMm)) return fail("--bleed: must be 0 to 20 mm");
+            cmd.file.bleedMm = *mm;
+        } else if (option == "--crop-marks") {
+            cmd.file.cropMarks = true;
         } else if (option == "--fill") {
             cmd.pages.fill = true;
         } else if (option == "--overlap") {
@@ -368,6 +378,9 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     if (overlapGiven && !cmd.pages.paper) return fail("--overlap: needs --paper");
     if (cmd.pages.fill && !cmd.pages.size) return fail("--fill: needs --mm");
     if (printTimeoutGiven && cmd.printer.empty()) return fail("--print-timeout: needs --print");
+    if (cmd.file.bleedMm > 0 && cmd.pages.paper) return fail("--bleed: not with --paper; the page is the picture's own size");
+    if (cmd.file.cropMarks && (cmd.file.format != PictureFormat::Pdf || cmd.pages.paper))
+        return fail("--crop-marks: only for a PDF file of the picture's own size");
 
     if (data) {
         const auto error = ApplyDataFile(cmd.parameters, *data);
@@ -402,7 +415,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
                     " pixels: " + *limit);
     cmd.file.title = JobTitle(cmd.output);
     if (pages) {
-        cmd.file.pages = CommandPages(cmd.pages, PrintedPictureOf(cmd), cmd.file.dpi);
+        cmd.file.pages = CommandPages(cmd.pages, PrintedPictureOf(cmd), cmd.pixels, cmd.file);
         if (cmd.file.pages->pages.size() > kMostPages)
             return fail("--mm: the poster would need " + std::to_string(cmd.file.pages->pages.size()) +
                         " pages (at most 1000)");
@@ -459,7 +472,7 @@ bool Tracking(const RenderCommand& command) { return command.tracking || !comman
 PrintedSize TrackedSize(const RenderCommand& command) {
     const PrintedPicture picture = PrintedPictureOf(command);
     if (!command.physicalSize) return PageWidthOnA4(picture.width, picture.height);
-    const double mmPerPixel = kMmPerInch / CommandPages(command.pages, picture, command.file.dpi).dotsPerInch;
+    const double mmPerPixel = kMmPerInch / CommandPages(command.pages, picture, command.pixels, command.file).dotsPerInch;
     return {picture.width * mmPerPixel, picture.height * mmPerPixel};
 }
 

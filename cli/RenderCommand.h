@@ -52,8 +52,9 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args);
 
 std::string RenderUsage();
 
-// The pages a picture of `picture` pixels makes with these options.
-PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture, double dpi);
+// The pages a picture of `picture` pixels (its bleed included, `trim` without it) makes with these options.
+PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture, CanvasSize trim,
+                        const PictureFileOptions& file);
 
 // Renders and writes the picture; returns the process exit status.
 int RunRenderCommand(const RenderCommand& command);

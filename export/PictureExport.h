@@ -21,20 +21,24 @@ struct PictureFileOptions {
     double dpi = kDefaultDpi;
     double widthMm = 0, heightMm = 0;
     int quality = 95;  // JPEG
+    // The picture runs this far past its size on every side, to be cut at its size (the trim).
+    double bleedMm = 0;
+    bool cropMarks = false;  // PDF: trim marks around the bleed
     std::optional<PageLayout> pages;
     std::string title = "Fractal";  // the PDF document's name
 };
 
-// One page of exactly `size` holding the whole picture at that size.
-PageLayout OwnPage(const PrintedPicture& picture, PageSize size);
+// The pixels of the file: the picture's `pixels` and its bleed at the file's resolution on every side.
+CanvasSize FilePixels(CanvasSize pixels, const PictureFileOptions& file);
+
+// The page of a picture of its own: its size `trim` (widthMm x heightMm, or the picture at its resolution
+// without them) with the bleed and crop marks of `file`; `picture` is the picture as the file holds it.
+PageLayout OwnPage(const PrintedPicture& picture, PageSize trim, const PictureFileOptions& file);
 
 // Why a picture of `pixels` cannot be written in `format`: a side beyond
 // the format's limit or a file beyond its largest size. Nothing when it can.
 std::optional<std::string> FormatLimit(PictureFormat format, CanvasSize pixels);
 
-// The file's size in bytes, roughly: exact for BMP, typical of a fractal
-// picture for the others (random speckle compresses far less).
-double EstimatedFileBytes(PictureFormat format, CanvasSize pixels);
 
 // One picture of any size rendered to a file.
 struct PictureExport {
@@ -50,7 +54,10 @@ struct PictureExport {
 
 // The picture of an export, computed as its rows are read (for a writer
 // other than a file, such as a print job): counts drawn in bands, random
-// colours row by row. Once cancelled, the rows left are white.
+// colours row by row. Once cancelled, the rows left are white. Its bleed
+// extends the render at the same spacing: inside the trim a fractal picture
+// is the one without bleed pixel for pixel. Every column and row is drawn,
+// except that the series' sizes keep their pictures as the canvas draws them.
 class ExportRows {
 public:
     explicit ExportRows(const PictureExport& job, CountEngine* engine = nullptr);
@@ -67,6 +74,7 @@ public:
 
 private:
     bool Report(double done);
+    void Draw(const PictureExport& job, const RenderParams& whole, int width, int height, CountEngine* engine);
 
     std::function<bool(double done)> progress_;
     double done_ = 0;
@@ -82,6 +90,11 @@ struct ExportResult {
     bool cancelled = false;
     std::optional<std::string> error;
 };
+
+// The size in bytes of the file ExportPicture writes for `job`: exact for BMP,
+// for the others from strips across the picture drawn and written as the file
+// is, scaled to its area. Nothing when it cannot tell.
+std::optional<double> EstimatedFileBytes(const PictureExport& job);
 
 // Renders the picture in bands and streams it into the file at `path`, which
 // is replaced only once complete: a failed or cancelled export leaves any

@@ -169,3 +169,48 @@ PageLayout LayOutPages(const PrintedPicture& picture, const PrintChoices& choice
 }
 
 }  // namespace velmora
+
+namespace velmora {
+
+PageLayout ProductPage(const PrintedPicture& picture, PageSize trim, double bleed, bool cropMarks) {
+    const double margin = cropMarks ? TwipsFromMm(kCropMarginMm) : 0;
+    const PageRect bleedBox{margin, margin, trim.width + 2 * bleed, trim.height + 2 * bleed};
+    const PageRect trimBox{margin + bleed, margin + bleed, trim.width, trim.height};
+    PageLayout layout;
+    layout.sheet = {bleedBox.width + 2 * margin, bleedBox.height + 2 * margin};
+    layout.printable = {0, 0, layout.sheet.width, layout.sheet.height};
+    layout.printedSize = {bleedBox.width, bleedBox.height};
+    layout.dotsPerInch = picture.width * kTwipsPerInch / bleedBox.width;
+    PrintedPage page;
+    page.part = {0, 0, picture.width, picture.height};
+    page.placed = page.clip = bleedBox;
+    if (bleed > 0 || cropMarks) {
+        page.trim = trimBox;
+        page.bleed = bleedBox;
+    }
+    if (cropMarks) {
+        // Each corner: a mark along either trim line, from the gap outside the bleed outward.
+        const double gap = TwipsFromMm(kCropMarkGapMm), length = TwipsFromMm(kCropMarkMm);
+        for (const double x : {trimBox.left, trimBox.Right()})
+            for (const double y : {trimBox.top, trimBox.Bottom()}) {
+                const double out = x == trimBox.left ? -1 : 1, down = y == trimBox.top ? -1 : 1;
+                const double bleedX = out < 0 ? bleedBox.left : bleedBox.Right();
+                const double bleedY = down < 0 ? bleedBox.top : bleedBox.Bottom();
+                page.marks.push_back({bleedX + out * gap, y, bleedX + out * (gap + length), y});
+                page.marks.push_back({x, bleedY + down * gap, x, bleedY + down * (gap + length)});
+            }
+    }
+    layout.pages.push_back(std::move(page));
+    return layout;
+}
+
+const SizePreset* ProductOfSize(double widthMm, double heightMm) {
+    const auto near = [](double a, double b) { return std::fabs(a - b) < 0.05; };
+    for (const SizePreset& preset : kSizePresets)
+        if ((near(widthMm, preset.widthMm) && near(heightMm, preset.heightMm)) ||
+            (near(widthMm, preset.heightMm) && near(heightMm, preset.widthMm)))
+            return &preset;
+    return nullptr;
+}
+
+}  // namespace velmora

@@ -155,3 +155,30 @@ TEST(LayOutPages, SizesAndPapersReadInMillimetres) {
     for (const char* bad : {"", "A6", "x", "100x", "0x50", "-1x50", "10x20x30", "1e400x5", "nanx5"})
         EXPECT_FALSE(PaperSizeNamed(bad)) << bad;
 }
+
+// A product's page: trim centred in the bleed, the picture over the bleed; crop marks at the trim lines in the
+// margin, none reaching into the bleed or off the sheet.
+TEST(ProductPage, TrimInsideTheBleedAndMarksOutsideIt) {
+    const PrintedPicture picture{10700, 4794, 10700, 4794};
+    const PageLayout plain = ProductPage(picture, {900 * kMm, 400 * kMm}, 3 * kMm, false);
+    EXPECT_NEAR(plain.sheet.width, 906 * kMm, 1e-6);
+    EXPECT_NEAR(plain.sheet.height, 406 * kMm, 1e-6);
+    ASSERT_EQ(plain.pages.size(), 1u);
+    ExpectRect(*plain.pages[0].trim, 3, 3, 900, 400);
+    ExpectRect(*plain.pages[0].bleed, 0, 0, 906, 406);
+    EXPECT_EQ(plain.pages[0].placed, *plain.pages[0].bleed);
+    EXPECT_TRUE(plain.pages[0].marks.empty());
+
+    const PageLayout marked = ProductPage(picture, {900 * kMm, 400 * kMm}, 3 * kMm, true);
+    EXPECT_NEAR(marked.sheet.width, 922 * kMm, 1e-6);
+    ExpectRect(*marked.pages[0].trim, 11, 11, 900, 400);
+    const PageRect bleed = *marked.pages[0].bleed;
+    ASSERT_EQ(marked.pages[0].marks.size(), 8u);
+    for (const PageLine& line : marked.pages[0].marks) {
+        EXPECT_TRUE(line.x1 == line.x2 || line.y1 == line.y2);
+        for (const auto& [x, y] : {std::pair{line.x1, line.y1}, std::pair{line.x2, line.y2}}) {
+            EXPECT_TRUE(x < bleed.left || x > bleed.Right() || y < bleed.top || y > bleed.Bottom());
+            EXPECT_TRUE(x >= 0 && x <= marked.sheet.width && y >= 0 && y <= marked.sheet.height);
+        }
+    }
+}

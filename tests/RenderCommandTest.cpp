@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <QByteArray>
+#include <QColorSpace>
 #include <QImage>
 #include <QRegularExpression>
 #include <algorithm>
@@ -68,6 +69,13 @@ protected:
     fs::path dir_;
     std::string errors_;
 };
+
+// A picture file as Qt decodes it, as 32-bit pixels without the colour space the file declares.
+QImage Decoded(const std::string& path) {
+    QImage image = QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
+    image.setColorSpace(QColorSpace());
+    return image;
+}
 
 struct Expected {
     PictureParameters settings = StartupParameters();
@@ -133,7 +141,7 @@ TEST_F(RenderCommandTest, EveryPatternAtTheSmallestSize) {
         Expected e;
         ApplyPattern(e.settings, pattern);
         e.settings.sizeValue = 32;
-        const QImage image = QImage(QString::fromStdString(out)).convertToFormat(QImage::Format_RGB32);
+        const QImage image = Decoded(out);
         ASSERT_EQ(image.size(), QSize(256, 181)) << pattern;
         EXPECT_TRUE(image == DefinedPicture(e)) << pattern;
     }
@@ -225,7 +233,7 @@ TEST_F(RenderCommandTest, PixelsAndMillimetresWithTheResolutionInTheFile) {
     Expected e;
     ApplyPattern(e.settings, 2);
     e.settings.sizeValue = 32;
-    EXPECT_TRUE(QImage(QString::fromStdString(Path("s.png"))).convertToFormat(QImage::Format_RGB32) == DefinedPicture(e));
+    EXPECT_TRUE(Decoded(Path("s.png")) == DefinedPicture(e));
 
     for (const char* name : {"r.png", "r.bmp", "r.jpg"}) {
         ASSERT_EQ(Run("--quiet --mm 50.8x25.4 --dpi 100 -o '" + Path(name) + "'"), 0) << errors_;
@@ -273,6 +281,8 @@ TEST_F(RenderCommandTest, BadArgumentsExitTwoWithoutAFile) {
                           Case{"--paper 40x300" + pdf, "--paper"}, Case{"--mm 100x0" + pdf, "--mm"},
                           Case{"--landscape" + pdf, "--landscape"}, Case{"--fill --paper A4" + pdf, "--fill"},
                           Case{"--paper A4 --overlap 101" + pdf, "--overlap"},
+                          Case{"--bleed 21" + pdf, "--bleed"}, Case{"--bleed 3 --paper A4" + pdf, "--bleed"},
+                          Case{"--crop-marks" + out, "--crop-marks"},
                           Case{"--paper A5 --mm 5000x5000 --overlap 100" + pdf, "--mm"},
                           Case{"--tracking-map '" + Path("map.bmp") + "'", "--tracking-map"},
                           Case{"--tracking --sensor-pixels 8", "--sensor-pixels"},
@@ -429,4 +439,85 @@ TEST_F(RenderCommandTest, TrackingPrintsItsLineAndAdviceAndWritesTheMap) {
     ASSERT_EQ(Run("--quiet --pattern 4 --size 32 -o '" + Path("speckle.png") + "' --tracking-map '" + Path("after.png") + "'"), 0)
         << errors_;
     EXPECT_EQ(QImage(QString::fromStdString(Path("after.png"))), QImage(QString::fromStdString(Path("alone.png"))));
+}
+
+namespace {
+
+// The standard output of a shell command, its numbers written with a "." in any locale.
+std::string Output(const std::string& command) {
+    std::string text;
+    if (FILE* pipe = ::popen(("LC_ALL=C " + command).c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, got);
+        ::pclose(pipe);
+    }
+    return text;
+}
+
+// The four numbers of a box as pdfinfo -box prints it, in mm.
+std::vector<double> BoxMm(const std::string& info, const std::string& name) {
+    const QRegularExpressionMatch m =
+        QRegularExpression(QString::fromStdString(name) + ":\\s+([0-9.]+)\\s+([0-9.]+)\\s+([0-9.]+)\\s+([0-9.]+)")
+            .match(QString::fromStdString(info));
+    std::vector<double> mm;
+    for (int i = 1; i <= m.lastCapturedIndex(); ++i) mm.push_back(m.captured(i).toDouble() * 25.4 / 72);
+    return mm;
+}
+
+}  // namespace
+
+// A product with bleed: a PDF/X-4 page of the size and its bleed with the trim box centred, read by qpdf and
+// poppler; PNG and TIFF tagged sRGB with their resolution; inside the trim the pixels of the picture without
+// bleed, in both resolutions, and no white column or row at any edge.
+TEST_F(RenderCommandTest, ProductWithBleedForThePrintShop) {
+    ASSERT_EQ(Run("--quiet --mm 61x41 --dpi 150 --bleed 3 -o '" + Path("mat.pdf") + "'"), 0) << errors_;
+    EXPECT_EQ(std::system(("qpdf --check '" + Path("mat.pdf") + "' >/dev/null").c_str()), 0);
+    const std::string info = Output("pdfinfo -box '" + Path("mat.pdf") + "'") + Output("pdfinfo -meta '" + Path("mat.pdf") + "'");
+    const std::vector<std::vector<double>> boxes = {BoxMm(info, "MediaBox"), BoxMm(info, "BleedBox"),
+                                                    BoxMm(info, "TrimBox")};
+    const std::vector<std::vector<double>> expected = {{0, 0, 67, 47}, {0, 0, 67, 47}, {3, 3, 64, 44}};
+    for (std::size_t b = 0; b < boxes.size(); ++b) {
+        ASSERT_EQ(boxes[b].size(), 4u) << info;
+        for (int i = 0; i < 4; ++i) EXPECT_NEAR(boxes[b][i], expected[b][i], 0.01) << info;
+    }
+    EXPECT_NE(info.find("<pdfxid:GTS_PDFXVersion>PDF/X-4</pdfxid:GTS_PDFXVersion>"), std::string::npos) << info;
+    EXPECT_NE(Output("pdfimages -list '" + Path("mat.pdf") + "'").find(" icc "), std::string::npos);
+    std::ifstream file(Path("mat.pdf"), std::ios::binary);
+    const std::string pdf{std::istreambuf_iterator<char>(file), {}};
+    EXPECT_NE(pdf.find("/OutputIntents [ << /Type /OutputIntent /S /GTS_PDFX"), std::string::npos);
+    EXPECT_NE(pdf.find("/Trapped /False"), std::string::npos);
+
+    ASSERT_EQ(Run("--quiet --mm 61x41 --dpi 150 --bleed 3 --crop-marks -o '" + Path("marks.pdf") + "'"), 0) << errors_;
+    const std::string marked = Output("pdfinfo -box '" + Path("marks.pdf") + "'");
+    EXPECT_NEAR(BoxMm(marked, "MediaBox").at(2), 67 + 16, 0.01) << marked;
+    EXPECT_NEAR(BoxMm(marked, "TrimBox").at(0), 11, 0.01) << marked;
+
+    ASSERT_EQ(Run("--quiet --mm 61x41 --dpi 150 --bleed 3 -o '" + Path("mat.tif") + "'"), 0) << errors_;
+    const std::string tiff = Output("tiffinfo '" + Path("mat.tif") + "' 2>&1");
+    EXPECT_NE(tiff.find("Image Width: 396 Image Length: 278"), std::string::npos) << tiff;
+    EXPECT_NE(tiff.find("Resolution: 150, 150 pixels/inch"), std::string::npos) << tiff;
+    EXPECT_NE(tiff.find("ICC Profile: <present>"), std::string::npos) << tiff;
+
+    // 61 x 41 mm at 150 dpi is 360 x 242 pixels, 3 mm of bleed 18 more on each side.
+    for (const std::string resolution : {"", " --hires"}) {
+        ASSERT_EQ(Run("--quiet --mm 61x41 --dpi 150 --bleed 3" + resolution + " -o '" + Path("b.png") + "'"), 0);
+        ASSERT_EQ(Run("--quiet --mm 61x41 --dpi 150" + resolution + " -o '" + Path("t.png") + "'"), 0);
+        const QImage bled = QImage(QString::fromStdString(Path("b.png"))).convertToFormat(QImage::Format_RGB32);
+        const QImage trim = QImage(QString::fromStdString(Path("t.png"))).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(bled.size(), QSize(396, 278));
+        ASSERT_EQ(trim.size(), QSize(360, 242));
+        EXPECT_TRUE(bled.copy(18, 18, 360, 242) == trim) << resolution;
+        const QColorSpace space = QImage(QString::fromStdString(Path("b.png"))).colorSpace();
+        EXPECT_TRUE(space.isValid());
+        EXPECT_EQ(space.description(), QStringLiteral("sRGB IEC61966-2.1"));
+        EXPECT_EQ(bled.dotsPerMeterX(), 5906);
+        for (const QImage* image : {&bled, &trim})
+            for (const QRect edge : {QRect(0, 0, image->width(), 1), QRect(0, image->height() - 1, image->width(), 1),
+                                     QRect(0, 0, 1, image->height()), QRect(image->width() - 1, 0, 1, image->height())}) {
+                bool white = true;
+                for (int y = edge.top(); y <= edge.bottom(); ++y)
+                    for (int x = edge.left(); x <= edge.right(); ++x) white = white && image->pixel(x, y) == 0xFFFFFFFFu;
+                EXPECT_FALSE(white) << resolution;
+            }
+    }
 }

@@ -23,6 +23,7 @@ constexpr int kBackdropSide = 218;
 const QColor kPreviewBackground(224, 224, 224);
 constexpr Pixel kMarkColour = 0xFF000000u;
 constexpr Pixel kGridColour = 0xFF808080u;
+constexpr Pixel kSafeColour = 0xFFFF00FFu;
 constexpr Pixel kFirstPageColour = 0xFFFFFFFFu;
 
 constexpr double kDefaultWidthMm = 250, kDefaultHeightMm = 210;
@@ -325,6 +326,17 @@ void FormPrint::PaintPreview() {
     Picturepre1->DrawStretched(owner_.Pic1->Image(), (page.placed.left - clip.left) * k,
                                (page.placed.top - clip.top) * k, page.placed.width * k, page.placed.height * k,
                                QRect(page.part.x, page.part.y, page.part.width, page.part.height));
+    // A product's safe margin: what lies outside it may be lost to the cut or a stitched edge.
+    const SizePreset* product = actual ? ProductOfSize(WidthMm->value(), HeightMm->value()) : nullptr;
+    if (product && !layout.Poster()) {
+        // Inside the picture as it prints: the placed picture where it is cut to the size chosen.
+        const double inset = TwipsFromMm(product->safeMm);
+        const double left = std::max(page.placed.left, clip.left), top = std::max(page.placed.top, clip.top);
+        const double right = std::min(page.placed.Right(), clip.Right());
+        const double bottom = std::min(page.placed.Bottom(), clip.Bottom());
+        PaintBox(Picturepre1->RasterView(), px(left + inset - clip.left), px(top + inset - clip.top),
+                 px(right - inset - clip.left) - 1, px(bottom - inset - clip.top) - 1, kSafeColour, false);
+    }
     Picturepre1->Refresh();
     if (layout.Poster()) DrawPageGrid(layout);
 }

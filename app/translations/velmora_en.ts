@@ -64,10 +64,6 @@
         <translation>Each side must be %1 to %2 pixels.</translation>
     </message>
     <message>
-        <source>%1 × %2 pixels, %3 × %4 mm at %5 dpi; file about %6</source>
-        <translation>%1 × %2 pixels, %3 × %4 mm at %5 dpi; file about %6</translation>
-    </message>
-    <message>
         <source>An export is running. Wait for it to end or cancel it, then export again.</source>
         <translation>An export is running. Wait for it to end or cancel it, then export again.</translation>
     </message>
@@ -138,6 +134,42 @@
     <message>
         <source>Stops an export under way, or closes the dialog</source>
         <translation>Stops an export under way, or closes the dialog</translation>
+    </message>
+    <message>
+        <source>The picture runs this far past its size on every side, for the print shop to cut off</source>
+        <translation>The picture runs this far past its size on every side, for the print shop to cut off</translation>
+    </message>
+    <message>
+        <source>Crop marks (PDF)</source>
+        <translation>Crop marks (PDF)</translation>
+    </message>
+    <message>
+        <source>Bleed:</source>
+        <translation>Bleed:</translation>
+    </message>
+    <message>
+        <source>JPEG quality:</source>
+        <translation>JPEG quality:</translation>
+    </message>
+    <message>
+        <source>%1 × %2 pixels, %3 × %4 mm at %5 dpi; %6</source>
+        <translation>%1 × %2 pixels, %3 × %4 mm at %5 dpi; %6</translation>
+    </message>
+    <message>
+        <source>Keep what matters %1 mm inside the edges (the safe margin).</source>
+        <translation>Keep what matters %1 mm inside the edges (the safe margin).</translation>
+    </message>
+    <message>
+        <source>file size unknown</source>
+        <translation>file size unknown</translation>
+    </message>
+    <message>
+        <source>file size being estimated</source>
+        <translation>file size being estimated</translation>
+    </message>
+    <message>
+        <source>file about %1</source>
+        <translation>file about %1</translation>
     </message>
 </context>
 <context>

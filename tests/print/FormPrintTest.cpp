@@ -211,6 +211,13 @@ TEST_F(PrintDialogTest, ChoicesReachThePrintedLayout) {
     dialog.FillOption->click();
     // The 608 x 430 canvas covers 250 x 210 mm at 210 / 430 mm per pixel: 52 pixels per inch.
     EXPECT_EQ(dialog.Summary->text(), "250.0 \u00D7 210.0 mm, 52 dpi, 1 page: below 150 dpi the dots will show");
+    // The preview outlines the product's 5 mm safe margin inside the picture, not at its edge.
+    const QImage preview = dialog.Picturepre1->Image();
+    const int middle = preview.height() / 2;
+    EXPECT_EQ(preview.pixel(0, middle), QColor(Qt::red).rgb());
+    int outlined = 0;
+    for (int x = 1; x <= 6; ++x) outlined += preview.pixel(x, middle) != QColor(Qt::red).rgb();
+    EXPECT_EQ(outlined, 1);
     // A solid red canvas gives a mouse nothing to follow; the weak areas are now checked at this size.
     for (int wait = 0; wait < 6000 && !dialog.Tracking->text().startsWith("Tracks on"); ++wait) {
         QCoreApplication::processEvents();

@@ -148,7 +148,14 @@ TEST_F(RenderTest, ExportAtSizeWritesTheCommandLinesFileAndCancelLeavesNothing) 
     dialog->ExportButton->click();
     dialog->WaitForExport();
     EXPECT_EQ(dialog->Status->text(), QStringLiteral("Written: w.png"));
-    const std::string run = "'" VELMORA_RENDER "' --quiet --pixels 300x100 --dpi 150 -o '" + command.toStdString() + "'";
+    // The estimate of the file's size comes from a worker thread into the summary.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->Summary->text().contains(QStringLiteral("file about 0.1 MB")); },
+                                60000))
+        << dialog->Summary->text().toStdString();
+    // With the desk mat's bleed, kept for a size of the user's own.
+    EXPECT_EQ(dialog->BleedBox->value(), 3);
+    const std::string run =
+        "'" VELMORA_RENDER "' --quiet --pixels 300x100 --dpi 150 --bleed 3 -o '" + command.toStdString() + "'";
     ASSERT_EQ(std::system(run.c_str()), 0);
     QFile a(window), b(command);
     ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
@@ -163,6 +170,7 @@ TEST_F(RenderTest, ExportAtSizeWritesTheCommandLinesFileAndCancelLeavesNothing) 
         const ScopedLocale comma(kCommaLocale);
         EXPECT_TRUE(comma.Is(','));
         dialog->Format->setCurrentIndex(dialog->Format->findText(QStringLiteral("PDF")));
+        dialog->BleedBox->setValue(0);  // a page of the picture's own size, as without --bleed
         services.saveFileNames = {windowPdf};
         dialog->ExportButton->click();
         dialog->WaitForExport();
