@@ -22,6 +22,7 @@
 
 #include "app/TrackingLabel.h"
 #include "app/toolkit/Services.h"
+#include "app/toolkit/Settings.h"
 
 namespace velmora {
 
@@ -152,7 +153,35 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     connect(ExportButton, &QPushButton::clicked, this, &ExportDialog::ExportClicked);
     connect(CancelButton, &QPushButton::clicked, this, &ExportDialog::CancelClicked);
     Preset->setCurrentIndex(static_cast<int>(std::size(kSizePresets)));  // after "Custom", the largest: the desk mat
+    RestoreChoices();
     UpdateSummary();
+}
+
+// The choices of the last opening come back, also from an earlier run.
+void ExportDialog::RestoreChoices() {
+    ProgramSettings settings;
+    settings.beginGroup(QStringLiteral("export"));
+    if (settings.contains(QStringLiteral("width"))) {
+        (settings.value(QStringLiteral("pixels")).toBool() ? PixelUnits : Millimetres)->setChecked(true);
+        DpiBox->setValue(settings.value(QStringLiteral("dpi")).toInt());
+        WidthBox->setValue(settings.value(QStringLiteral("width")).toDouble());
+        HeightBox->setValue(settings.value(QStringLiteral("height")).toDouble());
+        const QSignalBlocker quiet(Preset);
+        Preset->setCurrentIndex(std::clamp(settings.value(QStringLiteral("preset")).toInt(), 0, Preset->count() - 1));
+        Format->setCurrentIndex(std::clamp(settings.value(QStringLiteral("format")).toInt(), 0, Format->count() - 1));
+    }
+    restoring_ = false;
+}
+
+void ExportDialog::SaveChoices() const {
+    ProgramSettings settings;
+    settings.beginGroup(QStringLiteral("export"));
+    settings.setValue(QStringLiteral("pixels"), !millimetres_);
+    settings.setValue(QStringLiteral("width"), WidthBox->value());
+    settings.setValue(QStringLiteral("height"), HeightBox->value());
+    settings.setValue(QStringLiteral("dpi"), DpiBox->value());
+    settings.setValue(QStringLiteral("preset"), Preset->currentIndex());
+    settings.setValue(QStringLiteral("format"), Format->currentIndex());
 }
 
 ExportDialog::~ExportDialog() {
@@ -258,6 +287,8 @@ void ExportDialog::SizeEdited() {
 }
 
 void ExportDialog::UpdateSummary() {
+    if (restoring_) return;
+    SaveChoices();
     const QString problem = Problem();
     ExportButton->setEnabled(problem.isEmpty() && !Running());
     if (!problem.isEmpty()) {
@@ -270,6 +301,7 @@ void ExportDialog::UpdateSummary() {
     const CanvasSize pixels = Pixels();
     const PictureFileOptions file = FileOptions();
     const PrintedSize printed = PrintedSizeChosen();
+    emit ProductChosen(printed, file.dpi);
     Summary->setText(tr("%1 × %2 pixels, %3 × %4 mm at %5 dpi; file about %6")
                          .arg(pixels.width)
                          .arg(pixels.height)

@@ -89,6 +89,8 @@ public:
 signals:
     // The printed size of the whole exported picture, when its check starts.
     void SizeChosen(velmora::PrintedSize size);
+    // The size and resolution of the picture the dialog would export, whenever they change.
+    void ProductChosen(velmora::PrintedSize size, double dpi);
 
 private:
     void PresetChosen(int index);
@@ -100,9 +102,13 @@ private:
     void Poll();
     void Finish();
     void SetEditable(bool editable);
+    void RestoreChoices();
+    // Remembers the size, units, resolution and format for the next opening and the next run.
+    void SaveChoices() const;
 
     Source source_;
     bool millimetres_ = true;  // the units the boxes hold
+    bool restoring_ = true;    // until the remembered choices are back: nothing is shown or remembered
     QTimer* poll_;
     // Starts the sensor check once the size has stopped changing for a moment:
     // typing a size does not render every number on the way.

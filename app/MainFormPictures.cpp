@@ -130,6 +130,16 @@ void MainForm::ExportAtSize() {
             const QImage& canvas = Pic1->Image();
             if (canvas.width() > 0) SetChosenPrintSize({size.widthMm, size.widthMm * canvas.height() / canvas.width()});
         });
+        const auto productChosen = [this](PrintedSize size, double dpi) {
+            ProductChoice product = Product().value_or(ProductChoice{});
+            product.widthMm = size.widthMm;
+            product.heightMm = size.heightMm;
+            product.dpi = dpi;
+            SetProduct(product);
+        };
+        connect(exportDialog_, &ExportDialog::ProductChosen, this, productChosen);
+        if (exportDialog_->Problem().isEmpty())
+            productChosen(exportDialog_->PrintedSizeChosen(), exportDialog_->FileOptions().dpi);
     } else {
         exportDialog_->CheckTracking();
     }

@@ -6,6 +6,7 @@
 #include "canvas/CanvasGeometry.h"
 #include "export/PictureExport.h"
 #include "print/PrintLayout.h"
+#include "records/DataFile.h"
 #include "render/PictureParameters.h"
 #include "tracking/SensorCheck.h"
 
@@ -23,6 +24,7 @@ struct PageOptions {
 
 struct RenderCommand {
     PictureParameters parameters;
+    std::optional<StripRows> strip;  // the palette strip of a data file; the default strip without one
     int threads = 0;  // 0: all cores
     bool quiet = false;
     std::string output;  // may be empty with --print or when only the tracking check is asked for

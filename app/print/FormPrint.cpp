@@ -8,6 +8,7 @@
 
 #include "app/MainForm.h"
 #include "app/TrackingLabel.h"
+#include "app/toolkit/Settings.h"
 #include "common/Numbers.h"
 
 namespace velmora {
@@ -187,10 +188,40 @@ void FormPrint::ConnectHandlers() {
     connect(SizePresets, &QComboBox::activated, this, [this](int index) { ApplyPreset(index); });
 }
 
+// The choices of the last opening come back, also from an earlier run: the printer when it is still installed,
+// its paper when it has it, and every other control.
 void FormPrint::Form_Load() {
+    ProgramSettings settings;
+    settings.beginGroup(QStringLiteral("print"));
+    restoring_ = true;
+    paperWanted_ = settings.value(QStringLiteral("paper")).toString();
     savedPrinterName = CurrentPrinters().CurrentDeviceName();
     listPrinters(*Combo1);
+    const int printer = Combo1->findText(settings.value(QStringLiteral("printer")).toString(),
+                                         Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (printer >= 0) Combo1->setCurrentIndex(printer);
+    Option1[settings.value(QStringLiteral("landscape"), false).toBool() ? 1 : 0]->SetValue(true);
+    (settings.value(QStringLiteral("actualSize"), false).toBool() ? ActualSizeOption : PageWidthOption)->SetValue(true);
+    WidthMm->setValue(settings.value(QStringLiteral("widthMm"), kDefaultWidthMm).toDouble());
+    HeightMm->setValue(settings.value(QStringLiteral("heightMm"), kDefaultHeightMm).toDouble());
+    (settings.value(QStringLiteral("fill"), false).toBool() ? FillOption : WholePictureOption)->SetValue(true);
+    OverlapMm->setValue(settings.value(QStringLiteral("overlapMm"), kPosterOverlapMm).toDouble());
+    restoring_ = false;
+    paperWanted_.clear();
     setWindowIcon(owner_.windowIcon());
+}
+
+void FormPrint::SaveChoices() const {
+    ProgramSettings settings;
+    settings.beginGroup(QStringLiteral("print"));
+    settings.setValue(QStringLiteral("printer"), Combo1->currentText());
+    settings.setValue(QStringLiteral("paper"), PaperList->currentText());
+    settings.setValue(QStringLiteral("landscape"), Option1[1]->Value());
+    settings.setValue(QStringLiteral("actualSize"), ActualSizeOption->Value());
+    settings.setValue(QStringLiteral("widthMm"), WidthMm->value());
+    settings.setValue(QStringLiteral("heightMm"), HeightMm->value());
+    settings.setValue(QStringLiteral("fill"), FillOption->Value());
+    settings.setValue(QStringLiteral("overlapMm"), OverlapMm->value());
 }
 
 void FormPrint::Combo1_Click() {
@@ -212,12 +243,15 @@ void FormPrint::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+// The paper chosen stays when the new printer has one of that name; otherwise the printer's default is chosen.
 void FormPrint::FillPapers() {
+    const QString wanted = paperWanted_.isEmpty() ? PaperList->currentText() : paperWanted_;
     papers_ = CurrentPrinters().Papers();
     const QSignalBlocker quiet(PaperList);
     PaperList->clear();
     for (const PaperChoice& paper : papers_) PaperList->addItem(paper.name);
-    PaperList->setCurrentIndex(papers_.isEmpty() ? -1 : 0);
+    const int kept = wanted.isEmpty() ? -1 : PaperList->findText(wanted, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    PaperList->setCurrentIndex(papers_.isEmpty() ? -1 : std::max(kept, 0));
 }
 
 void FormPrint::ApplyPreset(int index) {
@@ -269,11 +303,14 @@ QString FormPrint::Media() const {
 }
 
 void FormPrint::PaintPreview() {
+    if (restoring_) return;
+    SaveChoices();
     const bool actual = ActualSizeOption->Value();
     for (QWidget* control : std::initializer_list<QWidget*>{WidthMm, HeightMm, SizePresets, WholePictureOption,
                                                              FillOption, OverlapMm})
         control->setEnabled(actual);
 
+    if (actual) owner_.SetProductSize(WidthMm->value(), HeightMm->value());
     const PageLayout layout = Layout();
     Summary->setText(QString::fromStdString(PrintSummary(layout)));
     if (layout.dotsPerInch > 0) {

@@ -536,5 +536,41 @@ The file could not be written:<byte value="xd"/>
         <source>Show weak areas</source>
         <translation>Show weak areas</translation>
     </message>
+    <message>
+        <source>Fit in window	Ctrl+0</source>
+        <translation>Fit in window	Ctrl+0</translation>
+    </message>
+    <message>
+        <source>Actual pixels	Ctrl+1</source>
+        <translation>Actual pixels	Ctrl+1</translation>
+    </message>
+    <message>
+        <source>Zoom view in	Ctrl++</source>
+        <translation>Zoom view in	Ctrl++</translation>
+    </message>
+    <message>
+        <source>Zoom view out	Ctrl+-</source>
+        <translation>Zoom view out	Ctrl+-</translation>
+    </message>
+    <message>
+        <source>Show product frame</source>
+        <translation>Show product frame</translation>
+    </message>
+    <message>
+        <source>Sent to %1: 1 page</source>
+        <translation>Sent to %1: 1 page</translation>
+    </message>
+    <message>
+        <source>Sent to %1: %2 pages</source>
+        <translation>Sent to %1: %2 pages</translation>
+    </message>
+    <message>
+        <source>Written: %1, 1 page</source>
+        <translation>Written: %1, 1 page</translation>
+    </message>
+    <message>
+        <source>Written: %1, %2 pages</source>
+        <translation>Written: %1, %2 pages</translation>
+    </message>
 </context>
 </TS>
