@@ -37,10 +37,14 @@ void MainForm::printP() {
     printDialog_->close();
     const int pages = static_cast<int>(layout.pages.size());
     const QString where = outcome.file.isEmpty() ? printer : QFileInfo(outcome.file).fileName();
-    const QString text = pages == 1 ? (outcome.file.isEmpty() ? tr("Sent to %1: 1 page") : tr("Written: %1, 1 page")).arg(where)
-                                    : (outcome.file.isEmpty() ? tr("Sent to %1: %2 pages") : tr("Written: %1, %2 pages"))
-                                          .arg(where)
-                                          .arg(pages);
+    QString text;
+    if (!outcome.file.isEmpty())
+        text = pages == 1 ? tr("Written: %1, 1 page").arg(where) : tr("Written: %1, %2 pages").arg(where).arg(pages);
+    else if (outcome.job > 0)
+        text = pages == 1 ? tr("Sent to %1: job %2, 1 page").arg(where).arg(outcome.job)
+                          : tr("Sent to %1: job %2, %3 pages").arg(where).arg(outcome.job).arg(pages);
+    else
+        text = pages == 1 ? tr("Sent to %1: 1 page").arg(where) : tr("Sent to %1: %2 pages").arg(where).arg(pages);
     Toolkit().MessageBox(this, text, QString(), MessageButtons::Ok, MessageAnswer::Ok);
 }
 

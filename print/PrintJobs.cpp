@@ -32,7 +32,7 @@ std::optional<std::string> WriteAll(int fd, const std::function<std::string_view
 }  // namespace
 
 std::optional<std::string> SubmitPdfJob(const std::string& queue, const std::string& title,
-                                        const std::string& pdfPath, const std::string& media) {
+                                        const std::string& pdfPath, const std::string& media, int* jobId) {
     const std::size_t slash = queue.find('/');
     const std::string printer = queue.substr(0, slash);
     const std::string instance = slash == std::string::npos ? std::string() : queue.substr(slash + 1);
@@ -60,11 +60,12 @@ std::optional<std::string> SubmitPdfJob(const std::string& queue, const std::str
     const int job = cupsPrintFile(printer.c_str(), pdfPath.c_str(), title.c_str(), optionCount, options);
     cupsFreeOptions(optionCount, options);
     if (job == 0) return Quoted(queue) + " did not take the print job: " + cupsLastErrorString();
+    if (jobId) *jobId = job;
     return std::nullopt;
 }
 
 std::optional<std::string> PrintPdf(const std::string& queue, const std::string& title, const std::string& media,
-                                    const std::function<std::string_view()>& nextPiece) {
+                                    const std::function<std::string_view()>& nextPiece, int* jobId) {
     const ScratchFile unnamed;
     if (!unnamed.Path().empty()) {
         const int fd = ::open(unnamed.Path().c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
@@ -72,7 +73,7 @@ std::optional<std::string> PrintPdf(const std::string& queue, const std::string&
         auto failure = WriteAll(fd, nextPiece);
         ::close(fd);
         if (failure) return failure;
-        return SubmitPdfJob(queue, title, unnamed.Path(), media);
+        return SubmitPdfJob(queue, title, unnamed.Path(), media, jobId);
     }
     // No unnamed files here: a named one, removed once the printing system has taken the document.
     const char* folder = std::getenv("TMPDIR");
@@ -81,7 +82,7 @@ std::optional<std::string> PrintPdf(const std::string& queue, const std::string&
     if (fd < 0) return std::string(std::strerror(errno));
     auto failure = WriteAll(fd, nextPiece);
     ::close(fd);
-    if (!failure) failure = SubmitPdfJob(queue, title, path, media);
+    if (!failure) failure = SubmitPdfJob(queue, title, path, media, jobId);
     ::unlink(path.c_str());
     return failure;
 }

@@ -98,9 +98,10 @@ PrintOutcome QtPrinters::PrintPages(const QString& jobName, const QImage& pictur
             return PrintOutcome::Failed(QStringLiteral("%1: %2").arg(*pdfPath, QString::fromStdString(*reason)));
         return PrintOutcome::Printed(*pdfPath);
     }
-    if (auto refusal = PrintPdf(current_.toStdString(), jobName.toStdString(), media.toStdString(), next))
+    int job = 0;
+    if (auto refusal = PrintPdf(current_.toStdString(), jobName.toStdString(), media.toStdString(), next, &job))
         return PrintOutcome::Failed(QString::fromStdString(*refusal));
-    return PrintOutcome::Printed();
+    return PrintOutcome::Printed({}, job);
 }
 
 }  // namespace velmora

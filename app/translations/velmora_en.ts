@@ -572,5 +572,13 @@ The file could not be written:<byte value="xd"/>
         <source>Written: %1, %2 pages</source>
         <translation>Written: %1, %2 pages</translation>
     </message>
+    <message>
+        <source>Sent to %1: job %2, 1 page</source>
+        <translation>Sent to %1: job %2, 1 page</translation>
+    </message>
+    <message>
+        <source>Sent to %1: job %2, %3 pages</source>
+        <translation>Sent to %1: job %2, %3 pages</translation>
+    </message>
 </context>
 </TS>
