@@ -82,6 +82,9 @@ struct PrintChoices {
     PageSize size;  // the size on paper, for PrintScale::Actual
     PrintCover cover = PrintCover::WholePicture;
     double overlap = TwipsFromMm(kPosterOverlapMm);  // between neighbouring pages of a poster
+    // A size that fits the sheet but not its printable area prints on one page over the sheet's edges, for a
+    // printer that prints without margins; otherwise it becomes a poster.
+    bool borderless = false;
 };
 
 // The picture to print: its pixels, and its drawing area in the canvas's own units (the page-width placement
@@ -135,6 +138,8 @@ struct PageLayout {
     std::vector<PrintedPage> pages;  // row by row
     PageSize printedSize;            // of the picture on paper, overlaps counted once
     double dotsPerInch = 0;          // picture pixels per inch on paper
+    bool needsBorderless = false;    // one page reaching beyond the printable area
+    bool fitsBorderless = false;     // a poster whose picture one sheet printed without margins would hold
 
     bool Poster() const { return pages.size() > 1; }
 };
@@ -153,12 +158,13 @@ inline constexpr SizePreset kSizePresets[] = {{"Mouse pad", 250, 210},
                                               {"Desk mat", 900, 400}};
 
 // One line on what the layout prints: "180.0 × 127.3 mm, 289 dpi, 1 page", the pages as rows × columns for a
-// poster, and a warning below kVisibleDotsBelowDpi. Empty when nothing prints.
+// poster, whether borderless printing is needed (or would print the poster on one page), and a warning below
+// kVisibleDotsBelowDpi. Empty when nothing prints.
 std::string PrintSummary(const PageLayout& layout);
 
 // Lays the picture out on pages. The page-width placement prints one page relative to the printable area. A
-// chosen size prints centred on the sheet (kept inside the printable area) when it fits the printable area;
-// otherwise it becomes a poster: the printable area less a band for the marks and the label takes a tile of
+// chosen size prints centred on the sheet (kept inside the printable area) when it fits the printable area, or
+// with `borderless` when it fits the sheet (kept on the sheet); otherwise it becomes a poster: the printable area less a band for the marks and the label takes a tile of
 // the picture, tiles start at the band's inner corner, and neighbouring tiles share `overlap` exactly (at most
 // half a tile). Every position is computed from the page's row and column, so nothing drifts across pages.
 PageLayout LayOutPages(const PrintedPicture& picture, const PrintChoices& choices);

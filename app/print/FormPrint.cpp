@@ -1,5 +1,6 @@
 #include "app/print/FormPrint.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QSignalBlocker>
 
@@ -64,7 +65,7 @@ void listPrinters(QComboBox& list) {
 FormPrint::FormPrint(MainForm& owner) : QWidget(&owner, Qt::Window), owner_(owner) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("VLG"));
-    setFixedSize(392, 462);
+    setFixedSize(392, 488);
     CreateControls();
     CreateSizeControls();
     SetTabOrder();
@@ -155,12 +156,16 @@ void FormPrint::CreateSizeControls() {
     OverlapMm->setGeometry(322, 314, 63, 22);
     OverlapMm->setToolTip(tr("ポスターの隣り合う頁の重なり (mm)"));
 
+    Borderless = new QCheckBox(tr("Borderless"), this);
+    Borderless->setGeometry(100, 340, 285, 22);
+    Borderless->setToolTip(tr("余白なしで印刷できるプリンター用: 用紙には収まるが印刷できる範囲に収まらない大きさを、ポスターにせず 1 頁に印刷します"));
+
     Summary = new QLabel(this);
-    Summary->setGeometry(8, 340, 377, 32);
+    Summary->setGeometry(8, 366, 377, 32);
     Summary->setWordWrap(true);
     Tracking = new TrackingLabel(this);
     // Room for the warning and three lines of advice, each of which may wrap.
-    Tracking->setGeometry(8, 374, 377, 84);
+    Tracking->setGeometry(8, 400, 377, 84);
     Tracking->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
@@ -168,7 +173,7 @@ void FormPrint::SetTabOrder() {
     QWidget* const order[] = {Combo1,      Command1,         Picture1,         PicturePre,      Option1[1],
                               Option1[0],  Picturepre1,      Command2,         PaperList,       PageWidthOption,
                               ActualSizeOption, WidthMm,     HeightMm,         SizePresets,     WholePictureOption,
-                              FillOption,  OverlapMm};
+                              FillOption,  OverlapMm,        Borderless};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -186,6 +191,7 @@ void FormPrint::ConnectHandlers() {
     for (QDoubleSpinBox* box : {WidthMm, HeightMm, OverlapMm})
         connect(box, &QDoubleSpinBox::valueChanged, this, repaint);
     connect(SizePresets, &QComboBox::activated, this, [this](int index) { ApplyPreset(index); });
+    connect(Borderless, &QCheckBox::toggled, this, repaint);
 }
 
 // The choices of the last opening come back, also from an earlier run: the printer when it is still installed,
@@ -206,6 +212,7 @@ void FormPrint::Form_Load() {
     HeightMm->setValue(settings.value(QStringLiteral("heightMm"), kDefaultHeightMm).toDouble());
     (settings.value(QStringLiteral("fill"), false).toBool() ? FillOption : WholePictureOption)->SetValue(true);
     OverlapMm->setValue(settings.value(QStringLiteral("overlapMm"), kPosterOverlapMm).toDouble());
+    Borderless->setChecked(settings.value(QStringLiteral("borderless"), false).toBool());
     restoring_ = false;
     paperWanted_.clear();
     setWindowIcon(owner_.windowIcon());
@@ -222,6 +229,7 @@ void FormPrint::SaveChoices() const {
     settings.setValue(QStringLiteral("heightMm"), HeightMm->value());
     settings.setValue(QStringLiteral("fill"), FillOption->Value());
     settings.setValue(QStringLiteral("overlapMm"), OverlapMm->value());
+    settings.setValue(QStringLiteral("borderless"), Borderless->isChecked());
 }
 
 void FormPrint::Combo1_Click() {
@@ -288,6 +296,7 @@ PrintChoices FormPrint::Choices() const {
     choices.size = {TwipsFromMm(WidthMm->value()), TwipsFromMm(HeightMm->value())};
     choices.cover = FillOption->Value() ? PrintCover::Fill : PrintCover::WholePicture;
     choices.overlap = TwipsFromMm(OverlapMm->value());
+    choices.borderless = Borderless->isChecked();
     return choices;
 }
 
@@ -307,7 +316,7 @@ void FormPrint::PaintPreview() {
     SaveChoices();
     const bool actual = ActualSizeOption->Value();
     for (QWidget* control : std::initializer_list<QWidget*>{WidthMm, HeightMm, SizePresets, WholePictureOption,
-                                                             FillOption, OverlapMm})
+                                                             FillOption, OverlapMm, Borderless})
         control->setEnabled(actual);
 
     if (actual) owner_.SetProductSize(WidthMm->value(), HeightMm->value());

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -46,6 +47,7 @@ public:
     OptionButton* WholePictureOption;
     OptionButton* FillOption;
     QDoubleSpinBox* OverlapMm;
+    QCheckBox* Borderless;  // a size that fits the sheet but not its printable area prints on one page
     QLabel* Summary;  // printed size, resolution on paper, pages
     TrackingLabel* Tracking;  // how a mouse tracks on the print
 

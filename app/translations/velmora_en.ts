@@ -228,6 +228,14 @@ The file could not be written:<byte value="xd"/>
         <source>ポスターの隣り合う頁の重なり (mm)</source>
         <translation>How far neighbouring pages of a poster overlap, in millimetres</translation>
     </message>
+    <message>
+        <source>Borderless</source>
+        <translation>Borderless</translation>
+    </message>
+    <message>
+        <source>余白なしで印刷できるプリンター用: 用紙には収まるが印刷できる範囲に収まらない大きさを、ポスターにせず 1 頁に印刷します</source>
+        <translation>For a printer that prints without margins: a size that fits the sheet but not its printable area prints on one page instead of a poster</translation>
+    </message>
 </context>
 <context>
     <name>velmora::MainForm</name>

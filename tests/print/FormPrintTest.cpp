@@ -60,7 +60,7 @@ TEST_F(PrintDialogTest, OpensWithThePrintersInOrderAndTheCurrentOneShown) {
 
 TEST_F(PrintDialogTest, ControlsFollowTheDesign) {
     FormPrint& dialog = OpenDialog();
-    EXPECT_EQ(dialog.size(), QSize(392, 462)) << "grown below for the paper, the size on paper and the tracking";
+    EXPECT_EQ(dialog.size(), QSize(392, 488)) << "grown below for the paper, the size on paper and the tracking";
     EXPECT_FALSE(dialog.Combo1->isEditable());
     EXPECT_EQ(dialog.Combo1->geometry(), QRect(8, 8, 153, 20));
     EXPECT_EQ(dialog.Frame1->geometry(), QRect(8, 40, 153, 57));
@@ -160,6 +160,8 @@ TEST_F(PrintDialogTest, ChoicesComeBackOnReopeningAndAfterARestart) {
     first.HeightMm->setValue(400);
     first.FillOption->click();
     first.OverlapMm->setValue(15);
+    first.Borderless->setChecked(true);
+    EXPECT_TRUE(first.Choices().borderless);
     first.Command2->click();
     DeleteClosedWindows();
     EXPECT_EQ(printers.current, "Inkjet Photo");
@@ -173,6 +175,7 @@ TEST_F(PrintDialogTest, ChoicesComeBackOnReopeningAndAfterARestart) {
         EXPECT_EQ(dialog.HeightMm->value(), 400);
         EXPECT_TRUE(dialog.FillOption->Value());
         EXPECT_EQ(dialog.OverlapMm->value(), 15);
+        EXPECT_TRUE(dialog.Borderless->isChecked());
         EXPECT_EQ(dialog.Layout().sheet, (PageSize{23811, 16838})) << "A3 landscape";
     };
     expectChoices(OpenDialog());
