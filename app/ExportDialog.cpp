@@ -112,6 +112,18 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     ExportButton = new QPushButton(tr("Export…"), this);
     CancelButton = new QPushButton(tr("Close"), this);
 
+    Preset->setToolTip(tr("A size the picture is often printed at, or Custom for the size typed below"));
+    Millimetres->setToolTip(tr("Width and height in millimetres printed at the resolution below"));
+    PixelUnits->setToolTip(tr("Width and height in pixels of the picture file"));
+    WidthBox->setToolTip(tr("The width of the exported picture"));
+    HeightBox->setToolTip(tr("The height of the exported picture"));
+    DpiBox->setToolTip(tr("Pixels per inch of the print; the file records it"));
+    HighResolution->setToolTip(tr("Computes every pixel instead of one point per 4 \u00D7 4 pixels"));
+    Format->setToolTip(tr("The kind of picture file to write"));
+    Threads->setToolTip(tr("How many processor cores draw the picture"));
+    ExportButton->setToolTip(tr("Chooses a file name and exports the picture"));
+    CancelButton->setToolTip(tr("Stops an export under way, or closes the dialog"));
+
     auto* unitRow = new QHBoxLayout;
     unitRow->addWidget(Millimetres);
     unitRow->addWidget(PixelUnits);

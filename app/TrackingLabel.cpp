@@ -2,15 +2,31 @@
 
 namespace velmora {
 
+QString TrackingLabel::AdviceText(TrackingCause cause) {
+    switch (cause) {
+    case TrackingCause::CoarseDots:
+        return tr("dots nearly as large as the sensor's frame: a larger picture size or high resolution tracks "
+                  "better");
+    case TrackingCause::FinerThanSensor:
+        return tr("detail finer than the sensor: normal resolution or a smaller dpi tracks better");
+    case TrackingCause::FlatAreas:
+        return tr("flat areas: choose another region or pattern");
+    case TrackingCause::Repeating:
+        return tr("stripes or repeating detail: choose another region or pattern");
+    }
+    return {};
+}
+
 TrackingLabel::TrackingLabel(QWidget* parent) : QLabel(parent), job_(new TrackingJob(this)) {
     setWordWrap(true);
     connect(job_, &TrackingJob::Finished, this, [this](const TrackingResult& result, const QImage&) {
         result_ = result;
-        QString text = QString::fromStdString(TrackingSummary(result));
-        const auto advice = TrackingAdvice(result, printedDotMm_);
-        if (!advice.empty()) {
-            text += QStringLiteral(". Warning: a mouse may not track well on this print.");
-            for (const std::string& line : advice) text += QStringLiteral("\n") + QString::fromStdString(line);
+        QString text = result.FrameCount() == 0 ? tr("The printed picture is smaller than a sensor frame")
+                                                : tr("Tracks on %1 % of the surface").arg(TrackingPercent(result));
+        const auto causes = TrackingCauses(result, printedDotMm_);
+        if (!causes.empty()) {
+            text += tr(". Warning: a mouse may not track well on this print.");
+            for (const TrackingCause cause : causes) text += QStringLiteral("\n") + AdviceText(cause);
         }
         setText(text);
     });
@@ -33,7 +49,7 @@ bool TrackingLabel::Begin(const QString& key, double printedDotMm) {
     if (key == key_) return false;
     key_ = key;
     printedDotMm_ = printedDotMm;
-    setText(QString::fromUtf8("Checking how a mouse tracks on it…"));
+    setText(tr("Checking how a mouse tracks on it…"));
     return true;
 }
 

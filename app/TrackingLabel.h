@@ -26,6 +26,8 @@ public:
     void Clear();
     // The check the label shows; empty while the first one runs.
     const TrackingResult& Result() const { return result_; }
+    // The advice for one cause, in the window's language.
+    static QString AdviceText(TrackingCause cause);
 
 private:
     // Takes `key` as the check to show, unless it is already; true when a check is to start.

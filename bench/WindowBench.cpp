@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include <clocale>
+
 #include "app/MainForm.h"
 #include "bench/BenchInputs.h"
 
@@ -34,6 +36,9 @@ BENCHMARK(BM_WindowStartToOk)->DenseRange(0, 3)->ArgName("pattern")->Unit(benchm
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Qt hands the user's locale to the C library; the benchmark library reads its flags and writes its figures
+    // through it, with a decimal point.
+    std::setlocale(LC_NUMERIC, "C");
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

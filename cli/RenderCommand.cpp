@@ -42,18 +42,6 @@ std::optional<long> WholeNumber(const std::string& text) {
     }
 }
 
-std::optional<double> RealNumber(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    std::size_t used = 0;
-    try {
-        const double value = std::stod(text, &used);
-        if (used != text.size() || !std::isfinite(value)) return std::nullopt;
-        return value;
-    } catch (...) {
-        return std::nullopt;
-    }
-}
-
 // The formats velmora-render writes, in the order its messages name them.
 constexpr PictureFormat kCommandFormats[] = {PictureFormat::Png, PictureFormat::Bmp, PictureFormat::Jpeg,
                                              PictureFormat::Pdf};
@@ -126,9 +114,7 @@ bool Within(const PageSize& size, double minMm, double maxMm) {
 std::string MediaName(const std::string& given, const PageSize& paper) {
     for (const NamedPaper& named : kNamedPapers)
         if (PaperSizeNamed(named.name) == PaperSizeNamed(given)) return named.name;
-    char text[64];
-    std::snprintf(text, sizeof text, "Custom.%.2fx%.2fmm", MmFromTwips(paper.width), MmFromTwips(paper.height));
-    return text;
+    return "Custom." + FixedText(MmFromTwips(paper.width), 2) + "x" + FixedText(MmFromTwips(paper.height), 2) + "mm";
 }
 
 // "WxH" in whole pixels, each side 16 to 65536; nothing otherwise.
@@ -314,15 +300,15 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
                 return fail("--sensor-pixels: must be 12 to 64");
             cmd.sensor.framePixels = static_cast<int>(*pixels);
         } else if (option == "--sensor-um") {
-            const auto um = RealNumber(*v);
+            const auto um = DecimalNumber(*v);
             if (!um || *um < 10 || *um > 1000) return fail("--sensor-um: must be 10 to 1000");
             cmd.sensor.pixelMm = *um / 1000;
         } else if (option == "--flat-below") {
-            const auto grey = RealNumber(*v);
+            const auto grey = DecimalNumber(*v);
             if (!grey || *grey < 0 || *grey > 1) return fail("--flat-below: must be 0 to 1");
             cmd.sensor.flatBelow = *grey;
         } else if (option == "--peak-margin") {
-            const auto margin = RealNumber(*v);
+            const auto margin = DecimalNumber(*v);
             if (!margin || *margin < 0 || *margin > 2) return fail("--peak-margin: must be 0 to 2");
             cmd.sensor.peakMargin = *margin;
         } else if (option == "--paper") {
@@ -344,10 +330,9 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
         } else if (option == "--fill") {
             cmd.pages.fill = true;
         } else if (option == "--overlap") {
-            char* end = nullptr;
-            const double mm = std::strtod(v->c_str(), &end);
-            if (v->empty() || *end || !(mm >= 0 && mm <= kPosterOverlapMaxMm)) return fail("--overlap: must be 0 to 100 mm");
-            cmd.pages.overlap = TwipsFromMm(mm);
+            const std::optional<double> mm = DecimalNumber(*v);
+            if (!mm || !(*mm >= 0 && *mm <= kPosterOverlapMaxMm)) return fail("--overlap: must be 0 to 100 mm");
+            cmd.pages.overlap = TwipsFromMm(*mm);
             overlapGiven = true;
         } else if (option == "--print") {
             if (v->empty()) return fail("--print: needs a printer name");
@@ -547,7 +532,7 @@ int RunRenderCommand(const RenderCommand& command) {
         ExportRows rows(job, engine.get());
         PdfPieces pieces(rows.Rows(), *command.file.pages, command.file.title);
         if (auto refusal = PrintPdf(command.printer, command.file.title, command.pages.media, [&] { return pieces.Next(); })) {
-            std::fprintf(stderr, "velmora-render: %s\n", OneLine(*refusal).c_str());
+            std::fprintf(stderr, "velmora-render: %s\n", OneLine(RefusalText(*refusal, command.printer)).c_str());
             return 1;
         }
     }

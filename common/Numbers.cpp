@@ -1,10 +1,11 @@
 #include "common/Numbers.h"
 
-#include <cerrno>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <system_error>
 
 namespace velmora {
 namespace {
@@ -64,17 +65,24 @@ double Val(std::string_view text) {
         return 0;
     }
 
-    // Gather the number's characters into a plain literal for strtod, which
-    // rounds correctly, so that written texts read back to the same double.
+    // Gather the number's characters into a plain literal for from_chars,
+    // which rounds correctly whatever the locale, so that written texts read
+    // back to the same double. The decimal order of the leading digit tells an
+    // overflow from an underflow when the value is out of range.
     std::string literal;
+    const bool negative = in.Peek() == '-';
     if (in.Peek() == '+' || in.Peek() == '-') {
-        literal += in.Peek();
+        if (negative) literal += '-';
         in.Next();
     }
     bool anyDigit = false;
+    bool nonzero = false;
+    long order = 0;
     for (; IsDigit(in.Peek()); in.Next()) {
         literal += in.Peek();
         anyDigit = true;
+        nonzero = nonzero || in.Peek() != '0';
+        if (nonzero) ++order;
     }
     if (in.Peek() == '.') {
         literal += '.';
@@ -82,44 +90,65 @@ double Val(std::string_view text) {
         for (; IsDigit(in.Peek()); in.Next()) {
             literal += in.Peek();
             anyDigit = true;
+            nonzero = nonzero || in.Peek() != '0';
+            if (!nonzero) --order;
         }
     }
     if (!anyDigit) return 0;
     const char e = in.Peek();
     if (e == 'E' || e == 'e' || e == 'D' || e == 'd') {
-        std::string exponent = "e";
         in.Next();
-        if (in.Peek() == '+' || in.Peek() == '-') {
-            exponent += in.Peek();
-            in.Next();
-        }
+        const bool negativeExponent = in.Peek() == '-';
+        if (in.Peek() == '+' || in.Peek() == '-') in.Next();
         std::string expDigits;
         for (; IsDigit(in.Peek()); in.Next())
             if (!(expDigits.empty() && in.Peek() == '0')) expDigits += in.Peek();
         // An exponent of more than six digits saturates to zero or infinity anyway.
         if (expDigits.size() > 6) expDigits = "999999";
-        exponent += expDigits.empty() ? "0" : expDigits;
-        literal += exponent;
+        long exponent = 0;
+        std::from_chars(expDigits.data(), expDigits.data() + expDigits.size(), exponent);
+        if (negativeExponent) exponent = -exponent;
+        literal += 'e' + std::to_string(exponent);
+        order += exponent;
     }
-    errno = 0;
-    return std::strtod(literal.c_str(), nullptr);
+    double value = 0;
+    const auto [end, error] = std::from_chars(literal.data(), literal.data() + literal.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        value = order > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+        if (negative) value = -value;
+    }
+    return value;
 }
+
+namespace {
+
+// The value in the 15 significant digits "d.dddddddddddddde±xx", rounded to nearest.
+std::string FifteenDigits(double value) {
+    char buffer[40];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14).ptr;
+    return std::string(buffer, end);
+}
+
+bool ReadsBackInfinite(const std::string& text) {
+    double value = 0;
+    return std::from_chars(text.data(), text.data() + text.size(), value).ec == std::errc::result_out_of_range;
+}
+
+}  // namespace
 
 std::string NumText(double value) {
     if (std::isnan(value)) return "NaN";
     if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
     if (value == 0) return "0";
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.14e", value);
+    std::string text = FifteenDigits(value);
     // Near the top of the double range, 15 digits rounded to nearest exceed it
     // and would read back as an infinity; the largest 15-digit value below
     // the range reads back finite.
-    if (std::isinf(std::strtod(buffer, nullptr)))
-        std::snprintf(buffer, sizeof buffer, "%.14e", std::copysign(1.79769313486231e308, value));
-    // buffer: [-]d.dddddddddddddde[+-]xx, i.e. 15 significant digits.
-    std::string text(buffer);
+    if (ReadsBackInfinite(text)) text = FifteenDigits(std::copysign(1.79769313486231e308, value));
     const std::size_t ePos = text.find('e');
-    const int exponent = std::atoi(text.c_str() + ePos + 1);
+    int exponent = 0;
+    std::from_chars(text.data() + ePos + 2, text.data() + text.size(), exponent);
+    if (text[ePos + 1] == '-') exponent = -exponent;
     const bool negative = text[0] == '-';
     std::string digits;
     for (std::size_t i = negative ? 1 : 0; i < ePos; ++i)
@@ -130,9 +159,8 @@ std::string NumText(double value) {
     if (exponent >= 15 || exponent < -5) {
         out += digits[0];
         if (digits.size() > 1) out += "." + digits.substr(1);
-        char exp[16];
-        std::snprintf(exp, sizeof exp, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
-        return out + exp;
+        const std::string magnitude = std::to_string(std::abs(exponent));
+        return out + (exponent < 0 ? "E-" : "E+") + (magnitude.size() < 2 ? "0" : "") + magnitude;
     }
     if (exponent < 0) {
         out += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
@@ -143,6 +171,28 @@ std::string NumText(double value) {
                digits.substr(static_cast<std::size_t>(exponent + 1));
     }
     return out;
+}
+
+std::optional<double> DecimalNumber(std::string_view text) {
+    const std::size_t start = text.find_first_not_of(" \t\n\v\f\r");
+    text.remove_prefix(start == std::string_view::npos ? text.size() : start);
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::string FixedText(double value, int decimals) {
+    char text[400];  // the widest double: 309 digits, a sign, a point and the decimals
+    const int kept = std::clamp(decimals, 0, 60);
+    return std::string(text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, kept).ptr);
+}
+
+std::string ShortText(double value) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6).ptr);
 }
 
 double RoundHalfEven(double value) { return std::nearbyint(value); }

@@ -21,6 +21,17 @@ double Val(std::string_view text);
 // finite number gives a text that reads back finite.
 std::string NumText(double value);
 
+// The whole text as a decimal number ("12", "-0.5", "+1.5e3"), after any leading blanks, read the same in
+// every locale; nothing when it holds anything else, is not finite or lies beyond the double range.
+std::optional<double> DecimalNumber(std::string_view text);
+
+// The number with `decimals` (0 to 60) digits after a "." in every locale, rounded to nearest ("%.*f" in the C
+// locale).
+std::string FixedText(double value, int decimals);
+
+// The number in at most six significant digits, without trailing zeros ("%g" in the C locale).
+std::string ShortText(double value);
+
 // Rounds to the nearest integer, ties to the even one.
 double RoundHalfEven(double value);
 

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <new>
 
+#include "common/Numbers.h"
+
 namespace velmora {
 
 namespace {
@@ -14,9 +16,7 @@ constexpr double kTwipsPerPoint = 20;
 
 // A length in points with at most four decimals and no trailing zeros.
 std::string Points(double twips) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4f", twips / kTwipsPerPoint);
-    std::string s = text;
+    std::string s = FixedText(twips / kTwipsPerPoint, 4);
     s.erase(s.find_last_not_of('0') + 1);
     if (s.back() == '.') s.pop_back();
     return s == "-0" ? "0" : s;

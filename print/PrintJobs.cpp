@@ -16,13 +16,15 @@ namespace {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+PrintRefusal WriteFailed() { return {PrintRefusal::Kind::WriteFailed, std::strerror(errno)}; }
+
 // Writes every piece to `fd`; the system's reason on failure.
-std::optional<std::string> WriteAll(int fd, const std::function<std::string_view()>& nextPiece) {
+std::optional<PrintRefusal> WriteAll(int fd, const std::function<std::string_view()>& nextPiece) {
     for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece()) {
         while (!piece.empty()) {
             const ssize_t n = ::write(fd, piece.data(), piece.size());
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return std::strerror(errno);
+            if (n < 0) return WriteFailed();
             piece.remove_prefix(static_cast<std::size_t>(n));
         }
     }
@@ -31,8 +33,23 @@ std::optional<std::string> WriteAll(int fd, const std::function<std::string_view
 
 }  // namespace
 
-std::optional<std::string> SubmitPdfJob(const std::string& queue, const std::string& title,
-                                        const std::string& pdfPath, const std::string& media, int* jobId) {
+std::string RefusalText(const PrintRefusal& refusal, const std::string& queue) {
+    switch (refusal.kind) {
+    case PrintRefusal::Kind::NotInstalled:
+        return "The printer " + Quoted(queue) + " is not installed any more.";
+    case PrintRefusal::Kind::NoAnswer:
+        return Quoted(queue) + " cannot take the print job: the printing system does not answer (" +
+               refusal.detail + ").";
+    case PrintRefusal::Kind::Refused:
+        return Quoted(queue) + " did not take the print job: " + refusal.detail;
+    case PrintRefusal::Kind::WriteFailed:
+        break;
+    }
+    return refusal.detail;
+}
+
+std::optional<PrintRefusal> SubmitPdfJob(const std::string& queue, const std::string& title,
+                                         const std::string& pdfPath, const std::string& media, int* jobId) {
     const std::size_t slash = queue.find('/');
     const std::string printer = queue.substr(0, slash);
     const std::string instance = slash == std::string::npos ? std::string() : queue.substr(slash + 1);
@@ -46,9 +63,8 @@ std::optional<std::string> SubmitPdfJob(const std::string& queue, const std::str
         const ipp_status_t status = cupsLastError();
         cupsFreeDests(destCount, dests);
         if (destCount == 0 && status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
-            return Quoted(queue) + " cannot take the print job: the printing system does not answer (" +
-                   ippErrorString(status) + ").";
-        return "The printer " + Quoted(queue) + " is not installed any more.";
+            return PrintRefusal{PrintRefusal::Kind::NoAnswer, ippErrorString(status)};
+        return PrintRefusal{PrintRefusal::Kind::NotInstalled, {}};
     }
     // An instance is the printer with the options saved for it (lpoptions); the job carries them.
     int optionCount = 0;
@@ -59,17 +75,17 @@ std::optional<std::string> SubmitPdfJob(const std::string& queue, const std::str
     if (!media.empty()) optionCount = cupsAddOption("media", media.c_str(), optionCount, &options);
     const int job = cupsPrintFile(printer.c_str(), pdfPath.c_str(), title.c_str(), optionCount, options);
     cupsFreeOptions(optionCount, options);
-    if (job == 0) return Quoted(queue) + " did not take the print job: " + cupsLastErrorString();
+    if (job == 0) return PrintRefusal{PrintRefusal::Kind::Refused, cupsLastErrorString()};
     if (jobId) *jobId = job;
     return std::nullopt;
 }
 
-std::optional<std::string> PrintPdf(const std::string& queue, const std::string& title, const std::string& media,
-                                    const std::function<std::string_view()>& nextPiece, int* jobId) {
+std::optional<PrintRefusal> PrintPdf(const std::string& queue, const std::string& title, const std::string& media,
+                                     const std::function<std::string_view()>& nextPiece, int* jobId) {
     const ScratchFile unnamed;
     if (!unnamed.Path().empty()) {
         const int fd = ::open(unnamed.Path().c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        if (fd < 0) return std::string(std::strerror(errno));
+        if (fd < 0) return WriteFailed();
         auto failure = WriteAll(fd, nextPiece);
         ::close(fd);
         if (failure) return failure;
@@ -79,7 +95,7 @@ std::optional<std::string> PrintPdf(const std::string& queue, const std::string&
     const char* folder = std::getenv("TMPDIR");
     std::string path = std::string(folder && *folder ? folder : "/tmp") + "/velmora-print-XXXXXX";
     const int fd = ::mkostemp(path.data(), O_CLOEXEC);
-    if (fd < 0) return std::string(std::strerror(errno));
+    if (fd < 0) return WriteFailed();
     auto failure = WriteAll(fd, nextPiece);
     ::close(fd);
     if (!failure) failure = SubmitPdfJob(queue, title, path, media, jobId);

@@ -4,7 +4,6 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace velmora {
 
@@ -75,24 +74,6 @@ std::optional<PageSize> PaperSizeNamed(const std::string& name) {
     for (const NamedPaper& paper : kNamedPapers)
         if (SameLetters(name, paper.name)) return PageSize{TwipsFromMm(paper.widthMm), TwipsFromMm(paper.heightMm)};
     return SizeInMm(name);
-}
-
-std::string PrintSummary(const PageLayout& layout) {
-    if (layout.pages.empty()) return {};
-    char text[160];
-    std::snprintf(text, sizeof text, "%.1f \u00D7 %.1f mm, %.0f dpi, ", MmFromTwips(layout.printedSize.width),
-                  MmFromTwips(layout.printedSize.height), layout.dotsPerInch);
-    std::string summary = text;
-    if (layout.Poster())
-        summary += std::to_string(layout.pages.size()) + " pages (" + std::to_string(layout.rows) + " \u00D7 " +
-                   std::to_string(layout.columns) + ")";
-    else
-        summary += "1 page";
-    if (layout.needsBorderless) summary += ", needs borderless printing";
-    if (layout.fitsBorderless) summary += ", 1 page with borderless printing";
-    if (layout.dotsPerInch < kVisibleDotsBelowDpi)
-        summary += ": below " + std::to_string(static_cast<int>(kVisibleDotsBelowDpi)) + " dpi the dots will show";
-    return summary;
 }
 
 PageLayout LayOutPages(const PrintedPicture& picture, const PrintChoices& choices) {

@@ -157,15 +157,10 @@ inline constexpr SizePreset kSizePresets[] = {{"Mouse pad", 250, 210},
                                               {"Desk mat", 800, 300},
                                               {"Desk mat", 900, 400}};
 
-// One line on what the layout prints: "180.0 × 127.3 mm, 289 dpi, 1 page", the pages as rows × columns for a
-// poster, whether borderless printing is needed (or would print the poster on one page), and a warning below
-// kVisibleDotsBelowDpi. Empty when nothing prints.
-std::string PrintSummary(const PageLayout& layout);
-
 // Lays the picture out on pages. The page-width placement prints one page relative to the printable area. A
 // chosen size prints centred on the sheet (kept inside the printable area) when it fits the printable area, or
-// with `borderless` when it fits the sheet (kept on the sheet); otherwise it becomes a poster: the printable area less a band for the marks and the label takes a tile of
-// the picture, tiles start at the band's inner corner, and neighbouring tiles share `overlap` exactly (at most
+// with `borderless` when it fits the sheet (kept on the sheet); otherwise it becomes a poster: the printable area
+// less a band for the marks and the label takes a tile of the picture, tiles start at the band's inner corner, and neighbouring tiles share `overlap` exactly (at most
 // half a tile). Every position is computed from the page's row and column, so nothing drifts across pages.
 PageLayout LayOutPages(const PrintedPicture& picture, const PrintChoices& choices);
 

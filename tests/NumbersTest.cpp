@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstdint>
 #include <limits>
 #include <random>
 #include <utility>
+#include <vector>
 
 #include "common/HugePages.h"
 #include "common/Numbers.h"
+#include "tests/ScopedLocale.h"
 
 using namespace velmora;
 
@@ -78,6 +82,43 @@ TEST(NumText, ReadsBackToTheSameFifteenDigitValue) {
         std::snprintf(fifteen, sizeof fifteen, "%.14e", v);
         EXPECT_EQ(Val(text), std::strtod(fifteen, nullptr)) << text;
         EXPECT_EQ(NumText(Val(text)), text);
+    }
+}
+
+// The texts of the boxes, the data file, the PDF pages and the tracking line are those the C library writes
+// and reads in the C locale, also where the locale has a decimal comma (Qt sets the user's at start-up).
+TEST(NumText, CommaDecimalLocaleWritesAndReadsAsTheCLocale) {
+    std::mt19937_64 gen(11);
+    std::uniform_real_distribution<double> mantissa(-10, 10);
+    std::uniform_int_distribution<int> exponent(-8, 8);
+    struct Case {
+        double v;
+        std::string text, fixed1, fixed4, general;
+    };
+    std::vector<Case> cases;
+    for (int i = 0; i < 5000; ++i) {
+        const double v = mantissa(gen) * std::pow(10.0, exponent(gen));
+        char fixed1[400], fixed4[400], general[64];
+        std::snprintf(fixed1, sizeof fixed1, "%.1f", v);
+        std::snprintf(fixed4, sizeof fixed4, "%.4f", v);
+        std::snprintf(general, sizeof general, "%g", v);
+        cases.push_back({v, NumText(v), fixed1, fixed4, general});
+    }
+    const ScopedLocale comma(kCommaLocale);
+    ASSERT_TRUE(comma.Is(',')) << kCommaLocale << " is missing: tools/setup-debian.sh generates it";
+    EXPECT_EQ(Val("0.051"), 0.051);
+    EXPECT_EQ(Val(" -1.5D+2 "), -150);
+    EXPECT_EQ(DecimalNumber("0.5"), 0.5);
+    EXPECT_EQ(DecimalNumber(" +2.5e1"), 25);
+    for (const char* bad : {"", "0,5", "1.5 mm", "inf", "nan", "1e999", "+-1", "0x10"})
+        EXPECT_FALSE(DecimalNumber(bad)) << bad;
+    for (const Case& c : cases) {
+        EXPECT_EQ(NumText(c.v), c.text);
+        EXPECT_EQ(NumText(Val(c.text)), c.text);
+        EXPECT_EQ(DecimalNumber(c.text), Val(c.text)) << c.text;
+        EXPECT_EQ(FixedText(c.v, 1), c.fixed1);
+        EXPECT_EQ(FixedText(c.v, 4), c.fixed4);
+        EXPECT_EQ(ShortText(c.v), c.general);
     }
 }
 

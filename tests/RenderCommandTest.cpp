@@ -27,6 +27,7 @@
 #include "render/PictureParameters.h"
 #include "render/Random.h"
 #include "render/RenderWalk.h"
+#include "tests/print/PdfFile.h"
 
 using namespace velmora;
 namespace fs = std::filesystem;
@@ -269,6 +270,7 @@ TEST_F(RenderCommandTest, PixelsAndMillimetresWithTheResolutionInTheFile) {
     EXPECT_NEAR(box.captured(2).toDouble(), 72, 0.001);
     EXPECT_EQ(pdf.count(QRegularExpression("/Type\\s*/Page[^s]")), 1);
     EXPECT_NE(pdf.indexOf("/Width 200 /Height 100"), -1);
+    EXPECT_EQ(ReadersReport(QString::fromStdString(Path("r.pdf"))), "Pages: 1; Page size: 144 x 72 pts");
     // Without a resolution the file records 300 dpi.
     ASSERT_EQ(Run("--quiet --size 32 -o '" + Path("d.png") + "'"), 0) << errors_;
     EXPECT_EQ(QImage(QString::fromStdString(Path("d.png"))).dotsPerMeterX(), 11811);
@@ -338,6 +340,7 @@ TEST_F(RenderCommandTest, PdfPageHoldsThePictureAtItsSizeOnPaper) {
     std::ifstream file(Path("pad.pdf"), std::ios::binary);
     const QByteArray pdf = QByteArray::fromStdString(std::string{std::istreambuf_iterator<char>(file), {}});
     EXPECT_EQ(QString::fromLatin1(pdf).count(QRegularExpression("/Type\\s*/Page[^s]")), 1);
+    EXPECT_EQ(ReadersReport(QString::fromStdString(Path("pad.pdf"))), "Pages: 1; Page size: 595.276 x 841.89 pts (A4)");
 
     const auto numbers = [&](const char* pattern) {
         const QRegularExpressionMatch m = QRegularExpression(pattern).match(QString::fromLatin1(pdf));

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <deque>
 #include <optional>
 #include <thread>
 
+#include "common/Numbers.h"
 #include "print/PrintLayout.h"
 
 namespace velmora {
@@ -532,45 +532,55 @@ bool DetailFinerThanSensor(const TrackingResult& result) {
     return result.frameContrast < kFineContrast * result.pictureContrast;
 }
 
-std::string TrackingSummary(const TrackingResult& result) {
-    if (result.FrameCount() == 0) return "The printed picture is smaller than a sensor frame";
-    return "Tracks on " + std::to_string(static_cast<int>(std::floor(100 * result.tracks + 1e-9))) + " % of the surface";
+int TrackingPercent(const TrackingResult& result) {
+    return static_cast<int>(std::floor(100 * result.tracks + 1e-9));
 }
 
 bool DotsNearFrameSize(double printedDotMm, const SensorModel& model) {
     return printedDotMm >= kCoarseDotShare * model.framePixels * model.pixelMm;
 }
 
+std::vector<TrackingCause> TrackingCauses(const TrackingResult& result, double printedDotMm,
+                                          const SensorModel& model) {
+    std::vector<TrackingCause> causes;
+    if (result.FrameCount() == 0 || result.tracks >= kGoodTracking) return causes;
+    // Dots many sensor pixels wide hold no detail finer than a sensor pixel, whatever the contrasts suggest.
+    if (DotsNearFrameSize(printedDotMm, model))
+        causes.push_back(TrackingCause::CoarseDots);
+    else if (DetailFinerThanSensor(result))
+        causes.push_back(TrackingCause::FinerThanSensor);
+    causes.push_back(result.flat >= result.ambiguous ? TrackingCause::FlatAreas : TrackingCause::Repeating);
+    return causes;
+}
+
 std::vector<std::string> TrackingAdvice(const TrackingResult& result, double printedDotMm, const SensorModel& model) {
     std::vector<std::string> advice;
-    if (result.FrameCount() == 0 || result.tracks >= kGoodTracking) return advice;
-    // Dots many sensor pixels wide hold no detail finer than a sensor pixel, whatever the contrasts suggest.
-    const bool coarseDots = DotsNearFrameSize(printedDotMm, model);
-    if (coarseDots)
-        advice.emplace_back("dots nearly as large as the sensor's frame: a larger picture size or high resolution "
-                            "tracks better");
-    else if (DetailFinerThanSensor(result))
-        advice.emplace_back("detail finer than the sensor: normal resolution or a smaller dpi tracks better");
-    if (result.flat >= result.ambiguous)
-        advice.emplace_back("flat areas: choose another region or pattern");
-    else
-        advice.emplace_back("stripes or repeating detail: choose another region or pattern");
+    for (const TrackingCause cause : TrackingCauses(result, printedDotMm, model)) {
+        switch (cause) {
+        case TrackingCause::CoarseDots:
+            advice.emplace_back("dots nearly as large as the sensor's frame: a larger picture size or high "
+                                "resolution tracks better");
+            break;
+        case TrackingCause::FinerThanSensor:
+            advice.emplace_back("detail finer than the sensor: normal resolution or a smaller dpi tracks better");
+            break;
+        case TrackingCause::FlatAreas:
+            advice.emplace_back("flat areas: choose another region or pattern");
+            break;
+        case TrackingCause::Repeating:
+            advice.emplace_back("stripes or repeating detail: choose another region or pattern");
+            break;
+        }
+    }
     return advice;
 }
 
 std::string TrackingLine(const TrackingResult& result, const SensorModel& model, double pictureDpi) {
-    char line[200];
-    const double frameMm = model.framePixels * model.pixelMm;
-    if (result.FrameCount() == 0) {
-        std::snprintf(line, sizeof line, "tracking: no %g mm frame fits on the printed picture", frameMm);
-    } else {
-        std::snprintf(line, sizeof line,
-                      "tracking: %.1f %% tracks, %.1f %% flat, %.1f %% ambiguous (%g mm frames at %g \u00b5m, "
-                      "picture at %.0f dpi)",
-                      100 * result.tracks, 100 * result.flat, 100 * result.ambiguous, frameMm,
-                      model.pixelMm * 1000, pictureDpi);
-    }
-    return line;
+    const std::string frame = ShortText(model.framePixels * model.pixelMm) + " mm";
+    if (result.FrameCount() == 0) return "tracking: no " + frame + " frame fits on the printed picture";
+    return "tracking: " + FixedText(100 * result.tracks, 1) + " % tracks, " + FixedText(100 * result.flat, 1) +
+           " % flat, " + FixedText(100 * result.ambiguous, 1) + " % ambiguous (" + frame + " frames at " +
+           ShortText(model.pixelMm * 1000) + " \u00b5m, picture at " + FixedText(pictureDpi, 0) + " dpi)";
 }
 
 }  // namespace velmora

@@ -65,8 +65,9 @@ bool DetailFinerThanSensor(const TrackingResult& result);
 // A surface tracking on less than this share of its frames gets a warning and advice.
 inline constexpr double kGoodTracking = 0.95;
 
-// "Tracks on 97 % of the surface", the share rounded down.
-std::string TrackingSummary(const TrackingResult& result);
+// The share of frames that track in whole percent, rounded down: the "Tracks on 97 % of the surface" of a
+// dialog.
+int TrackingPercent(const TrackingResult& result);
 
 // The printed size of one drawn dot: a picture `widthPx` pixels wide printed `size.widthMm` wide, each computed
 // point drawn as a block `dotPixels` pixels wide.
@@ -78,8 +79,20 @@ inline double PrintedDotMm(PrintedSize size, int widthPx, int dotPixels) {
 // flat inside them and alike after many motions.
 bool DotsNearFrameSize(double printedDotMm, const SensorModel& model = {});
 
-// What to do about a surface that tracks on less than kGoodTracking, one line per cause, the most telling first;
-// none otherwise. `printedDotMm` is the printed size of one drawn dot (PrintedDotMm).
+// Why a surface may not track, each with its advice.
+enum class TrackingCause {
+    CoarseDots,       // dots nearly as large as the frame: a larger picture size or high resolution
+    FinerThanSensor,  // detail finer than the sensor: normal resolution or a smaller dpi
+    FlatAreas,        // flat areas: another region or pattern
+    Repeating,        // stripes or repeating detail: another region or pattern
+};
+
+// The causes of a surface that tracks on less than kGoodTracking, the most telling first; none otherwise.
+// `printedDotMm` is the printed size of one drawn dot (PrintedDotMm).
+std::vector<TrackingCause> TrackingCauses(const TrackingResult& result, double printedDotMm,
+                                          const SensorModel& model = {});
+
+// The causes in English, one line each, as velmora-render prints them.
 std::vector<std::string> TrackingAdvice(const TrackingResult& result, double printedDotMm,
                                         const SensorModel& model = {});
 

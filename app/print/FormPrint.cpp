@@ -311,6 +311,23 @@ QString FormPrint::Media() const {
     return paper >= 0 && paper < papers_.size() ? papers_[paper].media : QString();
 }
 
+QString FormPrint::SummaryText(const PageLayout& layout) {
+    if (layout.pages.empty()) return {};
+    QString text = tr("%1 \u00D7 %2 mm, %3 dpi, ")
+                       .arg(MmFromTwips(layout.printedSize.width), 0, 'f', 1)
+                       .arg(MmFromTwips(layout.printedSize.height), 0, 'f', 1)
+                       .arg(layout.dotsPerInch, 0, 'f', 0);
+    if (layout.Poster())
+        text += tr("%1 pages (%2 \u00D7 %3)").arg(layout.pages.size()).arg(layout.rows).arg(layout.columns);
+    else
+        text += tr("1 page");
+    if (layout.needsBorderless) text += tr(", needs borderless printing");
+    if (layout.fitsBorderless) text += tr(", 1 page with borderless printing");
+    if (layout.dotsPerInch < kVisibleDotsBelowDpi)
+        text += tr(": below %1 dpi the dots will show").arg(kVisibleDotsBelowDpi);
+    return text;
+}
+
 void FormPrint::PaintPreview() {
     if (restoring_) return;
     SaveChoices();
@@ -321,7 +338,7 @@ void FormPrint::PaintPreview() {
 
     if (actual) owner_.SetProductSize(WidthMm->value(), HeightMm->value());
     const PageLayout layout = Layout();
-    Summary->setText(QString::fromStdString(PrintSummary(layout)));
+    Summary->setText(SummaryText(layout));
     if (layout.dotsPerInch > 0) {
         // The whole canvas at the resolution it prints at (with Fill, the edges cut off are checked too).
         const QImage& canvas = owner_.Pic1->Image();

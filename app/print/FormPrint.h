@@ -67,6 +67,9 @@ public:
     QString Media() const;
     // Shows the first page as it prints (with the page grid beside it for a poster) and the summary line.
     void PaintPreview();
+    // One line on what `layout` prints: "180.0 × 127.3 mm, 289 dpi, 1 page", the pages as rows × columns for a
+    // poster, and a warning below kVisibleDotsBelowDpi. Empty when nothing prints.
+    static QString SummaryText(const PageLayout& layout);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,5 +1,6 @@
 #include "app/print/QtPrinters.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QPageLayout>
 #include <QPrinter>
@@ -7,7 +8,6 @@
 
 #include "files/AtomicFile.h"
 #include "formats/PdfWriter.h"
-#include "print/PrintJobs.h"
 
 namespace velmora {
 
@@ -40,16 +40,36 @@ QList<PaperChoice> PdfPapers() {
 
 }  // namespace
 
-const QString QtPrinters::kPdfFile = QStringLiteral("PDF file");
+QString QtPrinters::PdfFile() { return QCoreApplication::translate("velmora::QtPrinters", "PDF file"); }
+
+QString QtPrinters::RefusalText(const PrintRefusal& refusal, const QString& queue) {
+    const QString detail = QString::fromStdString(refusal.detail);
+    switch (refusal.kind) {
+    case PrintRefusal::Kind::NotInstalled:
+        return QCoreApplication::translate("velmora::QtPrinters", "The printer \"%1\" is not installed any more.")
+            .arg(queue);
+    case PrintRefusal::Kind::NoAnswer:
+        return QCoreApplication::translate("velmora::QtPrinters",
+                                           "\"%1\" cannot take the print job: the printing system does not answer "
+                                           "(%2).")
+            .arg(queue, detail);
+    case PrintRefusal::Kind::Refused:
+        return QCoreApplication::translate("velmora::QtPrinters", "\"%1\" did not take the print job: %2")
+            .arg(queue, detail);
+    case PrintRefusal::Kind::WriteFailed:
+        break;
+    }
+    return detail;
+}
 
 QtPrinters::QtPrinters(PdfPathChooser choosePdfPath) : choosePdfPath_(std::move(choosePdfPath)) {
     const QString systemDefault = QPrinterInfo::defaultPrinterName();
-    current_ = systemDefault.isEmpty() ? kPdfFile : systemDefault;
+    current_ = systemDefault.isEmpty() ? PdfFile() : systemDefault;
 }
 
 QStringList QtPrinters::DeviceNames() const {
     QStringList names = QPrinterInfo::availablePrinterNames();
-    names.append(kPdfFile);
+    names.append(PdfFile());
     return names;
 }
 
@@ -60,7 +80,7 @@ bool QtPrinters::SelectPrinter(const QString& deviceName) {
 }
 
 QList<PaperChoice> QtPrinters::Papers() const {
-    if (current_ == kPdfFile) return PdfPapers();
+    if (current_ == PdfFile()) return PdfPapers();
     const QPrinterInfo info = QPrinterInfo::printerInfo(current_);
     QList<QPageSize> sizes = info.supportedPageSizes();
     const QPageSize preferred = info.defaultPageSize().isValid() ? info.defaultPageSize() : QPageSize(QPageSize::A4);
@@ -82,7 +102,7 @@ QList<PaperChoice> QtPrinters::Papers() const {
 PrintOutcome QtPrinters::PrintPages(const QString& jobName, const QImage& picture, const PageLayout& layout,
                                     const QString& media) {
     std::optional<QString> pdfPath;
-    if (current_ == kPdfFile) {
+    if (current_ == PdfFile()) {
         pdfPath = choosePdfPath_(jobName + QStringLiteral(".pdf"));
         if (!pdfPath || pdfPath->isEmpty()) return PrintOutcome::Cancelled();
     }
@@ -100,7 +120,7 @@ PrintOutcome QtPrinters::PrintPages(const QString& jobName, const QImage& pictur
     }
     int job = 0;
     if (auto refusal = PrintPdf(current_.toStdString(), jobName.toStdString(), media.toStdString(), next, &job))
-        return PrintOutcome::Failed(QString::fromStdString(*refusal));
+        return PrintOutcome::Failed(RefusalText(*refusal, current_));
     return PrintOutcome::Printed({}, job);
 }
 

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/print/Printers.h"
+#include "print/PrintJobs.h"
 
 namespace velmora {
 
@@ -15,7 +16,10 @@ public:
     // Asks the user for the file a PDF job writes, offering `suggestedName`; nothing when the user cancels.
     using PdfPathChooser = std::function<std::optional<QString>(const QString& suggestedName)>;
 
-    static const QString kPdfFile;
+    // The name of the entry that writes a PDF file, in the window's language.
+    static QString PdfFile();
+    // Why the printing system did not take a job for `queue`, in the window's language.
+    static QString RefusalText(const PrintRefusal& refusal, const QString& queue);
 
     explicit QtPrinters(PdfPathChooser choosePdfPath);
 

@@ -91,6 +91,50 @@
         <source>Cancel</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>A size the picture is often printed at, or Custom for the size typed below</source>
+        <translation>A size the picture is often printed at, or Custom for the size typed below</translation>
+    </message>
+    <message>
+        <source>Width and height in millimetres printed at the resolution below</source>
+        <translation>Width and height in millimetres printed at the resolution below</translation>
+    </message>
+    <message>
+        <source>Width and height in pixels of the picture file</source>
+        <translation>Width and height in pixels of the picture file</translation>
+    </message>
+    <message>
+        <source>The width of the exported picture</source>
+        <translation>The width of the exported picture</translation>
+    </message>
+    <message>
+        <source>The height of the exported picture</source>
+        <translation>The height of the exported picture</translation>
+    </message>
+    <message>
+        <source>Pixels per inch of the print; the file records it</source>
+        <translation>Pixels per inch of the print; the file records it</translation>
+    </message>
+    <message>
+        <source>Computes every pixel instead of one point per 4 × 4 pixels</source>
+        <translation>Computes every pixel instead of one point per 4 × 4 pixels</translation>
+    </message>
+    <message>
+        <source>The kind of picture file to write</source>
+        <translation>The kind of picture file to write</translation>
+    </message>
+    <message>
+        <source>How many processor cores draw the picture</source>
+        <translation>How many processor cores draw the picture</translation>
+    </message>
+    <message>
+        <source>Chooses a file name and exports the picture</source>
+        <translation>Chooses a file name and exports the picture</translation>
+    </message>
+    <message>
+        <source>Stops an export under way, or closes the dialog</source>
+        <translation>Stops an export under way, or closes the dialog</translation>
+    </message>
 </context>
 <context>
     <name>velmora::Files</name>
@@ -235,6 +279,30 @@ The file could not be written:<byte value="xd"/>
     <message>
         <source>余白なしで印刷できるプリンター用: 用紙には収まるが印刷できる範囲に収まらない大きさを、ポスターにせず 1 頁に印刷します</source>
         <translation>For a printer that prints without margins: a size that fits the sheet but not its printable area prints on one page instead of a poster</translation>
+    </message>
+    <message>
+        <source>%1 × %2 mm, %3 dpi, </source>
+        <translation>%1 × %2 mm, %3 dpi, </translation>
+    </message>
+    <message>
+        <source>%1 pages (%2 × %3)</source>
+        <translation>%1 pages (%2 × %3)</translation>
+    </message>
+    <message>
+        <source>1 page</source>
+        <translation>1 page</translation>
+    </message>
+    <message>
+        <source>: below %1 dpi the dots will show</source>
+        <translation>: below %1 dpi the dots will show</translation>
+    </message>
+    <message>
+        <source>, needs borderless printing</source>
+        <translation>, needs borderless printing</translation>
+    </message>
+    <message>
+        <source>, 1 page with borderless printing</source>
+        <translation>, 1 page with borderless printing</translation>
     </message>
 </context>
 <context>
@@ -587,6 +655,60 @@ The file could not be written:<byte value="xd"/>
     <message>
         <source>Sent to %1: job %2, %3 pages</source>
         <translation>Sent to %1: job %2, %3 pages</translation>
+    </message>
+</context>
+<context>
+    <name>velmora::QtPrinters</name>
+    <message>
+        <source>PDF file</source>
+        <translation>PDF file</translation>
+    </message>
+    <message>
+        <source>The printer &quot;%1&quot; is not installed any more.</source>
+        <translation>The printer &quot;%1&quot; is not installed any more.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot take the print job: the printing system does not answer (%2).</source>
+        <translation>&quot;%1&quot; cannot take the print job: the printing system does not answer (%2).</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; did not take the print job: %2</source>
+        <translation>&quot;%1&quot; did not take the print job: %2</translation>
+    </message>
+</context>
+<context>
+    <name>velmora::TrackingLabel</name>
+    <message>
+        <source>dots nearly as large as the sensor&apos;s frame: a larger picture size or high resolution tracks better</source>
+        <translation>dots nearly as large as the sensor&apos;s frame: a larger picture size or high resolution tracks better</translation>
+    </message>
+    <message>
+        <source>detail finer than the sensor: normal resolution or a smaller dpi tracks better</source>
+        <translation>detail finer than the sensor: normal resolution or a smaller dpi tracks better</translation>
+    </message>
+    <message>
+        <source>flat areas: choose another region or pattern</source>
+        <translation>flat areas: choose another region or pattern</translation>
+    </message>
+    <message>
+        <source>stripes or repeating detail: choose another region or pattern</source>
+        <translation>stripes or repeating detail: choose another region or pattern</translation>
+    </message>
+    <message>
+        <source>The printed picture is smaller than a sensor frame</source>
+        <translation>The printed picture is smaller than a sensor frame</translation>
+    </message>
+    <message>
+        <source>Tracks on %1 % of the surface</source>
+        <translation>Tracks on %1 % of the surface</translation>
+    </message>
+    <message>
+        <source>. Warning: a mouse may not track well on this print.</source>
+        <translation>. Warning: a mouse may not track well on this print.</translation>
+    </message>
+    <message>
+        <source>Checking how a mouse tracks on it…</source>
+        <translation>Checking how a mouse tracks on it…</translation>
     </message>
 </context>
 </TS>

@@ -274,12 +274,13 @@ TEST_F(PrintDialogTest, ChoicesReachThePrintedLayout) {
     EXPECT_EQ(pad.pages[0].part, (PicturePart{48, 0, 512, 430}));
     EXPECT_EQ(dialog.Picturepre1->PixelAt(0, 0), Rgb(255, 0, 0));
 
-    // A 900 x 400 mm mat: tiles of 408 x 285 mm less a 15 mm overlap, 3 across and 2 down.
+    // A 900 x 400 mm mat: tiles of 408 x 285 mm less a 15 mm overlap, 3 across and 2 down. Filled, the canvas
+    // is 900 / 608 mm per pixel: 17 pixels per inch.
     dialog.WidthMm->setValue(900);
     dialog.HeightMm->setValue(400);
     dialog.OverlapMm->setValue(15);
-    EXPECT_TRUE(dialog.Summary->text().endsWith("6 pages (2 \u00D7 3): below 150 dpi the dots will show"))
-        << dialog.Summary->text().toStdString();
+    EXPECT_EQ(dialog.Summary->text(),
+              "900.0 \u00D7 400.0 mm, 17 dpi, 6 pages (2 \u00D7 3): below 150 dpi the dots will show");
     dialog.Command1->click();
     ASSERT_EQ(printers.pages.size(), 2);
     const PageLayout& mat = printers.pages[1].layout;
@@ -311,7 +312,7 @@ TEST(PrintDialogPdf, NoPrinterInstalledStillPrintsToAPdfFile) {
     testing::ScriptedServices services;
     ScopedServices scopedServices{services};
     QtPrinters pdfOnly{AskForPdfFile};
-    ASSERT_TRUE(pdfOnly.SelectPrinter(QtPrinters::kPdfFile));
+    ASSERT_TRUE(pdfOnly.SelectPrinter(QtPrinters::PdfFile()));
     ScopedPrinters scopedPrinters{pdfOnly};
     MainForm form;
     form.Command2->click();
@@ -331,6 +332,7 @@ TEST(PrintDialogPdf, NoPrinterInstalledStillPrintsToAPdfFile) {
     const QByteArray pdf = ReadFile(dir.filePath("pad.pdf"));
     EXPECT_TRUE(pdf.startsWith("%PDF-"));
     EXPECT_EQ(PdfPageCount(pdf), 1);
+    EXPECT_TRUE(ReadersReport(dir.filePath("pad.pdf")).startsWith("Pages: 1; Page size: "));
 }
 
 }  // namespace

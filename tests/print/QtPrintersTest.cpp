@@ -8,8 +8,12 @@
 
 #include <cups/cups.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "print/PrintJobs.h"
 #include "app/print/QtPrinters.h"
+#include "tests/ScopedLocale.h"
 #include "tests/print/PdfFile.h"
 
 using namespace velmora;
@@ -32,7 +36,7 @@ struct PdfPrinting : ::testing::Test {
         return answer;
     }};
 
-    void SetUp() override { ASSERT_TRUE(printers.SelectPrinter(QtPrinters::kPdfFile)); }
+    void SetUp() override { ASSERT_TRUE(printers.SelectPrinter(QtPrinters::PdfFile())); }
     PrintOutcome Print() {
         PrintChoices choices;
         choices.paper = printers.Papers().front().paper;
@@ -76,6 +80,22 @@ TEST_F(PdfPrinting, WritesOnePagePdfToTheChosenFile) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.pdf"}) << "no scratch file is left";
 }
 
+// Qt sets the C library's locale from the user's; in a comma-decimal one the file is the same, and PDF readers
+// accept it.
+TEST_F(PdfPrinting, CommaDecimalLocaleWritesTheSameFile) {
+    answer = dir.filePath("c.pdf");
+    ASSERT_EQ(Print().kind, PrintOutcome::Kind::Printed);
+    {
+        const ScopedLocale comma(kCommaLocale);
+        EXPECT_TRUE(comma.Is(','));
+        answer = dir.filePath("comma.pdf");
+        ASSERT_EQ(Print().kind, PrintOutcome::Kind::Printed);
+    }
+    EXPECT_EQ(ReadFile(dir.filePath("comma.pdf")), ReadFile(dir.filePath("c.pdf")));
+    const QString report = ReadersReport(dir.filePath("comma.pdf"));
+    EXPECT_TRUE(report.startsWith("Pages: 1; Page size: ")) << report.toStdString();
+}
+
 TEST_F(PdfPrinting, CancellingTheFileDialogPrintsNothing) {
     const PrintOutcome outcome = Print();
     EXPECT_EQ(outcome.kind, PrintOutcome::Kind::Cancelled);
@@ -87,7 +107,7 @@ TEST_F(PdfPrinting, FileInAMissingFolderIsReported) {
     answer = dir.filePath("missing-folder/out.pdf");
     const PrintOutcome outcome = Print();
     EXPECT_EQ(outcome.kind, PrintOutcome::Kind::Failed);
-    EXPECT_TRUE(outcome.failure.contains("No such file or directory")) << outcome.failure.toStdString();
+    EXPECT_TRUE(outcome.failure.contains(QString::fromLocal8Bit(std::strerror(ENOENT)))) << outcome.failure.toStdString();
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
 
@@ -136,10 +156,12 @@ TEST(PrintJobs, SchedulerThatDoesNotAnswerIsReported) {
     }
     // A scheduler whose socket is gone.
     cupsSetServer(QFile::encodeName(dir.filePath("gone/cups.sock")).constData());
-    const std::optional<std::string> failure =
+    const std::optional<PrintRefusal> failure =
         SubmitPdfJob("office/duplex", "Fractal", QFile::encodeName(page).toStdString(), "A4");
     cupsSetServer(nullptr);
     ASSERT_TRUE(failure.has_value());
-    EXPECT_EQ(*failure, "\"office/duplex\" cannot take the print job: the printing system does not answer "
-                        "(server-error-service-unavailable).");
+    EXPECT_EQ(RefusalText(*failure, "office/duplex"), "\"office/duplex\" cannot take the print job: the printing "
+                                                      "system does not answer (server-error-service-unavailable).");
+    EXPECT_EQ(QtPrinters::RefusalText(*failure, "office/duplex"),
+              QString::fromStdString(RefusalText(*failure, "office/duplex")));
 }

@@ -7,6 +7,9 @@
 #include <QImage>
 #include <QImageReader>
 
+#include <cerrno>
+#include <cstring>
+
 #include "app/InstalledProgram.h"
 #include "app/MainForm.h"
 #include "app/Translations.h"
@@ -198,7 +201,7 @@ TEST_F(RecordsTest, DataFileThatCannotBeWrittenIsReported) {
     form.CommandPrint->click();
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_TRUE(services.messages[0].text.contains(QString::fromStdString(DataPath("missing/x"))));
-    EXPECT_TRUE(services.messages[0].text.contains(QStringLiteral("No such file or directory")));
+    EXPECT_TRUE(services.messages[0].text.contains(QString::fromLocal8Bit(std::strerror(ENOENT))));
     EXPECT_EQ(services.messages[0].buttons, MessageButtons::Ok);
 
     if (::geteuid() != 0) {  // permissions do not bind the superuser
@@ -209,7 +212,7 @@ TEST_F(RecordsTest, DataFileThatCannotBeWrittenIsReported) {
         form.CommandPrint->click();
         ::chmod(folder.path().c_str(), 0755);
         ASSERT_EQ(services.messages.size(), 3u);
-        EXPECT_TRUE(services.messages[2].text.contains(QStringLiteral("Permission denied")));
+        EXPECT_TRUE(services.messages[2].text.contains(QString::fromLocal8Bit(std::strerror(EACCES))));
         EXPECT_EQ(ReadAll(DataPath()), "[Initial]\nPtn=1\n");
     }
 }
@@ -273,7 +276,7 @@ TEST_F(RecordsTest, PictureSaveGoesToTheWorkingFolderAndReportsFailures) {
     form.CommandSave->click();
     ASSERT_EQ(services.messages.size(), 2u);
     EXPECT_TRUE(services.messages[1].text.contains(At("taken.bmp")));
-    EXPECT_TRUE(services.messages[1].text.contains(QStringLiteral("Is a directory")));
+    EXPECT_TRUE(services.messages[1].text.contains(QString::fromLocal8Bit(std::strerror(EISDIR))));
     EXPECT_TRUE(std::filesystem::is_directory(folder / "taken.bmp"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2);
 

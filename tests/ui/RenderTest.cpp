@@ -26,6 +26,8 @@
 #include "render/Random.h"
 #include "render/RenderWalk.h"
 #include "render/Thumbnail.h"
+#include "tests/ScopedLocale.h"
+#include "tests/print/PdfFile.h"
 #include "tests/ui/ScriptedServices.h"
 
 namespace velmora {
@@ -159,6 +161,27 @@ TEST_F(RenderTest, ExportAtSizeWritesTheCommandLinesFileAndCancelLeavesNothing) 
     ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     EXPECT_EQ(a.readAll(), b.readAll());
 
+    // In a comma-decimal locale the PDF is velmora-render's file too, with its page box in points, and PDF
+    // readers accept it. Both files are named "mat.pdf", the title inside them.
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("window")) && QDir(dir.path()).mkpath(QStringLiteral("command")));
+    const QString windowPdf = dir.filePath(QStringLiteral("window/mat.pdf"));
+    const QString commandPdf = dir.filePath(QStringLiteral("command/mat.pdf"));
+    {
+        const ScopedLocale comma(kCommaLocale);
+        EXPECT_TRUE(comma.Is(','));
+        dialog->Format->setCurrentIndex(dialog->Format->findText(QStringLiteral("PDF")));
+        services.saveFileNames = {windowPdf};
+        dialog->ExportButton->click();
+        dialog->WaitForExport();
+    }
+    EXPECT_EQ(dialog->Status->text(), QStringLiteral("Written: mat.pdf"));
+    const std::string runPdf =
+        "'" VELMORA_RENDER "' --quiet --pixels 300x100 --dpi 150 -o '" + commandPdf.toStdString() + "'";
+    ASSERT_EQ(std::system(runPdf.c_str()), 0);
+    EXPECT_EQ(ReadFile(windowPdf), ReadFile(commandPdf));
+    EXPECT_EQ(ReadersReport(windowPdf), QStringLiteral("Pages: 1; Page size: 144 x 48 pts"));
+    dialog->Format->setCurrentIndex(0);
+
     // With a picture dropped on the strip and "Palett A", the data file alone gives velmora-render the window's
     // export: palette, strip colours and the product (300 x 100 pixels at 150 dpi).
     QImage strip(kStripWidth, kStripHeight, QImage::Format_RGB32);
@@ -236,6 +259,28 @@ TEST_F(RenderTest, EachFractalPresetMatchesTheCoreWalkInBothResolutions) {
     }
     EXPECT_EQ(services.beeps, 8);
     EXPECT_EQ(form.Label2->text(), QStringLiteral("OK"));
+}
+
+// Qt sets the C library's locale from the user's at start-up. A comma-decimal one changes neither the picture
+// Start draws from the boxes nor the numbers a zoom writes into them and reads back.
+TEST_F(RenderTest, CommaDecimalLocaleDrawsAndWritesTheBoxesAsTheCLocaleDoes) {
+    const auto drawAndZoom = [this](const char* name, char decimalPoint) {
+        const ScopedLocale locale(name);
+        EXPECT_TRUE(locale.Is(decimalPoint)) << name << " is missing: tools/setup-debian.sh generates it";
+        form.OptionPt[1]->SetValue(true);
+        form.OptionPt[0]->SetValue(true);  // the preset's texts in the boxes
+        form.Strt_Click();
+        const QImage picture = form.Pic1->Image();
+        form.CommandZoom[0]->click();
+        form.Commandpos[0]->click();
+        return std::pair{picture, QStringList{form.XH->text(), form.XL->text(), form.YH->text(), form.YL->text()}};
+    };
+    const auto c = drawAndZoom("C", '.');
+    const auto comma = drawAndZoom(kCommaLocale, ',');
+    EXPECT_EQ(comma.first, c.first);
+    EXPECT_EQ(c.first, ReferenceFor(0).Draw(Blank()));
+    EXPECT_EQ(comma.second, c.second);
+    EXPECT_TRUE(c.second[0].contains(u'.')) << c.second[0].toStdString();
 }
 
 TEST_F(RenderTest, RandomPatternDrawsFromTheProgramGenerator) {
