@@ -23,6 +23,8 @@
 #include "app/TrackingLabel.h"
 #include "app/toolkit/Services.h"
 #include "app/toolkit/Settings.h"
+#include "palette/ColorTable.h"
+#include "render/PointPicture.h"
 
 namespace velmora {
 
@@ -161,6 +163,7 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
         connect(box, &QDoubleSpinBox::valueChanged, this, &ExportDialog::SizeEdited);
     connect(DpiBox, &QSpinBox::valueChanged, this, &ExportDialog::UpdateSummary);
     connect(HighResolution, &QCheckBox::toggled, this, &ExportDialog::UpdateSummary);
+    connect(Tracking, &TrackingLabel::ChangeChosen, this, &ExportDialog::ApplyChange);
     connect(Format, &QComboBox::currentIndexChanged, this, &ExportDialog::UpdateSummary);
     connect(ExportButton, &QPushButton::clicked, this, &ExportDialog::ExportClicked);
     connect(CancelButton, &QPushButton::clicked, this, &ExportDialog::CancelClicked);
@@ -251,17 +254,41 @@ void ExportDialog::CheckTracking() {
                             .arg(size.widthMm, 0, 'g', 17)
                             .arg(size.heightMm, 0, 'g', 17);
     auto picture = std::make_shared<const ExportSource>(*source);
-    // Drawn row by row as the check reads it, as the export draws it: no picture-sized canvas is kept.
+    // Drawn as the export draws it, but only where the frames read it.
     auto check = [picture, pixels, high, size](const std::atomic<bool>* stop) {
         UniformSource random;
-        PictureExport job = ExportJob(*picture, pixels, high, random);
-        job.progress = [stop](double) { return stop->load(); };
-        ExportRows rows(job);
-        return velmora::CheckTracking(rows.Rows(), size, {}, 0, stop);
+        const PictureExport job = ExportJob(*picture, pixels, high, random);
+        return velmora::CheckTracking(PointPicture(job.whole, pixels.width, pixels.height, job.dot, job.colours), size,
+                                      {}, 0, stop);
+    };
+    // The other colour counts are known here for the default palette only.
+    auto suggest = [picture, pixels, high, size, dpi = DpiBox->value()](double tracks, const std::atomic<bool>* stop) {
+        CheckedPicture checked{picture->parameters, pixels, size, static_cast<double>(dpi)};
+        checked.parameters.highResolution = high ? 1 : 0;
+        ColorTable table;
+        coltable(table);
+        const int column = std::clamp(checked.parameters.colourIndex, 0, kColourChoices - 1);
+        table.column[static_cast<std::size_t>(column)] = picture->tableColumn;
+        std::vector<PictureChange> changes = ChangesToTry(checked);
+        if (checked.parameters.palette != PaletteChoice::Default)
+            std::erase_if(changes, [](PictureChange c) { return c.kind == ChangeKind::Colours; });
+        return SuggestChanges(checked, table, tracks, changes, {}, 0, stop);
     };
     Tracking->Check(key, check, pixels.width, pixels.height,
-                    PrintedDotMm(size, pixels.width, PictureGridFor(pixels, high).grid.dot));
+                    PrintedDotMm(size, pixels.width, PictureGridFor(pixels, high).grid.dot), suggest);
     emit SizeChosen(size);
+}
+
+void ExportDialog::ApplyChange(PictureChange change) {
+    switch (change.kind) {
+    case ChangeKind::Resolution: HighResolution->setChecked(change.value == 1); break;
+    case ChangeKind::Dpi:
+        // The printed size stays: in millimetres the pixels follow the new resolution.
+        Millimetres->setChecked(true);
+        DpiBox->setValue(change.value);
+        break;
+    default: emit PictureChangeChosen(change);
+    }
 }
 
 void ExportDialog::PresetChosen(int index) {
@@ -324,6 +351,12 @@ void ExportDialog::UpdateSummary() {
 }
 
 void ExportDialog::ExportClicked() {
+    // One export at a time: a second is refused before it asks for a name, not dropped after.
+    if (Running()) {
+        Toolkit().MessageBox(this, tr("An export is running. Wait for it to end or cancel it, then export again."),
+                             QString(), MessageButtons::Ok, MessageAnswer::Ok);
+        return;
+    }
     const PictureFormatName& format = kPictureFormats[static_cast<std::size_t>(std::max(Format->currentIndex(), 0))];
     const QString extension = QStringLiteral(".") + Text(format.extensions[0]);
     QString path = Toolkit().SaveFileName(this, QDir::current().absoluteFilePath(QStringLiteral("Fractal") + extension),
@@ -354,12 +387,13 @@ bool ExportDialog::StartExport(const QString& path) {
     finished_ = false;
     Progress->setValue(0);
     Status->setText(tr("Exporting to %1").arg(QFileInfo(path).fileName()));
-    SetEditable(false);
     const std::string target = path.toStdString();
     worker_ = std::thread([this, job, target] {
         result_ = ExportPicture(target, job);
         finished_ = true;
     });
+    // Once the export runs, so the Export button is disabled with the other controls.
+    SetEditable(false);
     poll_->start();
     return true;
 }

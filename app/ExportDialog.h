@@ -11,6 +11,7 @@
 #include "export/PictureExport.h"
 #include "render/Random.h"
 #include "tracking/SensorCheck.h"
+#include "tracking/Suggestions.h"
 
 class QCheckBox;
 class QComboBox;
@@ -91,8 +92,12 @@ signals:
     void SizeChosen(velmora::PrintedSize size);
     // The size and resolution of the picture the dialog would export, whenever they change.
     void ProductChosen(velmora::PrintedSize size, double dpi);
+    // A change to the picture's region or colours chosen among the tracking suggestions, for the window's controls.
+    void PictureChangeChosen(velmora::PictureChange change);
 
 private:
+    // A suggestion's change: the resolution and dpi here, the rest in the window.
+    void ApplyChange(PictureChange change);
     void PresetChosen(int index);
     void UnitsChanged();
     void SizeEdited();

@@ -28,6 +28,7 @@ class QMenu;
 namespace velmora {
 
 class ExportDialog;
+class FindRegionsDialog;
 class FormPrint;
 class HelpWindow;
 class TrackingJob;
@@ -171,10 +172,13 @@ public:
     ExportDialog* ExportWindow() const;
     const ViewHistory& Views() const { return views_; }
 
-    // "Show weak areas": the sensor check's flat and ambiguous areas tinted over the canvas on the screen, for
+    // "Show weak areas": the sensor check's flat and ambiguous areas hatched over the canvas on the screen, for
     // the printed size chosen last in a dialog (page width on A4 until one is chosen). Checked again after
     // every render; the check runs on worker threads.
     void ShowWeakAreas(bool on);
+    // "Find regions that track…": the regions around the canvas's, printed at the size the weak areas take.
+    void FindRegions();
+    FindRegionsDialog* FindRegionsWindow() const;
     bool ShowingWeakAreas() const { return showWeakAreas_; }
     // The printed size of the picture the print or export dialog chose last.
     void SetChosenPrintSize(PrintedSize size);
@@ -259,6 +263,7 @@ private:
 
     QPointer<FormPrint> printDialog_;
     QPointer<ExportDialog> exportDialog_;
+    QPointer<FindRegionsDialog> findRegionsDialog_;
     // What an export takes from the controls now; nothing (after telling the
     // user when `explain` is true) when no colour count is chosen.
     std::optional<ExportSource> ExportSourceNow(bool explain);

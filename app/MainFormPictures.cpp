@@ -140,6 +140,14 @@ void MainForm::ExportAtSize() {
         connect(exportDialog_, &ExportDialog::ProductChosen, this, productChosen);
         if (exportDialog_->Problem().isEmpty())
             productChosen(exportDialog_->PrintedSizeChosen(), exportDialog_->FileOptions().dpi);
+        // A suggestion's change goes to the controls as their buttons make it; the dialog checks the result.
+        connect(exportDialog_, &ExportDialog::PictureChangeChosen, this, [this](PictureChange change) {
+            if (change.kind == ChangeKind::Zoom) CommandZoom_Click(change.value);
+            if (change.kind == ChangeKind::Move)
+                for (int press = 0; press < 2; ++press) Commandpos_Click(change.value);
+            if (change.kind == ChangeKind::Colours) Combo2->setCurrentIndex(change.value);
+            if (exportDialog_) exportDialog_->CheckTracking();
+        });
     } else {
         exportDialog_->CheckTracking();
     }

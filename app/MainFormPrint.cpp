@@ -40,9 +40,6 @@ void MainForm::printP() {
     QString text;
     if (!outcome.file.isEmpty())
         text = pages == 1 ? tr("Written: %1, 1 page").arg(where) : tr("Written: %1, %2 pages").arg(where).arg(pages);
-    else if (outcome.job > 0)
-        text = pages == 1 ? tr("Sent to %1: job %2, 1 page").arg(where).arg(outcome.job)
-                          : tr("Sent to %1: job %2, %3 pages").arg(where).arg(outcome.job).arg(pages);
     else
         text = pages == 1 ? tr("Sent to %1: 1 page").arg(where) : tr("Sent to %1: %2 pages").arg(where).arg(pages);
     Toolkit().MessageBox(this, text, QString(), MessageButtons::Ok, MessageAnswer::Ok);

@@ -97,6 +97,7 @@ QMenu* MainForm::CanvasMenu() {
         canvasMenu_->addSeparator();
         QAction* weakAreas = canvasMenu_->addAction(tr("Show weak areas"), this, &MainForm::ShowWeakAreas);
         weakAreas->setCheckable(true);
+        canvasMenu_->addAction(tr("Find regions that track…"), this, &MainForm::FindRegions);
     }
     const QList<QAction*> actions = canvasMenu_->actions();
     actions[4]->setEnabled(views_.CanGoBack());

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "bench/BenchInputs.h"
-#include "render/CalcBas.h"
 #include "render/RenderEngine.h"
 
 using namespace velmora;
@@ -23,45 +22,6 @@ using namespace velmora;
 //   engine_figure [--rounds N] [PATTERN...]      (default: 3 rounds, patterns 0 and 2)
 namespace {
 
-std::vector<std::uint8_t> WalkCounts(const RenderParams& p, CountEngine& engine) {
-    std::vector<std::uint8_t> counts;
-    counts.reserve(static_cast<std::size_t>(p.Columns()) * p.Rows() * p.PassCount());
-    engine.Begin(p);
-    for (int passIndex = 0; passIndex < p.PassCount(); ++passIndex)
-        for (int column = 0; column < p.Columns(); ++column) {
-            const std::uint8_t* c = engine.Column(passIndex, column);
-            counts.insert(counts.end(), c, c + p.Rows());
-        }
-    engine.End();
-    return counts;
-}
-
-// Map steps the kernels apply for the counts of a walk. A count n below
-// maxIter + 1 stopped at outer step n, except a map-1 count 0, which may have
-// stopped on a fixed point at outer step 1: a run to outer step 0 tells.
-double MapSteps(const RenderParams& p, const std::vector<std::uint8_t>& counts) {
-    std::vector<double> through(static_cast<std::size_t>(p.maxIter) + 2, 0);
-    for (int i = 0; i <= p.maxIter; ++i) through[i + 1] = through[i] + CalcBas::MapStepsAt(i, p.maxIter);
-    double steps = 0;
-    std::size_t k = 0;
-    for (int passIndex = 0; passIndex < p.PassCount(); ++passIndex) {
-        const int pass = p.PassAt(passIndex);
-        for (int column = 0; column < p.Columns(); ++column)
-            for (int row = 0; row < p.Rows(); ++row, ++k) {
-                int stoppedAt = std::min<int>(counts[k], p.maxIter);
-                if (counts[k] == 0 && p.kernelMode == 1) {
-                    const float x = PointX(p, 4LL * column + CalcBas::kPassX[pass]);
-                    const float y = PointY(p, 4LL * row + CalcBas::kPassY[pass]);
-                    const int atZero = p.parameterPlane ? CalcBas::IterateMap1(p.a, p.b, y, x, 0)
-                                                        : CalcBas::IterateMap1(x, y, p.a, p.b, 0);
-                    stoppedAt = atZero == 0 ? 0 : 1;
-                }
-                steps += through[stoppedAt + 1];
-            }
-    }
-    return steps;
-}
-
 struct Timing {
     double wall = 1e300, cpu = 0;
 };
@@ -72,7 +32,7 @@ Timing TimeWalk(const RenderParams& p, const std::function<std::unique_ptr<Count
         const double cpuStart = bench::ProcessSeconds();
         const auto start = std::chrono::steady_clock::now();
         auto engine = make();
-        const std::vector<std::uint8_t> counts = WalkCounts(p, *engine);
+        const std::vector<std::uint8_t> counts = bench::WalkCounts(p, *engine);
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const double cpu = bench::ProcessSeconds() - cpuStart;
         if (wall < best.wall) best = {wall, cpu};
@@ -95,7 +55,7 @@ int main(int argc, char** argv) {
     for (int pattern : patterns) {
         const RenderParams p = bench::PatternParams(pattern, 44, true);
         const double points = static_cast<double>(p.Columns()) * p.Rows() * p.PassCount();
-        const double steps = MapSteps(p, WalkCounts(p, *MakeEngine(0)));
+        const double steps = bench::MapSteps(p, bench::WalkCounts(p, *MakeEngine(0)));
         const struct {
             const char* name;
             std::function<std::unique_ptr<CountEngine>()> make;

@@ -25,6 +25,8 @@
 #include "render/Random.h"
 #include "render/RenderEngine.h"
 #include "tracking/TrackingMap.h"
+#include "tracking/Suggestions.h"
+#include "tracking/TrackingReport.h"
 
 namespace velmora {
 
@@ -104,6 +106,7 @@ std::string OneLine(std::string_view text) {
 // Sizes the command takes, in mm: papers, sizes on paper and the poster overlap.
 constexpr double kPaperMinMm = 50, kPaperMaxMm = 2000;
 constexpr std::size_t kMostPages = 1000;
+constexpr double kPrintTimeoutMaxSeconds = 3600;
 
 bool Within(const PageSize& size, double minMm, double maxMm) {
     const auto ok = [&](double twips) { return twips >= TwipsFromMm(minMm) - 1e-9 && twips <= TwipsFromMm(maxMm) + 1e-9; };
@@ -161,8 +164,8 @@ std::string RenderUsage() {
            "       [--colors " + Listed(ColourCountTexts(), "|", "|") + "] [--palette default|A|B] [--a T] [--b T]\n"
            "       [--x0 T] [--x1 T] [--y0 T] [--y1 T] [--data FILE] [--threads N] [--quiet]\n"
            "       [--paper A4|A3|A5|Letter|Legal|Tabloid|WxH] [--landscape] [--fill]\n"
-           "       [--overlap MM] [--print PRINTER]\n"
-           "       [--tracking] [--tracking-map FILE.png] [--sensor-pixels 12-64] [--sensor-um U]\n"
+           "       [--overlap MM] [--print PRINTER] [--print-timeout S]\n"
+           "       [--tracking] [--suggest] [--tracking-map FILE.png] [--sensor-pixels 12-64] [--sensor-um U]\n"
            "       [--flat-below G] [--peak-margin M]\n"
            "The picture is --pixels if given, else the size of --size, else --mm (the picture's size in mm)\n"
            "at --dpi (300 by default), else size 37; files record that resolution.\n"
@@ -170,9 +173,12 @@ std::string RenderUsage() {
            "(without it, page width); --fill covers that size instead of fitting the whole picture; a size\n"
            "larger than the sheet prints as a poster whose pages overlap by --overlap mm (10). Without\n"
            "--paper the page is the picture's own size (--mm, or the picture at --dpi).\n"
+           "--print looks the printer up before drawing; the printing system may stay silent for\n"
+           "--print-timeout seconds (" + NumText(kPrintTimeoutSeconds) + ") before the job fails.\n"
            "--tracking checks how a mouse tracks on the picture printed as --paper, --mm and --dpi say\n"
            "(without them, at page width on A4) and needs no -o; below 95 % an advice line follows for\n"
-           "each cause; --tracking-map writes its map.\n";
+           "each cause, and with --suggest a line for each change tried that tracks better, the best\n"
+           "first; --tracking-map writes its map.\n";
 }
 
 PageLayout CommandPages(const PageOptions& options, const PrintedPicture& picture, double dpi) {
@@ -203,6 +209,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     std::optional<std::pair<double, double>> mm;
     bool highResolution = false;
     bool overlapGiven = false;
+    bool printTimeoutGiven = false;
     std::optional<std::string> data;
     std::vector<std::pair<std::string*, std::string>> texts;
     auto fail = [&](const std::string& message) {
@@ -223,7 +230,8 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             return args[++i];
         };
         const bool takesValue = option != "--hires" && option != "--quiet" && option != "--help" && option != "-h" &&
-                                option != "--landscape" && option != "--fill" && option != "--tracking";
+                                option != "--landscape" && option != "--fill" && option != "--tracking" &&
+                                option != "--suggest";
         std::optional<std::string> v;
         if (takesValue) {
             v = value();
@@ -291,6 +299,8 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             cmd.quiet = true;
         } else if (option == "--tracking") {
             cmd.tracking = true;
+        } else if (option == "--suggest") {
+            cmd.suggest = true;
         } else if (option == "--tracking-map") {
             if (PictureFormatOfExtension(*v) != PictureFormat::Png) return fail(option + ": the file must end in .png");
             cmd.trackingMap = *v;
@@ -337,10 +347,17 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
         } else if (option == "--print") {
             if (v->empty()) return fail("--print: needs a printer name");
             cmd.printer = *v;
+        } else if (option == "--print-timeout") {
+            const auto seconds = DecimalNumber(*v);
+            if (!seconds || !(*seconds > 0) || *seconds > kPrintTimeoutMaxSeconds)
+                return fail("--print-timeout: must be above 0 and at most 3600 seconds");
+            cmd.printTimeout = *seconds;
+            printTimeoutGiven = true;
         } else {
             return fail(option + ": unknown option");
         }
     }
+    if (cmd.suggest && !cmd.tracking) return fail("--suggest: needs --tracking");
     const bool tracking = cmd.tracking || !cmd.trackingMap.empty();
     if (cmd.output.empty() && cmd.printer.empty() && !tracking)
         return fail("-o: an output file (--print, or --tracking) is required");
@@ -351,6 +368,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     if (cmd.pages.landscape && !cmd.pages.paper) return fail("--landscape: needs --paper");
     if (overlapGiven && !cmd.pages.paper) return fail("--overlap: needs --paper");
     if (cmd.pages.fill && !cmd.pages.size) return fail("--fill: needs --mm");
+    if (printTimeoutGiven && cmd.printer.empty()) return fail("--print-timeout: needs --print");
 
     if (data) {
         DataFileExtras extras;
@@ -408,9 +426,16 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
 
 namespace {
 
-int CannotWrite(const std::string& path, const std::string& reason) {
-    std::fprintf(stderr, "velmora-render: cannot write %s: %s\n", OneLine(path).c_str(), reason.c_str());
+// Reports a failure on one line; a file `written` before it stays, and the line says so.
+int Failed(const std::string& reason, const std::string& written = {}) {
+    std::string line = "velmora-render: " + OneLine(reason);
+    if (!written.empty()) line += " (" + OneLine(written) + " was written)";
+    std::fprintf(stderr, "%s\n", line.c_str());
     return 1;
+}
+
+int CannotWrite(const std::string& path, const std::string& reason, const std::string& written = {}) {
+    return Failed("cannot write " + path + ": " + reason, written);
 }
 
 // The share done and the time left, on one line rewritten in place.
@@ -451,9 +476,25 @@ PrintedSize TrackedSize(const RenderCommand& command) {
     return {picture.width * mmPerPixel, picture.height * mmPerPixel};
 }
 
-// The sensor check of the picture as it prints, read as it is drawn: its line and, below good tracking, the
-// advice on standard output, its map into a file. Each computed point is drawn as a block `dot` pixels wide.
-int ReportTracking(const RenderCommand& command, const PictureRows& picture, int dot) {
+// What a change tried does, as a suggestion line shows it.
+std::string ChangeText(PictureChange change) {
+    static const char* const kMoves[] = {"left", "right", "up", "down"};
+    switch (change.kind) {
+    case ChangeKind::Resolution: return change.value ? "high resolution" : "normal resolution";
+    case ChangeKind::Size: return "size " + std::to_string(change.value);
+    case ChangeKind::Dpi: return std::to_string(change.value) + " dpi";
+    case ChangeKind::Zoom: return change.value ? "zoom out 2\u00d7" : "zoom in 2\u00d7";
+    case ChangeKind::Move: return std::string("move ") + kMoves[change.value & 3] + " half a picture";
+    case ChangeKind::Colours:
+        return std::to_string(kColourCounts[static_cast<std::size_t>(change.value)].colours) + " colours";
+    }
+    return {};
+}
+
+// The sensor check of the picture as it prints, drawn only where its frames read it: its line and, below good
+// tracking, the advice and the changes tried that track better on standard output, its map into a file. Each
+// computed point is drawn as a block `dot` pixels wide.
+int ReportTracking(const RenderCommand& command, const PointPicture& picture, int dot, const ColorTable& table) {
     const PrintedSize printed = TrackedSize(command);
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t processorStart = std::clock();
@@ -464,33 +505,51 @@ int ReportTracking(const RenderCommand& command, const PictureRows& picture, int
         std::fprintf(stderr, "tracking check: %.3f s (%.3f s of processor time, drawing included)\n", seconds.count(),
                      processorSeconds);
     if (command.tracking) {
-        const double dpi = picture.width / (printed.widthMm / kMmPerInch);
+        const double dpi = picture.Width() / (printed.widthMm / kMmPerInch);
         std::printf("%s\n", TrackingLine(result, command.sensor, dpi).c_str());
-        for (const std::string& advice : TrackingAdvice(result, PrintedDotMm(printed, picture.width, dot), command.sensor))
+        for (const std::string& advice : TrackingAdvice(result, PrintedDotMm(printed, picture.Width(), dot), command.sensor))
             std::printf("advice: %s\n", advice.c_str());
+        if (command.suggest && result.FrameCount() > 0) {
+            // A picture given its own size in millimetres keeps that size at any resolution tried.
+            const auto& mm = command.pages.size;
+            const PrintedSize asked = mm && !command.pages.paper
+                                          ? PrintedSize{MmFromTwips(mm->width), MmFromTwips(mm->height)}
+                                          : printed;
+            const CheckedPicture checked{command.parameters, command.pixels, asked,
+                                         command.physicalSize ? command.file.dpi : 0};
+            for (const Suggestion& s : SuggestChanges(checked, table, result.tracks, command.sensor, command.threads))
+                std::printf("suggestion: %s: %.1f %%\n", ChangeText(s.change).c_str(), 100 * s.tracks);
+        }
         std::fflush(stdout);
     }
     if (command.trackingMap.empty()) return 0;
     // The map in the picture's proportions, 1024 pixels along its longer side.
-    const double scale = 1024.0 / std::max(picture.width, picture.height);
-    const int width = std::max(1, static_cast<int>(std::lround(picture.width * scale)));
-    const int height = std::max(1, static_cast<int>(std::lround(picture.height * scale)));
-    std::vector<Pixel> map = DrawTrackingMap(result, picture.width, picture.height, width, height, kMapFileColours);
+    const double scale = 1024.0 / std::max(picture.Width(), picture.Height());
+    const int width = std::max(1, static_cast<int>(std::lround(picture.Width() * scale)));
+    const int height = std::max(1, static_cast<int>(std::lround(picture.Height() * scale)));
+    std::vector<Pixel> map = DrawTrackingMap(result, picture.Width(), picture.Height(), width, height, kMapFileColours);
     std::vector<Pixel> colours{kMapFileColours.tracks, kMapFileColours.flat, kMapFileColours.ambiguous};
     std::sort(colours.begin(), colours.end());
     PngPieces pieces(RowsOf(Raster{map.data(), width, height, width}), PngLayout{colours, 0, command.threads});
     if (auto error = WriteFileAtomically(command.trackingMap, [&] { return pieces.Next(); }))
-        return CannotWrite(command.trackingMap, *error);
+        return CannotWrite(command.trackingMap, *error, command.output);
     return 0;
 }
 
 }  // namespace
 
 int RunRenderCommand(const RenderCommand& command) {
-    // A target that may not be replaced is refused before the work of rendering.
+    // Whatever can fail is asked before the work of rendering and before any file is replaced: each target may
+    // be replaced and its folder takes a new file (a writer that never commits leaves nothing), and the printer
+    // is listed by a printing system that answers.
     for (const std::string* path : {&command.output, &command.trackingMap})
-        if (!path->empty())
+        if (!path->empty()) {
             if (auto refusal = WriteRefusal(*path)) return CannotWrite(*path, *refusal);
+            if (auto refusal = AtomicFileWriter(*path).Error()) return CannotWrite(*path, *refusal);
+        }
+    if (!command.printer.empty())
+        if (auto refusal = CheckPrintQueue(command.printer, command.printTimeout))
+            return Failed(RefusalText(*refusal, command.printer));
     const PictureParameters& s = command.parameters;
 
     ColorTable table;
@@ -531,19 +590,16 @@ int RunRenderCommand(const RenderCommand& command) {
         random = firstDraw;
         ExportRows rows(job, engine.get());
         PdfPieces pieces(rows.Rows(), *command.file.pages, command.file.title);
-        if (auto refusal = PrintPdf(command.printer, command.file.title, command.pages.media, [&] { return pieces.Next(); })) {
-            std::fprintf(stderr, "velmora-render: %s\n", OneLine(RefusalText(*refusal, command.printer)).c_str());
-            return 1;
-        }
+        if (auto refusal = PrintPdf(command.printer, command.file.title, command.pages.media,
+                                    [&] { return pieces.Next(); }, command.printTimeout))
+            return Failed(RefusalText(*refusal, command.printer), command.output);
     }
     if (showProgress) line.Finish();
     if (Tracking(command)) {
-        // Drawn once more, row by row as the check reads it: no picture-sized canvas is kept.
-        PictureExport drawn = job;
-        drawn.progress = nullptr;
+        // Drawn once more, only where the frames read it.
         random = firstDraw;
-        ExportRows rows(drawn, engine.get());
-        return ReportTracking(command, rows.Rows(), job.dot);
+        const PointPicture drawn(job.whole, job.pixels.width, job.pixels.height, job.dot, job.colours);
+        return ReportTracking(command, drawn, job.dot, table);
     }
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include "canvas/CanvasGeometry.h"
 #include "export/PictureExport.h"
+#include "print/PrintJobs.h"
 #include "print/PrintLayout.h"
 #include "records/DataFile.h"
 #include "render/PictureParameters.h"
@@ -29,6 +30,7 @@ struct RenderCommand {
     bool quiet = false;
     std::string output;  // may be empty with --print or when only the tracking check is asked for
     bool tracking = false;  // print the sensor check's line
+    bool suggest = false;   // below good tracking, try the changes that may help and print the best
     std::string trackingMap;  // PNG file for the map of the sensor check
     SensorModel sensor;
     bool physicalSize = false;  // --paper, --mm or --dpi: the check takes the printed size from them
@@ -37,6 +39,7 @@ struct RenderCommand {
     CanvasSize pixels{};
     PictureFileOptions file;
     std::string printer;  // --print: the CUPS queue that takes the pages
+    double printTimeout = kPrintTimeoutSeconds;  // --print-timeout: seconds the printing system may stay silent
     PageOptions pages;
     bool scalarKernels = false;  // the plain scalar kernels on the calling thread (benchmarks)
 };

@@ -62,12 +62,15 @@ PageLayout OwnPage(const PrintedPicture& picture, PageSize size) {
     return LayOutPages(picture, choices);
 }
 
-ExportRows::ExportRows(const PictureExport& job, CountEngine* engine) {
+bool ExportRows::Report(double done) {
+    done_ = done;
+    cancelled_ = cancelled_ || (progress_ && progress_(done));
+    return cancelled_;
+}
+
+ExportRows::ExportRows(const PictureExport& job, CountEngine* engine) : progress_(job.progress) {
     const int width = job.pixels.width, height = job.pixels.height;
-    auto progress = [this, progress = job.progress](double done) {
-        cancelled_ = cancelled_ || (progress && progress(done));
-        return cancelled_;
-    };
+    auto progress = [this](double done) { return Report(done); };
     if (job.whole.kernelMode == 6) {
         // Each row of random colours is computed on its own, the colours the
         // whole render's walk draws.
@@ -111,7 +114,7 @@ ExportResult WritePicture(const std::string& path, const PictureExport& job, Cou
     AtomicFileWriter writer(path);
     if (writer.Error()) return {false, writer.Error()};
     const std::function<bool(std::string_view)> write = [&](std::string_view piece) {
-        return !picture.Cancelled() && writer.Write(piece);
+        return !picture.CancelRequested() && writer.Write(piece);
     };
     auto writePieces = [&](auto& pieces) {
         for (std::string_view piece = pieces.Next(); !piece.empty() && write(piece); piece = pieces.Next()) {
@@ -146,7 +149,7 @@ ExportResult WritePicture(const std::string& path, const PictureExport& job, Cou
         break;
     }
     }
-    if (picture.Cancelled()) return {true, std::nullopt};
+    if (picture.CancelRequested()) return {true, std::nullopt};
     if (writer.Error()) return {false, writer.Error()};
     if (error) return {false, error};
     return {false, writer.Commit()};

@@ -61,8 +61,15 @@ public:
     // bands), or none when it has more than 256.
     std::vector<Pixel> Colours();
     bool Cancelled() const { return cancelled_; }
+    // Asks the job's progress again, at the share last reported: true once
+    // cancelled. For the stages after drawing, such as encoding and writing.
+    bool CancelRequested() { return Report(done_); }
 
 private:
+    bool Report(double done);
+
+    std::function<bool(double done)> progress_;
+    double done_ = 0;
     std::unique_ptr<CountEngine> ownEngine_;
     std::unique_ptr<BandedPicture> counts_;
     PictureRows rows_;
@@ -78,7 +85,9 @@ struct ExportResult {
 
 // Renders the picture in bands and streams it into the file at `path`, which
 // is replaced only once complete: a failed or cancelled export leaves any
-// earlier file as it was and no file of its own. The counts come from
+// earlier file as it was and no file of its own. Cancel is asked while the
+// picture is drawn, encoded and written, and once more before the file is put
+// in place. The counts come from
 // `engine`, or from MakeEngine(job.threads) when it is null.
 ExportResult ExportPicture(const std::string& path, const PictureExport& job, CountEngine* engine = nullptr);
 

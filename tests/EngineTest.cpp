@@ -108,6 +108,44 @@ TEST(SimdKernels, MatchScalarKernelsOnEveryTarget) {
     }
 }
 
+// Orbits that pass through subnormal singles (map 1 decays through them to
+// zero from most of pattern 2's points; map 3 meets one when a step cancels), counted by a plain scalar program built without
+// optimisation. Flushing subnormals to zero changes every map-1 count here.
+TEST(SimdKernels, OrbitsThroughSubnormalsKeepTheirCountsOnEveryTarget) {
+    struct Known {
+        int mode;
+        float x, y, a, b;
+        int count;
+    };
+    const Known known[] = {
+        {1, -0x1.55aa86p+1f, -0x1.56d8cap+3f, 0x1.28f5c2p-2f, -0x1.c28f5cp-4f, 25},  // pattern 2's region
+        {1, 0x1.10502ap+3f, 0x1.60219ap+2f, 0x1.28f5c2p-2f, -0x1.c28f5cp-4f, 21},
+        {1, 0x1.9e467ep+0f, 0x1.3ca156p+0f, 0x1.28f5c2p-2f, -0x1.c28f5cp-4f, 15},
+        {1, 0x1.ab8ee4p+1f, 0x1.56f404p-3f, 0x1.28f5c2p-2f, -0x1.c28f5cp-4f, 32},  // leaves them again
+        {1, 0x1.99999ap-3f, -0x1.c28f5cp-4f, 0x1.0c5cc2p-3f, -0x1.7271ep-2f, 10},  // pattern 3's start point
+        {1, 0x1.99999ap-3f, -0x1.c28f5cp-4f, 0x1.252beep-8f, -0x1.9c7c9p-1f, 30},
+        {1, 0x1.99999ap-3f, -0x1.c28f5cp-4f, 0x1.276548p-1f, 0x1.0fc5a6p-1f, 26},
+        {3, 0x1p+1f, -0x1.1ap-139f, 0x1p-1f, -0x1.0ec09cp+0f, 5},
+        {3, -0x1p+1f, 0x1.ca965p-128f, -0x1p-1f, -0x1.30d12p-6f, 6},
+        {3, -0x1p+0f, 0x1.00031ap-125f, -0x1p+0f, -0x1.0c1f6cp-4f, 24},
+        {3, 0x1p+2f, 0x1.1d02p-127f, 0x1p-2f, 0x1.a4a6b4p-1f, 32},
+    };
+    for (const Known& k : known) {
+        SCOPED_TRACE(testing::Message() << "mode " << k.mode << " x " << k.x << " y " << k.y << " a " << k.a << " b " << k.b);
+        EXPECT_EQ(k.mode == 1 ? CalcBas::IterateMap1(k.x, k.y, k.a, k.b, 31) : CalcBas::IterateMap3(k.x, k.y, k.a, k.b, 31),
+                  k.count);
+        // Each point at several places in a run, among ordinary points.
+        const std::size_t n = 24;
+        std::vector<float> x(n, 0.5f), y(n, 0.25f), a(n, k.a), b(n, k.b);
+        for (std::size_t at = 0; at < n; at += 5) x[at] = k.x, y[at] = k.y;
+        OnEveryTarget([&] {
+            std::vector<std::uint8_t> counts(n, 0xEE);
+            CountPoints(k.mode, 31, PointInputs{x.data(), y.data(), a.data(), b.data(), n}, counts.data());
+            for (std::size_t at = 0; at < n; at += 5) EXPECT_EQ(counts[at], k.count) << "lane " << at;
+        });
+    }
+}
+
 TEST(SimdKernels, EscapeBoundsAreTheLastDoublesRoundingToTheLimits) {
     for (const auto& [bound, limit] : {std::pair{simd_detail::kEscapeBound3, 10000.0f}, std::pair{simd_detail::kEscapeBound1, 1000000.0f}}) {
         EXPECT_EQ(static_cast<float>(bound), limit);

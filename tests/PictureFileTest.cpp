@@ -131,21 +131,30 @@ TEST(PictureExport, PngRecordsItsResolution) {
     std::fclose(file);
 }
 
-// Cancelled half-way, an export leaves no file of its own and an earlier file
-// untouched, in every format.
+// Cancelled half-way through drawing, or once the picture is drawn and is
+// being encoded and written, an export leaves no file of its own and an
+// earlier file untouched, in every format.
 TEST(PictureExport, CancelledExportLeavesNothing) {
     const std::vector<velmora::ColorValue> palette(256, 0x123456);
-    for (const auto format : {velmora::PictureFormat::Png, velmora::PictureFormat::Bmp, velmora::PictureFormat::Jpeg}) {
-        velmora::testing::TempFolder folder;
-        velmora::testing::WriteAll(folder / "old.pic", "earlier");
-        for (const char* name : {"new.pic", "old.pic"}) {
-            auto job = SmallExport(format, palette);
-            job.progress = [](double done) { return done >= 0.5; };
-            const auto result = velmora::ExportPicture(folder / name, job);
-            EXPECT_TRUE(result.cancelled);
-            EXPECT_FALSE(result.error);
+    for (const auto format : {velmora::PictureFormat::Png, velmora::PictureFormat::Bmp, velmora::PictureFormat::Jpeg,
+                              velmora::PictureFormat::Pdf}) {
+        for (const bool whileEncoding : {false, true}) {
+            velmora::testing::TempFolder folder;
+            velmora::testing::WriteAll(folder / "old.pic", "earlier");
+            for (const char* name : {"new.pic", "old.pic"}) {
+                auto job = SmallExport(format, palette);
+                // The drawing reports the whole picture done once; any later question comes from encoding.
+                int drawnAsked = 0;
+                job.progress = [&](double done) {
+                    if (!whileEncoding) return done >= 0.5;
+                    return done >= 1 && ++drawnAsked > 1;
+                };
+                const auto result = velmora::ExportPicture(folder / name, job);
+                EXPECT_TRUE(result.cancelled) << static_cast<int>(format) << whileEncoding;
+                EXPECT_FALSE(result.error);
+            }
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+            EXPECT_EQ(velmora::testing::ReadAll(folder / "old.pic"), "earlier");
         }
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
-        EXPECT_EQ(velmora::testing::ReadAll(folder / "old.pic"), "earlier");
     }
 }

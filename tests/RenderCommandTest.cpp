@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -7,6 +9,7 @@
 #include <QImage>
 #include <QRegularExpression>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <cstdlib>
 #include <cstring>
@@ -46,8 +49,9 @@ protected:
     void TearDown() override { fs::remove_all(dir_); }
 
     // Runs velmora-render with the arguments; returns its exit status and keeps its standard error.
-    int Run(const std::string& args) {
-        const std::string command = "'" VELMORA_RENDER "' " + args + " 2>'" + (dir_ / "stderr.txt").string() + "'";
+    int Run(const std::string& args, const std::string& environment = {}) {
+        const std::string command =
+            environment + "'" VELMORA_RENDER "' " + args + " 2>'" + (dir_ / "stderr.txt").string() + "'";
         const int status = std::system(command.c_str());
         std::ifstream err(dir_ / "stderr.txt");
         errors_.assign(std::istreambuf_iterator<char>(err), {});
@@ -302,7 +306,9 @@ TEST_F(RenderCommandTest, BadArgumentsExitTwoWithoutAFile) {
                           Case{"--paper A5 --mm 5000x5000 --overlap 100" + pdf, "--mm"},
                           Case{"--tracking-map '" + Path("map.bmp") + "'", "--tracking-map"},
                           Case{"--tracking --sensor-pixels 8", "--sensor-pixels"},
-                          Case{"--tracking --sensor-um 5e", "--sensor-um"}}) {
+                          Case{"--tracking --sensor-um 5e", "--sensor-um"},
+                          Case{"--print Q --print-timeout 0", "--print-timeout"},
+                          Case{"--print-timeout 5" + pdf, "--print-timeout"}}) {
         EXPECT_EQ(Run(c.args), 2) << c.args;
         EXPECT_NE(errors_.find(c.named), std::string::npos) << c.args << ": " << errors_;
         EXPECT_EQ(std::count(errors_.begin(), errors_.end(), '\n'), 1) << errors_;
@@ -331,6 +337,36 @@ TEST_F(RenderCommandTest, UnwritableOutputExitsOneWithoutPartialFiles) {
     EXPECT_NE(errors_.find("new\\nline/out.bmp: No such file or directory"), std::string::npos) << errors_;
     EXPECT_EQ(std::count(errors_.begin(), errors_.end(), '\n'), 1) << errors_;
     EXPECT_EQ(Entries().size(), 3u);
+}
+
+// What can fail is found before the picture is drawn: a map name that cannot be written, a printing system that
+// does not answer (a socket nobody accepts on). The old file stays as it was; the big picture is never drawn.
+TEST_F(RenderCommandTest, FailuresFoundBeforeDrawingLeaveTheOldFile) {
+    const std::string old = Path("old.png"), big = " --quiet --size 52 --hires -o '" + old + "'";
+    std::ofstream(old) << "old";
+    EXPECT_EQ(Run(big + " --tracking-map '" + Path("missing/map.png") + "'"), 1);
+    EXPECT_NE(errors_.find("missing/map.png: No such file or directory"), std::string::npos) << errors_;
+
+    const std::string socketPath = Path("cups.sock");
+    const int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
+    ASSERT_EQ(::bind(silent, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(silent, 8), 0);
+    const std::string scheduler = "CUPS_SERVER='" + socketPath + "' ";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run(big + " --print nosuchqueue --print-timeout 0.5", scheduler), 1);
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    ::close(silent);
+    EXPECT_EQ(errors_, "velmora-render: \"nosuchqueue\" cannot take the print job: the printing system does not "
+                       "answer (no answer within 0.5 s).\n");
+    EXPECT_LT(seconds.count(), 5) << "given up at the timeout, before drawing";
+    std::ifstream kept(old);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "old");
+    fs::remove(socketPath);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"old.png"});
 }
 
 // One A4 page holding the picture 180 mm wide, centred, with every pixel of the picture as the PNG has it.

@@ -3,15 +3,18 @@
 #include "app/toolkit/Controls.h"
 #include "region/RegionNav.h"
 
+#include <QBitmap>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegion>
 #include <QWheelEvent>
 
 #include <cmath>
+#include <set>
 
 namespace velmora {
 
@@ -37,6 +40,7 @@ bool PictureBox::SetSize(int width, int height) {
         const bool followsPixels = scaleWidth_ == image_.width() && scaleHeight_ == image_.height();
         image_ = std::move(grown);
         overlay_ = QImage();
+        overlayAreas_.clear();
         if (followsPixels) SetScale(inner.width(), inner.height());
         ImageChanged();
     }
@@ -104,6 +108,7 @@ void PictureBox::SetViewScale(double scale) {
 void PictureBox::Clear() {
     ImageChanged();
     overlay_ = QImage();
+    overlayAreas_.clear();
     image_.fill(background_);
     if (!picture_.isNull()) QPainter(&image_).drawImage(0, 0, picture_);
     update();
@@ -147,8 +152,35 @@ void PictureBox::SetPicture(const QImage& picture) {
 
 void PictureBox::SetOverlay(const QImage& overlay) {
     overlay_ = overlay;
+    overlayAreas_.clear();
+    if (!overlay_.isNull() && !image_.isNull()) {
+        const QImage cover = overlay_.convertToFormat(QImage::Format_ARGB32).scaled(image_.size(), Qt::IgnoreAspectRatio,
+                                                                                   Qt::FastTransformation);
+        std::set<QRgb> colours;
+        for (int y = 0; y < overlay_.height(); ++y)
+            for (int x = 0; x < overlay_.width(); ++x)
+                if (qAlpha(overlay_.pixel(x, y)) != 0) colours.insert(overlay_.pixel(x, y));
+        for (const QRgb colour : colours) {
+            QPainterPath area;
+            area.addRegion(QRegion(QBitmap::fromImage(cover.createMaskFromColor(colour, Qt::MaskInColor))));
+            overlayAreas_.push_back(area.simplified());
+        }
+    }
     update();
 }
+
+namespace {
+// Black lines beside white ones show on every colour; the pattern is in screen pixels, so it keeps its fineness
+// whatever the picture's size.
+void HatchArea(QPainter& painter, const QPainterPath& area, Qt::BrushStyle style) {
+    painter.fillPath(area, QBrush(Qt::white, style));
+    painter.setBrushOrigin(1, 0);
+    painter.fillPath(area, QBrush(Qt::black, style));
+    painter.setBrushOrigin(0, 0);
+    painter.strokePath(area, QPen(Qt::white, 3));
+    painter.strokePath(area, QPen(Qt::black, 1));
+}
+}  // namespace
 
 void PictureBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
@@ -171,9 +203,14 @@ void PictureBox::paintEvent(QPaintEvent* event) {
         const QRect source = area.translated(-inner.topLeft()) & shown_.rect();
         painter.drawImage(source.translated(inner.topLeft()), shown_, source);
     }
-    if (!overlay_.isNull()) {
+    if (!overlayAreas_.empty()) {
+        static constexpr Qt::BrushStyle kHatches[] = {Qt::BDiagPattern, Qt::FDiagPattern, Qt::DiagCrossPattern};
         painter.setClipRect(area);
-        painter.drawImage(OnScreen(image_.rect()), overlay_);
+        painter.translate(inner.topLeft());
+        painter.scale(viewScale_, viewScale_);
+        for (std::size_t i = 0; i < overlayAreas_.size(); ++i)
+            HatchArea(painter, overlayAreas_[i], kHatches[std::min<std::size_t>(i, 2)]);
+        painter.resetTransform();
         painter.setClipping(false);
     }
     if (productFrame_) {

@@ -5,7 +5,9 @@
 #include <QRectF>
 
 #include <optional>
+#include <QPainterPath>
 #include <QString>
+#include <vector>
 
 #include "common/Colour.h"
 #include "render/Raster.h"
@@ -81,8 +83,11 @@ public:
     void SetViewScale(double scale);
     double ViewScale() const { return viewScale_; }
 
-    // An image laid over the box's image on the screen only, stretched to cover it; never drawn into the image,
-    // so copying, saving and printing do not see it. A null image, Clear or a new size takes it away.
+    // Areas marked over the box's image on the screen only, never drawn into it, so copying, saving and printing
+    // do not see them. `overlay` is stretched to cover the image; the area of each colour that is not fully
+    // transparent is hatched in black and white screen pixels and outlined, so that it shows on a picture of any
+    // colour at any size: the lowest colour by / lines, the next by \ lines, any other crossed. A null image,
+    // Clear or a new size takes them away.
     void SetOverlay(const QImage& overlay);
     const QImage& Overlay() const { return overlay_; }
 
@@ -128,6 +133,7 @@ private:
     QImage image_;
     QImage picture_;
     QImage overlay_;
+    std::vector<QPainterPath> overlayAreas_;  // one per colour of the overlay, in the image's pixels
     QColor background_;
     double scaleWidth_ = 0, scaleHeight_ = 0;
     int dotWidth_ = 1;

@@ -68,6 +68,10 @@
         <translation>%1 × %2 pixels, %3 × %4 mm at %5 dpi; file about %6</translation>
     </message>
     <message>
+        <source>An export is running. Wait for it to end or cancel it, then export again.</source>
+        <translation>An export is running. Wait for it to end or cancel it, then export again.</translation>
+    </message>
+    <message>
         <source>Exporting to %1</source>
         <translation>Exporting to %1</translation>
     </message>
@@ -648,36 +652,72 @@ The file could not be written:<byte value="xd"/>
         <source>Written: %1, %2 pages</source>
         <translation>Written: %1, %2 pages</translation>
     </message>
-    <message>
-        <source>Sent to %1: job %2, 1 page</source>
-        <translation>Sent to %1: job %2, 1 page</translation>
-    </message>
-    <message>
-        <source>Sent to %1: job %2, %3 pages</source>
-        <translation>Sent to %1: job %2, %3 pages</translation>
-    </message>
 </context>
 <context>
     <name>velmora::QtPrinters</name>
     <message>
-        <source>PDF file</source>
-        <translation>PDF file</translation>
-    </message>
-    <message>
-        <source>The printer &quot;%1&quot; is not installed any more.</source>
-        <translation>The printer &quot;%1&quot; is not installed any more.</translation>
-    </message>
-    <message>
-        <source>&quot;%1&quot; cannot take the print job: the printing system does not answer (%2).</source>
-        <translation>&quot;%1&quot; cannot take the print job: the printing system does not answer (%2).</translation>
-    </message>
-    <message>
-        <source>&quot;%1&quot; did not take the print job: %2</source>
-        <translation>&quot;%1&quot; did not take the print job: %2</translation>
+        <source>Find regions that track…</source>
+        <translation>Find regions that track…</translation>
     </message>
 </context>
 <context>
     <name>velmora::TrackingLabel</name>
+    <message>
+        <source>high resolution</source>
+        <translation>high resolution</translation>
+    </message>
+    <message>
+        <source>normal resolution</source>
+        <translation>normal resolution</translation>
+    </message>
+    <message>
+        <source>size %1</source>
+        <translation>size %1</translation>
+    </message>
+    <message>
+        <source>%1 dpi</source>
+        <translation>%1 dpi</translation>
+    </message>
+    <message>
+        <source>zoom out 2×</source>
+        <translation>zoom out 2×</translation>
+    </message>
+    <message>
+        <source>zoom in 2×</source>
+        <translation>zoom in 2×</translation>
+    </message>
+    <message>
+        <source>move left half a picture</source>
+        <translation>move left half a picture</translation>
+    </message>
+    <message>
+        <source>move right half a picture</source>
+        <translation>move right half a picture</translation>
+    </message>
+    <message>
+        <source>move up half a picture</source>
+        <translation>move up half a picture</translation>
+    </message>
+    <message>
+        <source>move down half a picture</source>
+        <translation>move down half a picture</translation>
+    </message>
+    <message>
+        <source>%1 colours</source>
+        <translation>%1 colours</translation>
+    </message>
+    <message>
+        <source>Trying changes that may help…</source>
+        <translation>Trying changes that may help…</translation>
+    </message>
+    <message>
+        <source>%1: %2 %</source>
+        <translation>%1: %2 %</translation>
+    </message>
+    <message>
+        <source>Tried: %1</source>
+        <translation>Tried: %1</translation>
+    </message>
     <message>
         <source>dots nearly as large as the sensor&apos;s frame: a larger picture size or high resolution tracks better</source>
         <translation>dots nearly as large as the sensor&apos;s frame: a larger picture size or high resolution tracks better</translation>
@@ -709,6 +749,68 @@ The file could not be written:<byte value="xd"/>
     <message>
         <source>Checking how a mouse tracks on it…</source>
         <translation>Checking how a mouse tracks on it…</translation>
+    </message>
+</context>
+<context>
+    <name>velmora::FindRegionsDialog</name>
+    <message>
+        <source>Find regions that track</source>
+        <translation>Find regions that track</translation>
+    </message>
+    <message>
+        <source>Searching the region zoomed out and in by 2 and moved by up to a whole picture each way, printed as the tracking check prints it.</source>
+        <translation>Searching the region zoomed out and in by 2 and moved by up to a whole picture each way, printed as the tracking check prints it.</translation>
+    </message>
+    <message>
+        <source>Checking the picture…</source>
+        <translation>Checking the picture…</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Stopping…</source>
+        <translation>Stopping…</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>The picture tracks on %1 %.</source>
+        <translation>The picture tracks on %1 %.</translation>
+    </message>
+    <message>
+        <source>Stopped: no better region found so far.</source>
+        <translation>Stopped: no better region found so far.</translation>
+    </message>
+    <message>
+        <source>No region within the search tracks better.</source>
+        <translation>No region within the search tracks better.</translation>
+    </message>
+    <message>
+        <source>Click a region to draw it.</source>
+        <translation>Click a region to draw it.</translation>
+    </message>
+</context>
+<context>
+    <name>velmora::QtPrinters</name>
+    <message>
+        <source>PDF file</source>
+        <translation>PDF file</translation>
+    </message>
+    <message>
+        <source>The printer &quot;%1&quot; is not installed any more.</source>
+        <translation>The printer &quot;%1&quot; is not installed any more.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot take the print job: the printing system does not answer (%2).</source>
+        <translation>&quot;%1&quot; cannot take the print job: the printing system does not answer (%2).</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; did not take the print job: %2</source>
+        <translation>&quot;%1&quot; did not take the print job: %2</translation>
     </message>
 </context>
 </TS>

@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QImageReader>
+#include <QLabel>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
+#include "app/FindRegionsDialog.h"
 #include "app/MainForm.h"
 #include "tests/ui/ScriptedServices.h"
 
@@ -347,10 +351,12 @@ TEST_F(RegionKeysTest, ViewScaleShowsTheWholeCanvasAndDragsReadTheCanvasPixels) 
 
 TEST_F(RegionKeysTest, WeakAreasAreTintedOnTheScreenOnlyAndFollowEachRender) {
     // A region of zero width: every row one colour, so no frame tracks; the tints cover the canvas.
+TEST_F(RegionKeysTest, WeakAreasAreHatchedOnTheScreenOnlyAndFollowEachRender) {
+    // A region of zero width: every row one colour, so no frame tracks; the hatching covers the canvas.
     SetRegion(QStringLiteral("0.1"), QStringLiteral("0.1"), QStringLiteral("0.1"), QStringLiteral("-0.2"));
     form.Strt->click();
     const QImage canvas = form.Pic1->Image();
-    QAction* weakAreas = form.CanvasMenu()->actions().back();
+    QAction* weakAreas = form.CanvasMenu()->actions()[7];
     ASSERT_EQ(weakAreas->text(), QStringLiteral("Show weak areas"));
     weakAreas->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Pic1->Overlay().isNull(); }, 60000));
@@ -358,6 +364,13 @@ TEST_F(RegionKeysTest, WeakAreasAreTintedOnTheScreenOnlyAndFollowEachRender) {
     EXPECT_GT(form.WeakAreas().FrameCount(), 1000);  // page width on A4: 1.5 mm apart over 208 x 147 mm
     EXPECT_EQ(qAlpha(form.Pic1->Overlay().pixel(10, 10)), 0x90);
     EXPECT_EQ(form.Pic1->Image(), canvas);
+    // Lines of black beside white show on the picture's own colours, whatever they are.
+    const QImage shown = form.Pic1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int pairs = 0;
+    for (int y = 0; y < shown.height(); y += 7)
+        for (int x = 0; x + 1 < shown.width(); ++x)
+            pairs += shown.pixel(x, y) == qRgb(255, 255, 255) && shown.pixel(x + 1, y) == qRgb(0, 0, 0);
+    EXPECT_GT(pairs, shown.width() / 8 * shown.height() / 7 / 2);
 
     // A render takes the tints away and checks its own picture once drawn.
     SetRegion(QStringLiteral("0.05"), QStringLiteral("-0.05"), QStringLiteral("0.1"), QStringLiteral("-0.02"));
@@ -369,6 +382,28 @@ TEST_F(RegionKeysTest, WeakAreasAreTintedOnTheScreenOnlyAndFollowEachRender) {
     weakAreas->trigger();
     EXPECT_TRUE(form.Pic1->Overlay().isNull());
     EXPECT_FALSE(form.ShowingWeakAreas());
+}
+
+TEST_F(RegionKeysTest, RegionsThatTrackAreFoundAroundTheCanvasAndOneIsDrawnOnAClick) {
+    form.OptionPt[1]->click();
+    form.Strt->click();
+    QAction* find = form.CanvasMenu()->actions().back();
+    ASSERT_EQ(find->text(), QString::fromUtf8("Find regions that track…"));
+    find->trigger();
+    FindRegionsDialog* dialog = form.FindRegionsWindow();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Running(); }, 300000));
+    const auto& found = dialog->Found();
+    ASSERT_FALSE(found.empty()) << dialog->Status->text().toStdString();
+    EXPECT_LE(found.size(), 8u);
+    EXPECT_TRUE(std::is_sorted(found.begin(), found.end(),
+                               [](const FoundRegion& a, const FoundRegion& b) { return a.tracks > b.tracks; }));
+    EXPECT_TRUE(dialog->Thumbnails[found.size() - 1]->isVisible());
+    const PictureParameters chosen = found.front().parameters;
+    dialog->Thumbnails[0]->click();
+    EXPECT_EQ(form.XH->text().toStdString(), chosen.x0);
+    EXPECT_EQ(form.YL->text().toStdString(), chosen.y1);
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("OK"));
 }
 
 }  // namespace
