@@ -349,8 +349,6 @@ TEST_F(RegionKeysTest, ViewScaleShowsTheWholeCanvasAndDragsReadTheCanvasPixels) 
     EXPECT_EQ(Region(), zoomed);
 }
 
-TEST_F(RegionKeysTest, WeakAreasAreTintedOnTheScreenOnlyAndFollowEachRender) {
-    // A region of zero width: every row one colour, so no frame tracks; the tints cover the canvas.
 TEST_F(RegionKeysTest, WeakAreasAreHatchedOnTheScreenOnlyAndFollowEachRender) {
     // A region of zero width: every row one colour, so no frame tracks; the hatching covers the canvas.
     SetRegion(QStringLiteral("0.1"), QStringLiteral("0.1"), QStringLiteral("0.1"), QStringLiteral("-0.2"));
