@@ -22,6 +22,7 @@
 
 #include "app/TrackingLabel.h"
 #include "app/toolkit/Services.h"
+#include "app/toolkit/Settings.h"
 #include "palette/ColorTable.h"
 #include "render/PointPicture.h"
 
@@ -185,7 +186,35 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     connect(ExportButton, &QPushButton::clicked, this, &ExportDialog::ExportClicked);
     connect(CancelButton, &QPushButton::clicked, this, &ExportDialog::CancelClicked);
     Preset->setCurrentIndex(static_cast<int>(std::size(kSizePresets)));  // after "Custom", the largest: the desk mat
+    RestoreChoices();
     UpdateSummary();
+}
+
+// The choices of the last opening come back, also from an earlier run.
+void ExportDialog::RestoreChoices() {
+    ProgramSettings settings;
+    settings.beginGroup(QStringLiteral("export"));
+    if (settings.contains(QStringLiteral("width"))) {
+        (settings.value(QStringLiteral("pixels")).toBool() ? PixelUnits : Millimetres)->setChecked(true);
+        DpiBox->setValue(settings.value(QStringLiteral("dpi")).toInt());
+        WidthBox->setValue(settings.value(QStringLiteral("width")).toDouble());
+        HeightBox->setValue(settings.value(QStringLiteral("height")).toDouble());
+        const QSignalBlocker quiet(Preset);
+        Preset->setCurrentIndex(std::clamp(settings.value(QStringLiteral("preset")).toInt(), 0, Preset->count() - 1));
+        Format->setCurrentIndex(std::clamp(settings.value(QStringLiteral("format")).toInt(), 0, Format->count() - 1));
+    }
+    restoring_ = false;
+}
+
+void ExportDialog::SaveChoices() const {
+    ProgramSettings settings;
+    settings.beginGroup(QStringLiteral("export"));
+    settings.setValue(QStringLiteral("pixels"), !millimetres_);
+    settings.setValue(QStringLiteral("width"), WidthBox->value());
+    settings.setValue(QStringLiteral("height"), HeightBox->value());
+    settings.setValue(QStringLiteral("dpi"), DpiBox->value());
+    settings.setValue(QStringLiteral("preset"), Preset->currentIndex());
+    settings.setValue(QStringLiteral("format"), Format->currentIndex());
 }
 
 ExportDialog::~ExportDialog() {
@@ -323,6 +352,8 @@ void ExportDialog::SizeEdited() {
 }
 
 void ExportDialog::UpdateSummary() {
+    if (restoring_) return;
+    SaveChoices();
     const QString problem = Problem();
     ExportButton->setEnabled(problem.isEmpty() && !Running());
     if (!problem.isEmpty()) {
@@ -340,6 +371,7 @@ void ExportDialog::ShowSummary() {
     const PictureFileOptions file = FileOptions();
     const PrintedSize printed = PrintedSizeChosen();
     const CanvasSize written = FilePixels(pixels, file);
+    emit ProductChosen(printed, file.dpi, file.bleedMm);
     CropMarks->setEnabled(file.format == PictureFormat::Pdf && !Running());
     Quality->setEnabled(file.format == PictureFormat::Jpeg && !Running());
     QString text = tr("%1 × %2 pixels, %3 × %4 mm at %5 dpi; %6")

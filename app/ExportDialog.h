@@ -95,6 +95,8 @@ public:
 signals:
     // The printed size of the whole exported picture, when its check starts.
     void SizeChosen(velmora::PrintedSize size);
+    // The size and resolution of the picture the dialog would export, whenever they change.
+    void ProductChosen(velmora::PrintedSize size, double dpi, double bleedMm);
     // A change to the picture's region or colours chosen among the tracking suggestions, for the window's controls.
     void PictureChangeChosen(velmora::PictureChange change);
 
@@ -113,9 +115,13 @@ private:
     void ShowSummary();
     QString Estimate(const PictureFileOptions& file, bool make);
     void EstimatePoll();
+    void RestoreChoices();
+    // Remembers the size, units, resolution and format for the next opening and the next run.
+    void SaveChoices() const;
 
     Source source_;
     bool millimetres_ = true;  // the units the boxes hold
+    bool restoring_ = true;    // until the remembered choices are back: nothing is shown or remembered
     QTimer* poll_;
     // Starts the sensor check once the size has stopped changing for a moment:
     // typing a size does not render every number on the way.

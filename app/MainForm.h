@@ -16,6 +16,7 @@
 #include "app/toolkit/PictureBox.h"
 #include "app/toolkit/ScrollBar.h"
 #include "palette/ColorTable.h"
+#include "records/DataFile.h"
 #include "region/RegionNav.h"
 #include "region/ViewHistory.h"
 #include "render/PictureParameters.h"
@@ -33,6 +34,9 @@ class HelpWindow;
 class TrackingJob;
 struct ExportSource;
 struct RenderParams;
+
+// The palette strip the window starts with.
+QImage DefaultStripImage();
 
 // The main window. Its controls hold the picture's parameters; handlers read
 // them when they run. Handlers are defined beside the subsystem they belong to.
@@ -121,6 +125,14 @@ public:
     void HSc_Change();
     void VSc_Change();
 
+    // The view scale: how large the canvas shows in its frame, never what it holds. Fit shows the whole canvas
+    // (Ctrl+0) and keeps doing so as the window or the canvas size changes; actual pixels is 1 : 1 (Ctrl+1);
+    // steps go through the scales between (Ctrl+wheel, Ctrl++ and Ctrl+-), keeping canvas pixel `at` in place.
+    void FitView();
+    void ActualPixels();
+    void StepView(int steps, QPoint at = QPoint());
+    double FitViewScale() const;
+
     // Parameter data file: saving, and loading by a drop on the frames "Draw
     // Area" and "Initial" or any control inside them.
     void CommandPrint_Click();
@@ -170,6 +182,15 @@ public:
     bool ShowingWeakAreas() const { return showWeakAreas_; }
     // The printed size of the picture the print or export dialog chose last.
     void SetChosenPrintSize(PrintedSize size);
+    // The product chosen last in the print or export dialog, or loaded from a data file; the data file
+    // stores it. A size chosen in the print dialog keeps the resolution, bleed and profile chosen before.
+    void SetProduct(const ProductChoice& product);
+    void SetProductSize(double widthMm, double heightMm);
+    // "Show product frame": the product's trim, bleed and safe margin over the canvas, on the screen only, where
+    // the product's picture lies on the canvas (see PictureOnCanvas).
+    void ShowProductFrame(bool on);
+    bool ShowingProductFrame() const { return showProductFrame_; }
+    const std::optional<ProductChoice>& Product() const { return product_; }
     // Pixels per drawn point of the picture the canvas holds: as the last render drew it, or as the next would.
     int PictureDotWidth() const { return lastMapping_ ? lastMapping_->dot : Pic1->DotWidth(); }
     PrintedSize WeakAreasPrintSize() const;
@@ -225,8 +246,10 @@ private:
     // F5, and Return in a number box, start a render; Ctrl+S saves, Ctrl+Shift+S
     // saves the picture as, Ctrl+P opens the print dialog.
     void CommandKeyDown(int keyCode, int shift);
-    // The pan bars' ranges for the canvas size and the drawing area's size.
+    // The pan bars' ranges for the canvas as shown and the drawing area's size.
     void SetPanRanges();
+    void SetViewScale(double scale, QPoint at);
+    bool fitView_ = false;
     // Puts a view into the controls as a user would, then starts a render.
     void ShowView(const PictureParameters& view);
 
@@ -258,6 +281,10 @@ private:
     TrackingJob* weakAreas_ = nullptr;
     bool showWeakAreas_ = false;
     std::optional<PrintedSize> chosenPrintSize_;
+    std::optional<ProductChoice> product_;
+    bool showProductFrame_ = true;
+    // Draws the frame of the product chosen last, or takes it away.
+    void UpdateProductFrame();
     TrackingResult weakAreasResult_;
     QSize weakAreasChecked_;  // the canvas size the check under way was started for
 };

@@ -133,6 +133,18 @@ void MainForm::ExportAtSize() {
             const QImage& canvas = Pic1->Image();
             if (canvas.width() > 0) SetChosenPrintSize({size.widthMm, size.widthMm * canvas.height() / canvas.width()});
         });
+        const auto productChosen = [this](PrintedSize size, double dpi, double bleedMm) {
+            ProductChoice product = Product().value_or(ProductChoice{});
+            product.widthMm = size.widthMm;
+            product.heightMm = size.heightMm;
+            product.dpi = dpi;
+            product.bleedMm = bleedMm;
+            SetProduct(product);
+        };
+        connect(exportDialog_, &ExportDialog::ProductChosen, this, productChosen);
+        if (exportDialog_->Problem().isEmpty())
+            productChosen(exportDialog_->PrintedSizeChosen(), exportDialog_->FileOptions().dpi,
+                          exportDialog_->FileOptions().bleedMm);
         // A suggestion's change goes to the controls as their buttons make it; the dialog checks the result.
         connect(exportDialog_, &ExportDialog::PictureChangeChosen, this, [this](PictureChange change) {
             if (change.kind == ChangeKind::Zoom) CommandZoom_Click(change.value);

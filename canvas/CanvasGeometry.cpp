@@ -42,6 +42,13 @@ PictureGrid PictureGridFor(CanvasSize pixels, bool highResolution) {
     return {GridFor(pixels, highResolution), highResolution ? regionPixels : regionPixels / 4};
 }
 
+CanvasRect PictureOnCanvas(CanvasSize canvas, CanvasSize pixels, bool highResolution) {
+    const PictureGrid picture = PictureGridFor(pixels, highResolution);
+    if (!(picture.regionHeight > 0)) return {0, 0, static_cast<double>(canvas.width), static_cast<double>(canvas.height)};
+    const double height = canvas.height * picture.grid.height / picture.regionHeight;
+    return {0, (canvas.height - height) / 2, static_cast<double>(canvas.width), height};
+}
+
 CanvasSize PixelsForMillimetres(double widthMm, double heightMm, double dpi) {
     auto side = [dpi](double mm) {
         const double pixels = RoundHalfEven(mm / 25.4 * dpi);

@@ -44,6 +44,14 @@ struct PictureGrid {
 };
 PictureGrid PictureGridFor(CanvasSize pixels, bool highResolution);
 
+// Where a picture of `pixels` drawn from the region of a canvas of the series lies on that canvas, in canvas
+// pixels: across its whole width, centred in height by the same rule PictureGridFor gives the picture's region
+// (a picture of other proportions reaches above and below the canvas, or covers less of its height).
+struct CanvasRect {
+    double left, top, width, height;
+};
+CanvasRect PictureOnCanvas(CanvasSize canvas, CanvasSize pixels, bool highResolution);
+
 // The pixels of a physical size printed at `dpi` dots per inch, each side
 // round(mm / 25.4 * dpi) with ties to even.
 CanvasSize PixelsForMillimetres(double widthMm, double heightMm, double dpi);

@@ -208,6 +208,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     cmd.parameters = StartupParameters();
     std::optional<long> pattern, size, dpi, quality;
     std::optional<int> colourIndex;
+    std::optional<PaletteChoice> palette;
     std::optional<CanvasSize> pixels;
     std::optional<std::pair<double, double>> mm;
     bool highResolution = false;
@@ -276,9 +277,9 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             colourIndex = count ? ColourIndexOf(*count) : std::nullopt;
             if (!colourIndex) return fail("--colors: must be " + Listed(ColourCountTexts(), ", ", " or "));
         } else if (option == "--palette") {
-            if (*v == "default") cmd.parameters.palette = PaletteChoice::Default;
-            else if (*v == "A" || *v == "a") cmd.parameters.palette = PaletteChoice::A;
-            else if (*v == "B" || *v == "b") cmd.parameters.palette = PaletteChoice::B;
+            if (*v == "default") palette = PaletteChoice::Default;
+            else if (*v == "A" || *v == "a") palette = PaletteChoice::A;
+            else if (*v == "B" || *v == "b") palette = PaletteChoice::B;
             else return fail("--palette: must be default, A or B");
         } else if (option == "--a") {
             texts.emplace_back(&cmd.parameters.a, *v);
@@ -383,14 +384,26 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
         return fail("--crop-marks: only for a PDF file of the picture's own size");
 
     if (data) {
-        const auto error = ApplyDataFile(cmd.parameters, *data);
+        DataFileExtras extras;
+        const auto error = ApplyDataFile(cmd.parameters, *data, &extras);
         if (error) return fail("--data: " + *error);
+        cmd.strip = extras.strip;
+        // The product stored last gives the picture's size when the command line gives none.
+        if (const auto& product = extras.product; product && !pixels && !size && !mm) {
+            const PageSize trim{TwipsFromMm(product->widthMm), TwipsFromMm(product->heightMm)};
+            if (!Within(trim, 0, kPrintedSizeMaxMm) || product->dpi > 65535)
+                return fail("--data: the stored product's size or resolution is out of range");
+            mm.emplace(product->widthMm, product->heightMm);
+            cmd.pages.size = trim;
+            cmd.file.dpi = product->dpi;
+        }
     }
     // Every option given on the command line wins over the data file.
     if (highResolution) cmd.parameters.highResolution = 1;
     if (pattern) ApplyPattern(cmd.parameters, static_cast<int>(*pattern));
     if (size) cmd.parameters.sizeValue = static_cast<int>(*size);
     if (colourIndex) cmd.parameters.colourIndex = *colourIndex;
+    if (palette) cmd.parameters.palette = *palette;
     for (auto& [target, text] : texts) *target = text;
     if (cmd.parameters.colourIndex < 0) return fail("--data: the file selects no colour count; add --colors");
 
@@ -554,8 +567,12 @@ int RunRenderCommand(const RenderCommand& command) {
 
     ColorTable table;
     coltable(table);
-    if (s.palette == PaletteChoice::A) coltableB(table, DefaultStrip());
-    if (s.palette == PaletteChoice::B) coltableA(table, DefaultStrip());
+    const DefaultStrip defaultStrip;
+    const std::optional<StoredStripImage> storedStrip =
+        command.strip ? std::optional<StoredStripImage>(*command.strip) : std::nullopt;
+    const StripImage& strip = storedStrip ? static_cast<const StripImage&>(*storedStrip) : defaultStrip;
+    if (s.palette == PaletteChoice::A) coltableB(table, strip);
+    if (s.palette == PaletteChoice::B) coltableA(table, strip);
 
     const PictureGrid grid = PictureGridFor(command.pixels, s.HighResolution());
     PictureExport job;

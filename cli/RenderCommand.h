@@ -7,6 +7,7 @@
 #include "export/PictureExport.h"
 #include "print/PrintJobs.h"
 #include "print/PrintLayout.h"
+#include "records/DataFile.h"
 #include "render/PictureParameters.h"
 #include "tracking/SensorCheck.h"
 
@@ -24,6 +25,7 @@ struct PageOptions {
 
 struct RenderCommand {
     PictureParameters parameters;
+    std::optional<StripRows> strip;  // the palette strip of a data file; the default strip without one
     int threads = 0;  // 0: all cores
     bool quiet = false;
     std::string output;  // may be empty with --print or when only the tracking check is asked for

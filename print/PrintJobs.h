@@ -43,7 +43,7 @@ std::optional<PrintRefusal> SubmitPdfJob(const std::string& queue, const std::st
 
 // Writes a PDF handed over in pieces (as WriteFileAtomically takes them) into a scratch file that has no name
 // where the system allows, so a killed program leaves none behind, and submits it with SubmitPdfJob. Nothing
-// when the job was taken, the reason otherwise.
+// when the job was taken (its number in `jobId`, when given), the reason otherwise.
 std::optional<PrintRefusal> PrintPdf(const std::string& queue, const std::string& title, const std::string& media,
                                      const std::function<std::string_view()>& nextPiece,
                                      double timeoutSeconds = kPrintTimeoutSeconds);

@@ -111,7 +111,11 @@ PageLayout LayOutPages(const PrintedPicture& picture, const PrintChoices& choice
 
     // A size that matches the printable area but for rounding to a tenth of a millimetre still fits on one page.
     const double slack = TwipsFromMm(0.1);
-    const bool onePage = visible.width <= area.width + slack && visible.height <= area.height + slack;
+    const bool fitsArea = visible.width <= area.width + slack && visible.height <= area.height + slack;
+    const bool fitsSheet = visible.width <= layout.sheet.width + slack && visible.height <= layout.sheet.height + slack;
+    const bool onePage = fitsArea || (choices.borderless && fitsSheet);
+    layout.needsBorderless = onePage && !fitsArea;
+    layout.fitsBorderless = !onePage && fitsSheet;
     const double band = onePage ? 0 : std::min({kPosterBand, area.width / 4, area.height / 4});
     const double tileWidth = onePage ? visible.width : area.width - 2 * band;
     const double tileHeight = onePage ? visible.height : area.height - 2 * band;
@@ -122,10 +126,12 @@ PageLayout LayOutPages(const PrintedPicture& picture, const PrintChoices& choice
 
     double originX = area.left + band, originY = area.top + band;
     if (onePage) {
-        originX = std::clamp((layout.sheet.width - visible.width) / 2, area.left,
-                             std::max(area.left, area.Right() - visible.width));
-        originY = std::clamp((layout.sheet.height - visible.height) / 2, area.top,
-                             std::max(area.top, area.Bottom() - visible.height));
+        // Kept inside the printable area, or on the sheet when it needs borderless printing.
+        const PageRect& room = fitsArea ? area : PageRect{0, 0, layout.sheet.width, layout.sheet.height};
+        originX = std::clamp((layout.sheet.width - visible.width) / 2, room.left,
+                             std::max(room.left, room.Right() - visible.width));
+        originY = std::clamp((layout.sheet.height - visible.height) / 2, room.top,
+                             std::max(room.top, room.Bottom() - visible.height));
     }
     const double gap = TwipsFromMm(1), tick = TwipsFromMm(4);
     for (int r = 0; r < layout.rows; ++r) {

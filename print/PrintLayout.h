@@ -82,6 +82,9 @@ struct PrintChoices {
     PageSize size;  // the size on paper, for PrintScale::Actual
     PrintCover cover = PrintCover::WholePicture;
     double overlap = TwipsFromMm(kPosterOverlapMm);  // between neighbouring pages of a poster
+    // A size that fits the sheet but not its printable area prints on one page over the sheet's edges, for a
+    // printer that prints without margins; otherwise it becomes a poster.
+    bool borderless = false;
 };
 
 // The picture to print: its pixels, and its drawing area in the canvas's own units (the page-width placement
@@ -138,6 +141,8 @@ struct PageLayout {
     std::vector<PrintedPage> pages;  // row by row
     PageSize printedSize;            // of the picture on paper, overlaps counted once
     double dotsPerInch = 0;          // picture pixels per inch on paper
+    bool needsBorderless = false;    // one page reaching beyond the printable area
+    bool fitsBorderless = false;     // a poster whose picture one sheet printed without margins would hold
 
     bool Poster() const { return pages.size() > 1; }
 };
@@ -168,9 +173,9 @@ inline constexpr SizePreset kSizePresets[] = {{"Mouse pad", 250, 210},
 const SizePreset* ProductOfSize(double widthMm, double heightMm);
 
 // Lays the picture out on pages. The page-width placement prints one page relative to the printable area. A
-// chosen size prints centred on the sheet (kept inside the printable area) when it fits the printable area;
-// otherwise it becomes a poster: the printable area less a band for the marks and the label takes a tile of
-// the picture, tiles start at the band's inner corner, and neighbouring tiles share `overlap` exactly (at most
+// chosen size prints centred on the sheet (kept inside the printable area) when it fits the printable area, or
+// with `borderless` when it fits the sheet (kept on the sheet); otherwise it becomes a poster: the printable area
+// less a band for the marks and the label takes a tile of the picture, tiles start at the band's inner corner, and neighbouring tiles share `overlap` exactly (at most
 // half a tile). Every position is computed from the page's row and column, so nothing drifts across pages.
 PageLayout LayOutPages(const PrintedPicture& picture, const PrintChoices& choices);
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "print/PrintLayout.h"
 #include "tests/PrintRectOutput.h"
 
@@ -139,6 +141,42 @@ TEST(LayOutPages, PosterTilesOverlapExactlyWithoutDrift) {
     EXPECT_NEAR(second.marks[4].y1, 281 * kMm, 1e-6);
     EXPECT_LT(second.marks[0].y2, second.clip.top);
     EXPECT_GT(second.marks[1].y1, second.clip.Bottom());
+}
+
+// A4 landscape with margins of 5 mm (the printable area 287 x 200 mm): a 250 x 210 mm pad fits the sheet only.
+// It becomes a poster whose marks and labels lie inside the printable area, or, printed borderless, one page.
+TEST(LayOutPages, MarginsMakeAPosterOrABorderlessPage) {
+    PrintChoices choices = ActualSize(kA4, 250, 210, PrintCover::WholePicture);
+    choices.orientation = PaperOrientation::Landscape;
+    choices.paper.printable = {5 * kMm, 5 * kMm, 200 * kMm, 287 * kMm};
+    const PageLayout poster = LayOutPages({2500, 2100, 2500, 2100}, choices);
+    ASSERT_TRUE(poster.Poster());
+    EXPECT_TRUE(poster.fitsBorderless);
+    EXPECT_EQ(poster.rows, 2);
+    EXPECT_FALSE(poster.needsBorderless);
+    const PageRect& area = poster.printable;
+    for (const PrintedPage& page : poster.pages) {
+        for (const PageLine& mark : page.marks)
+            for (const auto& [x, y] : {std::pair{mark.x1, mark.y1}, std::pair{mark.x2, mark.y2}}) {
+                EXPECT_GE(x, area.left);
+                EXPECT_LE(x, area.Right());
+                EXPECT_GE(y, area.top);
+                EXPECT_LE(y, area.Bottom());
+            }
+        ASSERT_TRUE(page.label);
+        EXPECT_LE(page.label->y, area.Bottom());
+        EXPECT_GE(page.label->x, area.left);
+    }
+
+    choices.borderless = true;
+    const PageLayout borderless = LayOutPages({2500, 2100, 2500, 2100}, choices);
+    ASSERT_EQ(borderless.pages.size(), 1u);
+    ExpectRect(borderless.pages[0].placed, 23.5, 0, 250, 210);
+    EXPECT_TRUE(borderless.needsBorderless);
+    EXPECT_FALSE(borderless.fitsBorderless);
+    choices.paper.printable = {0, 0, kA4.width, kA4.height};
+    const PageLayout whole = LayOutPages({2500, 2100, 2500, 2100}, choices);
+    EXPECT_FALSE(whole.needsBorderless || whole.fitsBorderless || whole.Poster());
 }
 
 TEST(LayOutPages, SizesAndPapersReadInMillimetres) {

@@ -26,6 +26,7 @@
 #include "common/Numbers.h"
 #include "formats/Png.h"
 #include "palette/ColorTable.h"
+#include "records/DataFile.h"
 #include "render/CalcBas.h"
 #include "render/PictureParameters.h"
 #include "render/Random.h"
@@ -218,6 +219,35 @@ TEST_F(RenderCommandTest, CommandLineOptionsWinOverTheDataFile) {
     s.sizeValue = 32;
     const QImage image = QImage(QString::fromStdString(Path("o.bmp"))).convertToFormat(QImage::Format_RGB32);
     EXPECT_TRUE(image == DefinedPicture(e));
+}
+
+// A data file's palette, strip and product make the picture without other options: the strip palette sampled
+// from the stored rows, the pixels from the product's millimetres at its resolution. --palette still wins.
+TEST_F(RenderCommandTest, DataFileWithPaletteStripAndProductNeedsNoOtherOption) {
+    PictureParameters saved = StartupParameters();
+    saved.palette = PaletteChoice::B;
+    DataFileExtras extras;
+    extras.strip.emplace();
+    for (int x = 0; x < kStripWidth; ++x) {
+        extras.strip->rows[0][x] = Rgb(x, 0, 255 - x);
+        extras.strip->rows[1][x] = Rgb(255 - x, x, 40);
+    }
+    // 256 x 181 pixels at 100 dpi: the picture of size 32.
+    extras.product = ProductChoice{256 * 0.254, 181 * 0.254, 100, 0, ""};
+    ASSERT_FALSE(WriteProfileEntries(Path("m_dat.txt"), DataFileEntries(saved, "now", extras)));
+
+    Expected e;
+    e.settings.sizeValue = 32;
+    for (const char* palette : {"", "--palette A "}) {
+        ASSERT_EQ(Run("--quiet " + std::string(palette) + "--data '" + Path("m_dat.txt") + "' -o '" + Path("m.png") + "'"), 0)
+            << errors_;
+        coltable(e.table);
+        if (*palette) coltableB(e.table, StoredStripImage(*extras.strip));
+        else coltableA(e.table, StoredStripImage(*extras.strip));
+        const QImage image(QString::fromStdString(Path("m.png")));
+        EXPECT_EQ(image.dotsPerMeterX(), 3937) << palette;
+        EXPECT_TRUE(image.convertToFormat(QImage::Format_RGB32) == DefinedPicture(e)) << palette;
+    }
 }
 
 TEST_F(RenderCommandTest, ProgressOnlyOnATerminal) {

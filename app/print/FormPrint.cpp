@@ -1,5 +1,6 @@
 #include "app/print/FormPrint.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QSignalBlocker>
 
@@ -8,6 +9,7 @@
 
 #include "app/MainForm.h"
 #include "app/TrackingLabel.h"
+#include "app/toolkit/Settings.h"
 #include "common/Numbers.h"
 
 namespace velmora {
@@ -64,7 +66,7 @@ void listPrinters(QComboBox& list) {
 FormPrint::FormPrint(MainForm& owner) : QWidget(&owner, Qt::Window), owner_(owner) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("VLG"));
-    setFixedSize(392, 462);
+    setFixedSize(392, 488);
     CreateControls();
     CreateSizeControls();
     SetTabOrder();
@@ -155,12 +157,16 @@ void FormPrint::CreateSizeControls() {
     OverlapMm->setGeometry(322, 314, 63, 22);
     OverlapMm->setToolTip(tr("ポスターの隣り合う頁の重なり (mm)"));
 
+    Borderless = new QCheckBox(tr("Borderless"), this);
+    Borderless->setGeometry(100, 340, 285, 22);
+    Borderless->setToolTip(tr("余白なしで印刷できるプリンター用: 用紙には収まるが印刷できる範囲に収まらない大きさを、ポスターにせず 1 頁に印刷します"));
+
     Summary = new QLabel(this);
-    Summary->setGeometry(8, 340, 377, 32);
+    Summary->setGeometry(8, 366, 377, 32);
     Summary->setWordWrap(true);
     Tracking = new TrackingLabel(this);
     // Room for the warning and three lines of advice, each of which may wrap.
-    Tracking->setGeometry(8, 374, 377, 84);
+    Tracking->setGeometry(8, 400, 377, 84);
     Tracking->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
@@ -168,7 +174,7 @@ void FormPrint::SetTabOrder() {
     QWidget* const order[] = {Combo1,      Command1,         Picture1,         PicturePre,      Option1[1],
                               Option1[0],  Picturepre1,      Command2,         PaperList,       PageWidthOption,
                               ActualSizeOption, WidthMm,     HeightMm,         SizePresets,     WholePictureOption,
-                              FillOption,  OverlapMm};
+                              FillOption,  OverlapMm,        Borderless};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -186,12 +192,45 @@ void FormPrint::ConnectHandlers() {
     for (QDoubleSpinBox* box : {WidthMm, HeightMm, OverlapMm})
         connect(box, &QDoubleSpinBox::valueChanged, this, repaint);
     connect(SizePresets, &QComboBox::activated, this, [this](int index) { ApplyPreset(index); });
+    connect(Borderless, &QCheckBox::toggled, this, repaint);
 }
 
+// The choices of the last opening come back, also from an earlier run: the printer when it is still installed,
+// its paper when it has it, and every other control.
 void FormPrint::Form_Load() {
+    ProgramSettings settings;
+    settings.beginGroup(QStringLiteral("print"));
+    restoring_ = true;
+    paperWanted_ = settings.value(QStringLiteral("paper")).toString();
     savedPrinterName = CurrentPrinters().CurrentDeviceName();
     listPrinters(*Combo1);
+    const int printer = Combo1->findText(settings.value(QStringLiteral("printer")).toString(),
+                                         Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (printer >= 0) Combo1->setCurrentIndex(printer);
+    Option1[settings.value(QStringLiteral("landscape"), false).toBool() ? 1 : 0]->SetValue(true);
+    (settings.value(QStringLiteral("actualSize"), false).toBool() ? ActualSizeOption : PageWidthOption)->SetValue(true);
+    WidthMm->setValue(settings.value(QStringLiteral("widthMm"), kDefaultWidthMm).toDouble());
+    HeightMm->setValue(settings.value(QStringLiteral("heightMm"), kDefaultHeightMm).toDouble());
+    (settings.value(QStringLiteral("fill"), false).toBool() ? FillOption : WholePictureOption)->SetValue(true);
+    OverlapMm->setValue(settings.value(QStringLiteral("overlapMm"), kPosterOverlapMm).toDouble());
+    Borderless->setChecked(settings.value(QStringLiteral("borderless"), false).toBool());
+    restoring_ = false;
+    paperWanted_.clear();
     setWindowIcon(owner_.windowIcon());
+}
+
+void FormPrint::SaveChoices() const {
+    ProgramSettings settings;
+    settings.beginGroup(QStringLiteral("print"));
+    settings.setValue(QStringLiteral("printer"), Combo1->currentText());
+    settings.setValue(QStringLiteral("paper"), PaperList->currentText());
+    settings.setValue(QStringLiteral("landscape"), Option1[1]->Value());
+    settings.setValue(QStringLiteral("actualSize"), ActualSizeOption->Value());
+    settings.setValue(QStringLiteral("widthMm"), WidthMm->value());
+    settings.setValue(QStringLiteral("heightMm"), HeightMm->value());
+    settings.setValue(QStringLiteral("fill"), FillOption->Value());
+    settings.setValue(QStringLiteral("overlapMm"), OverlapMm->value());
+    settings.setValue(QStringLiteral("borderless"), Borderless->isChecked());
 }
 
 void FormPrint::Combo1_Click() {
@@ -213,12 +252,15 @@ void FormPrint::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+// The paper chosen stays when the new printer has one of that name; otherwise the printer's default is chosen.
 void FormPrint::FillPapers() {
+    const QString wanted = paperWanted_.isEmpty() ? PaperList->currentText() : paperWanted_;
     papers_ = CurrentPrinters().Papers();
     const QSignalBlocker quiet(PaperList);
     PaperList->clear();
     for (const PaperChoice& paper : papers_) PaperList->addItem(paper.name);
-    PaperList->setCurrentIndex(papers_.isEmpty() ? -1 : 0);
+    const int kept = wanted.isEmpty() ? -1 : PaperList->findText(wanted, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    PaperList->setCurrentIndex(papers_.isEmpty() ? -1 : std::max(kept, 0));
 }
 
 void FormPrint::ApplyPreset(int index) {
@@ -255,6 +297,7 @@ PrintChoices FormPrint::Choices() const {
     choices.size = {TwipsFromMm(WidthMm->value()), TwipsFromMm(HeightMm->value())};
     choices.cover = FillOption->Value() ? PrintCover::Fill : PrintCover::WholePicture;
     choices.overlap = TwipsFromMm(OverlapMm->value());
+    choices.borderless = Borderless->isChecked();
     return choices;
 }
 
@@ -279,17 +322,22 @@ QString FormPrint::SummaryText(const PageLayout& layout) {
         text += tr("%1 pages (%2 \u00D7 %3)").arg(layout.pages.size()).arg(layout.rows).arg(layout.columns);
     else
         text += tr("1 page");
+    if (layout.needsBorderless) text += tr(", needs borderless printing");
+    if (layout.fitsBorderless) text += tr(", 1 page with borderless printing");
     if (layout.dotsPerInch < kVisibleDotsBelowDpi)
         text += tr(": below %1 dpi the dots will show").arg(kVisibleDotsBelowDpi);
     return text;
 }
 
 void FormPrint::PaintPreview() {
+    if (restoring_) return;
+    SaveChoices();
     const bool actual = ActualSizeOption->Value();
     for (QWidget* control : std::initializer_list<QWidget*>{WidthMm, HeightMm, SizePresets, WholePictureOption,
-                                                             FillOption, OverlapMm})
+                                                             FillOption, OverlapMm, Borderless})
         control->setEnabled(actual);
 
+    if (actual) owner_.SetProductSize(WidthMm->value(), HeightMm->value());
     const PageLayout layout = Layout();
     Summary->setText(SummaryText(layout));
     if (layout.dotsPerInch > 0) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -46,6 +47,7 @@ public:
     OptionButton* WholePictureOption;
     OptionButton* FillOption;
     QDoubleSpinBox* OverlapMm;
+    QCheckBox* Borderless;  // a size that fits the sheet but not its printable area prints on one page
     QLabel* Summary;  // printed size, resolution on paper, pages
     TrackingLabel* Tracking;  // how a mouse tracks on the print
 
@@ -81,8 +83,15 @@ private:
     void ApplyPreset(int index);
     void DrawPageGrid(const PageLayout& layout);
 
+    // Remembers every choice for the next opening and the next run.
+    void SaveChoices() const;
+
     MainForm& owner_;
     QList<PaperChoice> papers_;
+    // Set while Form_Load puts the remembered choices back: nothing is drawn or remembered on the way.
+    bool restoring_ = false;
+    // The paper to choose when the list is filled, when it is not the one chosen now.
+    QString paperWanted_;
 };
 
 // Appends the device name of every installed printer, in the platform's order, to `list`, then selects the

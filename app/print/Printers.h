@@ -13,10 +13,11 @@ struct PrintOutcome {
     enum class Kind { Printed, Cancelled, Failed };
     Kind kind = Kind::Printed;
     QString failure;  // the platform's description when kind is Failed
+    QString file;     // the file the pages were written to, when the printer writes one
 
-    static PrintOutcome Printed() { return {}; }
-    static PrintOutcome Cancelled() { return {Kind::Cancelled, {}}; }
-    static PrintOutcome Failed(QString description) { return {Kind::Failed, std::move(description)}; }
+    static PrintOutcome Printed(QString file = {}) { return {Kind::Printed, {}, std::move(file)}; }
+    static PrintOutcome Cancelled() { return {Kind::Cancelled, {}, {}}; }
+    static PrintOutcome Failed(QString description) { return {Kind::Failed, std::move(description), {}}; }
 };
 
 // A paper the current printer takes: its name for the user and for the printing system, the sheet upright and

@@ -165,7 +165,7 @@ PrintOutcome QtPrinters::PrintPages(const QString& jobName, const QImage& pictur
     if (pdfPath) {
         if (auto reason = WriteFileAtomically(QFile::encodeName(*pdfPath).toStdString(), next))
             return PrintOutcome::Failed(QStringLiteral("%1: %2").arg(*pdfPath, QString::fromStdString(*reason)));
-        return PrintOutcome::Printed();
+        return PrintOutcome::Printed(*pdfPath);
     }
     const auto refusal = AwayFromTheWindow(
         [&] { return PrintPdf(current_.toStdString(), jobName.toStdString(), media.toStdString(), next); });

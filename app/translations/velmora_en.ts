@@ -309,6 +309,14 @@ The file could not be written:<byte value="xd"/>
         <translation>How far neighbouring pages of a poster overlap, in millimetres</translation>
     </message>
     <message>
+        <source>Borderless</source>
+        <translation>Borderless</translation>
+    </message>
+    <message>
+        <source>余白なしで印刷できるプリンター用: 用紙には収まるが印刷できる範囲に収まらない大きさを、ポスターにせず 1 頁に印刷します</source>
+        <translation>For a printer that prints without margins: a size that fits the sheet but not its printable area prints on one page instead of a poster</translation>
+    </message>
+    <message>
         <source>%1 × %2 mm, %3 dpi, </source>
         <translation>%1 × %2 mm, %3 dpi, </translation>
     </message>
@@ -323,6 +331,14 @@ The file could not be written:<byte value="xd"/>
     <message>
         <source>: below %1 dpi the dots will show</source>
         <translation>: below %1 dpi the dots will show</translation>
+    </message>
+    <message>
+        <source>, needs borderless printing</source>
+        <translation>, needs borderless printing</translation>
+    </message>
+    <message>
+        <source>, 1 page with borderless printing</source>
+        <translation>, 1 page with borderless printing</translation>
     </message>
 </context>
 <context>
@@ -632,6 +648,45 @@ The file could not be written:<byte value="xd"/>
         <source>Show weak areas</source>
         <translation>Show weak areas</translation>
     </message>
+    <message>
+        <source>Fit in window	Ctrl+0</source>
+        <translation>Fit in window	Ctrl+0</translation>
+    </message>
+    <message>
+        <source>Actual pixels	Ctrl+1</source>
+        <translation>Actual pixels	Ctrl+1</translation>
+    </message>
+    <message>
+        <source>Zoom view in	Ctrl++</source>
+        <translation>Zoom view in	Ctrl++</translation>
+    </message>
+    <message>
+        <source>Zoom view out	Ctrl+-</source>
+        <translation>Zoom view out	Ctrl+-</translation>
+    </message>
+    <message>
+        <source>Show product frame</source>
+        <translation>Show product frame</translation>
+    </message>
+    <message>
+        <source>Sent to %1: 1 page</source>
+        <translation>Sent to %1: 1 page</translation>
+    </message>
+    <message>
+        <source>Sent to %1: %2 pages</source>
+        <translation>Sent to %1: %2 pages</translation>
+    </message>
+    <message>
+        <source>Written: %1, 1 page</source>
+        <translation>Written: %1, 1 page</translation>
+    </message>
+    <message>
+        <source>Written: %1, %2 pages</source>
+        <translation>Written: %1, %2 pages</translation>
+    </message>
+</context>
+<context>
+    <name>velmora::QtPrinters</name>
     <message>
         <source>Find regions that track…</source>
         <translation>Find regions that track…</translation>

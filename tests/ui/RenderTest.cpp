@@ -19,6 +19,7 @@
 #include "app/ExportDialog.h"
 #include "app/TrackingLabel.h"
 #include "app/MainForm.h"
+#include "app/toolkit/FileDrop.h"
 #include "canvas/CanvasGeometry.h"
 #include "render/CalcBas.h"
 #include "render/PictureParameters.h"
@@ -154,6 +155,12 @@ TEST_F(RenderTest, ExportAtSizeWritesTheCommandLinesFileAndCancelLeavesNothing) 
         << dialog->Summary->text().toStdString();
     // With the desk mat's bleed, kept for a size of the user's own.
     EXPECT_EQ(dialog->BleedBox->value(), 3);
+    // The canvas shows where the product lies on it: across its width, 430 * 100 / (300 * 215 / 304) rows high.
+    ASSERT_TRUE(form.Pic1->ShownProductFrame());
+    const QRectF trim = form.Pic1->ShownProductFrame()->trim;
+    EXPECT_EQ(trim.width(), 608);
+    EXPECT_NEAR(trim.height(), 430.0 * 100 * 304 / (300 * 215), 1e-9);
+    EXPECT_NEAR(trim.top(), (430 - trim.height()) / 2, 1e-9);
     const std::string run =
         "'" VELMORA_RENDER "' --quiet --pixels 300x100 --dpi 150 --bleed 3 -o '" + command.toStdString() + "'";
     ASSERT_EQ(std::system(run.c_str()), 0);
@@ -183,6 +190,29 @@ TEST_F(RenderTest, ExportAtSizeWritesTheCommandLinesFileAndCancelLeavesNothing) 
     EXPECT_EQ(ReadersReport(windowPdf), QStringLiteral("Pages: 1; Page size: 144 x 48 pts"));
     dialog->Format->setCurrentIndex(0);
 
+    // With a picture dropped on the strip and "Palett A", the data file alone gives velmora-render the window's
+    // export: palette, strip colours and the product (300 x 100 pixels at 150 dpi).
+    QImage strip(kStripWidth, kStripHeight, QImage::Format_RGB32);
+    for (int x = 0; x < kStripWidth; ++x)
+        for (int y = 0; y < kStripHeight; ++y) strip.setPixel(x, y, qRgb(x, 255 - x, y * 30));
+    const QString stripFile = dir.filePath(QStringLiteral("strip.png"));
+    ASSERT_TRUE(strip.save(stripFile));
+    ASSERT_TRUE(DeliverDrop(form.gra, {stripFile}));
+    form.palettOption[0]->click();
+    const QString palettePng = dir.filePath(QStringLiteral("a.png"));
+    services.saveFileNames = {palettePng};
+    dialog->ExportButton->click();
+    dialog->WaitForExport();
+    services.programFolder = dir.path();
+    form.CommandPrint->click();
+    const std::string fromData = "'" VELMORA_RENDER "' --quiet --data '" + dir.filePath(QStringLiteral("Fractal_dat.txt")).toStdString() +
+                                 "' -o '" + dir.filePath(QStringLiteral("d.png")).toStdString() + "'";
+    ASSERT_EQ(std::system(fromData.c_str()), 0);
+    QFile exported(palettePng), rendered(dir.filePath(QStringLiteral("d.png")));
+    ASSERT_TRUE(exported.open(QIODevice::ReadOnly) && rendered.open(QIODevice::ReadOnly));
+    EXPECT_EQ(exported.readAll(), rendered.readAll());
+    EXPECT_NE(QFile(window).size(), exported.size()) << "the strip palette changed the picture";
+
     dialog->WidthBox->setValue(30000);
     dialog->HeightBox->setValue(30000);
     dialog->HighResolution->setChecked(true);
@@ -199,7 +229,8 @@ TEST_F(RenderTest, ExportAtSizeWritesTheCommandLinesFileAndCancelLeavesNothing) 
     dialog->CancelButton->click();
     dialog->WaitForExport();
     EXPECT_EQ(dialog->Status->text(), QStringLiteral("Cancelled: nothing was written."));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{QStringLiteral("c.png"), QStringLiteral("w.png")}));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"a.png", "c.png", "d.png", "Fractal_dat.txt", "strip.png", "w.png"}));
 }
 
 // The export dialog tells how a mouse tracks on the picture it would write, printed at the size chosen there,
