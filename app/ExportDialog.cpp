@@ -22,6 +22,9 @@
 
 #include "app/TrackingLabel.h"
 #include "app/toolkit/Services.h"
+#include "app/toolkit/Settings.h"
+#include "palette/ColorTable.h"
+#include "render/PointPicture.h"
 
 namespace velmora {
 
@@ -29,18 +32,18 @@ namespace {
 
 struct Choice {
     QString name;
-    double widthMm, heightMm;
+    double widthMm, heightMm, bleedMm;
 };
 
-// The sizes the print dialog offers, and the two usual sheets held landscape
-// as the pictures are.
+// The products the print dialog offers, with their bleed, and the two usual
+// sheets held landscape as the pictures are, without.
 std::vector<Choice> Presets() {
     std::vector<Choice> presets;
     for (const SizePreset& preset : kSizePresets)
-        presets.push_back({QString::fromUtf8(preset.name), preset.widthMm, preset.heightMm});
+        presets.push_back({QString::fromUtf8(preset.name), preset.widthMm, preset.heightMm, preset.bleedMm});
     for (const char* paper : {"A4", "A3"}) {
         const PageSize size = *PaperSizeNamed(paper);
-        presets.push_back({QString::fromLatin1(paper), MmFromTwips(size.height), MmFromTwips(size.width)});
+        presets.push_back({QString::fromLatin1(paper), MmFromTwips(size.height), MmFromTwips(size.width), 0});
     }
     return presets;
 }
@@ -83,8 +86,17 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     DpiBox->setSuffix(QStringLiteral(" dpi"));
     HighResolution = new QCheckBox(tr("High resolution (every pixel computed)"), this);
     HighResolution->setChecked(highResolution);
+    BleedBox = new QDoubleSpinBox(this);
+    BleedBox->setDecimals(1);
+    BleedBox->setRange(0, kBleedMaxMm);
+    BleedBox->setSuffix(QStringLiteral(" mm"));
+    BleedBox->setToolTip(tr("The picture runs this far past its size on every side, for the print shop to cut off"));
+    CropMarks = new QCheckBox(tr("Crop marks (PDF)"), this);
     Format = new QComboBox(this);
     for (const PictureFormatName& format : kPictureFormats) Format->addItem(Text(format.name));
+    Quality = new QSpinBox(this);
+    Quality->setRange(1, 100);
+    Quality->setValue(PictureFileOptions{}.quality);
     Threads = new QSpinBox(this);
     const int cores = std::max(1, QThread::idealThreadCount());
     Threads->setRange(1, cores);
@@ -120,7 +132,10 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     form->addRow(tr("Height:"), HeightBox);
     form->addRow(tr("Resolution:"), DpiBox);
     form->addRow(QString(), HighResolution);
+    form->addRow(tr("Bleed:"), BleedBox);
+    form->addRow(QString(), CropMarks);
     form->addRow(tr("Format:"), Format);
+    form->addRow(tr("JPEG quality:"), Quality);
     form->addRow(tr("Worker threads:"), Threads);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -141,17 +156,52 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     trackingDelay_->setSingleShot(true);
     trackingDelay_->setInterval(kTrackingDelayMs);
     connect(trackingDelay_, &QTimer::timeout, this, &ExportDialog::CheckTracking);
+    estimatePoll_ = new QTimer(this);
+    estimatePoll_->setInterval(100);
+    connect(estimatePoll_, &QTimer::timeout, this, &ExportDialog::EstimatePoll);
     connect(Preset, &QComboBox::currentIndexChanged, this, &ExportDialog::PresetChosen);
     connect(Millimetres, &QRadioButton::toggled, this, &ExportDialog::UnitsChanged);
     for (QDoubleSpinBox* box : {WidthBox, HeightBox})
         connect(box, &QDoubleSpinBox::valueChanged, this, &ExportDialog::SizeEdited);
     connect(DpiBox, &QSpinBox::valueChanged, this, &ExportDialog::UpdateSummary);
     connect(HighResolution, &QCheckBox::toggled, this, &ExportDialog::UpdateSummary);
+    connect(Tracking, &TrackingLabel::ChangeChosen, this, &ExportDialog::ApplyChange);
     connect(Format, &QComboBox::currentIndexChanged, this, &ExportDialog::UpdateSummary);
+    connect(BleedBox, &QDoubleSpinBox::valueChanged, this, &ExportDialog::UpdateSummary);
+    connect(CropMarks, &QCheckBox::toggled, this, &ExportDialog::UpdateSummary);
+    connect(Quality, &QSpinBox::valueChanged, this, &ExportDialog::UpdateSummary);
     connect(ExportButton, &QPushButton::clicked, this, &ExportDialog::ExportClicked);
     connect(CancelButton, &QPushButton::clicked, this, &ExportDialog::CancelClicked);
     Preset->setCurrentIndex(static_cast<int>(std::size(kSizePresets)));  // after "Custom", the largest: the desk mat
+    RestoreChoices();
     UpdateSummary();
+}
+
+// The choices of the last opening come back, also from an earlier run.
+void ExportDialog::RestoreChoices() {
+    ProgramSettings settings;
+    settings.beginGroup(QStringLiteral("export"));
+    if (settings.contains(QStringLiteral("width"))) {
+        (settings.value(QStringLiteral("pixels")).toBool() ? PixelUnits : Millimetres)->setChecked(true);
+        DpiBox->setValue(settings.value(QStringLiteral("dpi")).toInt());
+        WidthBox->setValue(settings.value(QStringLiteral("width")).toDouble());
+        HeightBox->setValue(settings.value(QStringLiteral("height")).toDouble());
+        const QSignalBlocker quiet(Preset);
+        Preset->setCurrentIndex(std::clamp(settings.value(QStringLiteral("preset")).toInt(), 0, Preset->count() - 1));
+        Format->setCurrentIndex(std::clamp(settings.value(QStringLiteral("format")).toInt(), 0, Format->count() - 1));
+    }
+    restoring_ = false;
+}
+
+void ExportDialog::SaveChoices() const {
+    ProgramSettings settings;
+    settings.beginGroup(QStringLiteral("export"));
+    settings.setValue(QStringLiteral("pixels"), !millimetres_);
+    settings.setValue(QStringLiteral("width"), WidthBox->value());
+    settings.setValue(QStringLiteral("height"), HeightBox->value());
+    settings.setValue(QStringLiteral("dpi"), DpiBox->value());
+    settings.setValue(QStringLiteral("preset"), Preset->currentIndex());
+    settings.setValue(QStringLiteral("format"), Format->currentIndex());
 }
 
 ExportDialog::~ExportDialog() {
@@ -164,7 +214,7 @@ CanvasSize ExportDialog::Pixels() const {
     return PixelsForMillimetres(WidthBox->value(), HeightBox->value(), DpiBox->value());
 }
 
-Product ExportDialog::ProductChosen(const PictureParameters& parameters) const {
+Product ExportDialog::ChosenProduct(const PictureParameters& parameters) const {
     Product product;
     product.parameters = parameters;
     product.parameters.highResolution = HighResolution->isChecked() ? 1 : 0;
@@ -178,6 +228,9 @@ PictureFileOptions ExportDialog::FileOptions() const {
     PictureFileOptions file;
     file.format = kPictureFormats[static_cast<std::size_t>(std::max(Format->currentIndex(), 0))].format;
     file.dpi = DpiBox->value();
+    file.quality = Quality->value();
+    file.bleedMm = BleedBox->value();
+    file.cropMarks = file.format == PictureFormat::Pdf && CropMarks->isChecked();
     if (millimetres_) {
         file.widthMm = WidthBox->value();
         file.heightMm = HeightBox->value();
@@ -190,23 +243,29 @@ QString ExportDialog::Problem() const {
     if (pixels.width < kPictureSideMin || pixels.height < kPictureSideMin || pixels.width > kPictureSideMax ||
         pixels.height > kPictureSideMax)
         return tr("Each side must be %1 to %2 pixels.").arg(kPictureSideMin).arg(kPictureSideMax);
-    if (auto limit = FormatLimit(FileOptions().format, pixels)) return QString::fromStdString(*limit);
+    const PictureFileOptions file = FileOptions();
+    if (auto limit = FormatLimit(file.format, FilePixels(pixels, file))) return QString::fromStdString(*limit);
     return {};
 }
 
-PrintedSize ExportDialog::PrintedSizeChosen() const { return PrintedSizeOf(ProductChosen(PictureParameters{})); }
+PrintedSize ExportDialog::PrintedSizeChosen() const {
+    if (millimetres_) return {WidthBox->value(), HeightBox->value()};
+    const double mmPerPixel = kMmPerInch / DpiBox->value();
+    return {WidthBox->value() * mmPerPixel, HeightBox->value() * mmPerPixel};
+}
 
 void ExportDialog::CheckTracking() {
     trackingDelay_->stop();
     const std::optional<ExportSource> source = Problem().isEmpty() ? source_(false) : std::nullopt;
     if (!source) return Tracking->Clear();
+    Estimate(FileOptions(), true);
     if (source != checkedSource_) {
         checkedSource_ = source;
         ++sourceVersion_;
     }
-    const Product product = ProductChosen(source->parameters);
+    const Product product = ChosenProduct(source->parameters);
     const CanvasSize pixels = product.pixels;
-    const PrintedSize size = PrintedSizeOf(product);
+    const PrintedSize size = PrintedSizeChosen();
     const QString key = QStringLiteral("%1 %2 %3 %4 %5 %6")
                             .arg(sourceVersion_)
                             .arg(pixels.width)
@@ -215,17 +274,41 @@ void ExportDialog::CheckTracking() {
                             .arg(size.widthMm, 0, 'g', 17)
                             .arg(size.heightMm, 0, 'g', 17);
     auto picture = std::make_shared<const ExportSource>(*source);
-    // Drawn row by row as the check reads it, as the export draws it: no picture-sized canvas is kept.
+    const bool high = product.parameters.highResolution != 0;
+    // Drawn as the export draws it, but only where the frames read it.
     auto check = [picture, product, size](const std::atomic<bool>* stop) {
         UniformSource random;
-        PictureExport job = DrawingOf(product, picture->tableColumn.data(), &random, picture->randomExponent);
-        job.threads = 0;
-        job.progress = [stop](double) { return stop->load(); };
-        ExportRows rows(job);
-        return velmora::CheckTracking(rows.Rows(), size, {}, 0, stop);
+        const PictureExport job = DrawingOf(product, picture->tableColumn.data(), &random, picture->randomExponent);
+        return velmora::CheckTracking(PointPicture(job.whole, job.pixels.width, job.pixels.height, job.dot, job.colours),
+                                      size, {}, 0, stop);
     };
-    Tracking->Check(key, check, pixels.width, pixels.height, PrintedDotOf(product));
+    // The other colour counts are known here for the default palette only.
+    auto suggest = [picture, pixels, high, size, dpi = DpiBox->value()](double tracks, const std::atomic<bool>* stop) {
+        CheckedPicture checked{picture->parameters, pixels, size, static_cast<double>(dpi)};
+        checked.parameters.highResolution = high ? 1 : 0;
+        ColorTable table;
+        coltable(table);
+        const int column = std::clamp(checked.parameters.colourIndex, 0, kColourChoices - 1);
+        table.column[static_cast<std::size_t>(column)] = picture->tableColumn;
+        std::vector<PictureChange> changes = ChangesToTry(checked);
+        if (checked.parameters.palette != PaletteChoice::Default)
+            std::erase_if(changes, [](PictureChange c) { return c.kind == ChangeKind::Colours; });
+        return SuggestChanges(checked, table, tracks, changes, {}, 0, stop);
+    };
+    Tracking->Check(key, check, pixels.width, pixels.height, PrintedDotOf(product), suggest);
     emit SizeChosen(size);
+}
+
+void ExportDialog::ApplyChange(PictureChange change) {
+    switch (change.kind) {
+    case ChangeKind::Resolution: HighResolution->setChecked(change.value == 1); break;
+    case ChangeKind::Dpi:
+        // The printed size stays: in millimetres the pixels follow the new resolution.
+        Millimetres->setChecked(true);
+        DpiBox->setValue(change.value);
+        break;
+    default: emit PictureChangeChosen(change);
+    }
 }
 
 void ExportDialog::PresetChosen(int index) {
@@ -233,8 +316,11 @@ void ExportDialog::PresetChosen(int index) {
     if (index < 1 || index > static_cast<int>(presets.size())) return;
     Millimetres->setChecked(true);
     const QSignalBlocker width(WidthBox), height(HeightBox);
-    WidthBox->setValue(presets[static_cast<std::size_t>(index - 1)].widthMm);
-    HeightBox->setValue(presets[static_cast<std::size_t>(index - 1)].heightMm);
+    const Choice& preset = presets[static_cast<std::size_t>(index - 1)];
+    WidthBox->setValue(preset.widthMm);
+    HeightBox->setValue(preset.heightMm);
+    const QSignalBlocker bleed(BleedBox);
+    BleedBox->setValue(preset.bleedMm);
     UpdateSummary();
 }
 
@@ -263,6 +349,8 @@ void ExportDialog::SizeEdited() {
 }
 
 void ExportDialog::UpdateSummary() {
+    if (restoring_) return;
+    SaveChoices();
     const QString problem = Problem();
     ExportButton->setEnabled(problem.isEmpty() && !Running());
     if (!problem.isEmpty()) {
@@ -272,19 +360,87 @@ void ExportDialog::UpdateSummary() {
         return;
     }
     trackingDelay_->start();
+    ShowSummary();
+}
+
+void ExportDialog::ShowSummary() {
     const CanvasSize pixels = Pixels();
     const PictureFileOptions file = FileOptions();
     const PrintedSize printed = PrintedSizeChosen();
-    Summary->setText(tr("%1 × %2 pixels, %3 × %4 mm at %5 dpi; file about %6")
-                         .arg(pixels.width)
-                         .arg(pixels.height)
-                         .arg(printed.widthMm, 0, 'f', 1)
-                         .arg(printed.heightMm, 0, 'f', 1)
-                         .arg(file.dpi)
-                         .arg(Megabytes(EstimatedFileBytes(file.format, pixels))));
+    const CanvasSize written = FilePixels(pixels, file);
+    emit ProductChosen(printed, file.dpi, file.bleedMm);
+    CropMarks->setEnabled(file.format == PictureFormat::Pdf && !Running());
+    Quality->setEnabled(file.format == PictureFormat::Jpeg && !Running());
+    QString text = tr("%1 × %2 pixels, %3 × %4 mm at %5 dpi; %6")
+                       .arg(written.width)
+                       .arg(written.height)
+                       .arg(printed.widthMm + 2 * file.bleedMm, 0, 'f', 1)
+                       .arg(printed.heightMm + 2 * file.bleedMm, 0, 'f', 1)
+                       .arg(file.dpi)
+                       .arg(Estimate(file, false));
+    if (const SizePreset* product = ProductOfSize(printed.widthMm, printed.heightMm))
+        text += QLatin1Char('\n') + tr("Keep what matters %1 mm inside the edges (the safe margin).").arg(product->safeMm);
+    Summary->setText(text);
+}
+
+// The file's estimated size, made again (when `make`) on a worker thread only when the picture or a choice
+// that changes the file has changed: it draws and writes strips of the picture, too long a wait for every key
+// typed and for the window's thread. The summary shows it when it comes.
+QString ExportDialog::Estimate(const PictureFileOptions& file, bool make) {
+    const std::optional<ExportSource> source = source_(false);
+    if (!source) return tr("file size unknown");
+    const CanvasSize pixels = Pixels();
+    const bool high = HighResolution->isChecked();
+    const QString key = QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
+                            .arg(static_cast<int>(file.format))
+                            .arg(pixels.width)
+                            .arg(pixels.height)
+                            .arg(high)
+                            .arg(file.quality)
+                            .arg(file.bleedMm)
+                            .arg(file.dpi)
+                            .arg(file.cropMarks);
+    if (key == estimateKey_ && source == estimatedSource_) return estimate_;
+    const QString waiting = tr("file size being estimated");
+    if (!make || (estimating_ && key == estimating_->key && source == estimating_->source)) return waiting;
+    auto picture = std::make_shared<const ExportSource>(*source);
+    auto result = std::make_shared<EstimateResult>();
+    const int threads = Threads->value();
+    std::erase_if(estimators_, [](const Estimator& estimator) { return estimator.result->done.load(); });
+    Product product = ChosenProduct(source->parameters);
+    product.file = file;
+    product.threads = threads;
+    estimators_.push_back({result, std::jthread([picture, result, product] {
+                               UniformSource random;
+                               const PictureExport job = DrawingOf(product, picture->tableColumn.data(), &random,
+                                                                   picture->randomExponent);
+                               result->bytes = EstimatedFileBytes(job);
+                               result->done = true;
+                           })});
+    estimating_ = Estimating{key, *source, result};
+    estimatePoll_->start();
+    return waiting;
+}
+
+// Takes the latest estimate once it has come; estimates overtaken by a later choice are dropped.
+void ExportDialog::EstimatePoll() {
+    if (!estimating_ || !estimating_->result->done) return;
+    estimatePoll_->stop();
+    const std::optional<double> bytes = estimating_->result->bytes;
+    estimateKey_ = estimating_->key;
+    estimatedSource_ = estimating_->source;
+    estimate_ = bytes ? tr("file about %1").arg(Megabytes(*bytes)) : tr("file size unknown");
+    estimating_.reset();
+    if (Problem().isEmpty()) ShowSummary();
 }
 
 void ExportDialog::ExportClicked() {
+    // One export at a time: a second is refused before it asks for a name, not dropped after.
+    if (Running()) {
+        Toolkit().MessageBox(this, tr("An export is running. Wait for it to end or cancel it, then export again."),
+                             QString(), MessageButtons::Ok, MessageAnswer::Ok);
+        return;
+    }
     const PictureFormatName& format = kPictureFormats[static_cast<std::size_t>(std::max(Format->currentIndex(), 0))];
     const QString extension = QStringLiteral(".") + Text(format.extensions[0]);
     QString path = Toolkit().SaveFileName(this, QDir::current().absoluteFilePath(QStringLiteral("Fractal") + extension),
@@ -302,7 +458,7 @@ bool ExportDialog::StartExport(const QString& path) {
     random_ = UniformSource();
     path_ = path;
 
-    Product product = ProductChosen(snapshot_.parameters);
+    Product product = ChosenProduct(snapshot_.parameters);
     product.file.title = QFileInfo(path).completeBaseName().toStdString();
     PictureExport job = DrawingOf(product, snapshot_.tableColumn.data(), &random_, snapshot_.randomExponent);
     job.progress = [this](double done) {
@@ -314,12 +470,13 @@ bool ExportDialog::StartExport(const QString& path) {
     finished_ = false;
     Progress->setValue(0);
     Status->setText(tr("Exporting to %1").arg(QFileInfo(path).fileName()));
-    SetEditable(false);
     const std::string target = path.toStdString();
     worker_ = std::thread([this, job, target] {
         result_ = ExportPicture(target, job);
         finished_ = true;
     });
+    // Once the export runs, so the Export button is disabled with the other controls.
+    SetEditable(false);
     poll_->start();
     return true;
 }
@@ -366,7 +523,8 @@ void ExportDialog::Finish() {
 
 void ExportDialog::SetEditable(bool editable) {
     for (QWidget* control : std::initializer_list<QWidget*>{Preset, Millimetres, PixelUnits, WidthBox, HeightBox, DpiBox,
-                                                           HighResolution, Format, Threads})
+                                                           HighResolution, BleedBox, CropMarks, Format, Quality,
+                                                           Threads})
         control->setEnabled(editable);
     CancelButton->setText(editable ? tr("Close") : tr("Cancel"));
     UpdateSummary();

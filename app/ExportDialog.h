@@ -2,8 +2,10 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include <QDialog>
 #include <QString>
@@ -11,6 +13,7 @@
 #include "export/Product.h"
 #include "render/Random.h"
 #include "tracking/SensorCheck.h"
+#include "tracking/Suggestions.h"
 
 class QCheckBox;
 class QComboBox;
@@ -53,7 +56,7 @@ public:
     CanvasSize Pixels() const;
     PictureFileOptions FileOptions() const;
     // The product the controls choose, of the picture `parameters` give.
-    Product ProductChosen(const PictureParameters& parameters) const;
+    Product ChosenProduct(const PictureParameters& parameters) const;
     // Why the chosen size cannot be exported; empty when it can.
     QString Problem() const;
     // The size the picture prints at: the millimetres chosen, or the pixels
@@ -78,7 +81,10 @@ public:
     QDoubleSpinBox* HeightBox;
     QSpinBox* DpiBox;
     QCheckBox* HighResolution;
+    QDoubleSpinBox* BleedBox;
+    QCheckBox* CropMarks;
     QComboBox* Format;
+    QSpinBox* Quality;  // JPEG
     QSpinBox* Threads;
     QLabel* Summary;
     TrackingLabel* Tracking;  // how a mouse tracks on the picture printed
@@ -90,8 +96,14 @@ public:
 signals:
     // The printed size of the whole exported picture, when its check starts.
     void SizeChosen(velmora::PrintedSize size);
+    // The size and resolution of the picture the dialog would export, whenever they change.
+    void ProductChosen(velmora::PrintedSize size, double dpi, double bleedMm);
+    // A change to the picture's region or colours chosen among the tracking suggestions, for the window's controls.
+    void PictureChangeChosen(velmora::PictureChange change);
 
 private:
+    // A suggestion's change: the resolution and dpi here, the rest in the window.
+    void ApplyChange(PictureChange change);
     void PresetChosen(int index);
     void UnitsChanged();
     void SizeEdited();
@@ -101,9 +113,16 @@ private:
     void Poll();
     void Finish();
     void SetEditable(bool editable);
+    void ShowSummary();
+    QString Estimate(const PictureFileOptions& file, bool make);
+    void EstimatePoll();
+    void RestoreChoices();
+    // Remembers the size, units, resolution and format for the next opening and the next run.
+    void SaveChoices() const;
 
     Source source_;
     bool millimetres_ = true;  // the units the boxes hold
+    bool restoring_ = true;    // until the remembered choices are back: nothing is shown or remembered
     QTimer* poll_;
     // Starts the sensor check once the size has stopped changing for a moment:
     // typing a size does not render every number on the way.
@@ -111,6 +130,27 @@ private:
     std::optional<ExportSource> checkedSource_;
     unsigned sourceVersion_ = 0;  // counts the pictures checkedSource_ has held
     QString path_;
+    // The last estimate of the file's size, and what it was made for.
+    std::optional<ExportSource> estimatedSource_;
+    QString estimateKey_, estimate_;
+    // Estimates on worker threads: the latest one asked for, and every one not yet ended (joined when the
+    // dialog goes).
+    struct EstimateResult {
+        std::atomic<bool> done{false};
+        std::optional<double> bytes;
+    };
+    struct Estimating {
+        QString key;
+        ExportSource source;
+        std::shared_ptr<EstimateResult> result;
+    };
+    struct Estimator {
+        std::shared_ptr<EstimateResult> result;
+        std::jthread thread;
+    };
+    std::optional<Estimating> estimating_;
+    std::vector<Estimator> estimators_;
+    QTimer* estimatePoll_;
 
     // Shared with the worker thread.
     ExportSource snapshot_;

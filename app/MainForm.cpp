@@ -97,14 +97,14 @@ QFont SizeLabelFont(const QFont& base, int labelWidth) {
 // A text of the pattern or colour-count list as this locale shows it.
 QString ListText(const char* text) { return QCoreApplication::translate("velmora::MainForm", text); }
 
+}  // namespace
+
 QImage DefaultStripImage() {
     QImage strip(kStripWidth, kStripHeight, QImage::Format_RGB32);
     for (int y = 0; y < kStripHeight; ++y)
         for (int x = 0; x < kStripWidth; ++x) strip.setPixel(x, y, PixelOf(DefaultStripColour(x)));
     return strip;
 }
-
-}  // namespace
 
 MainForm::MainForm() {
     setWindowTitle(QStringLiteral("Velmora Generator (for Optical)"));
@@ -375,6 +375,12 @@ void MainForm::CommandKeyDown(int keyCode, int shift) {
     if (keyCode == kS && shift == kCtrl) return CommandSave_Click();
     if (keyCode == kS && shift == (kCtrl | kShift)) return SavePictureAs();
     if (keyCode == kP && shift == kCtrl) return Command2_Click();
+    constexpr int k0 = '0', k1 = '1', kAdd = 107, kSubtract = 109, kEqual = 187, kMinus = 189;
+    if (shift != kCtrl && shift != (kCtrl | kShift)) return;
+    if (keyCode == k0 && shift == kCtrl) return FitView();
+    if (keyCode == k1 && shift == kCtrl) return ActualPixels();
+    if (keyCode == kAdd || keyCode == kEqual) return StepView(1);
+    if (keyCode == kSubtract || keyCode == kMinus) return StepView(-1);
 }
 
 std::array<QLineEdit*, 6> MainForm::NumberBoxes() const { return {texta, textb, XH, XL, YH, YL}; }
@@ -392,7 +398,8 @@ void MainForm::resizeEvent(QResizeEvent* event) {
     VSc->setGeometry(768 + wider, 0, 17, 561 + taller);
     gra->move(144, 568 + taller);
     Frame3->move(416, 568 + taller);
-    SetPanRanges();
+    if (fitView_) SetViewScale(FitViewScale(), QPoint());
+    else SetPanRanges();
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {

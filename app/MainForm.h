@@ -16,6 +16,7 @@
 #include "app/toolkit/PictureBox.h"
 #include "app/toolkit/ScrollBar.h"
 #include "palette/ColorTable.h"
+#include "records/DataFile.h"
 #include "region/RegionNav.h"
 #include "region/ViewHistory.h"
 #include "render/PictureParameters.h"
@@ -27,11 +28,16 @@ class QMenu;
 namespace velmora {
 
 class ExportDialog;
+class FindRegionsDialog;
 class FormPrint;
 class HelpWindow;
 class TrackingJob;
 struct ExportSource;
+struct PrintOutcome;
 struct RenderParams;
+
+// The palette strip the window starts with.
+QImage DefaultStripImage();
 
 // The main window. Its controls hold the picture's parameters; handlers read
 // them when they run. Handlers are defined beside the subsystem they belong to.
@@ -120,6 +126,14 @@ public:
     void HSc_Change();
     void VSc_Change();
 
+    // The view scale: how large the canvas shows in its frame, never what it holds. Fit shows the whole canvas
+    // (Ctrl+0) and keeps doing so as the window or the canvas size changes; actual pixels is 1 : 1 (Ctrl+1);
+    // steps go through the scales between (Ctrl+wheel, Ctrl++ and Ctrl+-), keeping canvas pixel `at` in place.
+    void FitView();
+    void ActualPixels();
+    void StepView(int steps, QPoint at = QPoint());
+    double FitViewScale() const;
+
     // Parameter data file: saving, and loading by a drop on the frames "Draw
     // Area" and "Initial" or any control inside them.
     void CommandPrint_Click();
@@ -159,13 +173,25 @@ public:
     ExportDialog* ExportWindow() const;
     const ViewHistory& Views() const { return views_; }
 
-    // "Show weak areas": the sensor check's flat and ambiguous areas tinted over the canvas on the screen, for
+    // "Show weak areas": the sensor check's flat and ambiguous areas hatched over the canvas on the screen, for
     // the printed size chosen last in a dialog (page width on A4 until one is chosen). Checked again after
     // every render; the check runs on worker threads.
     void ShowWeakAreas(bool on);
+    // "Find regions that track…": the regions around the canvas's, printed at the size the weak areas take.
+    void FindRegions();
+    FindRegionsDialog* FindRegionsWindow() const;
     bool ShowingWeakAreas() const { return showWeakAreas_; }
     // The printed size of the picture the print or export dialog chose last.
     void SetChosenPrintSize(PrintedSize size);
+    // The product chosen last in the print or export dialog, or loaded from a data file; the data file
+    // stores it. A size chosen in the print dialog keeps the resolution, bleed and profile chosen before.
+    void SetProduct(const ProductChoice& product);
+    void SetProductSize(double widthMm, double heightMm);
+    // "Show product frame": the product's trim, bleed and safe margin over the canvas, on the screen only, where
+    // the product's picture lies on the canvas (see PictureOnCanvas).
+    void ShowProductFrame(bool on);
+    bool ShowingProductFrame() const { return showProductFrame_; }
+    const std::optional<ProductChoice>& Product() const { return product_; }
     // Pixels per drawn point of the picture the canvas holds: as the last render drew it, or as the next would.
     int PictureDotWidth() const { return lastMapping_ ? lastMapping_->dot : Pic1->DotWidth(); }
     PrintedSize WeakAreasPrintSize() const;
@@ -179,6 +205,9 @@ public:
     // Printing: the print dialog and the job it chooses on the current printer.
     void Command2_Click();
     void printP();
+    // Tells where a job the printing system or a file took went (`printer`, or the file written) and how many
+    // `pages` it has.
+    void PrintTaken(const PrintOutcome& outcome, const QString& printer, int pages);
     // The print dialog while it is open, otherwise null.
     FormPrint* PrintDialog() const;
 
@@ -225,8 +254,10 @@ private:
     // F5, and Return in a number box, start a render; Ctrl+S saves, Ctrl+Shift+S
     // saves the picture as, Ctrl+P opens the print dialog.
     void CommandKeyDown(int keyCode, int shift);
-    // The pan bars' ranges for the canvas size and the drawing area's size.
+    // The pan bars' ranges for the canvas as shown and the drawing area's size.
     void SetPanRanges();
+    void SetViewScale(double scale, QPoint at);
+    bool fitView_ = false;
     // Puts a view into the controls as a user would, then starts a render.
     void ShowView(const PictureParameters& view);
 
@@ -240,6 +271,7 @@ private:
 
     QPointer<FormPrint> printDialog_;
     QPointer<ExportDialog> exportDialog_;
+    QPointer<FindRegionsDialog> findRegionsDialog_;
 
     ViewHistory views_;
     // Where the last render put the plane; none before the first render.
@@ -254,6 +286,10 @@ private:
     TrackingJob* weakAreas_ = nullptr;
     bool showWeakAreas_ = false;
     std::optional<PrintedSize> chosenPrintSize_;
+    std::optional<ProductChoice> product_;
+    bool showProductFrame_ = true;
+    // Draws the frame of the product chosen last, or takes it away.
+    void UpdateProductFrame();
     TrackingResult weakAreasResult_;
     QSize weakAreasChecked_;  // the canvas size the check under way was started for
 };

@@ -1,8 +1,6 @@
-#include <QBuffer>
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
-#include <QImageWriter>
 
 #include <algorithm>
 
@@ -14,8 +12,10 @@
 #include "app/toolkit/Services.h"
 #include "files/AtomicFile.h"
 #include "formats/Bitmap.h"
+#include "formats/Jpeg.h"
 #include "formats/PictureFile.h"
 #include "formats/Png.h"
+#include "formats/Tiff.h"
 
 namespace velmora {
 
@@ -36,7 +36,8 @@ void MainForm::CopyPicture() { QGuiApplication::clipboard()->setImage(Pic1->Imag
 namespace {
 
 // The formats Save picture as… writes; PDF pages are printed from the print dialog.
-constexpr PictureFormat kSaveAsFormats[] = {PictureFormat::Png, PictureFormat::Bmp, PictureFormat::Jpeg};
+constexpr PictureFormat kSaveAsFormats[] = {PictureFormat::Png, PictureFormat::Bmp, PictureFormat::Jpeg,
+                                            PictureFormat::Tiff};
 
 bool SaveAsWrites(PictureFormat format) { return std::ranges::find(kSaveAsFormats, format) != std::end(kSaveAsFormats); }
 
@@ -74,17 +75,19 @@ std::optional<std::string> WritePicture(PictureBox& canvas, PictureFormat format
             return std::string(failure.what());
         }
     }
-    QByteArray encoded;
-    QBuffer buffer(&encoded);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(95);
-    // The file records the default resolution, as every picture file does.
-    QImage image = canvas.Image();
-    image.setDotsPerMeterX(static_cast<int>(PixelsPerMetre(kDefaultDpi)));
-    image.setDotsPerMeterY(static_cast<int>(PixelsPerMetre(kDefaultDpi)));
-    if (!writer.write(image)) return writer.errorString().toStdString();
-    return WriteFileAtomically(path, std::string_view(encoded.constData(), static_cast<std::size_t>(encoded.size())));
+    // JPEG and TIFF through the export's encoders: the same colour profile, resolution and chroma.
+    std::string encoded;
+    const auto append = [&encoded](std::string_view piece) {
+        encoded += piece;
+        return true;
+    };
+    const PictureRows rows = RowsOf(canvas.RasterView());
+    const std::optional<std::string> error = format == PictureFormat::Tiff
+                                                 ? EncodeTiff(rows, kDefaultDpi, append)
+                                                 : EncodeJpeg(rows, PictureFileOptions{}.quality,
+                                                              static_cast<int>(kDefaultDpi), append);
+    if (error) return error;
+    return WriteFileAtomically(path, encoded);
 }
 }  // namespace
 
@@ -127,6 +130,26 @@ void MainForm::ExportAtSize() {
         connect(exportDialog_, &ExportDialog::SizeChosen, this, [this](PrintedSize size) {
             const QImage& canvas = Pic1->Image();
             if (canvas.width() > 0) SetChosenPrintSize({size.widthMm, size.widthMm * canvas.height() / canvas.width()});
+        });
+        const auto productChosen = [this](PrintedSize size, double dpi, double bleedMm) {
+            ProductChoice product = Product().value_or(ProductChoice{});
+            product.widthMm = size.widthMm;
+            product.heightMm = size.heightMm;
+            product.dpi = dpi;
+            product.bleedMm = bleedMm;
+            SetProduct(product);
+        };
+        connect(exportDialog_, &ExportDialog::ProductChosen, this, productChosen);
+        if (exportDialog_->Problem().isEmpty())
+            productChosen(exportDialog_->PrintedSizeChosen(), exportDialog_->FileOptions().dpi,
+                          exportDialog_->FileOptions().bleedMm);
+        // A suggestion's change goes to the controls as their buttons make it; the dialog checks the result.
+        connect(exportDialog_, &ExportDialog::PictureChangeChosen, this, [this](PictureChange change) {
+            if (change.kind == ChangeKind::Zoom) CommandZoom_Click(change.value);
+            if (change.kind == ChangeKind::Move)
+                for (int press = 0; press < 2; ++press) Commandpos_Click(change.value);
+            if (change.kind == ChangeKind::Colours) Combo2->setCurrentIndex(change.value);
+            if (exportDialog_) exportDialog_->CheckTracking();
         });
     } else {
         exportDialog_->CheckTracking();

@@ -1,5 +1,9 @@
+#include <QFileInfo>
+
 #include "app/MainForm.h"
 #include "app/print/FormPrint.h"
+#include "app/print/Printers.h"
+#include "app/toolkit/Services.h"
 
 namespace velmora {
 
@@ -19,6 +23,16 @@ void MainForm::Command2_Click() {
 // Prints as the print dialog chooses, on worker threads; printing always goes through the dialog.
 void MainForm::printP() {
     if (printDialog_) printDialog_->Print();
+}
+
+void MainForm::PrintTaken(const PrintOutcome& outcome, const QString& printer, int pages) {
+    const QString where = outcome.file.isEmpty() ? printer : QFileInfo(outcome.file).fileName();
+    QString text;
+    if (!outcome.file.isEmpty())
+        text = pages == 1 ? tr("Written: %1, 1 page").arg(where) : tr("Written: %1, %2 pages").arg(where).arg(pages);
+    else
+        text = pages == 1 ? tr("Sent to %1: 1 page").arg(where) : tr("Sent to %1: %2 pages").arg(where).arg(pages);
+    Toolkit().MessageBox(this, text, QString(), MessageButtons::Ok, MessageAnswer::Ok);
 }
 
 }  // namespace velmora

@@ -38,6 +38,23 @@ QString DataFileFolder() {
     return IsInstalledProgramFolder(program) ? QDir::currentPath() : program;
 }
 
+// The rows the strip palettes sample, when a picture replaced the default strip.
+std::optional<StripRows> DroppedStrip(const PictureBox& strip) {
+    if (strip.Picture() == DefaultStripImage()) return std::nullopt;
+    StripRows rows;
+    for (int row = 0; row < 2; ++row)
+        for (int x = 0; x < kStripWidth; ++x) rows.rows[row][x] = strip.PixelAt(x, row + 1);
+    return rows;
+}
+
+// The strip shown for stored rows: the row above them repeats the first, the rows below repeat the second.
+QImage StripPicture(const StripRows& rows) {
+    QImage picture(kStripWidth, kStripHeight, QImage::Format_RGB32);
+    for (int y = 0; y < kStripHeight; ++y)
+        for (int x = 0; x < kStripWidth; ++x) picture.setPixel(x, y, PixelOf(rows.rows[y <= 1 ? 0 : 1][x]));
+    return picture;
+}
+
 }  // namespace
 
 // A data file dropped on either parameter frame or any control inside them loads.
@@ -56,8 +73,8 @@ void MainForm::CommandPrint_Click() {
         DataFilePath(DataFileFolder().toStdString(), Text1->text().toStdString()));
     if (Module_ini::OverwriteDeclined(this, path)) return;
     Module_ini::IniFileName = path.toStdString();
-    const auto failure =
-        Module_ini::WriteIniEntries(DataFileEntries(Parameters(), LocaleDateTimeText().toStdString()));
+    const auto failure = Module_ini::WriteIniEntries(
+        DataFileEntries(Parameters(), LocaleDateTimeText().toStdString(), {DroppedStrip(*gra), false, product_}));
     if (failure) Module_ini::ReportWriteFailure(this, path, *failure);
 }
 
@@ -68,7 +85,27 @@ void MainForm::Frame1_OLEDragDrop(const QStringList& Data) {
     Module_ini::IniFileName = Data.front().toStdString();
     PictureParameters loaded = Parameters();
     ApplyStoredParameters(loaded);
+    // The strip comes first, so that a strip palette is sampled from the stored one.
+    const DataFileExtras extras = StoredExtras();
+    const bool stripChanged = extras.strip || extras.defaultStrip;
+    if (extras.strip) gra->SetPicture(StripPicture(*extras.strip));
+    else if (extras.defaultStrip) gra->SetPicture(DefaultStripImage());
+    if (extras.product) SetProduct(*extras.product);
+    const PaletteChoice before = Parameters().palette;
     ShowParameters(loaded);
+    if (stripChanged && loaded.palette != PaletteChoice::Default && loaded.palette == before) palettOption_Click(0);
+}
+
+void MainForm::SetProduct(const ProductChoice& product) {
+    product_ = product;
+    UpdateProductFrame();
+}
+
+void MainForm::SetProductSize(double widthMm, double heightMm) {
+    ProductChoice product = product_.value_or(ProductChoice{});
+    product.widthMm = widthMm;
+    product.heightMm = heightMm;
+    SetProduct(product);
 }
 
 }  // namespace velmora

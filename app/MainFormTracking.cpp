@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "app/FindRegionsDialog.h"
 #include "app/TrackingJob.h"
 
 namespace velmora {
@@ -37,5 +38,22 @@ void MainForm::CheckWeakAreas() {
     weakAreasChecked_ = Pic1->Image().size();
     weakAreas_->Start(Pic1->Image(), WeakAreasPrintSize());
 }
+
+void MainForm::FindRegions() {
+    if (Combo2->currentIndex() < 0) return;
+    if (findRegionsDialog_) findRegionsDialog_->close();
+    const QImage& canvas = Pic1->Image();
+    const CheckedPicture picture{Parameters(), {canvas.width(), canvas.height()}, WeakAreasPrintSize(), 0};
+    findRegionsDialog_ = new FindRegionsDialog(this, picture, ColorTable);
+    findRegionsDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    // The region chosen is drawn as Start draws it; a render under way keeps its picture until the next Start.
+    connect(findRegionsDialog_, &FindRegionsDialog::RegionChosen, this, [this](const PictureParameters& parameters) {
+        ShowParameters(parameters);
+        if (runningRenders_ == 0) Strt_Click();
+    });
+    findRegionsDialog_->show();
+}
+
+FindRegionsDialog* MainForm::FindRegionsWindow() const { return findRegionsDialog_; }
 
 }  // namespace velmora

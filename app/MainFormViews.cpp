@@ -16,6 +16,8 @@ void MainForm::ConnectViewHandlers() {
     Pic1->SetPointerGestures(true);
     connect(Pic1, &PictureBox::RubberBand, this, &MainForm::Pic1_RubberBand);
     connect(Pic1, &PictureBox::ContextMenu, this, &MainForm::Pic1_ContextMenu);
+    connect(Pic1, &PictureBox::ZoomWheel, this, [this](int steps, QPoint at) { StepView(steps, at); });
+    connect(PictureFrame, &PictureBox::ZoomWheel, this, [this](int steps, QPoint) { StepView(steps); });
 }
 
 void MainForm::RenderStarted(const RenderParams& params) {
@@ -85,8 +87,17 @@ QMenu* MainForm::CanvasMenu() {
         canvasMenu_->addAction(tr("Back\tAlt+Left"), this, &MainForm::GoBack);
         canvasMenu_->addAction(tr("Forward\tAlt+Right"), this, &MainForm::GoForward);
         canvasMenu_->addSeparator();
+        canvasMenu_->addAction(tr("Fit in window\tCtrl+0"), this, &MainForm::FitView);
+        canvasMenu_->addAction(tr("Actual pixels\tCtrl+1"), this, &MainForm::ActualPixels);
+        canvasMenu_->addAction(tr("Zoom view in\tCtrl++"), this, [this] { StepView(1); });
+        canvasMenu_->addAction(tr("Zoom view out\tCtrl+-"), this, [this] { StepView(-1); });
+        QAction* frame = canvasMenu_->addAction(tr("Show product frame"), this, &MainForm::ShowProductFrame);
+        frame->setCheckable(true);
+        frame->setChecked(showProductFrame_);
+        canvasMenu_->addSeparator();
         QAction* weakAreas = canvasMenu_->addAction(tr("Show weak areas"), this, &MainForm::ShowWeakAreas);
         weakAreas->setCheckable(true);
+        canvasMenu_->addAction(tr("Find regions that track…"), this, &MainForm::FindRegions);
     }
     const QList<QAction*> actions = canvasMenu_->actions();
     actions[4]->setEnabled(views_.CanGoBack());

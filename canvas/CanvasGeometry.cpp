@@ -18,6 +18,14 @@ CanvasGrid GridFor(CanvasSize size, bool highResolution) {
     return {size.width / 4.0, size.height / 4.0, 4};
 }
 
+bool IsSeriesSize(CanvasSize pixels) {
+    for (int v = kSizeMin; v <= kSizeMax; ++v) {
+        const CanvasSize size = SizeForValue(v);
+        if (size.width == pixels.width && size.height == pixels.height) return true;
+    }
+    return false;
+}
+
 CanvasSize ReferenceSize(int width) {
     CanvasSize nearest = SizeForValue(kSizeMin);
     for (int v = kSizeMin + 1; v <= kSizeMax; ++v) {
@@ -34,12 +42,24 @@ PictureGrid PictureGridFor(CanvasSize pixels, bool highResolution) {
     return {GridFor(pixels, highResolution), highResolution ? regionPixels : regionPixels / 4};
 }
 
+CanvasRect PictureOnCanvas(CanvasSize canvas, CanvasSize pixels, bool highResolution) {
+    const PictureGrid picture = PictureGridFor(pixels, highResolution);
+    if (!(picture.regionHeight > 0)) return {0, 0, static_cast<double>(canvas.width), static_cast<double>(canvas.height)};
+    const double height = canvas.height * picture.grid.height / picture.regionHeight;
+    return {0, (canvas.height - height) / 2, static_cast<double>(canvas.width), height};
+}
+
 CanvasSize PixelsForMillimetres(double widthMm, double heightMm, double dpi) {
     auto side = [dpi](double mm) {
         const double pixels = RoundHalfEven(mm / 25.4 * dpi);
         return pixels >= 0 && pixels <= 2e9 ? static_cast<int>(pixels) : 0;
     };
     return {side(widthMm), side(heightMm)};
+}
+
+int BleedPixels(double bleedMm, double dpi) {
+    const double pixels = RoundHalfEven(bleedMm / 25.4 * dpi);
+    return pixels > 0 && pixels <= 1e6 ? static_cast<int>(pixels) : 0;
 }
 
 PanRange PanRangeFor(int frameExtent, int canvasExtent) {

@@ -26,6 +26,9 @@ CanvasGrid GridFor(CanvasSize size, bool highResolution);
 inline constexpr int kPictureSideMin = 16;
 inline constexpr int kPictureSideMax = 65536;
 
+// Whether `pixels` is one of the series' sizes.
+bool IsSeriesSize(CanvasSize pixels);
+
 // The series size whose proportions give the region's height for a picture
 // `width` pixels wide: the one of nearest width (the narrower on a tie).
 CanvasSize ReferenceSize(int width);
@@ -41,9 +44,23 @@ struct PictureGrid {
 };
 PictureGrid PictureGridFor(CanvasSize pixels, bool highResolution);
 
+// Where a picture of `pixels` drawn from the region of a canvas of the series lies on that canvas, in canvas
+// pixels: across its whole width, centred in height by the same rule PictureGridFor gives the picture's region
+// (a picture of other proportions reaches above and below the canvas, or covers less of its height).
+struct CanvasRect {
+    double left, top, width, height;
+};
+CanvasRect PictureOnCanvas(CanvasSize canvas, CanvasSize pixels, bool highResolution);
+
 // The pixels of a physical size printed at `dpi` dots per inch, each side
 // round(mm / 25.4 * dpi) with ties to even.
 CanvasSize PixelsForMillimetres(double widthMm, double heightMm, double dpi);
+
+// The pixels a bleed of `bleedMm` adds on each side at `dpi`, rounded as the sides are.
+int BleedPixels(double bleedMm, double dpi);
+// The bleed a print shop asks for by default, and the most the program offers.
+inline constexpr double kDefaultBleedMm = 3;
+inline constexpr double kBleedMaxMm = 20;
 
 // A pan bar's range for a canvas extent inside the frame's outer extent.
 struct PanRange {

@@ -27,7 +27,10 @@
 #include "render/Patterns.h"
 #include "render/Random.h"
 #include "render/RenderEngine.h"
+#include "render/PointPicture.h"
+#include "tracking/Suggestions.h"
 #include "tracking/TrackingMap.h"
+#include "tracking/TrackingReport.h"
 
 namespace velmora {
 
@@ -56,7 +59,7 @@ std::optional<std::pair<Number, Number>> PairOf(std::string_view text) {
 
 // The formats velmora-render writes, in the order its messages name them.
 constexpr PictureFormat kCommandFormats[] = {PictureFormat::Png, PictureFormat::Bmp, PictureFormat::Jpeg,
-                                             PictureFormat::Pdf};
+                                             PictureFormat::Pdf, PictureFormat::Tiff};
 
 bool CommandWrites(PictureFormat format) { return std::ranges::find(kCommandFormats, format) != std::end(kCommandFormats); }
 
@@ -116,6 +119,7 @@ std::string OneLine(std::string_view text) {
 // Sizes the command takes, in mm: papers, sizes on paper and the poster overlap.
 constexpr double kPaperMinMm = 50, kPaperMaxMm = 2000;
 constexpr std::size_t kMostPages = 1000;
+constexpr double kPrintTimeoutMaxSeconds = 3600;
 
 bool Within(const PageSize& size, double minMm, double maxMm) {
     const auto ok = [&](double twips) { return twips >= TwipsFromMm(minMm) - 1e-9 && twips <= TwipsFromMm(maxMm) + 1e-9; };
@@ -147,12 +151,13 @@ struct Given {
     RenderCommand cmd;
     std::optional<long> pattern, size, dpi, quality, sensorPixels;
     std::optional<int> colourIndex;
+    std::optional<PaletteChoice> palette;
     std::optional<CanvasSize> pixels;
     std::optional<std::pair<double, double>> mm;  // --mm as typed: the pixels come from these, not from 1/1440 inch
     std::optional<PageSize> paper;
     std::string media;
-    bool landscape = false, fill = false, highResolution = false, trackingLine = false;
-    std::optional<double> overlap;
+    bool landscape = false, fill = false, highResolution = false, trackingLine = false, suggest = false;
+    std::optional<double> overlap, printTimeout;
     std::optional<std::string> data;
     std::vector<std::pair<std::string*, std::string>> texts;
 };
@@ -246,7 +251,7 @@ const std::vector<CommandOption>& CommandOptions() {
                          return std::nullopt;
                      }});
         o.push_back({{"--palette"}, "default|A|B", [](Given& g, const std::string& option, const std::string& v) -> Refusal {
-                         PaletteChoice& palette = g.cmd.product.parameters.palette;
+                         std::optional<PaletteChoice>& palette = g.palette;
                          if (v == "default") palette = PaletteChoice::Default;
                          else if (v == "A" || v == "a") palette = PaletteChoice::A;
                          else if (v == "B" || v == "b") palette = PaletteChoice::B;
@@ -295,7 +300,24 @@ const std::vector<CommandOption>& CommandOptions() {
                          g.cmd.product.printer = v;
                          return std::nullopt;
                      }});
+        o.push_back({{"--print-timeout"}, "S", [](Given& g, const std::string& option, const std::string& v) -> Refusal {
+                         g.printTimeout = NumberOf<double>(v);
+                         if (!g.printTimeout || !(*g.printTimeout > 0) || *g.printTimeout > kPrintTimeoutMaxSeconds)
+                             return option + ": must be above 0 and at most 3600 seconds";
+                         return std::nullopt;
+                     }});
+        o.push_back({{"--bleed"}, "MM", [](Given& g, const std::string& option, const std::string& v) -> Refusal {
+                         const std::optional<double> mm = NumberOf<double>(v);
+                         if (!mm || !(*mm >= 0 && *mm <= kBleedMaxMm)) return option + ": must be 0 to 20 mm";
+                         g.cmd.product.file.bleedMm = *mm;
+                         return std::nullopt;
+                     }});
+        o.push_back({{"--crop-marks"}, "", [](Given& g, const std::string&, const std::string&) -> Refusal {
+                         g.cmd.product.file.cropMarks = true;
+                         return std::nullopt;
+                     }});
         o.push_back(Switch("--tracking", &Given::trackingLine));
+        o.push_back(Switch("--suggest", &Given::suggest));
         o.push_back({{"--tracking-map"}, "FILE.png", [](Given& g, const std::string& option, const std::string& v) -> Refusal {
                          if (PictureFormatOfExtension(v) != PictureFormat::Png) return option + ": the file must end in .png";
                          g.cmd.trackingMap = v;
@@ -338,9 +360,14 @@ std::string RenderUsage() {
            "(without it, page width); --fill covers that size instead of fitting the whole picture; a size\n"
            "larger than the sheet prints as a poster whose pages overlap by --overlap mm (10). Without\n"
            "--paper the page is the picture's own size (--mm, or the picture at --dpi).\n"
+           "--print looks the printer up before drawing; the printing system may stay silent for\n"
+           "--print-timeout seconds (" + NumText(kPrintTimeoutSeconds) + ") before the job fails.\n"
+           "--bleed (0 to 20 mm) extends the picture past that size on every side, for a print shop to cut\n"
+           "to it; a PDF then marks the cut with its trim box, and --crop-marks draws trim marks around it.\n"
            "--tracking checks how a mouse tracks on the picture printed as --paper, --mm and --dpi say\n"
            "(without them, at page width on A4) and needs no -o; below 95 % an advice line follows for\n"
-           "each cause; --tracking-map writes its map.\n";
+           "each cause, and with --suggest a line for each change tried that tracks better, the best\n"
+           "first; --tracking-map writes its map.\n";
 }
 
 ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
@@ -374,6 +401,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
         }
         if (auto refusal = option->apply(g, name, value.value_or(""))) return fail(*refusal);
     }
+    if (g.suggest && !g.trackingLine) return fail("--suggest: needs --tracking");
     const bool tracking = g.trackingLine || !g.cmd.trackingMap.empty();
     if (product.output.empty() && product.printer.empty() && !tracking)
         return fail("-o: an output file (--print, or --tracking) is required");
@@ -384,20 +412,35 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     if (g.landscape && !g.paper) return fail("--landscape: needs --paper");
     if (g.overlap && !g.paper) return fail("--overlap: needs --paper");
     if (g.fill && !g.mm) return fail("--fill: needs --mm");
+    if (g.printTimeout && product.printer.empty()) return fail("--print-timeout: needs --print");
+    if (product.file.bleedMm > 0 && g.paper) return fail("--bleed: not with --paper; the page is the picture's own size");
+    if (product.file.cropMarks && (product.file.format != PictureFormat::Pdf || g.paper))
+        return fail("--crop-marks: only for a PDF file of the picture's own size");
 
     PictureParameters& s = product.parameters;
+    PictureFileOptions& file = product.file;
     if (g.data) {
-        const auto error = ApplyDataFile(s, *g.data);
+        DataFileExtras extras;
+        const auto error = ApplyDataFile(s, *g.data, &extras);
         if (error) return fail("--data: " + *error);
+        g.cmd.strip = extras.strip;
+        // The product stored last gives the picture's size when the command line gives none.
+        if (const auto& stored = extras.product; stored && !g.pixels && !g.size && !g.mm) {
+            const PageSize trim{TwipsFromMm(stored->widthMm), TwipsFromMm(stored->heightMm)};
+            if (!Within(trim, 0, kPrintedSizeMaxMm) || stored->dpi > 65535)
+                return fail("--data: the stored product's size or resolution is out of range");
+            g.mm.emplace(stored->widthMm, stored->heightMm);
+            file.dpi = stored->dpi;
+        }
     }
     if (g.highResolution) s.highResolution = 1;
     if (g.pattern) ApplyPattern(s, static_cast<int>(*g.pattern));
     if (g.size) s.sizeValue = static_cast<int>(*g.size);
     if (g.colourIndex) s.colourIndex = *g.colourIndex;
+    if (g.palette) s.palette = *g.palette;
     for (auto& [target, text] : g.texts) *target = text;
     if (s.colourIndex < 0) return fail("--data: the file selects no colour count; add --colors");
 
-    PictureFileOptions& file = product.file;
     if (g.dpi) file.dpi = static_cast<double>(*g.dpi);
     if (g.sensorPixels) product.sensor.framePixels = static_cast<int>(*g.sensorPixels);
     if (g.quality) file.quality = static_cast<int>(*g.quality);
@@ -437,6 +480,8 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     product.physicalSize = g.paper || g.mm || g.dpi;
     product.tracking = tracking;
     g.cmd.trackingLine = g.trackingLine;
+    g.cmd.suggest = g.suggest;
+    if (g.printTimeout) g.cmd.printTimeout = *g.printTimeout;
     if (pages && PagesOf(product).pages.size() > kMostPages)
         return fail("--mm: the poster would need " + std::to_string(PagesOf(product).pages.size()) +
                     " pages (at most 1000)");
@@ -446,9 +491,16 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
 
 namespace {
 
-int CannotWrite(const std::string& path, const std::string& reason) {
-    std::fprintf(stderr, "velmora-render: cannot write %s: %s\n", OneLine(path).c_str(), reason.c_str());
+// Reports a failure on one line; a file `written` before it stays, and the line says so.
+int Failed(const std::string& reason, const std::string& written = {}) {
+    std::string line = "velmora-render: " + OneLine(reason);
+    if (!written.empty()) line += " (" + OneLine(written) + " was written)";
+    std::fprintf(stderr, "%s\n", line.c_str());
     return 1;
+}
+
+int CannotWrite(const std::string& path, const std::string& reason, const std::string& written = {}) {
+    return Failed("cannot write " + path + ": " + reason, written);
 }
 
 // The share done and the time left, on one line rewritten in place.
@@ -479,28 +531,64 @@ private:
     int shown_ = -1;
 };
 
-// The sensor check's line and, below good tracking, its advice on standard output, its map into a file.
-int ReportTracking(const RenderCommand& command, const TrackingResult& result) {
+// What a change tried does, as a suggestion line shows it.
+std::string ChangeText(PictureChange change) {
+    static const char* const kMoves[] = {"left", "right", "up", "down"};
+    switch (change.kind) {
+    case ChangeKind::Resolution: return change.value ? "high resolution" : "normal resolution";
+    case ChangeKind::Size: return "size " + std::to_string(change.value);
+    case ChangeKind::Dpi: return std::to_string(change.value) + " dpi";
+    case ChangeKind::Zoom: return change.value ? "zoom out 2\u00d7" : "zoom in 2\u00d7";
+    case ChangeKind::Move: return std::string("move ") + kMoves[change.value & 3] + " half a picture";
+    case ChangeKind::Colours:
+        return std::to_string(kColourCounts[static_cast<std::size_t>(change.value)].colours) + " colours";
+    }
+    return {};
+}
+
+// The sensor check of the picture as it prints, drawn only where its frames read it: its line and, below good
+// tracking, the advice and the changes tried that track better on standard output, its map into a file.
+int ReportTracking(const RenderCommand& command, const PointPicture& picture, const ColorTable& table) {
     const Product& product = command.product;
-    const int width = product.pixels.width, height = product.pixels.height;
+    const PrintedSize printed = PrintedSizeOf(product);
+    const auto start = std::chrono::steady_clock::now();
+    const std::clock_t processorStart = std::clock();
+    const TrackingResult result = CheckTracking(picture, printed, product.sensor, product.threads);
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    const double processorSeconds = static_cast<double>(std::clock() - processorStart) / CLOCKS_PER_SEC;
+    if (!command.quiet)
+        std::fprintf(stderr, "tracking check: %.3f s (%.3f s of processor time, drawing included)\n", seconds.count(),
+                     processorSeconds);
     if (command.trackingLine) {
-        const double dpi = width / (PrintedSizeOf(product).widthMm / kMmPerInch);
+        const double dpi = picture.Width() / (printed.widthMm / kMmPerInch);
         std::printf("%s\n", TrackingLine(result, product.sensor, dpi).c_str());
         for (const std::string& advice : TrackingAdvice(result, PrintedDotOf(product), product.sensor))
             std::printf("advice: %s\n", advice.c_str());
+        if (command.suggest && result.FrameCount() > 0) {
+            // A picture given its own size in millimetres keeps that size at any resolution tried.
+            const PictureFileOptions& file = product.file;
+            const PrintedSize asked = file.widthMm > 0 && file.heightMm > 0 && !product.paper
+                                          ? PrintedSize{MmFromTwips(TwipsFromMm(file.widthMm)),
+                                                        MmFromTwips(TwipsFromMm(file.heightMm))}
+                                          : printed;
+            const CheckedPicture checked{product.parameters, product.pixels, asked,
+                                         product.physicalSize ? file.dpi : 0};
+            for (const Suggestion& s : SuggestChanges(checked, table, result.tracks, product.sensor, product.threads))
+                std::printf("suggestion: %s: %.1f %%\n", ChangeText(s.change).c_str(), 100 * s.tracks);
+        }
         std::fflush(stdout);
     }
     if (command.trackingMap.empty()) return 0;
     // The map in the picture's proportions, 1024 pixels along its longer side.
-    const double scale = 1024.0 / std::max(width, height);
-    const int mapWidth = std::max(1, static_cast<int>(std::lround(width * scale)));
-    const int mapHeight = std::max(1, static_cast<int>(std::lround(height * scale)));
-    std::vector<Pixel> map = DrawTrackingMap(result, width, height, mapWidth, mapHeight, kMapFileColours);
+    const double scale = 1024.0 / std::max(picture.Width(), picture.Height());
+    const int width = std::max(1, static_cast<int>(std::lround(picture.Width() * scale)));
+    const int height = std::max(1, static_cast<int>(std::lround(picture.Height() * scale)));
+    std::vector<Pixel> map = DrawTrackingMap(result, picture.Width(), picture.Height(), width, height, kMapFileColours);
     std::vector<Pixel> colours{kMapFileColours.tracks, kMapFileColours.flat, kMapFileColours.ambiguous};
     std::sort(colours.begin(), colours.end());
-    PngPieces pieces(RowsOf(Raster{map.data(), mapWidth, mapHeight, mapWidth}), PngLayout{colours, 0, product.threads});
+    PngPieces pieces(RowsOf(Raster{map.data(), width, height, width}), PngLayout{colours, 0, product.threads});
     if (auto error = WriteFileAtomically(command.trackingMap, [&] { return pieces.Next(); }))
-        return CannotWrite(command.trackingMap, *error);
+        return CannotWrite(command.trackingMap, *error, product.output);
     return 0;
 }
 
@@ -508,17 +596,31 @@ int ReportTracking(const RenderCommand& command, const TrackingResult& result) {
 
 int RunRenderCommand(const RenderCommand& command) {
     const Product& product = command.product;
-    // A target that may not be replaced is refused before the work of rendering.
+    // Whatever can fail is asked before the work of rendering and before any file is replaced: each target may
+    // be replaced and its folder takes a new file (a writer that never commits leaves nothing), and the printer
+    // is listed by a printing system that answers.
     for (const std::string* path : {&product.output, &command.trackingMap})
-        if (!path->empty())
+        if (!path->empty()) {
             if (auto refusal = WriteRefusal(*path)) return CannotWrite(*path, *refusal);
+            if (auto refusal = AtomicFileWriter(*path).Error()) return CannotWrite(*path, *refusal);
+        }
+    if (!product.printer.empty())
+        if (auto refusal = CheckPrintQueue(product.printer, command.printTimeout))
+            return Failed(RefusalText(*refusal, product.printer));
     const PictureParameters& s = product.parameters;
 
     ColorTable table;
     coltable(table);
-    if (s.palette == PaletteChoice::A) coltableB(table, DefaultStrip());
-    if (s.palette == PaletteChoice::B) coltableA(table, DefaultStrip());
-    UniformSource random = ProgramRandom();
+    const DefaultStrip defaultStrip;
+    const std::optional<StoredStripImage> storedStrip =
+        command.strip ? std::optional<StoredStripImage>(*command.strip) : std::nullopt;
+    const StripImage& strip = storedStrip ? static_cast<const StripImage&>(*storedStrip) : defaultStrip;
+    if (s.palette == PaletteChoice::A) coltableB(table, strip);
+    if (s.palette == PaletteChoice::B) coltableA(table, strip);
+    // The file, the print job and the sensor check are one picture: each drawing of a random one starts from
+    // the generator as it stood before the first.
+    const UniformSource firstDraw = ProgramRandom();
+    UniformSource random = firstDraw;
     PictureExport job = DrawingOf(product, table.column[static_cast<std::size_t>(s.colourIndex)].data(), &random,
                                   s.randomExponent);
     const bool showProgress = !command.quiet && ::isatty(STDERR_FILENO);
@@ -530,57 +632,46 @@ int RunRenderCommand(const RenderCommand& command) {
         };
     const auto engine = command.scalarKernels ? MakeInlineEngine() : nullptr;
 
-    // The picture is drawn once: the file, the print job and the sensor check read the same rows side by side.
-    ExportRows picture(job, engine.get());
-    std::vector<std::function<void(const PictureRows&)>> readers;
-    ExportResult written;
-    if (!product.output.empty()) {
-        std::vector<Pixel> colours;
-        if (job.file.format == PictureFormat::Png) colours = picture.Colours();
-        readers.push_back([&, colours](const PictureRows& rows) {
-            try {
-                written = WriteRows(product.output, rows, [&colours] { return colours; }, job, [] { return false; });
-            } catch (const std::bad_alloc&) {
-                written = {false, std::string("not enough memory")};
-            } catch (const std::exception& error) {
-                written = {false, std::string(error.what())};
-            }
-        });
-    }
-    std::optional<PrintRefusal> refused;
-    if (!product.printer.empty())
-        readers.push_back([&](const PictureRows& rows) {
-            PdfPieces pieces(rows, *job.file.pages, job.file.title);
-            refused = PrintPdf(product.printer, job.file.title, product.media, [&] { return pieces.Next(); });
-        });
-    TrackingResult tracked;
-    double trackingSeconds = 0, trackingProcessorSeconds = 0;
-    if (product.tracking)
-        readers.push_back([&](const PictureRows& rows) {
-            const auto start = std::chrono::steady_clock::now();
-            const std::clock_t processorStart = std::clock();
-            tracked = CheckTracking(rows, PrintedSizeOf(product), product.sensor, product.threads);
-            trackingSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            trackingProcessorSeconds = static_cast<double>(std::clock() - processorStart) / CLOCKS_PER_SEC;
-        });
-    try {
-        if (readers.size() == 1) readers.front()(picture.Rows());
-        else ReadTogether(picture.Rows(), picture.BandHeight(), readers);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "velmora-render: %s\n", OneLine(error.what()).c_str());
-        return 1;
+    if (!product.output.empty() || !product.printer.empty()) {
+        // The picture is drawn once: the file and the print job read the same rows side by side.
+        ExportRows picture(job, engine.get());
+        std::vector<std::function<void(const PictureRows&)>> readers;
+        ExportResult written;
+        if (!product.output.empty()) {
+            std::vector<Pixel> colours;
+            if (job.file.format == PictureFormat::Png) colours = picture.Colours();
+            readers.push_back([&, colours](const PictureRows& rows) {
+                try {
+                    written = WriteRows(product.output, rows, [&colours] { return colours; }, job, [] { return false; });
+                } catch (const std::bad_alloc&) {
+                    written = {false, std::string("not enough memory")};
+                } catch (const std::exception& error) {
+                    written = {false, std::string(error.what())};
+                }
+            });
+        }
+        std::optional<PrintRefusal> refused;
+        if (!product.printer.empty())
+            readers.push_back([&](const PictureRows& rows) {
+                PdfPieces pieces(rows, *job.file.pages, job.file.title);
+                refused = PrintPdf(product.printer, job.file.title, product.media, [&] { return pieces.Next(); },
+                                   command.printTimeout);
+            });
+        try {
+            if (readers.size() == 1) readers.front()(picture.Rows());
+            else ReadTogether(picture.Rows(), picture.BandHeight(), readers);
+        } catch (const std::exception& error) {
+            return Failed(error.what());
+        }
+        if (written.error) return CannotWrite(product.output, *written.error);
+        if (refused) return Failed(RefusalText(*refused, product.printer), product.output);
     }
     if (showProgress) line.Finish();
-    if (written.error) return CannotWrite(product.output, *written.error);
-    if (refused) {
-        std::fprintf(stderr, "velmora-render: %s\n", OneLine(RefusalText(*refused, product.printer)).c_str());
-        return 1;
-    }
     if (!product.tracking) return 0;
-    if (!command.quiet)
-        std::fprintf(stderr, "tracking check: %.3f s (%.3f s of processor time, drawing included)\n", trackingSeconds,
-                     trackingProcessorSeconds);
-    return ReportTracking(command, tracked);
+    // Drawn once more, only where the frames read it.
+    random = firstDraw;
+    const PointPicture drawn(job.whole, job.pixels.width, job.pixels.height, job.dot, job.colours);
+    return ReportTracking(command, drawn, table);
 }
 
 }  // namespace velmora

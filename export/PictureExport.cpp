@@ -12,7 +12,9 @@
 #include "formats/Jpeg.h"
 #include "formats/PdfWriter.h"
 #include "formats/Png.h"
+#include "formats/Tiff.h"
 #include "render/RenderEngine.h"
+#include "render/Random.h"
 #include "render/SpeckleRows.h"
 
 namespace velmora {
@@ -37,42 +39,59 @@ std::optional<std::string> FormatLimit(PictureFormat format, CanvasSize pixels) 
         return std::nullopt;
     case PictureFormat::Png:
     case PictureFormat::Pdf:
+    case PictureFormat::Tiff:
         return std::nullopt;
     case PictureFormat::None:
         break;
     }
-    return "pictures are written as PNG (.png), BMP (.bmp), JPEG (.jpg, .jpeg) or PDF (.pdf)";
+    return "pictures are written as PNG (.png), BMP (.bmp), JPEG (.jpg, .jpeg), PDF (.pdf) or TIFF (.tif, .tiff)";
 }
 
-double EstimatedFileBytes(PictureFormat format, CanvasSize pixels) {
-    const double area = static_cast<double>(pixels.width) * pixels.height;
-    // Measured on fractal pictures: an indexed PNG, a PDF's deflated RGB, fine detail at high JPEG quality.
-    switch (format) {
-    case PictureFormat::Bmp: return static_cast<double>(BmpBytes(pixels));
-    case PictureFormat::Jpeg: return area * 0.8;
-    case PictureFormat::Pdf: return area * 0.3;
-    default: return area * 0.2;
+CanvasSize FilePixels(CanvasSize pixels, const PictureFileOptions& file) {
+    const int bleed = BleedPixels(file.bleedMm, file.dpi);
+    return {pixels.width + 2 * bleed, pixels.height + 2 * bleed};
+}
+
+PageLayout OwnPage(const PrintedPicture& picture, PageSize trim, const PictureFileOptions& file) {
+    return ProductPage(picture, trim, file.bleedMm > 0 ? TwipsFromMm(file.bleedMm) : 0, file.cropMarks);
+}
+
+bool ExportRows::Report(double done) {
+    done_ = done;
+    cancelled_ = cancelled_ || (progress_ && progress_(done));
+    return cancelled_;
+}
+
+ExportRows::ExportRows(const PictureExport& job, CountEngine* engine) : progress_(job.progress) {
+    const CanvasSize written = FilePixels(job.pixels, job.file);
+    const int bleed = (written.width - job.pixels.width) / 2;
+    // The bleed is drawn in whole points left of and above the trim's point 0 (so each point keeps its place
+    // in the plane and its count); what they cover beyond the bleed is cut off.
+    const int points = (bleed + job.dot - 1) / job.dot;
+    const int cut = points * job.dot - bleed;
+    const int width = job.pixels.width + 2 * points * job.dot, height = job.pixels.height + 2 * points * job.dot;
+    RenderParams whole = job.whole;
+    whole.firstColumn -= points;
+    whole.firstRow -= points;
+    if (bleed > 0 || !IsSeriesSize(job.pixels)) {
+        // Point bases run up to the limit, each covering four points: reach the last (partial) point.
+        whole.columnLimit = (width + job.dot - 1) / job.dot - 1;
+        whole.rowLimit = (height + job.dot - 1) / job.dot - 1;
+    }
+    Draw(job, whole, width, height, engine);
+    if (cut > 0) {
+        const PictureRows drawn = rows_;
+        rows_ = {written.width, written.height, [drawn, cut](int y) { return drawn.row(y + cut) + cut; }};
     }
 }
 
-PageLayout OwnPage(const PrintedPicture& picture, PageSize size) {
-    PrintChoices choices;
-    choices.paper = WholeSheet(size);
-    choices.scale = PrintScale::Actual;
-    choices.size = size;
-    return LayOutPages(picture, choices);
-}
-
-ExportRows::ExportRows(const PictureExport& job, CountEngine* engine) {
-    const int width = job.pixels.width, height = job.pixels.height;
-    auto progress = [this, progress = job.progress](double done) {
-        cancelled_ = cancelled_ || (progress && progress(done));
-        return cancelled_;
-    };
+void ExportRows::Draw(const PictureExport& job, const RenderParams& whole, int width, int height,
+                      CountEngine* engine) {
+    auto progress = [this](double done) { return Report(done); };
     if (job.whole.kernelMode == 6) {
         // Each row of random colours is computed on its own, the colours the
         // whole render's walk draws.
-        const PictureRows speckle = SpeckleRows(job.whole, width, height, job.dot, *job.colours.random,
+        const PictureRows speckle = SpeckleRows(whole, width, height, job.dot, *job.colours.random,
                                                 job.colours.randomExponent, job.threads);
         white_.assign(static_cast<std::size_t>(width), 0xFFFFFFFFu);
         rows_ = {width, height, [this, speckle, progress, height](int y) -> const Pixel* {
@@ -98,7 +117,7 @@ ExportRows::ExportRows(const PictureExport& job, CountEngine* engine) {
     if (job.file.pages && job.file.pages->Poster())
         for (const PrintedPage& page : job.file.pages->pages)
             keptBands = std::max(keptBands, (page.part.height + bandHeight - 2) / bandHeight + 2);
-    counts_ = std::make_unique<BandedPicture>(job.whole, width, height, job.dot, *engine, job.colours, bandHeight,
+    counts_ = std::make_unique<BandedPicture>(whole, width, height, job.dot, *engine, job.colours, bandHeight,
                                               keptBands);
     counts_->progress = progress;
     rows_ = counts_->Rows();
@@ -117,55 +136,120 @@ ExportRows::~ExportRows() = default;
 
 namespace {
 
+using Write = std::function<bool(std::string_view)>;
+
+// Writes the picture's `rows` in the file's format; `colours` gives its colours for an indexed PNG. The
+// encoder's reason on failure.
+std::optional<std::string> Encode(const PictureRows& rows, const std::function<std::vector<Pixel>()>& colours,
+                                  const PictureExport& job, const Write& write) {
+    const PictureFileOptions& file = job.file;
+    const CanvasSize written = FilePixels(job.pixels, file);
+    auto writePieces = [&](auto& pieces) {
+        for (std::string_view piece = pieces.Next(); !piece.empty() && write(piece); piece = pieces.Next()) {
+        }
+    };
+    const std::uint32_t perMetre = PixelsPerMetre(file.dpi);
+    switch (file.format) {
+    case PictureFormat::Png: {
+        PngPieces pieces(rows, PngLayout{colours(), perMetre, job.threads});
+        writePieces(pieces);
+        return std::nullopt;
+    }
+    case PictureFormat::Jpeg:
+        return EncodeJpeg(rows, file.quality, static_cast<int>(RoundHalfEven(file.dpi)), write);
+    case PictureFormat::Pdf: {
+        const double w = job.pixels.width, h = job.pixels.height;
+        const PageSize trim = file.widthMm > 0 && file.heightMm > 0
+                                  ? PageSize{TwipsFromMm(file.widthMm), TwipsFromMm(file.heightMm)}
+                                  : PageSize{w * kTwipsPerInch / file.dpi, h * kTwipsPerInch / file.dpi};
+        const PrintedPicture printed{written.width, written.height, static_cast<float>(written.width),
+                                     static_cast<float>(written.height)};
+        PdfPieces pieces(rows, file.pages ? *file.pages : OwnPage(printed, trim, file), file.title);
+        writePieces(pieces);
+        return std::nullopt;
+    }
+    case PictureFormat::Tiff:
+        return EncodeTiff(rows, file.dpi, write);
+    default: {
+        Bmp24Pieces pieces(rows, perMetre);
+        writePieces(pieces);
+        return std::nullopt;
+    }
+    }
+}
+
 ExportResult WritePicture(const std::string& path, const PictureExport& job, CountEngine* engine) {
-    if (auto limit = FormatLimit(job.file.format, job.pixels)) return {false, limit};
+    if (auto limit = FormatLimit(job.file.format, FilePixels(job.pixels, job.file))) return {false, limit};
     ExportRows picture(job, engine);
     return WriteRows(path, picture.Rows(), [&picture] { return picture.Colours(); }, job,
-                     [&picture] { return picture.Cancelled(); });
+                     [&picture] { return picture.CancelRequested(); });
 }
 
 }  // namespace
 
 ExportResult WriteRows(const std::string& path, const PictureRows& rows, const std::function<std::vector<Pixel>()>& colours,
                        const PictureExport& job, const std::function<bool()>& cancelled) {
-    const PictureFileOptions& file = job.file;
-    if (auto limit = FormatLimit(file.format, job.pixels)) return {false, limit};
+    if (auto limit = FormatLimit(job.file.format, FilePixels(job.pixels, job.file))) return {false, limit};
     AtomicFileWriter writer(path);
     if (writer.Error()) return {false, writer.Error()};
-    const std::function<bool(std::string_view)> write = [&](std::string_view piece) {
-        return !cancelled() && writer.Write(piece);
-    };
-    auto writePieces = [&](auto& pieces) {
-        for (std::string_view piece = pieces.Next(); !piece.empty() && write(piece); piece = pieces.Next()) {
-        }
-    };
-    const std::uint32_t perMetre = PixelsPerMetre(file.dpi);
-    std::optional<std::string> error;
-    switch (file.format) {
-    case PictureFormat::Png: {
-        PngPieces pieces(rows, PngLayout{colours(), perMetre, job.threads});
-        writePieces(pieces);
-        break;
-    }
-    case PictureFormat::Jpeg:
-        error = EncodeJpeg(rows, file.quality, static_cast<int>(RoundHalfEven(file.dpi)), write);
-        break;
-    case PictureFormat::Pdf: {
-        if (!file.pages) return {false, std::string("a PDF file needs its pages laid out")};
-        PdfPieces pieces(rows, *file.pages, file.title);
-        writePieces(pieces);
-        break;
-    }
-    default: {
-        Bmp24Pieces pieces(rows, perMetre);
-        writePieces(pieces);
-        break;
-    }
-    }
+    const std::optional<std::string> error =
+        Encode(rows, colours, job, [&](std::string_view piece) { return !cancelled() && writer.Write(piece); });
     if (cancelled()) return {true, std::nullopt};
     if (writer.Error()) return {false, writer.Error()};
     if (error) return {false, error};
     return {false, writer.Commit()};
+}
+
+std::optional<double> EstimatedFileBytes(const PictureExport& job) {
+    const CanvasSize written = FilePixels(job.pixels, job.file);
+    if (job.file.format == PictureFormat::Bmp) return static_cast<double>(BmpBytes(written));
+    if (job.pixels.width < 1 || job.pixels.height < 1) return std::nullopt;
+    // Strips of rows spread over the picture, each drawn as the file holds it (its bleed and its place among
+    // the dots and the encoder's blocks kept: a strip starts on a row of whole points in every pass, a
+    // multiple of 16), written together as one file. The file's fixed part (headers, colour profile) is
+    // measured on white rows and counted once.
+    constexpr int kStripRows = 32, kStrips = 8;
+    std::vector<Pixel> sample;
+    try {
+        for (int s = 0; s < kStrips; ++s) {
+            const int top = job.pixels.height * (2 * s + 1) / (2 * kStrips) / 16 * 16;
+            PictureExport strip = job;
+            strip.whole = BandOf(job.whole, top / job.dot, kStripRows / job.dot);
+            strip.pixels = {job.pixels.width, std::min(kStripRows, job.pixels.height - top)};
+            strip.progress = nullptr;
+            UniformSource random = job.colours.random ? *job.colours.random : UniformSource();
+            strip.colours.random = &random;
+            ExportRows picture(strip);
+            const PictureRows rows = picture.Rows();
+            for (int y = 0; y < std::min(kStripRows, rows.height); ++y)
+                sample.insert(sample.end(), rows.row(y), rows.row(y) + rows.width);
+        }
+        PictureExport file = job;
+        file.file.bleedMm = 0;
+        file.file.widthMm = file.file.heightMm = 0;
+        file.file.cropMarks = false;
+        file.file.pages.reset();
+        auto bytesOf = [&](std::vector<Pixel>& pixels) -> std::optional<double> {
+            const int rows = static_cast<int>(pixels.size() / static_cast<std::size_t>(written.width));
+            file.pixels = {written.width, rows};
+            const PictureRows picture = RowsOf(Raster{pixels.data(), written.width, rows, written.width});
+            double bytes = 0;
+            if (Encode(picture, [&] { return PictureColours(picture).value_or(std::vector<Pixel>{}); }, file,
+                       [&](std::string_view piece) {
+                           bytes += static_cast<double>(piece.size());
+                           return true;
+                       }))
+                return std::nullopt;
+            return bytes;
+        };
+        std::vector<Pixel> white(static_cast<std::size_t>(written.width) * 16, 0xFFFFFFFFu);
+        const std::optional<double> fixed = bytesOf(white), sampled = bytesOf(sample);
+        if (!fixed || !sampled) return std::nullopt;
+        const double sampleRows = static_cast<double>(sample.size() / static_cast<std::size_t>(written.width));
+        return *fixed + std::max(0.0, *sampled - *fixed) * written.height / sampleRows;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 ExportResult ExportPicture(const std::string& path, const PictureExport& job, CountEngine* engine) {

@@ -21,26 +21,28 @@ PictureExport DrawingOf(const Product& product, const ColorValue* tableColumn, U
 }
 
 PrintedPicture PrintedPictureOf(const Product& product) {
-    const CanvasGrid grid = GridFor(product.pixels, product.parameters.HighResolution());
-    return {product.pixels.width, product.pixels.height, static_cast<float>(grid.width),
-            static_cast<float>(grid.height)};
+    const CanvasSize pixels = FilePixels(product.pixels, product.file);
+    const CanvasGrid grid = GridFor(pixels, product.parameters.HighResolution());
+    return {pixels.width, pixels.height, static_cast<float>(grid.width), static_cast<float>(grid.height)};
 }
 
 PageLayout PagesOf(const Product& product) {
     const PrintedPicture picture = PrintedPictureOf(product);
     if (product.paper) return LayOutPages(picture, *product.paper);
     const PictureFileOptions& file = product.file;
-    return OwnPage(picture, file.widthMm > 0 && file.heightMm > 0
-                                ? PageSize{TwipsFromMm(file.widthMm), TwipsFromMm(file.heightMm)}
-                                : PageSize{picture.width * kTwipsPerInch / file.dpi,
-                                           picture.height * kTwipsPerInch / file.dpi});
+    return OwnPage(picture,
+                   file.widthMm > 0 && file.heightMm > 0
+                       ? PageSize{TwipsFromMm(file.widthMm), TwipsFromMm(file.heightMm)}
+                       : PageSize{product.pixels.width * kTwipsPerInch / file.dpi,
+                                  product.pixels.height * kTwipsPerInch / file.dpi},
+                   file);
 }
 
 PrintedSize PrintedSizeOf(const Product& product) {
-    const CanvasSize pixels = product.pixels;
-    if (!product.physicalSize) return PageWidthOnA4(pixels.width, pixels.height);
+    const PrintedPicture picture = PrintedPictureOf(product);
+    if (!product.physicalSize) return PageWidthOnA4(picture.width, picture.height);
     const double mmPerPixel = kMmPerInch / PagesOf(product).dotsPerInch;
-    return {pixels.width * mmPerPixel, pixels.height * mmPerPixel};
+    return {picture.width * mmPerPixel, picture.height * mmPerPixel};
 }
 
 double PrintedDotOf(const Product& product) {

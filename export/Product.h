@@ -15,8 +15,9 @@ namespace velmora {
 struct Product {
     PictureParameters parameters;
     CanvasSize pixels{};
-    // The file's format and quality, the resolution it records and, in
-    // widthMm x heightMm, the physical size chosen for the picture.
+    // The file's format and quality, the resolution it records, in
+    // widthMm x heightMm the physical size chosen for the picture, and its
+    // bleed and crop marks.
     PictureFileOptions file;
     // Pages on a paper; without it a PDF page is the picture's own size.
     std::optional<PrintChoices> paper;
@@ -40,7 +41,7 @@ struct Product {
 PictureExport DrawingOf(const Product& product, const ColorValue* tableColumn, UniformSource* random,
                         float randomExponent);
 
-// The picture as the page layout sees it: its pixels over its grid.
+// The picture as the page layout sees it: its pixels, bleed included, over its grid.
 PrintedPicture PrintedPictureOf(const Product& product);
 
 // The pages of a PDF file or a print job: laid out on the paper, or one page

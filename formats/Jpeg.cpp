@@ -9,6 +9,8 @@
 
 #include <jpeglib.h>
 
+#include "formats/ColourProfile.h"
+
 namespace velmora {
 
 namespace {
@@ -90,11 +92,16 @@ bool Encode(const PictureRows& rows, int quality, int dotsPerInch, jpeg_compress
     jpeg.in_color_space = JCS_EXT_BGRX;
     jpeg_set_defaults(&jpeg);
     jpeg_set_quality(&jpeg, quality, TRUE);
+    // At high quality the chroma keeps every pixel: halving it would blur a texture's fine colour detail.
+    if (quality >= kJpegFullChromaQuality)
+        for (int c = 0; c < jpeg.num_components; ++c) jpeg.comp_info[c].h_samp_factor = jpeg.comp_info[c].v_samp_factor = 1;
     jpeg.write_JFIF_header = TRUE;
     jpeg.density_unit = 1;  // dots per inch
     jpeg.X_density = static_cast<UINT16>(dotsPerInch);
     jpeg.Y_density = static_cast<UINT16>(dotsPerInch);
     jpeg_start_compress(&jpeg, TRUE);
+    const std::string& icc = FileColourProfile().icc;
+    jpeg_write_icc_profile(&jpeg, reinterpret_cast<const JOCTET*>(icc.data()), static_cast<unsigned>(icc.size()));
     for (int y = 0; y < rows.height; ++y) {
         std::memcpy(line, rows.row(y), static_cast<std::size_t>(rows.width) * 4);
         JSAMPROW row = line;

@@ -11,8 +11,13 @@ namespace velmora {
 // The largest side a JPEG file can hold.
 inline constexpr int kJpegSideMax = 65535;
 
+// From this quality on, colour is kept at full resolution (4:4:4); below it,
+// halved both ways (4:2:0).
+inline constexpr int kJpegFullChromaQuality = 90;
+
 // Encodes the picture as a baseline JPEG of `quality` (1 to 100) whose JFIF
-// header gives `dotsPerInch` (1 to 65535), handing the bytes to `write` as
+// header gives `dotsPerInch` (1 to 65535) and which embeds the files' colour
+// profile, handing the bytes to `write` as
 // they are made; a write that returns false ends the encoding. Returns the
 // encoder's reason on failure, nothing on success.
 std::optional<std::string> EncodeJpeg(const PictureRows& rows, int quality, int dotsPerInch,

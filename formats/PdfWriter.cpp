@@ -2,10 +2,13 @@
 
 #include <zlib.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <new>
 
 #include "common/Numbers.h"
+#include "formats/ColourProfile.h"
 
 namespace velmora {
 
@@ -52,6 +55,31 @@ std::string PdfString(const std::string& utf8) {
     return s + ")";
 }
 
+// Text for an XML element.
+std::string XmlText(const std::string& text) {
+    std::string s;
+    for (const char c : text) {
+        if (c == '<') s += "&lt;";
+        else if (c == '>') s += "&gt;";
+        else if (c == '&') s += "&amp;";
+        else if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') s += c;
+    }
+    return s;
+}
+
+// The document's identifier, 32 hexadecimal digits: its name and time of making, mixed, so the same pages
+// make the same file.
+std::string DocumentId(const std::string& title, std::time_t made) {
+    std::uint64_t halves[2] = {0xcbf29ce484222325u, 0x84222325cbf29ce4u};
+    const std::string seed = title + '\0' + std::to_string(made);
+    for (std::uint64_t& h : halves)
+        for (const char c : seed) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
+    char text[40];
+    std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(halves[0]),
+                  static_cast<unsigned long long>(halves[1]));
+    return text;
+}
+
 }  // namespace
 
 // One Flate stream, compressed a row at a time into the piece being made.
@@ -81,9 +109,12 @@ private:
 };
 
 PdfPieces::PdfPieces(PictureRows picture, PageLayout layout, std::string title)
-    : picture_(std::move(picture)), layout_(std::move(layout)), title_(std::move(title)) {
-    // 1 catalogue, 2 page tree, 3 font, 4 document information, then each page's objects.
-    objectCount_ = 4;
+    : picture_(std::move(picture)), layout_(std::move(layout)), title_(std::move(title)), 
+      made_(PrintReady() ? std::optional<std::time_t>(std::time(nullptr)) : std::nullopt),
+      id_(DocumentId(title_, made_.value_or(0))) {
+    // 1 catalogue, 2 page tree, 3 font, 4 document information, 5 colour profile, 6 metadata, then each page's
+    // objects.
+    objectCount_ = 6;
     for (const PrintedPage& page : layout_.pages) {
         PageObjects o;
         o.page = ++objectCount_;
@@ -114,9 +145,21 @@ void PdfPieces::BeginObject(int number) {
 void PdfPieces::Step() {
     switch (stage_) {
         case Stage::Header: {
-            out_ += "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
+            const ColourProfile& profile = FileColourProfile();
+            const std::string version = PrintReady() ? "/GTS_PDFXVersion (PDF/X-4) " : "";
+            std::string dates;
+            if (made_) {
+                char made[24];
+                std::tm utc{};
+                std::strftime(made, sizeof made, "%Y%m%d%H%M%SZ", gmtime_r(&*made_, &utc));
+                dates = std::string("/CreationDate (D:") + made + ") /ModDate (D:" + made + ") ";
+            }
+            out_ += "%PDF-1.6\n%\xE2\xE3\xCF\xD3\n";
             BeginObject(1);
-            out_ += "<< /Type /Catalog /Pages 2 0 R >>\nendobj\n";
+            out_ += "<< /Type /Catalog /Pages 2 0 R /Metadata 6 0 R /OutputIntents [ << /Type /OutputIntent /S "
+                    "/GTS_PDFX /OutputConditionIdentifier " + PdfString(profile.name) + " /Info " +
+                    PdfString(profile.name) + " /RegistryName " + PdfString(profile.registry) +
+                    " /DestOutputProfile 5 0 R >> ] >>\nendobj\n";
             BeginObject(2);
             out_ += "<< /Type /Pages /Count " + std::to_string(objects_.size()) + " /Kids [";
             for (const PageObjects& o : objects_) out_ += " " + std::to_string(o.page) + " 0 R";
@@ -124,7 +167,16 @@ void PdfPieces::Step() {
             BeginObject(3);
             out_ += "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>\nendobj\n";
             BeginObject(4);
-            out_ += "<< /Title " + PdfString(title_) + " /Producer (Velmora Generator) >>\nendobj\n";
+            out_ += "<< /Title " + PdfString(title_) + " /Producer (Velmora Generator) /Creator (Velmora Generator) "
+                    + dates + "/Trapped /False " + version +
+                    ">>\nendobj\n";
+            BeginObject(5);
+            out_ += "<< /N " + std::to_string(profile.components) + " /Alternate /DeviceRGB /Length " +
+                    std::to_string(profile.icc.size()) + " >>\nstream\n" + profile.icc + "\nendstream\nendobj\n";
+            const std::string xmp = Metadata();
+            BeginObject(6);
+            out_ += "<< /Type /Metadata /Subtype /XML /Length " + std::to_string(xmp.size()) + " >>\nstream\n" + xmp +
+                    "\nendstream\nendobj\n";
             stage_ = objects_.empty() ? Stage::Trailer : Stage::Page;
             return;
         }
@@ -169,9 +221,16 @@ void PdfPieces::WritePage(std::size_t index) {
                    PdfString(label.text) + " Tj ET\n";
     }
 
+    const auto box = [&](const char* name, const PageRect& r) {
+        return std::string(" /") + name + " [" + x(r.left) + " " + y(r.Bottom()) + " " + x(r.Right()) + " " +
+               y(r.top) + "]";
+    };
     BeginObject(o.page);
-    out_ += "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + x(layout_.sheet.width) + " " + x(sheetHeight) +
-            "] /Resources << /Font << /F 3 0 R >>";
+    out_ += "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + x(layout_.sheet.width) + " " + x(sheetHeight) + "]";
+    if (page.bleed) out_ += box("BleedBox", *page.bleed);
+    if (page.trim) out_ += box("TrimBox", *page.trim);
+    out_ += " /Resources <<";
+    if (page.label) out_ += " /Font << /F 3 0 R >>";
     if (o.image) out_ += " /XObject << /Im " + std::to_string(o.image) + " 0 R >>";
     out_ += " >> /Contents " + std::to_string(o.content) + " 0 R >>\nendobj\n";
     BeginObject(o.content);
@@ -184,7 +243,7 @@ void PdfPieces::WritePage(std::size_t index) {
     }
     BeginObject(o.image);
     out_ += "<< /Type /XObject /Subtype /Image /Width " + std::to_string(page.part.width) + " /Height " +
-            std::to_string(page.part.height) + " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /FlateDecode" +
+            std::to_string(page.part.height) + " /ColorSpace [/ICCBased 5 0 R] /BitsPerComponent 8 /Filter /FlateDecode" +
             " /Length " + std::to_string(o.imageLength) + " 0 R >>\nstream\n";
     streamStart_ = written_ + out_.size();
     deflater_ = std::make_unique<Deflater>();
@@ -226,8 +285,47 @@ void PdfPieces::WriteTrailer() {
         std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offsets_[static_cast<std::size_t>(n)]);
         out_ += entry;
     }
-    out_ += "trailer\n<< /Size " + std::to_string(objectCount_ + 1) + " /Root 1 0 R /Info 4 0 R >>\nstartxref\n" +
+    const std::string id = "<" + id_ + ">";
+    out_ += "trailer\n<< /Size " + std::to_string(objectCount_ + 1) + " /Root 1 0 R /Info 4 0 R /ID [" + id + " " +
+            id + "] >>\nstartxref\n" +
             std::to_string(xref) + "\n%%EOF\n";
+}
+
+}  // namespace velmora
+
+namespace velmora {
+
+bool PdfPieces::PrintReady() const { return layout_.pages.size() == 1 && layout_.pages[0].trim.has_value(); }
+
+std::string PdfPieces::Metadata() const {
+    std::string dates;
+    if (made_) {
+        char made[24];
+        std::tm utc{};
+        std::strftime(made, sizeof made, "%Y-%m-%dT%H:%M:%SZ", gmtime_r(&*made_, &utc));
+        dates = std::string("<xmp:CreateDate>") + made + "</xmp:CreateDate>\n<xmp:ModifyDate>" + made +
+                "</xmp:ModifyDate>\n<xmp:MetadataDate>" + made + "</xmp:MetadataDate>\n";
+    }
+    const std::string uuid = "uuid:" + id_.substr(0, 8) + "-" + id_.substr(8, 4) + "-" + id_.substr(12, 4) + "-" +
+                             id_.substr(16, 4) + "-" + id_.substr(20);
+    std::string xmp = "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+                      "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
+                      "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
+                      "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+                      "xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\" xmlns:pdf=\"http://ns.adobe.com/pdf/1.3/\" "
+                      "xmlns:xmpMM=\"http://ns.adobe.com/xap/1.0/mm/\" xmlns:pdfxid=\"http://www.npes.org/pdfx/ns/id/\">\n"
+                      "<dc:format>application/pdf</dc:format>\n"
+                      "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">" + XmlText(title_) +
+                      "</rdf:li></rdf:Alt></dc:title>\n"
+                      + dates + "<xmp:CreatorTool>Velmora Generator</xmp:CreatorTool>\n"
+                      "<pdf:Producer>Velmora Generator</pdf:Producer>\n"
+                      "<pdf:Trapped>False</pdf:Trapped>\n"
+                      "<xmpMM:DocumentID>" + uuid + "</xmpMM:DocumentID>\n"
+                      "<xmpMM:InstanceID>" + uuid + "</xmpMM:InstanceID>\n"
+                      "<xmpMM:VersionID>1</xmpMM:VersionID>\n"
+                      "<xmpMM:RenditionClass>default</xmpMM:RenditionClass>\n";
+    if (PrintReady()) xmp += "<pdfxid:GTS_PDFXVersion>PDF/X-4</pdfxid:GTS_PDFXVersion>\n";
+    return xmp + "</rdf:Description>\n</rdf:RDF>\n</x:xmpmeta>\n<?xpacket end=\"w\"?>";
 }
 
 }  // namespace velmora

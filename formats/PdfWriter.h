@@ -1,6 +1,8 @@
 #pragma once
 #include <cstddef>
+#include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,7 +18,9 @@ namespace velmora {
 // Each page is a sheet of `layout.sheet` (its page box, in points from the 1/1440 inch of the layout) holding
 // what a PrintedPage describes: the pixels `part` of the picture as an image of exactly those pixels (8-bit RGB,
 // Flate-compressed, never resampled), drawn into `placed` and clipped to `clip`; its marks as thin black lines;
-// its label in 7 pt Helvetica. The picture's rows are read through `picture.row` while the file is written,
+// its label in 7 pt Helvetica; a product's trim and bleed boxes. Every image is tagged with the files' colour
+// profile, which is also the document's output intent; a single page with a trim box makes a PDF/X-4 file
+// (its version in the XMP metadata, not trapped). The picture's rows are read through `picture.row` while the file is written,
 // only the rows each page needs, in order within a page, so a picture kept as counts can colour rows as they
 // are read.
 //
@@ -46,10 +50,15 @@ private:
     void WritePage(std::size_t index);
     void WriteImageRows();
     void WriteTrailer();
+    // One page of a product with its trim: the file claims PDF/X-4.
+    bool PrintReady() const;
+    std::string Metadata() const;
 
     PictureRows picture_;
     PageLayout layout_;
     std::string title_;
+    std::optional<std::time_t> made_;  // when a product's page was made; other pages carry no date
+    std::string id_;  // the document's identifier, 32 hexadecimal digits
     std::vector<PageObjects> objects_;
     std::vector<std::size_t> offsets_;  // by object number
     int objectCount_ = 0;

@@ -10,7 +10,7 @@ namespace velmora {
 // when it ends in ".bmp" in any case, otherwise the text with ".bmp" appended.
 std::string PictureFileName(const std::string& text);
 
-enum class PictureFormat { None, Png, Bmp, Jpeg, Pdf };
+enum class PictureFormat { None, Png, Bmp, Jpeg, Pdf, Tiff };
 
 // A picture format the program writes: its name and the extensions of its file names.
 struct PictureFormatName {
@@ -19,11 +19,12 @@ struct PictureFormatName {
     std::array<std::string_view, 2> extensions;  // without the dot; an empty one is none
 };
 
-inline constexpr std::array<PictureFormatName, 4> kPictureFormats = {{
+inline constexpr std::array<PictureFormatName, 5> kPictureFormats = {{
     {PictureFormat::Png, "PNG", {"png", ""}},
     {PictureFormat::Bmp, "BMP", {"bmp", ""}},
     {PictureFormat::Jpeg, "JPEG", {"jpg", "jpeg"}},
     {PictureFormat::Pdf, "PDF", {"pdf", ""}},
+    {PictureFormat::Tiff, "TIFF", {"tif", "tiff"}},
 }};
 
 // The format whose extension the file name of `path` has, in any case; None

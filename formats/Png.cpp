@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "formats/ColourProfile.h"
 #include "formats/Deflate.h"
 
 namespace velmora {
@@ -202,6 +203,7 @@ private:
             out += static_cast<char>(indexed_ ? 3 : 2);  // palette or RGB
             out.append(3, '\0');                         // deflate, adaptive filtering, no interlace
         });
+        PutColourProfile();
         if (indexed_)
             PutChunk(out_, "PLTE", [&](std::string& out) {
                 for (const Pixel colour : layout_.palette) {
@@ -216,6 +218,23 @@ private:
                 PutBe32(out, layout_.pixelsPerMetre);
                 out += static_cast<char>(1);  // per metre
             });
+    }
+
+    // The colour space of the pixels: the files' profile, named and compressed.
+    void PutColourProfile() {
+        const ColourProfile& profile = FileColourProfile();
+        if (profile.icc.empty()) return;
+        uLongf size = compressBound(static_cast<uLong>(profile.icc.size()));
+        std::string packed(size, '\0');
+        if (compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(profile.icc.data()),
+                      static_cast<uLong>(profile.icc.size()), Z_BEST_COMPRESSION) != Z_OK)
+            return;
+        packed.resize(size);
+        PutChunk(out_, "iCCP", [&](std::string& out) {
+            out += profile.name.substr(0, 79);
+            out.append(2, '\0');  // the name's end, zlib compression
+            out += packed;
+        });
     }
 
     // Reads rows into new pieces until enough are in flight.

@@ -111,7 +111,11 @@ PageLayout LayOutPages(const PrintedPicture& picture, const PrintChoices& choice
 
     // A size that matches the printable area but for rounding to a tenth of a millimetre still fits on one page.
     const double slack = TwipsFromMm(0.1);
-    const bool onePage = visible.width <= area.width + slack && visible.height <= area.height + slack;
+    const bool fitsArea = visible.width <= area.width + slack && visible.height <= area.height + slack;
+    const bool fitsSheet = visible.width <= layout.sheet.width + slack && visible.height <= layout.sheet.height + slack;
+    const bool onePage = fitsArea || (choices.borderless && fitsSheet);
+    layout.needsBorderless = onePage && !fitsArea;
+    layout.fitsBorderless = !onePage && fitsSheet;
     const double band = onePage ? 0 : std::min({kPosterBand, area.width / 4, area.height / 4});
     const double tileWidth = onePage ? visible.width : area.width - 2 * band;
     const double tileHeight = onePage ? visible.height : area.height - 2 * band;
@@ -122,10 +126,12 @@ PageLayout LayOutPages(const PrintedPicture& picture, const PrintChoices& choice
 
     double originX = area.left + band, originY = area.top + band;
     if (onePage) {
-        originX = std::clamp((layout.sheet.width - visible.width) / 2, area.left,
-                             std::max(area.left, area.Right() - visible.width));
-        originY = std::clamp((layout.sheet.height - visible.height) / 2, area.top,
-                             std::max(area.top, area.Bottom() - visible.height));
+        // Kept inside the printable area, or on the sheet when it needs borderless printing.
+        const PageRect& room = fitsArea ? area : PageRect{0, 0, layout.sheet.width, layout.sheet.height};
+        originX = std::clamp((layout.sheet.width - visible.width) / 2, room.left,
+                             std::max(room.left, room.Right() - visible.width));
+        originY = std::clamp((layout.sheet.height - visible.height) / 2, room.top,
+                             std::max(room.top, room.Bottom() - visible.height));
     }
     const double gap = TwipsFromMm(1), tick = TwipsFromMm(4);
     for (int r = 0; r < layout.rows; ++r) {
@@ -166,6 +172,51 @@ PageLayout LayOutPages(const PrintedPicture& picture, const PrintChoices& choice
         }
     }
     return layout;
+}
+
+}  // namespace velmora
+
+namespace velmora {
+
+PageLayout ProductPage(const PrintedPicture& picture, PageSize trim, double bleed, bool cropMarks) {
+    const double margin = cropMarks ? TwipsFromMm(kCropMarginMm) : 0;
+    const PageRect bleedBox{margin, margin, trim.width + 2 * bleed, trim.height + 2 * bleed};
+    const PageRect trimBox{margin + bleed, margin + bleed, trim.width, trim.height};
+    PageLayout layout;
+    layout.sheet = {bleedBox.width + 2 * margin, bleedBox.height + 2 * margin};
+    layout.printable = {0, 0, layout.sheet.width, layout.sheet.height};
+    layout.printedSize = {bleedBox.width, bleedBox.height};
+    layout.dotsPerInch = picture.width * kTwipsPerInch / bleedBox.width;
+    PrintedPage page;
+    page.part = {0, 0, picture.width, picture.height};
+    page.placed = page.clip = bleedBox;
+    if (bleed > 0 || cropMarks) {
+        page.trim = trimBox;
+        page.bleed = bleedBox;
+    }
+    if (cropMarks) {
+        // Each corner: a mark along either trim line, from the gap outside the bleed outward.
+        const double gap = TwipsFromMm(kCropMarkGapMm), length = TwipsFromMm(kCropMarkMm);
+        for (const double x : {trimBox.left, trimBox.Right()})
+            for (const double y : {trimBox.top, trimBox.Bottom()}) {
+                const double out = x == trimBox.left ? -1 : 1, down = y == trimBox.top ? -1 : 1;
+                const double bleedX = out < 0 ? bleedBox.left : bleedBox.Right();
+                const double bleedY = down < 0 ? bleedBox.top : bleedBox.Bottom();
+                page.marks.push_back({bleedX + out * gap, y, bleedX + out * (gap + length), y});
+                page.marks.push_back({x, bleedY + down * gap, x, bleedY + down * (gap + length)});
+            }
+    }
+    layout.pages.push_back(std::move(page));
+    return layout;
+}
+
+const SizePreset* ProductOfSize(double widthMm, double heightMm) {
+    const auto near = [](double a, double b) { return std::fabs(a - b) < 0.05; };
+    for (const SizePreset& preset : kSizePresets)
+        if ((near(widthMm, preset.widthMm) && near(heightMm, preset.heightMm)) ||
+            (near(widthMm, preset.heightMm) && near(heightMm, preset.widthMm)))
+            return &preset;
+    return nullptr;
 }
 
 }  // namespace velmora

@@ -82,6 +82,9 @@ struct PrintChoices {
     PageSize size;  // the size on paper, for PrintScale::Actual
     PrintCover cover = PrintCover::WholePicture;
     double overlap = TwipsFromMm(kPosterOverlapMm);  // between neighbouring pages of a poster
+    // A size that fits the sheet but not its printable area prints on one page over the sheet's edges, for a
+    // printer that prints without margins; otherwise it becomes a poster.
+    bool borderless = false;
 };
 
 // The picture to print: its pixels, and its drawing area in the canvas's own units (the page-width placement
@@ -125,6 +128,9 @@ struct PrintedPage {
     PageRect clip;
     std::vector<PageLine> marks;
     std::optional<PageLabel> label;
+    // A product's finished size on the page, and that size with its bleed: where it is cut and how far the
+    // picture runs past the cut.
+    std::optional<PageRect> trim, bleed;
 };
 
 // The pages of one print, on sheets of `sheet` (in the orientation printed, with `printable` on it).
@@ -135,6 +141,8 @@ struct PageLayout {
     std::vector<PrintedPage> pages;  // row by row
     PageSize printedSize;            // of the picture on paper, overlaps counted once
     double dotsPerInch = 0;          // picture pixels per inch on paper
+    bool needsBorderless = false;    // one page reaching beyond the printable area
+    bool fitsBorderless = false;     // a poster whose picture one sheet printed without margins would hold
 
     bool Poster() const { return pages.size() > 1; }
 };
@@ -142,20 +150,32 @@ struct PageLayout {
 // Below this resolution on paper the picture's dots show.
 inline constexpr double kVisibleDotsBelowDpi = 150;
 
-// Sizes on paper offered by name, in mm.
+// The page of a product: `picture` (its bleed included) covering the trim size `trim` and `bleed` (1/1440
+// inch) past it on every side, the trim and bleed boxes marked (a page without bleed or marks is the
+// picture's own page, with none); with `cropMarks`, a margin around the bleed holding trim marks at the
+// corners, which stop short of the bleed.
+PageLayout ProductPage(const PrintedPicture& picture, PageSize trim, double bleed, bool cropMarks);
+inline constexpr double kCropMarkMm = 5, kCropMarkGapMm = 2, kCropMarginMm = 8;
+
+// Products offered by name, in mm: their size, the bleed a print shop cuts off around it, and the safe
+// margin inside it that the cut or a stitched edge may take.
 struct SizePreset {
     const char* name;
     double widthMm, heightMm;
+    double bleedMm = 3, safeMm = 5;
 };
 inline constexpr SizePreset kSizePresets[] = {{"Mouse pad", 250, 210},
                                               {"Large mouse pad", 300, 250},
                                               {"Desk mat", 800, 300},
                                               {"Desk mat", 900, 400}};
 
+// The product of kSizePresets whose size this is (either way round, to a tenth of a millimetre), if any.
+const SizePreset* ProductOfSize(double widthMm, double heightMm);
+
 // Lays the picture out on pages. The page-width placement prints one page relative to the printable area. A
-// chosen size prints centred on the sheet (kept inside the printable area) when it fits the printable area;
-// otherwise it becomes a poster: the printable area less a band for the marks and the label takes a tile of
-// the picture, tiles start at the band's inner corner, and neighbouring tiles share `overlap` exactly (at most
+// chosen size prints centred on the sheet (kept inside the printable area) when it fits the printable area, or
+// with `borderless` when it fits the sheet (kept on the sheet); otherwise it becomes a poster: the printable area
+// less a band for the marks and the label takes a tile of the picture, tiles start at the band's inner corner, and neighbouring tiles share `overlap` exactly (at most
 // half a tile). Every position is computed from the page's row and column, so nothing drifts across pages.
 PageLayout LayOutPages(const PrintedPicture& picture, const PrintChoices& choices);
 

@@ -47,7 +47,7 @@ RenderParams ReadRenderParams(const PictureParameters& in, double gridWidth, dou
 }
 
 float PointX(const RenderParams& p, std::int64_t px) {
-    return fl(static_cast<double>(px) * p.dx + p.x1);
+    return fl(static_cast<double>(px + p.firstColumn) * p.dx + p.x1);
 }
 
 float PointY(const RenderParams& p, std::int64_t py) {

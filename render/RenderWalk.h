@@ -21,6 +21,9 @@ struct RenderParams {
     // many rows (not rounded, so the rows keep their places in the plane).
     double y1 = 0;
     std::int64_t firstRow = 0;  // the band's first point row in the whole picture
+    // Point column px shows x = fl((px + firstColumn) * dx + x1): a picture
+    // extended past its edges starts left of column 0 (so do its rows).
+    std::int64_t firstColumn = 0;
     std::int64_t columnLimit = 0, rowLimit = 0;
     int kernelMode = 0;
     int passStep = 1;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <array>
 #include <cmath>
 #include <string>
@@ -63,6 +65,15 @@ TEST(SizeSeries, PictureGridsOfAnySize) {
     EXPECT_EQ(odd.grid.width, 250.25);
     EXPECT_EQ(odd.grid.height, 83.25);
     EXPECT_EQ(odd.grid.dot, 4);
+
+    // On the canvas of 861 x 608, that mat spans the width and 608 * 400 / 635.54 rows about the middle; a
+    // picture of the canvas's own size covers the canvas exactly.
+    const CanvasRect onCanvas = PictureOnCanvas({861, 608}, {900, 400}, false);
+    EXPECT_EQ(onCanvas.width, 861);
+    EXPECT_NEAR(onCanvas.height, 400.0 * 861 / 900, 1e-9);  // the same plane distance per pixel across and down
+    EXPECT_NEAR(onCanvas.top, (608 - 400.0 * 861 / 900) / 2, 1e-9);
+    const CanvasRect same = PictureOnCanvas({861, 608}, {861, 608}, true);
+    EXPECT_EQ((std::vector<double>{same.left, same.top, same.width, same.height}), (std::vector<double>{0, 0, 861, 608}));
 }
 
 TEST(SizeSeries, PixelsFromMillimetresAndDpi) {

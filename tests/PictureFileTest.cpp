@@ -2,6 +2,13 @@
 
 #include <png.h>
 #include <zlib.h>
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstdlib>
+// jpeglib.h needs the size types declared first.
+#include <cstddef>
+#include <jpeglib.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +17,12 @@
 #include <vector>
 
 #include "formats/Bitmap.h"
+#include "formats/ColourProfile.h"
+#include "formats/Jpeg.h"
+#include "formats/Tiff.h"
+#include "palette/ColorTable.h"
+#include "render/Patterns.h"
+#include "render/Random.h"
 #include "export/PictureExport.h"
 #include "export/Product.h"
 #include "export/SharedRows.h"
@@ -108,7 +121,7 @@ velmora::PictureExport SmallExport(velmora::PictureFormat format, const std::vec
 
 }  // namespace
 
-// The resolution read back by libpng: 600 dpi is 23622 pixels per metre.
+// The resolution and the sRGB profile read back by libpng: 600 dpi is 23622 pixels per metre.
 TEST(PictureExport, PngRecordsItsResolution) {
     const std::vector<velmora::ColorValue> palette(256, 0x123456);
     velmora::testing::TempFolder folder;
@@ -132,26 +145,42 @@ TEST(PictureExport, PngRecordsItsResolution) {
     EXPECT_EQ(x, 23622u);
     EXPECT_EQ(y, 23622u);
     EXPECT_EQ(unit, PNG_RESOLUTION_METER);
+    png_charp name = nullptr;
+    png_bytep profile = nullptr;
+    png_uint_32 profileBytes = 0;
+    int compression = 0;
+    ASSERT_EQ(png_get_iCCP(png, info, &name, &compression, &profile, &profileBytes), PNG_INFO_iCCP);
+    EXPECT_STREQ(name, "sRGB IEC61966-2.1");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(profile), profileBytes), velmora::FileColourProfile().icc);
     png_destroy_read_struct(&png, &info, nullptr);
     std::fclose(file);
 }
 
-// Cancelled half-way, an export leaves no file of its own and an earlier file
-// untouched, in every format.
+// Cancelled half-way through drawing, or once the picture is drawn and is
+// being encoded and written, an export leaves no file of its own and an
+// earlier file untouched, in every format.
 TEST(PictureExport, CancelledExportLeavesNothing) {
     const std::vector<velmora::ColorValue> palette(256, 0x123456);
-    for (const auto format : {velmora::PictureFormat::Png, velmora::PictureFormat::Bmp, velmora::PictureFormat::Jpeg}) {
-        velmora::testing::TempFolder folder;
-        velmora::testing::WriteAll(folder / "old.pic", "earlier");
-        for (const char* name : {"new.pic", "old.pic"}) {
-            auto job = SmallExport(format, palette);
-            job.progress = [](double done) { return done >= 0.5; };
-            const auto result = velmora::ExportPicture(folder / name, job);
-            EXPECT_TRUE(result.cancelled);
-            EXPECT_FALSE(result.error);
+    for (const velmora::PictureFormatName& formatName : velmora::kPictureFormats) {
+        const velmora::PictureFormat format = formatName.format;
+        for (const bool whileEncoding : {false, true}) {
+            velmora::testing::TempFolder folder;
+            velmora::testing::WriteAll(folder / "old.pic", "earlier");
+            for (const char* name : {"new.pic", "old.pic"}) {
+                auto job = SmallExport(format, palette);
+                // The drawing reports the whole picture done once; any later question comes from encoding.
+                int drawnAsked = 0;
+                job.progress = [&](double done) {
+                    if (!whileEncoding) return done >= 0.5;
+                    return done >= 1 && ++drawnAsked > 1;
+                };
+                const auto result = velmora::ExportPicture(folder / name, job);
+                EXPECT_TRUE(result.cancelled) << static_cast<int>(format) << whileEncoding;
+                EXPECT_FALSE(result.error);
+            }
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+            EXPECT_EQ(velmora::testing::ReadAll(folder / "old.pic"), "earlier");
         }
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
-        EXPECT_EQ(velmora::testing::ReadAll(folder / "old.pic"), "earlier");
     }
 }
 
@@ -197,4 +226,151 @@ TEST(PictureExport, EachBandIsDrawnOnceForEveryReaderAndEveryPosterPage) {
     while (!pieces.Next().empty()) {
     }
     EXPECT_EQ(poster.BandsDrawn(), 3);
+}
+
+namespace {
+
+std::vector<velmora::Pixel> PixelsOf(const velmora::PictureRows& rows) {
+    std::vector<velmora::Pixel> pixels;
+    for (int y = 0; y < rows.height; ++y) pixels.insert(pixels.end(), rows.row(y), rows.row(y) + rows.width);
+    return pixels;
+}
+
+}  // namespace
+
+// JPEG and TIFF embed the files' sRGB profile, read back by libjpeg and libtiff; JPEG keeps full-resolution
+// colour from quality 90; the TIFF holds the picture's pixels and its resolution.
+TEST(PictureExport, JpegAndTiffAreTaggedSrgb) {
+    using namespace velmora;
+    std::vector<ColorValue> palette(256);
+    for (std::size_t n = 0; n < palette.size(); ++n) palette[n] = static_cast<ColorValue>(0x102030 + n * 0x0b0d07);
+    velmora::testing::TempFolder folder;
+    const std::string& profile = FileColourProfile().icc;
+    ASSERT_GT(profile.size(), 128u);
+    for (const int quality : {kJpegFullChromaQuality, kJpegFullChromaQuality - 1}) {
+        PictureExport job = SmallExport(PictureFormat::Jpeg, palette);
+        job.file.quality = quality;
+        ASSERT_FALSE(ExportPicture(folder / "a.jpg", job).error);
+        FILE* file = std::fopen((folder / "a.jpg").c_str(), "rb");
+        ASSERT_TRUE(file);
+        jpeg_decompress_struct jpeg{};
+        jpeg_error_mgr errors{};
+        jpeg.err = jpeg_std_error(&errors);
+        jpeg_create_decompress(&jpeg);
+        jpeg_stdio_src(&jpeg, file);
+        jpeg_save_markers(&jpeg, JPEG_APP0 + 2, 0xFFFF);
+        jpeg_read_header(&jpeg, TRUE);
+        JOCTET* icc = nullptr;
+        unsigned int iccBytes = 0;
+        ASSERT_TRUE(jpeg_read_icc_profile(&jpeg, &icc, &iccBytes));
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(icc), iccBytes), profile);
+        std::free(icc);
+        EXPECT_EQ(jpeg.comp_info[0].h_samp_factor, quality >= kJpegFullChromaQuality ? 1 : 2) << quality;
+        EXPECT_EQ(jpeg.comp_info[0].v_samp_factor, quality >= kJpegFullChromaQuality ? 1 : 2) << quality;
+        jpeg_destroy_decompress(&jpeg);
+        std::fclose(file);
+    }
+
+    const PictureExport job = SmallExport(PictureFormat::Tiff, palette);
+    ASSERT_FALSE(ExportPicture(folder / "a.tif", job).error);
+    TIFF* tiff = TIFFOpen((folder / "a.tif").c_str(), "r");
+    ASSERT_TRUE(tiff);
+    std::uint32_t width = 0, height = 0, iccBytes = 0;
+    std::uint16_t unit = 0, compression = 0;
+    float xResolution = 0;
+    void* icc = nullptr;
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetField(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
+    TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &xResolution);
+    TIFFGetField(tiff, TIFFTAG_COMPRESSION, &compression);
+    ASSERT_TRUE(TIFFGetField(tiff, TIFFTAG_ICCPROFILE, &iccBytes, &icc));
+    EXPECT_EQ(std::string(static_cast<const char*>(icc), iccBytes), profile);
+    EXPECT_EQ(width, 64u);
+    EXPECT_EQ(height, 48u);
+    EXPECT_EQ(unit, RESUNIT_INCH);
+    EXPECT_EQ(xResolution, 600.0f);
+    EXPECT_EQ(compression, COMPRESSION_ADOBE_DEFLATE);
+    std::vector<std::uint32_t> abgr(64 * 48);
+    ASSERT_TRUE(TIFFReadRGBAImageOriented(tiff, 64, 48, abgr.data(), ORIENTATION_TOPLEFT, 0));
+    TIFFClose(tiff);
+    ExportRows rows(job);
+    const std::vector<Pixel> expected = PixelsOf(rows.Rows());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const std::uint32_t p = abgr[i];
+        ASSERT_EQ(0xFF000000u | (p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF), expected[i]) << i;
+    }
+    // Offsets past 4 GB need BigTIFF, counted as if nothing compressed.
+    EXPECT_FALSE(TiffNeedsBigTiff(36000, 36000));
+    EXPECT_TRUE(TiffNeedsBigTiff(37838, 37838));
+    EXPECT_TRUE(TiffNeedsBigTiff(65536, 65536));
+}
+
+// Every pattern at a size beyond the series, in both resolutions, is drawn to its last column and row; with a
+// bleed of points that do not fill whole dots, the trim holds the same pixels.
+TEST(PictureExport, EveryPatternDrawnToItsEdgesAndTheBleedKeepsTheTrim) {
+    using namespace velmora;
+    ColorTable table;
+    coltable(table);
+    for (int pattern = 0; pattern < kPatternCount; ++pattern)
+        for (const bool high : {false, true}) {
+            PictureParameters parameters = StartupParameters();
+            ApplyPattern(parameters, pattern);
+            PictureExport job;
+            job.pixels = {203, 117};
+            const PictureGrid grid = PictureGridFor(job.pixels, high);
+            job.whole = ReadRenderParams(parameters, grid.grid.width, grid.grid.height, grid.regionHeight);
+            job.dot = grid.grid.dot;
+            UniformSource random;
+            job.colours = {table.column[2].data(), 16, &random, parameters.randomExponent};
+            job.threads = 1;
+            ExportRows trim(job);
+            const std::vector<Pixel> pixels = PixelsOf(trim.Rows());
+            bool lastColumnWhite = true, lastRowWhite = true;
+            for (int y = 0; y < 117; ++y) lastColumnWhite = lastColumnWhite && pixels[y * 203 + 202] == 0xFFFFFFFFu;
+            for (int x = 0; x < 203; ++x) lastRowWhite = lastRowWhite && pixels[116 * 203 + x] == 0xFFFFFFFFu;
+            EXPECT_FALSE(lastColumnWhite) << pattern << " " << high;
+            EXPECT_FALSE(lastRowWhite) << pattern << " " << high;
+            if (job.whole.kernelMode == 6) continue;  // random colours are drawn afresh over the larger area
+
+            job.file.dpi = 254;
+            job.file.bleedMm = 0.7;  // 7 pixels
+            ExportRows bled(job);
+            const PictureRows rows = bled.Rows();
+            ASSERT_EQ(rows.width, 217);
+            ASSERT_EQ(rows.height, 131);
+            for (int y = 0; y < 117; ++y)
+                ASSERT_TRUE(std::equal(pixels.begin() + y * 203, pixels.begin() + (y + 1) * 203, rows.row(y + 7) + 7))
+                    << pattern << " " << high << " row " << y;
+        }
+}
+
+// The estimate of every format is within 30 % of the file written, for a fractal picture and random speckle.
+TEST(PictureExport, EstimateIsWithinAThirdOfTheFile) {
+    using namespace velmora;
+    ColorTable table;
+    coltable(table);
+    velmora::testing::TempFolder folder;
+    for (const int pattern : {0, 5})
+        for (const PictureFormatName& format : kPictureFormats) {
+            PictureParameters parameters = StartupParameters();
+            ApplyPattern(parameters, pattern);
+            PictureExport job;
+            job.pixels = {1500, 1100};
+            const PictureGrid grid = PictureGridFor(job.pixels, false);
+            job.whole = ReadRenderParams(parameters, grid.grid.width, grid.grid.height, grid.regionHeight);
+            job.dot = grid.grid.dot;
+            UniformSource random;
+            job.colours = {table.column[2].data(), 16, &random, parameters.randomExponent};
+            job.file.format = format.format;
+            job.file.bleedMm = 3;
+            const std::optional<double> estimate = EstimatedFileBytes(job);
+            ASSERT_TRUE(estimate);
+            random = UniformSource();
+            const std::string path = folder / ("e." + std::string(format.extensions[0]));
+            ASSERT_FALSE(ExportPicture(path, job).error);
+            const double bytes = static_cast<double>(std::filesystem::file_size(path));
+            EXPECT_NEAR(*estimate / bytes, 1, 0.3) << format.name << " pattern " << pattern << ": " << *estimate
+                                                   << " for " << bytes;
+        }
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "print/PrintLayout.h"
 #include "tests/PrintRectOutput.h"
 
@@ -141,6 +143,42 @@ TEST(LayOutPages, PosterTilesOverlapExactlyWithoutDrift) {
     EXPECT_GT(second.marks[1].y1, second.clip.Bottom());
 }
 
+// A4 landscape with margins of 5 mm (the printable area 287 x 200 mm): a 250 x 210 mm pad fits the sheet only.
+// It becomes a poster whose marks and labels lie inside the printable area, or, printed borderless, one page.
+TEST(LayOutPages, MarginsMakeAPosterOrABorderlessPage) {
+    PrintChoices choices = ActualSize(kA4, 250, 210, PrintCover::WholePicture);
+    choices.orientation = PaperOrientation::Landscape;
+    choices.paper.printable = {5 * kMm, 5 * kMm, 200 * kMm, 287 * kMm};
+    const PageLayout poster = LayOutPages({2500, 2100, 2500, 2100}, choices);
+    ASSERT_TRUE(poster.Poster());
+    EXPECT_TRUE(poster.fitsBorderless);
+    EXPECT_EQ(poster.rows, 2);
+    EXPECT_FALSE(poster.needsBorderless);
+    const PageRect& area = poster.printable;
+    for (const PrintedPage& page : poster.pages) {
+        for (const PageLine& mark : page.marks)
+            for (const auto& [x, y] : {std::pair{mark.x1, mark.y1}, std::pair{mark.x2, mark.y2}}) {
+                EXPECT_GE(x, area.left);
+                EXPECT_LE(x, area.Right());
+                EXPECT_GE(y, area.top);
+                EXPECT_LE(y, area.Bottom());
+            }
+        ASSERT_TRUE(page.label);
+        EXPECT_LE(page.label->y, area.Bottom());
+        EXPECT_GE(page.label->x, area.left);
+    }
+
+    choices.borderless = true;
+    const PageLayout borderless = LayOutPages({2500, 2100, 2500, 2100}, choices);
+    ASSERT_EQ(borderless.pages.size(), 1u);
+    ExpectRect(borderless.pages[0].placed, 23.5, 0, 250, 210);
+    EXPECT_TRUE(borderless.needsBorderless);
+    EXPECT_FALSE(borderless.fitsBorderless);
+    choices.paper.printable = {0, 0, kA4.width, kA4.height};
+    const PageLayout whole = LayOutPages({2500, 2100, 2500, 2100}, choices);
+    EXPECT_FALSE(whole.needsBorderless || whole.fitsBorderless || whole.Poster());
+}
+
 TEST(LayOutPages, SizesAndPapersReadInMillimetres) {
     const auto size = SizeInMm("180x127.28");
     ASSERT_TRUE(size);
@@ -154,4 +192,31 @@ TEST(LayOutPages, SizesAndPapersReadInMillimetres) {
     EXPECT_TRUE(PaperSizeNamed("100X50"));
     for (const char* bad : {"", "A6", "x", "100x", "0x50", "-1x50", "10x20x30", "1e400x5", "nanx5"})
         EXPECT_FALSE(PaperSizeNamed(bad)) << bad;
+}
+
+// A product's page: trim centred in the bleed, the picture over the bleed; crop marks at the trim lines in the
+// margin, none reaching into the bleed or off the sheet.
+TEST(ProductPage, TrimInsideTheBleedAndMarksOutsideIt) {
+    const PrintedPicture picture{10700, 4794, 10700, 4794};
+    const PageLayout plain = ProductPage(picture, {900 * kMm, 400 * kMm}, 3 * kMm, false);
+    EXPECT_NEAR(plain.sheet.width, 906 * kMm, 1e-6);
+    EXPECT_NEAR(plain.sheet.height, 406 * kMm, 1e-6);
+    ASSERT_EQ(plain.pages.size(), 1u);
+    ExpectRect(*plain.pages[0].trim, 3, 3, 900, 400);
+    ExpectRect(*plain.pages[0].bleed, 0, 0, 906, 406);
+    EXPECT_EQ(plain.pages[0].placed, *plain.pages[0].bleed);
+    EXPECT_TRUE(plain.pages[0].marks.empty());
+
+    const PageLayout marked = ProductPage(picture, {900 * kMm, 400 * kMm}, 3 * kMm, true);
+    EXPECT_NEAR(marked.sheet.width, 922 * kMm, 1e-6);
+    ExpectRect(*marked.pages[0].trim, 11, 11, 900, 400);
+    const PageRect bleed = *marked.pages[0].bleed;
+    ASSERT_EQ(marked.pages[0].marks.size(), 8u);
+    for (const PageLine& line : marked.pages[0].marks) {
+        EXPECT_TRUE(line.x1 == line.x2 || line.y1 == line.y2);
+        for (const auto& [x, y] : {std::pair{line.x1, line.y1}, std::pair{line.x2, line.y2}}) {
+            EXPECT_TRUE(x < bleed.left || x > bleed.Right() || y < bleed.top || y > bleed.Bottom());
+            EXPECT_TRUE(x >= 0 && x <= marked.sheet.width && y >= 0 && y <= marked.sheet.height);
+        }
+    }
 }

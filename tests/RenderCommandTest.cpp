@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <QByteArray>
+#include <QColorSpace>
 #include <QImage>
 #include <QRegularExpression>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +26,7 @@
 #include "common/Numbers.h"
 #include "formats/Png.h"
 #include "palette/ColorTable.h"
+#include "records/DataFile.h"
 #include "render/CalcBas.h"
 #include "render/PictureParameters.h"
 #include "render/Random.h"
@@ -45,8 +50,9 @@ protected:
     void TearDown() override { fs::remove_all(dir_); }
 
     // Runs velmora-render with the arguments; returns its exit status and keeps its standard error.
-    int Run(const std::string& args) {
-        const std::string command = "'" VELMORA_RENDER "' " + args + " 2>'" + (dir_ / "stderr.txt").string() + "'";
+    int Run(const std::string& args, const std::string& environment = {}) {
+        const std::string command =
+            environment + "'" VELMORA_RENDER "' " + args + " 2>'" + (dir_ / "stderr.txt").string() + "'";
         const int status = std::system(command.c_str());
         std::ifstream err(dir_ / "stderr.txt");
         errors_.assign(std::istreambuf_iterator<char>(err), {});
@@ -64,6 +70,13 @@ protected:
     fs::path dir_;
     std::string errors_;
 };
+
+// A picture file as Qt decodes it, as 32-bit pixels without the colour space the file declares.
+QImage Decoded(const std::string& path) {
+    QImage image = QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
+    image.setColorSpace(QColorSpace());
+    return image;
+}
 
 struct Expected {
     PictureParameters settings = StartupParameters();
@@ -129,7 +142,7 @@ TEST_F(RenderCommandTest, EveryPatternAtTheSmallestSize) {
         Expected e;
         ApplyPattern(e.settings, pattern);
         e.settings.sizeValue = 32;
-        const QImage image = QImage(QString::fromStdString(out)).convertToFormat(QImage::Format_RGB32);
+        const QImage image = Decoded(out);
         ASSERT_EQ(image.size(), QSize(256, 181)) << pattern;
         EXPECT_TRUE(image == DefinedPicture(e)) << pattern;
     }
@@ -208,6 +221,35 @@ TEST_F(RenderCommandTest, CommandLineOptionsWinOverTheDataFile) {
     EXPECT_TRUE(image == DefinedPicture(e));
 }
 
+// A data file's palette, strip and product make the picture without other options: the strip palette sampled
+// from the stored rows, the pixels from the product's millimetres at its resolution. --palette still wins.
+TEST_F(RenderCommandTest, DataFileWithPaletteStripAndProductNeedsNoOtherOption) {
+    PictureParameters saved = StartupParameters();
+    saved.palette = PaletteChoice::B;
+    DataFileExtras extras;
+    extras.strip.emplace();
+    for (int x = 0; x < kStripWidth; ++x) {
+        extras.strip->rows[0][x] = Rgb(x, 0, 255 - x);
+        extras.strip->rows[1][x] = Rgb(255 - x, x, 40);
+    }
+    // 256 x 181 pixels at 100 dpi: the picture of size 32.
+    extras.product = ProductChoice{256 * 0.254, 181 * 0.254, 100, 0, ""};
+    ASSERT_FALSE(WriteProfileEntries(Path("m_dat.txt"), DataFileEntries(saved, "now", extras)));
+
+    Expected e;
+    e.settings.sizeValue = 32;
+    for (const char* palette : {"", "--palette A "}) {
+        ASSERT_EQ(Run("--quiet " + std::string(palette) + "--data '" + Path("m_dat.txt") + "' -o '" + Path("m.png") + "'"), 0)
+            << errors_;
+        coltable(e.table);
+        if (*palette) coltableB(e.table, StoredStripImage(*extras.strip));
+        else coltableA(e.table, StoredStripImage(*extras.strip));
+        const QImage image(QString::fromStdString(Path("m.png")));
+        EXPECT_EQ(image.dotsPerMeterX(), 3937) << palette;
+        EXPECT_TRUE(image.convertToFormat(QImage::Format_RGB32) == DefinedPicture(e)) << palette;
+    }
+}
+
 TEST_F(RenderCommandTest, ProgressOnlyOnATerminal) {
     ASSERT_EQ(Run("--size 32 -o '" + Path("p.bmp") + "'"), 0);
     EXPECT_EQ(errors_, "");
@@ -221,7 +263,7 @@ TEST_F(RenderCommandTest, PixelsAndMillimetresWithTheResolutionInTheFile) {
     Expected e;
     ApplyPattern(e.settings, 2);
     e.settings.sizeValue = 32;
-    EXPECT_TRUE(QImage(QString::fromStdString(Path("s.png"))).convertToFormat(QImage::Format_RGB32) == DefinedPicture(e));
+    EXPECT_TRUE(Decoded(Path("s.png")) == DefinedPicture(e));
 
     for (const char* name : {"r.png", "r.bmp", "r.jpg"}) {
         ASSERT_EQ(Run("--quiet --mm 50.8x25.4 --dpi 100 -o '" + Path(name) + "'"), 0) << errors_;
@@ -269,10 +311,14 @@ TEST_F(RenderCommandTest, BadArgumentsExitTwoWithoutAFile) {
                           Case{"--paper 40x300" + pdf, "--paper"}, Case{"--mm 100x0" + pdf, "--mm"},
                           Case{"--landscape" + pdf, "--landscape"}, Case{"--fill --paper A4" + pdf, "--fill"},
                           Case{"--paper A4 --overlap 101" + pdf, "--overlap"},
+                          Case{"--bleed 21" + pdf, "--bleed"}, Case{"--bleed 3 --paper A4" + pdf, "--bleed"},
+                          Case{"--crop-marks" + out, "--crop-marks"},
                           Case{"--paper A5 --mm 5000x5000 --overlap 100" + pdf, "--mm"},
                           Case{"--tracking-map '" + Path("map.bmp") + "'", "--tracking-map"},
                           Case{"--tracking --sensor-pixels 8", "--sensor-pixels"},
-                          Case{"--tracking --sensor-um 5e", "--sensor-um"}}) {
+                          Case{"--tracking --sensor-um 5e", "--sensor-um"},
+                          Case{"--print Q --print-timeout 0", "--print-timeout"},
+                          Case{"--print-timeout 5" + pdf, "--print-timeout"}}) {
         EXPECT_EQ(Run(c.args), 2) << c.args;
         EXPECT_NE(errors_.find(c.named), std::string::npos) << c.args << ": " << errors_;
         EXPECT_EQ(std::count(errors_.begin(), errors_.end(), '\n'), 1) << errors_;
@@ -301,6 +347,36 @@ TEST_F(RenderCommandTest, UnwritableOutputExitsOneWithoutPartialFiles) {
     EXPECT_NE(errors_.find("new\\nline/out.bmp: No such file or directory"), std::string::npos) << errors_;
     EXPECT_EQ(std::count(errors_.begin(), errors_.end(), '\n'), 1) << errors_;
     EXPECT_EQ(Entries().size(), 3u);
+}
+
+// What can fail is found before the picture is drawn: a map name that cannot be written, a printing system that
+// does not answer (a socket nobody accepts on). The old file stays as it was; the big picture is never drawn.
+TEST_F(RenderCommandTest, FailuresFoundBeforeDrawingLeaveTheOldFile) {
+    const std::string old = Path("old.png"), big = " --quiet --size 52 --hires -o '" + old + "'";
+    std::ofstream(old) << "old";
+    EXPECT_EQ(Run(big + " --tracking-map '" + Path("missing/map.png") + "'"), 1);
+    EXPECT_NE(errors_.find("missing/map.png: No such file or directory"), std::string::npos) << errors_;
+
+    const std::string socketPath = Path("cups.sock");
+    const int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
+    ASSERT_EQ(::bind(silent, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(silent, 8), 0);
+    const std::string scheduler = "CUPS_SERVER='" + socketPath + "' ";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run(big + " --print nosuchqueue --print-timeout 0.5", scheduler), 1);
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    ::close(silent);
+    EXPECT_EQ(errors_, "velmora-render: \"nosuchqueue\" cannot take the print job: the printing system does not "
+                       "answer (no answer within 0.5 s).\n");
+    EXPECT_LT(seconds.count(), 5) << "given up at the timeout, before drawing";
+    std::ifstream kept(old);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "old");
+    fs::remove(socketPath);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"old.png"});
 }
 
 // One A4 page holding the picture 180 mm wide, centred, with every pixel of the picture as the PNG has it.
@@ -393,4 +469,85 @@ TEST_F(RenderCommandTest, TrackingPrintsItsLineAndAdviceAndWritesTheMap) {
     ASSERT_EQ(Run("--quiet --pattern 4 --size 32 -o '" + Path("speckle.png") + "' --tracking-map '" + Path("after.png") + "'"), 0)
         << errors_;
     EXPECT_EQ(QImage(QString::fromStdString(Path("after.png"))), QImage(QString::fromStdString(Path("alone.png"))));
+}
+
+namespace {
+
+// The standard output of a shell command, its numbers written with a "." in any locale.
+std::string Output(const std::string& command) {
+    std::string text;
+    if (FILE* pipe = ::popen(("LC_ALL=C " + command).c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, got);
+        ::pclose(pipe);
+    }
+    return text;
+}
+
+// The four numbers of a box as pdfinfo -box prints it, in mm.
+std::vector<double> BoxMm(const std::string& info, const std::string& name) {
+    const QRegularExpressionMatch m =
+        QRegularExpression(QString::fromStdString(name) + ":\\s+([0-9.]+)\\s+([0-9.]+)\\s+([0-9.]+)\\s+([0-9.]+)")
+            .match(QString::fromStdString(info));
+    std::vector<double> mm;
+    for (int i = 1; i <= m.lastCapturedIndex(); ++i) mm.push_back(m.captured(i).toDouble() * 25.4 / 72);
+    return mm;
+}
+
+}  // namespace
+
+// A product with bleed: a PDF/X-4 page of the size and its bleed with the trim box centred, read by qpdf and
+// poppler; PNG and TIFF tagged sRGB with their resolution; inside the trim the pixels of the picture without
+// bleed, in both resolutions, and no white column or row at any edge.
+TEST_F(RenderCommandTest, ProductWithBleedForThePrintShop) {
+    ASSERT_EQ(Run("--quiet --mm 61x41 --dpi 150 --bleed 3 -o '" + Path("mat.pdf") + "'"), 0) << errors_;
+    EXPECT_EQ(std::system(("qpdf --check '" + Path("mat.pdf") + "' >/dev/null").c_str()), 0);
+    const std::string info = Output("pdfinfo -box '" + Path("mat.pdf") + "'") + Output("pdfinfo -meta '" + Path("mat.pdf") + "'");
+    const std::vector<std::vector<double>> boxes = {BoxMm(info, "MediaBox"), BoxMm(info, "BleedBox"),
+                                                    BoxMm(info, "TrimBox")};
+    const std::vector<std::vector<double>> expected = {{0, 0, 67, 47}, {0, 0, 67, 47}, {3, 3, 64, 44}};
+    for (std::size_t b = 0; b < boxes.size(); ++b) {
+        ASSERT_EQ(boxes[b].size(), 4u) << info;
+        for (int i = 0; i < 4; ++i) EXPECT_NEAR(boxes[b][i], expected[b][i], 0.01) << info;
+    }
+    EXPECT_NE(info.find("<pdfxid:GTS_PDFXVersion>PDF/X-4</pdfxid:GTS_PDFXVersion>"), std::string::npos) << info;
+    EXPECT_NE(Output("pdfimages -list '" + Path("mat.pdf") + "'").find(" icc "), std::string::npos);
+    std::ifstream file(Path("mat.pdf"), std::ios::binary);
+    const std::string pdf{std::istreambuf_iterator<char>(file), {}};
+    EXPECT_NE(pdf.find("/OutputIntents [ << /Type /OutputIntent /S /GTS_PDFX"), std::string::npos);
+    EXPECT_NE(pdf.find("/Trapped /False"), std::string::npos);
+
+    ASSERT_EQ(Run("--quiet --mm 61x41 --dpi 150 --bleed 3 --crop-marks -o '" + Path("marks.pdf") + "'"), 0) << errors_;
+    const std::string marked = Output("pdfinfo -box '" + Path("marks.pdf") + "'");
+    EXPECT_NEAR(BoxMm(marked, "MediaBox").at(2), 67 + 16, 0.01) << marked;
+    EXPECT_NEAR(BoxMm(marked, "TrimBox").at(0), 11, 0.01) << marked;
+
+    ASSERT_EQ(Run("--quiet --mm 61x41 --dpi 150 --bleed 3 -o '" + Path("mat.tif") + "'"), 0) << errors_;
+    const std::string tiff = Output("tiffinfo '" + Path("mat.tif") + "' 2>&1");
+    EXPECT_NE(tiff.find("Image Width: 396 Image Length: 278"), std::string::npos) << tiff;
+    EXPECT_NE(tiff.find("Resolution: 150, 150 pixels/inch"), std::string::npos) << tiff;
+    EXPECT_NE(tiff.find("ICC Profile: <present>"), std::string::npos) << tiff;
+
+    // 61 x 41 mm at 150 dpi is 360 x 242 pixels, 3 mm of bleed 18 more on each side.
+    for (const std::string resolution : {"", " --hires"}) {
+        ASSERT_EQ(Run("--quiet --mm 61x41 --dpi 150 --bleed 3" + resolution + " -o '" + Path("b.png") + "'"), 0);
+        ASSERT_EQ(Run("--quiet --mm 61x41 --dpi 150" + resolution + " -o '" + Path("t.png") + "'"), 0);
+        const QImage bled = QImage(QString::fromStdString(Path("b.png"))).convertToFormat(QImage::Format_RGB32);
+        const QImage trim = QImage(QString::fromStdString(Path("t.png"))).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(bled.size(), QSize(396, 278));
+        ASSERT_EQ(trim.size(), QSize(360, 242));
+        EXPECT_TRUE(bled.copy(18, 18, 360, 242) == trim) << resolution;
+        const QColorSpace space = QImage(QString::fromStdString(Path("b.png"))).colorSpace();
+        EXPECT_TRUE(space.isValid());
+        EXPECT_EQ(space.description(), QStringLiteral("sRGB IEC61966-2.1"));
+        EXPECT_EQ(bled.dotsPerMeterX(), 5906);
+        for (const QImage* image : {&bled, &trim})
+            for (const QRect edge : {QRect(0, 0, image->width(), 1), QRect(0, image->height() - 1, image->width(), 1),
+                                     QRect(0, 0, 1, image->height()), QRect(image->width() - 1, 0, 1, image->height())}) {
+                bool white = true;
+                for (int y = edge.top(); y <= edge.bottom(); ++y)
+                    for (int x = edge.left(); x <= edge.right(); ++x) white = white && image->pixel(x, y) == 0xFFFFFFFFu;
+                EXPECT_FALSE(white) << resolution;
+            }
+    }
 }

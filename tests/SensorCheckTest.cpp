@@ -5,7 +5,15 @@
 #include <functional>
 #include <vector>
 
+#include "canvas/CanvasGeometry.h"
+#include "export/PictureExport.h"
+#include "palette/ColorTable.h"
+#include "render/Patterns.h"
+#include "render/PictureParameters.h"
+#include "render/Random.h"
 #include "tracking/SensorCheck.h"
+#include "tracking/Suggestions.h"
+#include "tracking/TrackingReport.h"
 
 using namespace velmora;
 
@@ -137,4 +145,81 @@ TEST(SensorCheck, PictureStreamedRowByRowGetsTheSameVerdicts) {
         EXPECT_EQ(streamed.frames, whole.frames);
         EXPECT_EQ(streamed.frameContrast, whole.frameContrast);
     }
+}
+
+TEST(SensorCheck, PictureDrawnWhereTheFramesReadItGetsTheSameVerdicts) {
+    // A fractal in each resolution (one with passes left out) and random colours, drawn whole as the export
+    // draws it and drawn only under the frames.
+    ColorTable table;
+    coltable(table);
+    struct Case {
+        int pattern;
+        bool high;
+        int passStep;
+    };
+    for (const Case c : {Case{2, true, 1}, Case{0, false, 1}, Case{1, false, 3}, Case{4, false, 1}}) {
+        PictureParameters s = StartupParameters();
+        ApplyPattern(s, c.pattern);
+        const CanvasSize pixels{700, 500};
+        const PictureGrid grid = PictureGridFor(pixels, c.high);
+        UniformSource random;
+        PictureExport job;
+        job.whole = ReadRenderParams(s, grid.grid.width, grid.grid.height, grid.regionHeight);
+        job.whole.passStep = c.passStep;
+        job.pixels = pixels;
+        job.dot = grid.grid.dot;
+        job.colours = {table.column[4].data(), 16, &random, s.randomExponent};
+        const PointPicture points(job.whole, pixels.width, pixels.height, job.dot, job.colours);
+        ExportRows rows(job);
+        const PictureRows whole = rows.Rows();
+        // A rectangle across the picture's right and bottom edges, with white where no point is drawn.
+        std::vector<Pixel> drawn(90u * 70u);
+        points.Draw(610, 430, 90, 70, drawn.data());
+        bool same = true;
+        for (int y = 0; y < 70; ++y) same = same && std::equal(drawn.begin() + y * 90, drawn.begin() + (y + 1) * 90, whole.row(430 + y) + 610);
+        EXPECT_TRUE(same) << c.pattern;
+
+        const PrintedSize size{700 * 0.05 / 1.7, 500 * 0.05 / 1.7};
+        random = UniformSource{};
+        ExportRows again(job);
+        const TrackingResult streamed = CheckTracking(again.Rows(), size);
+        const TrackingResult sparse = CheckTracking(points, size);
+        EXPECT_GT(sparse.FrameCount(), 0);
+        EXPECT_EQ(sparse.frames, streamed.frames) << c.pattern;
+        EXPECT_EQ(sparse.frameContrast, streamed.frameContrast) << c.pattern;
+    }
+}
+
+TEST(SensorCheck, SuggestionsAreChangesTriedThatTrackBetter) {
+    ColorTable table;
+    coltable(table);
+    // Pattern 2's fine stripes in high resolution at 1000 dpi: normal resolution tracks better.
+    PictureParameters stripes = StartupParameters();
+    ApplyPattern(stripes, 2);
+    stripes.highResolution = 1;
+    const CheckedPicture fine = PictureAtSize(stripes, {20, 15}, 1000);
+    const double tracks = CheckPicture(fine, table).tracks;
+    ASSERT_LT(tracks, kGoodTracking);
+    const auto suggestions = SuggestChanges(fine, table, tracks);
+    const auto normal = std::find_if(suggestions.begin(), suggestions.end(), [](const Suggestion& s) {
+        return s.change == PictureChange{ChangeKind::Resolution, 0};
+    });
+    ASSERT_NE(normal, suggestions.end());
+    EXPECT_GT(normal->tracks, tracks);
+    EXPECT_TRUE(std::is_sorted(suggestions.begin(), suggestions.end(),
+                               [](const Suggestion& a, const Suggestion& b) { return a.tracks > b.tracks; }));
+    // A region far from the fractal is one colour wherever it is moved or zoomed: nothing tracks better.
+    PictureParameters far = StartupParameters();
+    far.x0 = far.y0 = "1000";
+    far.x1 = far.y1 = "1001";
+    const CheckedPicture flat = PictureAtSize(far, {20, 15}, 300);
+    const double flatTracks = CheckPicture(flat, table).tracks;
+    for (const Suggestion& s : SuggestChanges(flat, table, flatTracks)) EXPECT_LT(s.tracks, kGoodTracking);
+    // Changes keep to what the user could do: the page-width canvas steps its size, a printed size its dpi.
+    const CheckedPicture canvas = CanvasAtPageWidth(stripes);
+    const auto bigger = Changed(canvas, {ChangeKind::Size, stripes.sizeValue + 1});
+    ASSERT_TRUE(bigger);
+    EXPECT_EQ(bigger->pixels.width, SizeForValue(stripes.sizeValue + 1).width);
+    EXPECT_NEAR(bigger->printed.widthMm, canvas.printed.widthMm, 1e-9);
+    EXPECT_EQ(Changed(fine, {ChangeKind::Dpi, 300})->pixels.width, 236);
 }

@@ -22,6 +22,10 @@ Luminance::Luminance() {
     }
 }
 
+void GreyPicture::ReadPatch(int x, int y, int width, int height, float* grey) const {
+    for (int j = 0; j < height; ++j) ReadRow(x, y + j, width, grey + static_cast<std::size_t>(j) * width);
+}
+
 void RasterGrey::ReadRow(int x, int y, int count, float* grey) const {
     const Pixel* row = raster_.Row(y) + x;
     for (int i = 0; i < count; ++i) grey[i] = luminance_(row[i]);

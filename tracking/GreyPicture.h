@@ -14,6 +14,9 @@ public:
     virtual int Height() const = 0;
     // The grey levels (0 black, 1 white) of pixels x to x + count - 1 of row y, all inside the picture.
     virtual void ReadRow(int x, int y, int count, float* grey) const = 0;
+    // The grey levels of the width x height pixels from (x, y), row by row, all inside the picture. A picture
+    // drawn as it is read draws the whole patch at once.
+    virtual void ReadPatch(int x, int y, int width, int height, float* grey) const;
 };
 
 // The grey level a sensor sees of a colour: the relative luminance of the sRGB colour in linear light, since

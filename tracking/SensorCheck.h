@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "render/PointPicture.h"
 #include "tracking/GreyPicture.h"
 
 namespace velmora {
@@ -58,45 +59,19 @@ TrackingResult CheckTracking(const GreyPicture& picture, PrintedSize size, const
 // the rows of one row of frames are kept, as grey levels. The frames and verdicts are those of the other form.
 TrackingResult CheckTracking(const PictureRows& picture, PrintedSize size, const SensorModel& model = {},
                              int threads = 0, const std::atomic<bool>* stop = nullptr);
-
-// The sensor sees much less contrast than the picture holds: its detail is finer than a sensor pixel.
-bool DetailFinerThanSensor(const TrackingResult& result);
+// The same check of a picture drawn only where the frames read it, with the margin their motions need: its
+// cost follows the number of frames, not the picture's area. The frames and verdicts are those of the others;
+// a quick estimate may take fewer frames than kMaxFrames.
+TrackingResult CheckTracking(const PointPicture& picture, PrintedSize size, const SensorModel& model = {},
+                             int threads = 0, const std::atomic<bool>* stop = nullptr, int mostFrames = kMaxFrames);
 
 // A surface tracking on less than this share of its frames gets a warning and advice.
 inline constexpr double kGoodTracking = 0.95;
-
-// The share of frames that track in whole percent, rounded down: the "Tracks on 97 % of the surface" of a
-// dialog.
-int TrackingPercent(const TrackingResult& result);
 
 // The printed size of one drawn dot: a picture `widthPx` pixels wide printed `size.widthMm` wide, each computed
 // point drawn as a block `dotPixels` pixels wide.
 inline double PrintedDotMm(PrintedSize size, int widthPx, int dotPixels) {
     return widthPx > 0 ? size.widthMm / widthPx * dotPixels : 0;
 }
-
-// The printed dots are at least a third of the sensor frame's width: a frame sees a few blocks of solid colour,
-// flat inside them and alike after many motions.
-bool DotsNearFrameSize(double printedDotMm, const SensorModel& model = {});
-
-// Why a surface may not track, each with its advice.
-enum class TrackingCause {
-    CoarseDots,       // dots nearly as large as the frame: a larger picture size or high resolution
-    FinerThanSensor,  // detail finer than the sensor: normal resolution or a smaller dpi
-    FlatAreas,        // flat areas: another region or pattern
-    Repeating,        // stripes or repeating detail: another region or pattern
-};
-
-// The causes of a surface that tracks on less than kGoodTracking, the most telling first; none otherwise.
-// `printedDotMm` is the printed size of one drawn dot (PrintedDotMm).
-std::vector<TrackingCause> TrackingCauses(const TrackingResult& result, double printedDotMm,
-                                          const SensorModel& model = {});
-
-// The causes in English, one line each, as velmora-render prints them.
-std::vector<std::string> TrackingAdvice(const TrackingResult& result, double printedDotMm,
-                                        const SensorModel& model = {});
-
-// "tracking: 97.1 % tracks, 1.2 % flat, 1.7 % ambiguous (1.5 mm frames at 50 µm, picture at 300 dpi)".
-std::string TrackingLine(const TrackingResult& result, const SensorModel& model, double pictureDpi);
 
 }  // namespace velmora

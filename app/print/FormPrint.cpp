@@ -1,5 +1,6 @@
 #include "app/print/FormPrint.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QSignalBlocker>
 
@@ -10,6 +11,7 @@
 #include "app/MainForm.h"
 #include "app/TrackingLabel.h"
 #include "app/toolkit/Services.h"
+#include "app/toolkit/Settings.h"
 #include "common/Numbers.h"
 #include "render/Random.h"
 
@@ -26,6 +28,7 @@ constexpr int kBackdropSide = 218;
 const QColor kPreviewBackground(224, 224, 224);
 constexpr Pixel kMarkColour = 0xFF000000u;
 constexpr Pixel kGridColour = 0xFF808080u;
+constexpr Pixel kSafeColour = 0xFFFF00FFu;
 constexpr Pixel kFirstPageColour = 0xFFFFFFFFu;
 
 constexpr double kDefaultWidthMm = 250, kDefaultHeightMm = 210;
@@ -164,6 +167,9 @@ void FormPrint::CreateSizeControls() {
     DpiBox->setSuffix(QStringLiteral(" dpi"));
     DpiBox->setGeometry(100, 340, 80, 22);
     DpiBox->setToolTip(tr("実寸で印刷するとき、この解像度で絵を描き直します"));
+    Borderless = new QCheckBox(tr("Borderless"), this);
+    Borderless->setGeometry(186, 340, 199, 22);
+    Borderless->setToolTip(tr("余白なしで印刷できるプリンター用: 用紙には収まるが印刷できる範囲に収まらない大きさを、ポスターにせず 1 頁に印刷します"));
     PrintProgress = new QProgressBar(this);
     PrintProgress->setRange(0, 1000);
     PrintProgress->setGeometry(186, 340, 120, 22);
@@ -186,7 +192,7 @@ void FormPrint::SetTabOrder() {
     QWidget* const order[] = {Combo1,      Command1,         Picture1,         PicturePre,      Option1[1],
                               Option1[0],  Picturepre1,      Command2,         PaperList,       PageWidthOption,
                               ActualSizeOption, WidthMm,     HeightMm,         SizePresets,     WholePictureOption,
-                              FillOption,  OverlapMm,        DpiBox,           StopButton};
+                              FillOption,  OverlapMm,        DpiBox,           Borderless,      StopButton};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -208,12 +214,47 @@ void FormPrint::ConnectHandlers() {
     connect(printing_, &PrintWorker::Progressed, this, [this](double done) { PrintProgress->setValue(static_cast<int>(done * 1000)); });
     connect(StopButton, &QPushButton::clicked, this, [this] { printing_->Cancel(); });
     connect(SizePresets, &QComboBox::activated, this, [this](int index) { ApplyPreset(index); });
+    connect(Borderless, &QCheckBox::toggled, this, repaint);
 }
 
+// The choices of the last opening come back, also from an earlier run: the printer when it is still installed,
+// its paper when it has it, and every other control.
 void FormPrint::Form_Load() {
+    ProgramSettings settings;
+    settings.beginGroup(QStringLiteral("print"));
+    restoring_ = true;
+    paperWanted_ = settings.value(QStringLiteral("paper")).toString();
     savedPrinterName = CurrentPrinters().CurrentDeviceName();
     listPrinters(*Combo1);
+    const int printer = Combo1->findText(settings.value(QStringLiteral("printer")).toString(),
+                                         Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (printer >= 0) Combo1->setCurrentIndex(printer);
+    Option1[settings.value(QStringLiteral("landscape"), false).toBool() ? 1 : 0]->SetValue(true);
+    (settings.value(QStringLiteral("actualSize"), false).toBool() ? ActualSizeOption : PageWidthOption)->SetValue(true);
+    WidthMm->setValue(settings.value(QStringLiteral("widthMm"), kDefaultWidthMm).toDouble());
+    HeightMm->setValue(settings.value(QStringLiteral("heightMm"), kDefaultHeightMm).toDouble());
+    (settings.value(QStringLiteral("fill"), false).toBool() ? FillOption : WholePictureOption)->SetValue(true);
+    OverlapMm->setValue(settings.value(QStringLiteral("overlapMm"), kPosterOverlapMm).toDouble());
+    Borderless->setChecked(settings.value(QStringLiteral("borderless"), false).toBool());
+    DpiBox->setValue(settings.value(QStringLiteral("dpi"), static_cast<int>(kDefaultDpi)).toInt());
+    restoring_ = false;
+    paperWanted_.clear();
     setWindowIcon(owner_.windowIcon());
+}
+
+void FormPrint::SaveChoices() const {
+    ProgramSettings settings;
+    settings.beginGroup(QStringLiteral("print"));
+    settings.setValue(QStringLiteral("printer"), Combo1->currentText());
+    settings.setValue(QStringLiteral("paper"), PaperList->currentText());
+    settings.setValue(QStringLiteral("landscape"), Option1[1]->Value());
+    settings.setValue(QStringLiteral("actualSize"), ActualSizeOption->Value());
+    settings.setValue(QStringLiteral("widthMm"), WidthMm->value());
+    settings.setValue(QStringLiteral("heightMm"), HeightMm->value());
+    settings.setValue(QStringLiteral("fill"), FillOption->Value());
+    settings.setValue(QStringLiteral("overlapMm"), OverlapMm->value());
+    settings.setValue(QStringLiteral("borderless"), Borderless->isChecked());
+    settings.setValue(QStringLiteral("dpi"), DpiBox->value());
 }
 
 void FormPrint::Combo1_Click() {
@@ -226,7 +267,7 @@ void FormPrint::Option1_Click(int) { PaintPreview(); }
 
 void FormPrint::Command1_Click() { owner_.printP(); }
 
-Product FormPrint::ProductChosen(const PictureParameters& parameters) const {
+Product FormPrint::ChosenProduct(const PictureParameters& parameters) const {
     Product product;
     product.parameters = parameters;
     product.file.format = PictureFormat::Pdf;
@@ -255,12 +296,16 @@ void FormPrint::Print() {
     const QString media = Media();
     Printers& printers = CurrentPrinters();
     PrintWorker::Work work;
+    QString printer;
+    int pages = 0;
     if (ActualSizeOption->Value()) {
         const std::optional<ExportSource> source = owner_.ExportSourceNow(true);
         if (!source) return;
-        const Product product = ProductChosen(source->parameters);
+        const Product product = ChosenProduct(source->parameters);
         const std::optional<PrintTarget> target = printers.Target(jobName);
         if (!target) return;
+        printer = target->printer;
+        pages = static_cast<int>(PagesOf(product).pages.size());
         work = [&printers, target = *target, jobName, media, product, source = *source](const auto& progress) {
             UniformSource random;
             PictureExport job = DrawingOf(product, source.tableColumn.data(), &random, source.randomExponent);
@@ -278,6 +323,8 @@ void FormPrint::Print() {
         const PageLayout layout = Layout();
         const std::optional<PrintTarget> target = printers.Target(jobName);
         if (!target) return;
+        printer = target->printer;
+        pages = static_cast<int>(layout.pages.size());
         // The canvas as it is now; the window may draw on while the job is written.
         const QImage picture = owner_.Pic1->Image().convertToFormat(QImage::Format_RGB32);
         work = [&printers, target = *target, jobName, media, layout, picture](const auto& progress) {
@@ -289,18 +336,26 @@ void FormPrint::Print() {
         };
     }
     PrintProgress->setValue(0);
+    Borderless->hide();
     PrintProgress->show();
     StopButton->show();
     Command1->setEnabled(false);
-    printing_->Start(std::move(work), [this](const PrintOutcome& outcome) { PrintEnded(outcome); });
+    printing_->Start(std::move(work), [this, printer, pages](const PrintOutcome& outcome) {
+        PrintEnded(outcome, printer, pages);
+    });
 }
 
-void FormPrint::PrintEnded(const PrintOutcome& outcome) {
+void FormPrint::PrintEnded(const PrintOutcome& outcome, const QString& printer, int pages) {
     PrintProgress->hide();
     StopButton->hide();
+    Borderless->show();
     Command1->setEnabled(Problem().isEmpty());
     if (outcome.kind == PrintOutcome::Kind::Failed)
         Toolkit().MessageBox(this, outcome.failure, QString(), MessageButtons::Ok, MessageAnswer::Ok);
+    if (outcome.kind != PrintOutcome::Kind::Printed) return;
+    // A job taken closes the dialog, and the window says where it went.
+    close();
+    owner_.PrintTaken(outcome, printer, pages);
 }
 
 void FormPrint::Command2_Click() { close(); }
@@ -312,12 +367,15 @@ void FormPrint::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+// The paper chosen stays when the new printer has one of that name; otherwise the printer's default is chosen.
 void FormPrint::FillPapers() {
+    const QString wanted = paperWanted_.isEmpty() ? PaperList->currentText() : paperWanted_;
     papers_ = CurrentPrinters().Papers();
     const QSignalBlocker quiet(PaperList);
     PaperList->clear();
     for (const PaperChoice& paper : papers_) PaperList->addItem(paper.name);
-    PaperList->setCurrentIndex(papers_.isEmpty() ? -1 : 0);
+    const int kept = wanted.isEmpty() ? -1 : PaperList->findText(wanted, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    PaperList->setCurrentIndex(papers_.isEmpty() ? -1 : std::max(kept, 0));
 }
 
 void FormPrint::ApplyPreset(int index) {
@@ -354,6 +412,7 @@ PrintChoices FormPrint::Choices() const {
     choices.size = {TwipsFromMm(WidthMm->value()), TwipsFromMm(HeightMm->value())};
     choices.cover = FillOption->Value() ? PrintCover::Fill : PrintCover::WholePicture;
     choices.overlap = TwipsFromMm(OverlapMm->value());
+    choices.borderless = Borderless->isChecked();
     return choices;
 }
 
@@ -362,7 +421,7 @@ PageLayout FormPrint::Layout() const {
         if (!Problem().isEmpty()) return {};
         PictureParameters parameters;
         parameters.highResolution = owner_.Check1->Value();
-        return PagesOf(ProductChosen(parameters));
+        return PagesOf(ChosenProduct(parameters));
     }
     const QImage& canvas = owner_.Pic1->Image();
     return LayOutPages({canvas.width(), canvas.height(), fl(owner_.Pic1->ScaleWidth()), fl(owner_.Pic1->ScaleHeight())},
@@ -384,17 +443,22 @@ QString FormPrint::SummaryText(const PageLayout& layout) {
         text += tr("%1 pages (%2 \u00D7 %3)").arg(layout.pages.size()).arg(layout.rows).arg(layout.columns);
     else
         text += tr("1 page");
+    if (layout.needsBorderless) text += tr(", needs borderless printing");
+    if (layout.fitsBorderless) text += tr(", 1 page with borderless printing");
     if (layout.dotsPerInch < kVisibleDotsBelowDpi)
         text += tr(": below %1 dpi the dots will show").arg(kVisibleDotsBelowDpi);
     return text;
 }
 
 void FormPrint::PaintPreview() {
+    if (restoring_) return;
+    SaveChoices();
     const bool actual = ActualSizeOption->Value();
     for (QWidget* control : std::initializer_list<QWidget*>{WidthMm, HeightMm, SizePresets, WholePictureOption,
-                                                             FillOption, OverlapMm, DpiBox})
+                                                             FillOption, OverlapMm, DpiBox, Borderless})
         control->setEnabled(actual);
 
+    if (actual) owner_.SetProductSize(WidthMm->value(), HeightMm->value());
     Picture1->Clear();
     const QString problem = Problem();
     Command1->setEnabled(problem.isEmpty() && !printing_->Running());
@@ -408,7 +472,7 @@ void FormPrint::PaintPreview() {
     const QImage& canvas = owner_.Pic1->Image();
     if (actual) {
         if (const std::optional<ExportSource> source = owner_.ExportSourceNow(false))
-            CheckActualSize(ProductChosen(source->parameters));
+            CheckActualSize(ChosenProduct(source->parameters));
         else
             Tracking->Clear();
     } else if (layout.dotsPerInch > 0) {
@@ -452,6 +516,17 @@ void FormPrint::PaintPreview() {
                                    QRect(static_cast<int>(page.part.x * sx), static_cast<int>(page.part.y * sy),
                                          std::max(1, static_cast<int>(std::lround(page.part.width * sx))),
                                          std::max(1, static_cast<int>(std::lround(page.part.height * sy)))));
+    // A product's safe margin: what lies outside it may be lost to the cut or a stitched edge.
+    const SizePreset* product = actual ? ProductOfSize(WidthMm->value(), HeightMm->value()) : nullptr;
+    if (product && !layout.Poster()) {
+        // Inside the picture as it prints: the placed picture where it is cut to the size chosen.
+        const double inset = TwipsFromMm(product->safeMm);
+        const double left = std::max(page.placed.left, clip.left), top = std::max(page.placed.top, clip.top);
+        const double right = std::min(page.placed.Right(), clip.Right());
+        const double bottom = std::min(page.placed.Bottom(), clip.Bottom());
+        PaintBox(Picturepre1->RasterView(), px(left + inset - clip.left), px(top + inset - clip.top),
+                 px(right - inset - clip.left) - 1, px(bottom - inset - clip.top) - 1, kSafeColour, false);
+    }
     Picturepre1->Refresh();
     if (layout.Poster()) DrawPageGrid(layout);
 }
@@ -459,7 +534,7 @@ void FormPrint::PaintPreview() {
 QImage FormPrint::ActualSizePreview(const PageLayout& layout, double scale) const {
     const std::optional<ExportSource> source = owner_.ExportSourceNow(false);
     if (!source) return {};
-    Product product = ProductChosen(source->parameters);
+    Product product = ChosenProduct(source->parameters);
     // The whole picture at the preview's scale: its framing is the printed picture's.
     const double shrink = layout.printedSize.width * scale / std::max(1, product.pixels.width);
     product.pixels = {std::max(kPictureSideMin, static_cast<int>(std::lround(product.pixels.width * shrink))),

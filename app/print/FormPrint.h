@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -55,6 +56,7 @@ public:
     OptionButton* FillOption;
     QDoubleSpinBox* OverlapMm;
     QSpinBox* DpiBox;  // the resolution an actual-size picture is drawn at
+    QCheckBox* Borderless;  // a size that fits the sheet but not its printable area prints on one page
     QProgressBar* PrintProgress;
     QPushButton* StopButton;  // cancels the job under way
     QLabel* Summary;  // printed size, resolution on paper, pages
@@ -76,7 +78,7 @@ public:
     PageLayout Layout() const;
     QString Media() const;
     // The actual-size product of the picture `parameters` give.
-    Product ProductChosen(const PictureParameters& parameters) const;
+    Product ChosenProduct(const PictureParameters& parameters) const;
     // Why the chosen size cannot print; empty when it can.
     QString Problem() const;
     // Prints as the controls choose on worker threads; failures are shown when the job ends.
@@ -102,13 +104,20 @@ private:
     // The first page's part of the picture drawn anew at the preview's scale.
     QImage ActualSizePreview(const PageLayout& layout, double scale) const;
     void CheckActualSize(const Product& product);
-    void PrintEnded(const PrintOutcome& outcome);
+    void PrintEnded(const PrintOutcome& outcome, const QString& printer, int pages);
+
+    // Remembers every choice for the next opening and the next run.
+    void SaveChoices() const;
 
     MainForm& owner_;
     QList<PaperChoice> papers_;
     PrintWorker* printing_;
     std::optional<ExportSource> checkedSource_;
     unsigned sourceVersion_ = 0;  // counts the pictures checkedSource_ has held
+    // Set while Form_Load puts the remembered choices back: nothing is drawn or remembered on the way.
+    bool restoring_ = false;
+    // The paper to choose when the list is filled, when it is not the one chosen now.
+    QString paperWanted_;
 };
 
 // Appends the device name of every installed printer, in the platform's order, to `list`, then selects the

@@ -15,10 +15,11 @@ struct PrintOutcome {
     enum class Kind { Printed, Cancelled, Failed };
     Kind kind = Kind::Printed;
     QString failure;  // the platform's description when kind is Failed
+    QString file;     // the file the pages were written to, when the printer writes one
 
-    static PrintOutcome Printed() { return {}; }
-    static PrintOutcome Cancelled() { return {Kind::Cancelled, {}}; }
-    static PrintOutcome Failed(QString description) { return {Kind::Failed, std::move(description)}; }
+    static PrintOutcome Printed(QString file = {}) { return {Kind::Printed, {}, std::move(file)}; }
+    static PrintOutcome Cancelled() { return {Kind::Cancelled, {}, {}}; }
+    static PrintOutcome Failed(QString description) { return {Kind::Failed, std::move(description), {}}; }
 };
 
 // Where one job goes: a printer, or the file the "PDF file" entry writes.

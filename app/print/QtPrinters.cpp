@@ -1,10 +1,17 @@
 #include "app/print/QtPrinters.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
+#include <QLocale>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTimer>
+
+#include <atomic>
+#include <thread>
 
 #include "files/AtomicFile.h"
 #include "formats/PdfWriter.h"
@@ -23,9 +30,12 @@ PaperChoice ChoiceOf(const QPageSize& size, const QMarginsF& marginsMm) {
 }
 
 // The papers of a PDF file: the named sizes, printable to the edges, the platform's default (which follows the
-// locale) first.
-QList<PaperChoice> PdfPapers() {
-    const QPageSize preferred = QPrinter(QPrinter::HighResolution).pageLayout().pageSize();
+// locale) first. A printing system that does not answer is not asked for its default: the locale gives it.
+QList<PaperChoice> PdfPapers(bool askPlatform) {
+    const QPageSize preferred =
+        askPlatform ? QPrinter(QPrinter::HighResolution).pageLayout().pageSize()
+                    : QPageSize(QLocale().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter
+                                                                                         : QPageSize::A4);
     QList<PaperChoice> papers;
     for (const NamedPaper& named : kNamedPapers) {
         const QPageSize size(QSizeF(named.widthMm, named.heightMm), QPageSize::Millimeter, QString::fromLatin1(named.name),
@@ -36,6 +46,33 @@ QList<PaperChoice> PdfPapers() {
         else papers.append(choice);
     }
     return papers;
+}
+
+// Runs `work` on a thread of its own and waits for it with the window still painting, so a printing system that
+// is slow to answer never freezes the window. Input waits meanwhile: no second job starts and no dialog closes
+// under the one being sent.
+template <class Work>
+auto AwayFromTheWindow(const Work& work) {
+    decltype(work()) result{};
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        result = work();
+        done = true;
+    });
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done) loop.quit();
+    });
+    // The usual answer comes within milliseconds and needs no event loop of its own.
+    for (int i = 0; i < 10 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    poll.start();
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    if (!done) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    QApplication::restoreOverrideCursor();
+    worker.join();
+    return result;
 }
 
 }  // namespace
@@ -63,12 +100,23 @@ QString QtPrinters::RefusalText(const PrintRefusal& refusal, const QString& queu
 }
 
 QtPrinters::QtPrinters(PdfPathChooser choosePdfPath) : choosePdfPath_(std::move(choosePdfPath)) {
-    const QString systemDefault = QPrinterInfo::defaultPrinterName();
+    const QString systemDefault = SchedulerSilent() ? QString() : QPrinterInfo::defaultPrinterName();
     current_ = systemDefault.isEmpty() ? PdfFile() : systemDefault;
 }
 
+// The platform's own lookups wait minutes on a scheduler that takes connections and never answers. Once one has
+// been found silent it is not asked again for a while, so the dialog's several lookups wait once.
+bool QtPrinters::SchedulerSilent() const {
+    constexpr auto kSilentFor = std::chrono::minutes(1);
+    const auto now = std::chrono::steady_clock::now();
+    if (silentAt_ && now - *silentAt_ < kSilentFor) return true;
+    const bool silent = AwayFromTheWindow([] { return PrintingSystemSilent(); });
+    silentAt_ = silent ? std::optional(now) : std::nullopt;
+    return silent;
+}
+
 QStringList QtPrinters::DeviceNames() const {
-    QStringList names = QPrinterInfo::availablePrinterNames();
+    QStringList names = SchedulerSilent() ? QStringList() : QPrinterInfo::availablePrinterNames();
     names.append(PdfFile());
     return names;
 }
@@ -80,7 +128,8 @@ bool QtPrinters::SelectPrinter(const QString& deviceName) {
 }
 
 QList<PaperChoice> QtPrinters::Papers() const {
-    if (current_ == PdfFile()) return PdfPapers();
+    const bool silent = SchedulerSilent();
+    if (current_ == PdfFile() || silent) return PdfPapers(!silent);
     const QPrinterInfo info = QPrinterInfo::printerInfo(current_);
     QList<QPageSize> sizes = info.supportedPageSizes();
     const QPageSize preferred = info.defaultPageSize().isValid() ? info.defaultPageSize() : QPageSize(QPageSize::A4);
@@ -115,7 +164,7 @@ PrintOutcome QtPrinters::PrintPages(const PrintTarget& target, const QString& jo
     if (!target.pdfPath.isEmpty()) {
         if (auto reason = WriteFileAtomically(QFile::encodeName(target.pdfPath).toStdString(), next))
             return PrintOutcome::Failed(QStringLiteral("%1: %2").arg(target.pdfPath, QString::fromStdString(*reason)));
-        return PrintOutcome::Printed();
+        return PrintOutcome::Printed(target.pdfPath);
     }
     if (auto refusal = PrintPdf(target.printer.toStdString(), jobName.toStdString(), media.toStdString(), next))
         return PrintOutcome::Failed(RefusalText(*refusal, target.printer));

@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -10,7 +11,9 @@ namespace velmora {
 // The platform's printers (CUPS on Linux) as QtPrintSupport lists them, followed by one more entry, "PDF file",
 // which writes the pages into a PDF file the user names. Every job is written as PDF by the program's own
 // writer (the picture at its full resolution); a printer's job goes to CUPS through PrintPdf. When no printer
-// is installed the PDF entry is the only one and the first current printer.
+// is installed the PDF entry is the only one and the first current printer. The platform is asked only while the
+// printing system answers, so a stopped scheduler costs one bounded wait (away from the window) and leaves the
+// PDF entry, not a frozen window.
 class QtPrinters final : public Printers {
 public:
     // Asks the user for the file a PDF job writes, offering `suggestedName`; nothing when the user cancels.
@@ -32,8 +35,11 @@ public:
                             const PageLayout& layout, const QString& media) override;
 
 private:
+    bool SchedulerSilent() const;
+
     PdfPathChooser choosePdfPath_;
     QString current_;
+    mutable std::optional<std::chrono::steady_clock::time_point> silentAt_;
 };
 
 // Asks the user for the PDF file to write through the toolkit's save dialog; nothing when cancelled.

@@ -92,6 +92,9 @@ int KeyCodeOf(const QKeyEvent& event) {
         case Qt::Key_Down: return 40;
         case Qt::Key_Insert: return 45;
         case Qt::Key_Delete: return 46;
+        case Qt::Key_Plus: return 107;
+        case Qt::Key_Minus: return 109;
+        case Qt::Key_Equal: return 187;
         default: return 0;
     }
 }

@@ -3,11 +3,18 @@
 #include "app/toolkit/Controls.h"
 #include "region/RegionNav.h"
 
+#include <QBitmap>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPainterPath>
+#include <QRegion>
+#include <QWheelEvent>
+
+#include <cmath>
+#include <set>
 
 namespace velmora {
 
@@ -33,9 +40,11 @@ bool PictureBox::SetSize(int width, int height) {
         const bool followsPixels = scaleWidth_ == image_.width() && scaleHeight_ == image_.height();
         image_ = std::move(grown);
         overlay_ = QImage();
+        overlayAreas_.clear();
         if (followsPixels) SetScale(inner.width(), inner.height());
+        ImageChanged();
     }
-    resize(width, height);
+    resize(viewScale_ == 1 ? QSize(width, height) : ShownSize());
     if (childArea_) childArea_->setGeometry(contentsRect());
     return true;
 }
@@ -60,10 +69,46 @@ Raster RasterOf(QImage& image) {
             image.bytesPerLine() / static_cast<std::ptrdiff_t>(sizeof(Pixel))};
 }
 
-Raster PictureBox::RasterView() { return RasterOf(image_); }
+Raster PictureBox::RasterView() {
+    ImageChanged();
+    return RasterOf(image_);
+}
+
+void PictureBox::Refresh() {
+    ImageChanged();
+    update();
+}
+
+QSize PictureBox::ShownSize() const {
+    const int border = 2 * frameWidth();
+    return {static_cast<int>(std::lround(image_.width() * viewScale_)) + border,
+            static_cast<int>(std::lround(image_.height() * viewScale_)) + border};
+}
+
+QRect PictureBox::OnScreen(const QRect& pixels) const {
+    const QPoint origin = contentsRect().topLeft();
+    if (viewScale_ == 1) return pixels.translated(origin);
+    const auto at = [this](int v) { return static_cast<int>(std::floor(v * viewScale_)); };
+    const auto end = [this](int v) { return static_cast<int>(std::ceil(v * viewScale_)); };
+    return QRect(QPoint(at(pixels.left()), at(pixels.top())),
+                 QPoint(end(pixels.right() + 1) - 1, end(pixels.bottom() + 1) - 1))
+        .translated(origin);
+}
+
+void PictureBox::SetViewScale(double scale) {
+    if (!(scale > 0) || scale == viewScale_) return;
+    viewScale_ = scale;
+    shown_ = QImage();
+    ImageChanged();
+    resize(ShownSize());
+    if (childArea_) childArea_->setGeometry(contentsRect());
+    update();
+}
 
 void PictureBox::Clear() {
+    ImageChanged();
     overlay_ = QImage();
+    overlayAreas_.clear();
     image_.fill(background_);
     if (!picture_.isNull()) QPainter(&image_).drawImage(0, 0, picture_);
     update();
@@ -75,6 +120,7 @@ void PictureBox::SetScale(double width, double height) {
 }
 
 void PictureBox::Plot(std::int64_t px, std::int64_t py, ColorValue colour) {
+    ImageChanged();
     PlotPoint(RasterView(), dotWidth_, mode_, px, py, colour);
 }
 
@@ -82,12 +128,16 @@ void PictureBox::DrawStretched(const QImage& picture, double x, double y, double
                                const QRect& source) {
     if (picture.isNull() || scaleWidth_ == 0 || scaleHeight_ == 0) return;
     const double sx = image_.width() / scaleWidth_, sy = image_.height() / scaleHeight_;
+    ImageChanged();
     QPainter painter(&image_);
     painter.drawImage(QRectF(x * sx, y * sy, width * sx, height * sy), picture,
                       source.isEmpty() ? QRectF(picture.rect()) : QRectF(source));
 }
 
-void PictureBox::DrawPixels(const QImage& picture, QPoint at) { QPainter(&image_).drawImage(at, picture); }
+void PictureBox::DrawPixels(const QImage& picture, QPoint at) {
+    ImageChanged();
+    QPainter(&image_).drawImage(at, picture);
+}
 
 ColorValue PictureBox::PixelAt(int x, int y) const {
     if (!image_.valid(x, y)) return ColorOfPixel(background_.rgb());
@@ -102,26 +152,77 @@ void PictureBox::SetPicture(const QImage& picture) {
 
 void PictureBox::SetOverlay(const QImage& overlay) {
     overlay_ = overlay;
+    overlayAreas_.clear();
+    if (!overlay_.isNull() && !image_.isNull()) {
+        const QImage cover = overlay_.convertToFormat(QImage::Format_ARGB32).scaled(image_.size(), Qt::IgnoreAspectRatio,
+                                                                                   Qt::FastTransformation);
+        std::set<QRgb> colours;
+        for (int y = 0; y < overlay_.height(); ++y)
+            for (int x = 0; x < overlay_.width(); ++x)
+                if (qAlpha(overlay_.pixel(x, y)) != 0) colours.insert(overlay_.pixel(x, y));
+        for (const QRgb colour : colours) {
+            QPainterPath area;
+            area.addRegion(QRegion(QBitmap::fromImage(cover.createMaskFromColor(colour, Qt::MaskInColor))));
+            overlayAreas_.push_back(area.simplified());
+        }
+    }
     update();
 }
+
+namespace {
+// Black lines beside white ones show on every colour; the pattern is in screen pixels, so it keeps its fineness
+// whatever the picture's size.
+void HatchArea(QPainter& painter, const QPainterPath& area, Qt::BrushStyle style) {
+    painter.fillPath(area, QBrush(Qt::white, style));
+    painter.setBrushOrigin(1, 0);
+    painter.fillPath(area, QBrush(Qt::black, style));
+    painter.setBrushOrigin(0, 0);
+    painter.strokePath(area, QPen(Qt::white, 3));
+    painter.strokePath(area, QPen(Qt::black, 1));
+}
+}  // namespace
 
 void PictureBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect inner = contentsRect();
     const QRect area = event->rect() & inner;
     painter.fillRect(area, background_);
-    const QRect source = area.translated(-inner.topLeft()) & image_.rect();
-    painter.drawImage(source.translated(inner.topLeft()), image_, source);
-    if (!overlay_.isNull()) {
+    if (viewScale_ == 1) {
+        const QRect source = area.translated(-inner.topLeft()) & image_.rect();
+        painter.drawImage(source.translated(inner.topLeft()), image_, source);
+    } else {
+        // Reduced by averaging the pixels each screen pixel covers, enlarged as whole blocks of pixels.
+        const QSize size = ShownSize() - QSize(2 * frameWidth(), 2 * frameWidth());
+        if (shownStale_ || shown_.size() != size) {
+            shown_ = image_.isNull() || size.isEmpty()
+                         ? QImage()
+                         : image_.scaled(size, Qt::IgnoreAspectRatio,
+                                         viewScale_ < 1 ? Qt::SmoothTransformation : Qt::FastTransformation);
+            shownStale_ = false;
+        }
+        const QRect source = area.translated(-inner.topLeft()) & shown_.rect();
+        painter.drawImage(source.translated(inner.topLeft()), shown_, source);
+    }
+    if (!overlayAreas_.empty()) {
+        static constexpr Qt::BrushStyle kHatches[] = {Qt::BDiagPattern, Qt::FDiagPattern, Qt::DiagCrossPattern};
         painter.setClipRect(area);
-        painter.drawImage(image_.rect().translated(inner.topLeft()), overlay_);
+        painter.translate(inner.topLeft());
+        painter.scale(viewScale_, viewScale_);
+        for (std::size_t i = 0; i < overlayAreas_.size(); ++i)
+            HatchArea(painter, overlayAreas_[i], kHatches[std::min<std::size_t>(i, 2)]);
+        painter.resetTransform();
+        painter.setClipping(false);
+    }
+    if (productFrame_) {
+        painter.setClipRect(area);
+        PaintProductFrame(painter);
         painter.setClipping(false);
     }
     const QRect outline = Outline();
     if (!outline.isEmpty()) {
         // White under black dashes shows on dark and light pictures alike.
         painter.setClipRect(inner);
-        const QRect edge = outline.translated(inner.topLeft()).adjusted(0, 0, -1, -1);
+        const QRect edge = OnScreen(outline).adjusted(0, 0, -1, -1);
         painter.setPen(QPen(Qt::white, 1));
         painter.drawRect(edge);
         painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
@@ -129,6 +230,34 @@ void PictureBox::paintEvent(QPaintEvent* event) {
         painter.setClipping(false);
     }
     if (frameWidth() > 0) drawFrame(&painter);
+}
+
+void PictureBox::SetProductFrame(std::optional<ProductFrame> frame) {
+    productFrame_ = std::move(frame);
+    update();
+}
+
+void PictureBox::PaintProductFrame(QPainter& painter) const {
+    const QPointF origin = contentsRect().topLeft();
+    const auto shown = [&](const QRectF& r) {
+        return QRectF(origin + r.topLeft() * viewScale_, r.size() * viewScale_);
+    };
+    const double radius = productFrame_->radius * viewScale_;
+    QPainterPath trim;
+    trim.addRoundedRect(shown(productFrame_->trim), radius, radius);
+    QPainterPath outside;
+    outside.addRect(shown(QRectF(image_.rect())));
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(outside.subtracted(trim), QColor(0, 0, 0, 110));
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::white, 1, Qt::DashLine));
+    painter.drawRect(shown(productFrame_->bleed));
+    painter.setPen(QPen(Qt::white, 1.5));
+    painter.drawPath(trim);
+    painter.setPen(QPen(QColor(255, 255, 255, 200), 1, Qt::DotLine));
+    painter.drawRect(shown(productFrame_->safe));
+    painter.restore();
 }
 
 void PictureBox::keyPressEvent(QKeyEvent* event) {
@@ -146,12 +275,14 @@ QRect PictureBox::Outline() const {
 }
 
 QPoint PictureBox::InnerPixel(const QMouseEvent& event) const {
-    return event.position().toPoint() - contentsRect().topLeft();
+    const QPointF inner = event.position() - QPointF(contentsRect().topLeft());
+    if (viewScale_ == 1) return inner.toPoint();
+    return {static_cast<int>(std::floor(inner.x() / viewScale_)), static_cast<int>(std::floor(inner.y() / viewScale_))};
 }
 
 void PictureBox::EndDrag() {
     dragging_ = false;
-    update(outlineShown_.translated(contentsRect().topLeft()));
+    update(OnScreen(outlineShown_));
     outlineShown_ = QRect();
 }
 
@@ -173,7 +304,7 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
     dragTo_ = InnerPixel(*event);
     // Only the old and the new outline are painted again, not the whole canvas.
     const QRect outline = Outline();
-    update((outlineShown_ | outline).translated(contentsRect().topLeft()));
+    update(OnScreen(outlineShown_ | outline));
     outlineShown_ = outline;
     event->accept();
 }
@@ -185,6 +316,18 @@ void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
     EndDrag();
     event->accept();
     if (!pixels.isEmpty()) emit RubberBand(pixels);
+}
+
+void PictureBox::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) return QFrame::wheelEvent(event);
+    event->accept();
+    wheelTurned_ += event->angleDelta().y();
+    const int steps = wheelTurned_ / QWheelEvent::DefaultDeltasPerStep;
+    if (steps == 0) return;
+    wheelTurned_ -= steps * QWheelEvent::DefaultDeltasPerStep;
+    const QPointF inner = event->position() - QPointF(contentsRect().topLeft());
+    emit ZoomWheel(steps, QPoint(static_cast<int>(std::floor(inner.x() / viewScale_)),
+                                 static_cast<int>(std::floor(inner.y() / viewScale_))));
 }
 
 void PictureBox::contextMenuEvent(QContextMenuEvent* event) {

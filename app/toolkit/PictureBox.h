@@ -2,7 +2,12 @@
 #include <QColor>
 #include <QFrame>
 #include <QImage>
+#include <QRectF>
+
+#include <optional>
+#include <QPainterPath>
 #include <QString>
+#include <vector>
 
 #include "common/Colour.h"
 #include "render/Raster.h"
@@ -70,12 +75,30 @@ public:
     void SetAutoSize(bool on) { autoSize_ = on; }
 
     // Shows the image's current contents on the screen (the visible part only).
-    void Refresh() { update(); }
+    void Refresh();
 
-    // An image laid over the box's image on the screen only, stretched to cover it; never drawn into the image,
-    // so copying, saving and printing do not see it. A null image, Clear or a new size takes it away.
+    // How large the image shows on the screen: 1 shows its own pixels, below 1 it is reduced (smoothly), above 1
+    // enlarged. The box takes the scaled size; the image, and everything drawn into or read from it, keeps its
+    // own pixels, and pointer positions are read in them.
+    void SetViewScale(double scale);
+    double ViewScale() const { return viewScale_; }
+
+    // Areas marked over the box's image on the screen only, never drawn into it, so copying, saving and printing
+    // do not see them. `overlay` is stretched to cover the image; the area of each colour that is not fully
+    // transparent is hatched in black and white screen pixels and outlined, so that it shows on a picture of any
+    // colour at any size: the lowest colour by / lines, the next by \ lines, any other crossed. A null image,
+    // Clear or a new size takes them away.
     void SetOverlay(const QImage& overlay);
     const QImage& Overlay() const { return overlay_; }
+
+    // A product's frame over the image, on the screen only, in the image's pixels: what lies outside the trim
+    // dimmed, the bleed dashed, the trim with its corners rounded by `radius`, the safe margin dotted.
+    struct ProductFrame {
+        QRectF trim, bleed, safe;
+        double radius = 0;
+    };
+    void SetProductFrame(std::optional<ProductFrame> frame);
+    const std::optional<ProductFrame>& ShownProductFrame() const { return productFrame_; }
 
     // With gestures on, a left-button drag shows the rectangle it covers as an
     // outline drawn on the screen only, never into the image, and raises
@@ -94,6 +117,8 @@ signals:
     // The inner pixels a finished drag covered, clipped to the image.
     void RubberBand(const QRect& pixels);
     void ContextMenu(const QPoint& globalPosition);
+    // The wheel turned with Ctrl held, by `steps` notches (positive away from the user) over inner pixel `at`.
+    void ZoomWheel(int steps, const QPoint& at);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -102,17 +127,32 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     QImage image_;
     QImage picture_;
     QImage overlay_;
+    std::vector<QPainterPath> overlayAreas_;  // one per colour of the overlay, in the image's pixels
     QColor background_;
     double scaleWidth_ = 0, scaleHeight_ = 0;
     int dotWidth_ = 1;
     DrawMode mode_ = DrawMode::Copy;
     bool autoSize_ = false;
     QWidget* childArea_ = nullptr;
+
+    double viewScale_ = 1;
+    std::optional<ProductFrame> productFrame_;
+    void PaintProductFrame(QPainter& painter) const;
+    int wheelTurned_ = 0;  // eighths of a degree not yet taken as whole notches
+    // The image reduced for the screen, made again when the image changed since.
+    QImage shown_;
+    bool shownStale_ = true;
+    void ImageChanged() { shownStale_ = true; }
+    // The box's outer size for the image's size at the view scale.
+    QSize ShownSize() const;
+    // Inner pixels of the image as a rectangle on the box.
+    QRect OnScreen(const QRect& pixels) const;
 
     QPoint InnerPixel(const QMouseEvent& event) const;
     // Ends the drag under way and takes its outline off the screen.

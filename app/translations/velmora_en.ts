@@ -64,8 +64,8 @@
         <translation>Each side must be %1 to %2 pixels.</translation>
     </message>
     <message>
-        <source>%1 × %2 pixels, %3 × %4 mm at %5 dpi; file about %6</source>
-        <translation>%1 × %2 pixels, %3 × %4 mm at %5 dpi; file about %6</translation>
+        <source>An export is running. Wait for it to end or cancel it, then export again.</source>
+        <translation>An export is running. Wait for it to end or cancel it, then export again.</translation>
     </message>
     <message>
         <source>Exporting to %1</source>
@@ -134,6 +134,42 @@
     <message>
         <source>Stops an export under way, or closes the dialog</source>
         <translation>Stops an export under way, or closes the dialog</translation>
+    </message>
+    <message>
+        <source>The picture runs this far past its size on every side, for the print shop to cut off</source>
+        <translation>The picture runs this far past its size on every side, for the print shop to cut off</translation>
+    </message>
+    <message>
+        <source>Crop marks (PDF)</source>
+        <translation>Crop marks (PDF)</translation>
+    </message>
+    <message>
+        <source>Bleed:</source>
+        <translation>Bleed:</translation>
+    </message>
+    <message>
+        <source>JPEG quality:</source>
+        <translation>JPEG quality:</translation>
+    </message>
+    <message>
+        <source>%1 × %2 pixels, %3 × %4 mm at %5 dpi; %6</source>
+        <translation>%1 × %2 pixels, %3 × %4 mm at %5 dpi; %6</translation>
+    </message>
+    <message>
+        <source>Keep what matters %1 mm inside the edges (the safe margin).</source>
+        <translation>Keep what matters %1 mm inside the edges (the safe margin).</translation>
+    </message>
+    <message>
+        <source>file size unknown</source>
+        <translation>file size unknown</translation>
+    </message>
+    <message>
+        <source>file size being estimated</source>
+        <translation>file size being estimated</translation>
+    </message>
+    <message>
+        <source>file about %1</source>
+        <translation>file about %1</translation>
     </message>
 </context>
 <context>
@@ -293,6 +329,14 @@ The file could not be written:<byte value="xd"/>
         <translation>At %1 dpi each side must be %2 to %3 pixels.</translation>
     </message>
     <message>
+        <source>Borderless</source>
+        <translation>Borderless</translation>
+    </message>
+    <message>
+        <source>余白なしで印刷できるプリンター用: 用紙には収まるが印刷できる範囲に収まらない大きさを、ポスターにせず 1 頁に印刷します</source>
+        <translation>For a printer that prints without margins: a size that fits the sheet but not its printable area prints on one page instead of a poster</translation>
+    </message>
+    <message>
         <source>%1 × %2 mm, %3 dpi, </source>
         <translation>%1 × %2 mm, %3 dpi, </translation>
     </message>
@@ -307,6 +351,14 @@ The file could not be written:<byte value="xd"/>
     <message>
         <source>: below %1 dpi the dots will show</source>
         <translation>: below %1 dpi the dots will show</translation>
+    </message>
+    <message>
+        <source>, needs borderless printing</source>
+        <translation>, needs borderless printing</translation>
+    </message>
+    <message>
+        <source>, 1 page with borderless printing</source>
+        <translation>, 1 page with borderless printing</translation>
     </message>
 </context>
 <context>
@@ -616,28 +668,108 @@ The file could not be written:<byte value="xd"/>
         <source>Show weak areas</source>
         <translation>Show weak areas</translation>
     </message>
+    <message>
+        <source>Fit in window	Ctrl+0</source>
+        <translation>Fit in window	Ctrl+0</translation>
+    </message>
+    <message>
+        <source>Actual pixels	Ctrl+1</source>
+        <translation>Actual pixels	Ctrl+1</translation>
+    </message>
+    <message>
+        <source>Zoom view in	Ctrl++</source>
+        <translation>Zoom view in	Ctrl++</translation>
+    </message>
+    <message>
+        <source>Zoom view out	Ctrl+-</source>
+        <translation>Zoom view out	Ctrl+-</translation>
+    </message>
+    <message>
+        <source>Show product frame</source>
+        <translation>Show product frame</translation>
+    </message>
+    <message>
+        <source>Sent to %1: 1 page</source>
+        <translation>Sent to %1: 1 page</translation>
+    </message>
+    <message>
+        <source>Sent to %1: %2 pages</source>
+        <translation>Sent to %1: %2 pages</translation>
+    </message>
+    <message>
+        <source>Written: %1, 1 page</source>
+        <translation>Written: %1, 1 page</translation>
+    </message>
+    <message>
+        <source>Written: %1, %2 pages</source>
+        <translation>Written: %1, %2 pages</translation>
+    </message>
 </context>
 <context>
     <name>velmora::QtPrinters</name>
     <message>
-        <source>PDF file</source>
-        <translation>PDF file</translation>
-    </message>
-    <message>
-        <source>The printer &quot;%1&quot; is not installed any more.</source>
-        <translation>The printer &quot;%1&quot; is not installed any more.</translation>
-    </message>
-    <message>
-        <source>&quot;%1&quot; cannot take the print job: the printing system does not answer (%2).</source>
-        <translation>&quot;%1&quot; cannot take the print job: the printing system does not answer (%2).</translation>
-    </message>
-    <message>
-        <source>&quot;%1&quot; did not take the print job: %2</source>
-        <translation>&quot;%1&quot; did not take the print job: %2</translation>
+        <source>Find regions that track…</source>
+        <translation>Find regions that track…</translation>
     </message>
 </context>
 <context>
     <name>velmora::TrackingLabel</name>
+    <message>
+        <source>high resolution</source>
+        <translation>high resolution</translation>
+    </message>
+    <message>
+        <source>normal resolution</source>
+        <translation>normal resolution</translation>
+    </message>
+    <message>
+        <source>size %1</source>
+        <translation>size %1</translation>
+    </message>
+    <message>
+        <source>%1 dpi</source>
+        <translation>%1 dpi</translation>
+    </message>
+    <message>
+        <source>zoom out 2×</source>
+        <translation>zoom out 2×</translation>
+    </message>
+    <message>
+        <source>zoom in 2×</source>
+        <translation>zoom in 2×</translation>
+    </message>
+    <message>
+        <source>move left half a picture</source>
+        <translation>move left half a picture</translation>
+    </message>
+    <message>
+        <source>move right half a picture</source>
+        <translation>move right half a picture</translation>
+    </message>
+    <message>
+        <source>move up half a picture</source>
+        <translation>move up half a picture</translation>
+    </message>
+    <message>
+        <source>move down half a picture</source>
+        <translation>move down half a picture</translation>
+    </message>
+    <message>
+        <source>%1 colours</source>
+        <translation>%1 colours</translation>
+    </message>
+    <message>
+        <source>Trying changes that may help…</source>
+        <translation>Trying changes that may help…</translation>
+    </message>
+    <message>
+        <source>%1: %2 %</source>
+        <translation>%1: %2 %</translation>
+    </message>
+    <message>
+        <source>Tried: %1</source>
+        <translation>Tried: %1</translation>
+    </message>
     <message>
         <source>dots nearly as large as the sensor&apos;s frame: a larger picture size or high resolution tracks better</source>
         <translation>dots nearly as large as the sensor&apos;s frame: a larger picture size or high resolution tracks better</translation>
@@ -669,6 +801,68 @@ The file could not be written:<byte value="xd"/>
     <message>
         <source>Checking how a mouse tracks on it…</source>
         <translation>Checking how a mouse tracks on it…</translation>
+    </message>
+</context>
+<context>
+    <name>velmora::FindRegionsDialog</name>
+    <message>
+        <source>Find regions that track</source>
+        <translation>Find regions that track</translation>
+    </message>
+    <message>
+        <source>Searching the region zoomed out and in by 2 and moved by up to a whole picture each way, printed as the tracking check prints it.</source>
+        <translation>Searching the region zoomed out and in by 2 and moved by up to a whole picture each way, printed as the tracking check prints it.</translation>
+    </message>
+    <message>
+        <source>Checking the picture…</source>
+        <translation>Checking the picture…</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Stopping…</source>
+        <translation>Stopping…</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>The picture tracks on %1 %.</source>
+        <translation>The picture tracks on %1 %.</translation>
+    </message>
+    <message>
+        <source>Stopped: no better region found so far.</source>
+        <translation>Stopped: no better region found so far.</translation>
+    </message>
+    <message>
+        <source>No region within the search tracks better.</source>
+        <translation>No region within the search tracks better.</translation>
+    </message>
+    <message>
+        <source>Click a region to draw it.</source>
+        <translation>Click a region to draw it.</translation>
+    </message>
+</context>
+<context>
+    <name>velmora::QtPrinters</name>
+    <message>
+        <source>PDF file</source>
+        <translation>PDF file</translation>
+    </message>
+    <message>
+        <source>The printer &quot;%1&quot; is not installed any more.</source>
+        <translation>The printer &quot;%1&quot; is not installed any more.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot take the print job: the printing system does not answer (%2).</source>
+        <translation>&quot;%1&quot; cannot take the print job: the printing system does not answer (%2).</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; did not take the print job: %2</source>
+        <translation>&quot;%1&quot; did not take the print job: %2</translation>
     </message>
 </context>
 </TS>

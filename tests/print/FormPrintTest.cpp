@@ -101,9 +101,10 @@ TEST_F(PrintDialogTest, ChosenPrinterPrintsAndClosingRestoresThePreviousOne) {
     PrintAndWait(dialog);
     ASSERT_EQ(printers.pages.size(), 1);
     EXPECT_EQ(printers.pages[0].printer, "Plotter");
-    EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open after printing";
-
-    dialog.Command2->click();
+    // A job taken closes the dialog, and the window says where it went.
+    EXPECT_FALSE(dialog.isVisible());
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, "Sent to Plotter: 1 page");
     DeleteClosedWindows();
     EXPECT_EQ(form.PrintDialog(), nullptr);
     EXPECT_EQ(printers.current, "Inkjet Photo");
@@ -151,17 +152,54 @@ TEST_F(PrintDialogTest, OrientationMovesThePageAndResizesThePicture) {
     EXPECT_EQ(dialog.Picturepre1->geometry(), kPortraitPicture);
 }
 
-TEST_F(PrintDialogTest, ReopeningStartsFromTheDesignState) {
-    OpenDialog().Option1[1]->click();
+// Every choice comes back when the dialog is opened again, also in a new run; a change of printer keeps the
+// paper when the new printer has it.
+TEST_F(PrintDialogTest, ChoicesComeBackOnReopeningAndAfterARestart) {
+    FormPrint& first = OpenDialog();
+    first.Combo1->setCurrentIndex(2);
+    first.PaperList->setCurrentIndex(1);
+    first.Combo1->setCurrentIndex(0);
+    EXPECT_EQ(first.PaperList->currentText(), "A3") << "the new printer has the paper chosen";
+    first.Option1[1]->click();
+    first.ActualSizeOption->click();
+    first.WidthMm->setValue(900);
+    first.HeightMm->setValue(400);
+    first.FillOption->click();
+    first.OverlapMm->setValue(15);
+    first.Borderless->setChecked(true);
+    EXPECT_TRUE(first.Choices().borderless);
+    first.Command2->click();
+    DeleteClosedWindows();
+    EXPECT_EQ(printers.current, "Inkjet Photo");
+
+    const auto expectChoices = [](FormPrint& dialog) {
+        EXPECT_EQ(dialog.Combo1->currentText(), "Laser A4");
+        EXPECT_EQ(dialog.PaperList->currentText(), "A3");
+        EXPECT_TRUE(dialog.Option1[1]->Value());
+        EXPECT_TRUE(dialog.ActualSizeOption->Value());
+        EXPECT_EQ(dialog.WidthMm->value(), 900);
+        EXPECT_EQ(dialog.HeightMm->value(), 400);
+        EXPECT_TRUE(dialog.FillOption->Value());
+        EXPECT_EQ(dialog.OverlapMm->value(), 15);
+        EXPECT_TRUE(dialog.Borderless->isChecked());
+        EXPECT_EQ(dialog.Layout().sheet, (PageSize{23811, 16838})) << "A3 landscape";
+    };
+    expectChoices(OpenDialog());
     form.PrintDialog()->Command2->click();
     DeleteClosedWindows();
+    {
+        MainForm restarted;
+        restarted.Command2->click();
+        ASSERT_NE(restarted.PrintDialog(), nullptr);
+        expectChoices(*restarted.PrintDialog());
+        restarted.PrintDialog()->Command2->click();
+        DeleteClosedWindows();
+    }
 
+    printers.papers.removeLast();  // no printer takes A3 any more: each one's default is chosen
     FormPrint& dialog = OpenDialog();
-    EXPECT_TRUE(dialog.Option1[0]->Value());
-    EXPECT_FALSE(dialog.Option1[1]->Value());
-    EXPECT_EQ(dialog.PicturePre->geometry(), QRect(40, 8, 138, 196));
-    EXPECT_EQ(dialog.Picturepre1->geometry(), kPortraitPicture);
-    EXPECT_EQ(dialog.Combo1->count(), 3);
+    EXPECT_EQ(dialog.PaperList->currentText(), "A4");
+    EXPECT_EQ(dialog.PaperList->count(), 1);
 }
 
 TEST_F(PrintDialogTest, PrintButtonAgainRepaintsThePreviewAndKeepsTheChoices) {
@@ -217,6 +255,14 @@ TEST_F(PrintDialogTest, ChoicesReachThePrintedLayout) {
     dialog.FillOption->click();
     // At actual size the picture is drawn anew for 250 x 210 mm at 300 dpi: 2953 x 2480 pixels.
     EXPECT_EQ(dialog.Summary->text(), "250.0 \u00D7 210.0 mm, 300 dpi, 1 page");
+    // The preview outlines the product's 5 mm safe margin inside the picture, not at its edge.
+    const QImage preview = dialog.Picturepre1->Image();
+    const int middle = preview.height() / 2;
+    const QRgb safe = qRgb(255, 0, 255);
+    EXPECT_NE(preview.pixel(0, middle), safe);
+    int outlined = 0;
+    for (int x = 1; x <= 6; ++x) outlined += preview.pixel(x, middle) == safe;
+    EXPECT_EQ(outlined, 1);
     for (int wait = 0; wait < 6000 && !dialog.Tracking->text().startsWith("Tracks on"); ++wait) {
         QCoreApplication::processEvents();
         QThread::msleep(10);
@@ -297,7 +343,9 @@ TEST(PrintDialogPdf, NoPrinterInstalledStillPrintsToAPdfFile) {
     QTemporaryDir dir;
     services.saveFileNames.push_back(dir.filePath("pad.pdf"));
     PrintAndWait(dialog);
-    EXPECT_TRUE(services.messages.empty());
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, "Written: pad.pdf, 1 page");
+    EXPECT_FALSE(dialog.isVisible());
     const QByteArray pdf = ReadFile(dir.filePath("pad.pdf"));
     EXPECT_TRUE(pdf.startsWith("%PDF-"));
     EXPECT_EQ(PdfPageCount(pdf), 1);

@@ -1,10 +1,18 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cups/cups.h>
 
@@ -54,6 +62,22 @@ struct PdfPrinting : ::testing::Test {
             return PrintOutcome::Cancelled();
         }
     }
+};
+
+// A printing system that takes connections and never answers (stopped or wedged): a socket nobody accepts on.
+struct SilentScheduler {
+    explicit SilentScheduler(const QString& path) : path(QFile::encodeName(path)) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        EXPECT_LT(static_cast<std::size_t>(this->path.size()), sizeof address.sun_path);
+        std::memcpy(address.sun_path, this->path.constData(),
+                    std::min(sizeof address.sun_path - 1, static_cast<std::size_t>(this->path.size())));
+        EXPECT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(::listen(fd, 8), 0);
+    }
+    ~SilentScheduler() { ::close(fd); }
+    QByteArray path;
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
 };
 
 }  // namespace
@@ -180,6 +204,46 @@ TEST(PrintJobs, SchedulerThatDoesNotAnswerIsReported) {
                                                       "system does not answer (server-error-service-unavailable).");
     EXPECT_EQ(QtPrinters::RefusalText(*failure, "office/duplex"),
               QString::fromStdString(RefusalText(*failure, "office/duplex")));
+    cupsSetServer(QFile::encodeName(dir.filePath("gone/cups.sock")).constData());
+    EXPECT_FALSE(PrintingSystemSilent(0.5)) << "a scheduler that is not there is not a silent one";
+    cupsSetServer(nullptr);
+
+    // A scheduler that takes the connection and never answers (stopped or wedged): a socket nobody accepts on.
+    // The lookup before drawing and the job each give up once it has been silent for the timeout.
+    const SilentScheduler silent(dir.filePath("cups.sock"));
+    cupsSetServer(silent.path.constData());
+    const auto start = std::chrono::steady_clock::now();
+    const std::optional<PrintRefusal> lookup = CheckPrintQueue("office", 0.5);
+    const std::optional<PrintRefusal> job = SubmitPdfJob("office", "Fractal", QFile::encodeName(page).toStdString(), "A4", 0.5);
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(PrintingSystemSilent(0.5));
+    cupsSetServer(nullptr);
+    ASSERT_TRUE(lookup && job);
+    EXPECT_EQ(RefusalText(*lookup, "office"), "\"office\" cannot take the print job: the printing system does not "
+                                              "answer (no answer within 0.5 s).");
+    EXPECT_EQ(RefusalText(*job, "office"), RefusalText(*lookup, "office"));
+    EXPECT_LT(seconds.count(), 10) << "each wait ends at its deadline, not at the library's own";
+}
+
+// With a scheduler that takes connections and never answers, the window's printers are asked once, away from the
+// window, which keeps painting; the platform's own lookups, which would wait minutes, are skipped and the PDF entry
+// with its papers stays.
+TEST(QtPrinters, SilentSchedulerLeavesThePdfEntryAndTheWindowPainting) {
+    QTemporaryDir dir;
+    const SilentScheduler silent(dir.filePath("cups.sock"));
+    qputenv("CUPS_SERVER", silent.path);
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(100);
+    QtPrinters printers{[](const QString&) { return std::optional<QString>(); }};
+    const QStringList names = printers.DeviceNames();
+    const QList<PaperChoice> papers = printers.Papers();
+    qunsetenv("CUPS_SERVER");
+    EXPECT_EQ(names, QStringList{"PDF file"});
+    EXPECT_EQ(printers.CurrentDeviceName(), "PDF file");
+    EXPECT_EQ(papers.size(), 6);
+    EXPECT_GT(ticks, 10) << "the window's events ran during the wait";
 }
 
 // A job cancelled while its pages are written is never handed to the printing system and leaves no scratch file.

@@ -65,6 +65,8 @@ TEST_F(RecordsTest, SavedDataFileLoadsBackIntoTheSameTextsAndChoices) {
     form.texta->setText(QStringLiteral("0.3"));
     form.XH->setText(QStringLiteral("1,5"));
     form.YL->setText(QString::fromUtf8("-１５ 日本"));
+    form.HScroll1->SetValue(40);
+    form.palettOption[1]->SetValue(true);
     const auto saved = Texts();
     form.CommandPrint->click();
     EXPECT_TRUE(services.messages.empty());
@@ -75,13 +77,18 @@ TEST_F(RecordsTest, SavedDataFileLoadsBackIntoTheSameTextsAndChoices) {
     EXPECT_GT(dateEnd, dateBegin);
     EXPECT_EQ(file.substr(0, dateBegin), "[Main]\r\nApp=Velmora Generator1.1Rev6\r\nDate=");
     EXPECT_EQ(file.substr(dateEnd), "\r\n[Initial]\r\nPtn=2\r\nHiRes=1\r\nColor=6\r\na=0.3\r\nb=-0.11\r\nx0=1,5\r\n"
-                                    "x1=-5\r\ny0=1\r\ny1=-１５ 日本\r\n");
+                                    "x1=-5\r\ny0=1\r\ny1=-１５ 日本\r\nSize=40\r\nPalette=B\r\nStrip=Default\r\n");
 
     form.OptionPt[5]->SetValue(true);
     form.Check1->SetValue(0);
     form.Combo2->setCurrentIndex(1);
     form.OptionPt[0]->SetValue(true);
+    form.HScroll1->SetValue(37);
+    form.DefaultPalett->SetValue(true);
     Drop(form.Frame1, {DataPath()});
+    EXPECT_EQ(form.HScroll1->Value(), 40);
+    EXPECT_EQ(form.Pic1->Image().width(), 1024);
+    EXPECT_TRUE(form.palettOption[1]->Value());
     EXPECT_EQ(SelectedPattern(), 2);
     EXPECT_EQ(form.PtFrame->Tag, QStringLiteral("1"));
     EXPECT_FALSE(form.Option1->Value());

@@ -1,15 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QColorSpace>
 #include <QImageReader>
+#include <QLabel>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
+#include "app/FindRegionsDialog.h"
 #include "app/MainForm.h"
 #include "tests/ui/ScriptedServices.h"
 
@@ -293,7 +298,10 @@ TEST_F(RegionKeysTest, CopyAndSaveAsTakeTheWholeCanvas) {
     QImageReader reader(png);
     EXPECT_EQ(reader.format(), QByteArray("png"));
     const QImage read = reader.read();
-    EXPECT_EQ(read.convertToFormat(QImage::Format_RGB32), canvas);
+    EXPECT_TRUE(read.colorSpace().isValid());  // the sRGB the file declares
+    QImage pixels = read.convertToFormat(QImage::Format_RGB32);
+    pixels.setColorSpace(QColorSpace());
+    EXPECT_EQ(pixels, canvas);
     EXPECT_EQ(read.dotsPerMeterX(), 11811);  // 300 dpi
     EXPECT_TRUE(services.messages.empty());
     // velmora-render writes the same file for the same picture.
@@ -310,12 +318,50 @@ TEST_F(RegionKeysTest, CopyAndSaveAsTakeTheWholeCanvas) {
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({QStringLiteral("rendered.png"), QStringLiteral("shot")}));
 }
 
-TEST_F(RegionKeysTest, WeakAreasAreTintedOnTheScreenOnlyAndFollowEachRender) {
-    // A region of zero width: every row one colour, so no frame tracks; the tints cover the canvas.
+// The view scale changes how the canvas shows, never its pixels: Ctrl+0 shows the whole largest-but-two canvas in a
+// 1400 x 1000 window, and a drag at 1 : 4 covering the same canvas pixels zooms into the same region as at 1 : 1.
+TEST_F(RegionKeysTest, ViewScaleShowsTheWholeCanvasAndDragsReadTheCanvasPixels) {
+    Activate();
+    form.resize(1400, 1000);
+    form.HScroll1->SetValue(48);
+    form.PictureFrame->setFocus();
+    const QImage canvas = form.Pic1->Image();
+    Press(Qt::Key_0, Qt::ControlModifier);
+    const QRect inside = form.PictureFrame->ChildArea()->rect();
+    EXPECT_TRUE(inside.contains(form.Pic1->geometry())) << form.Pic1->geometry().width();
+    EXPECT_GE(form.Pic1->width(), inside.width() - 1);
+    EXPECT_EQ(form.Pic1->Image().size(), QSize(4096, 2896));
+    EXPECT_EQ(form.Pic1->Image(), canvas);
+    EXPECT_EQ(form.HSc->Max(), form.PictureFrame->width() - form.Pic1->width());
+    Press(Qt::Key_1, Qt::ControlModifier);
+    EXPECT_EQ(form.Pic1->size(), QSize(4096, 2896));
+
+    form.HScroll1->SetValue(39);
+    form.Strt->click();
+    // Canvas pixels (300, 164) to (500, 364); the frame's inside starts at (146, 2).
+    MouseDown({446, 166});
+    MouseMove({546, 266});
+    MouseUp({646, 366});
+    const std::vector<std::string> zoomed = Region();
+    form.GoBack();
+    EXPECT_NE(Region(), zoomed);
+    for (int i = 0; i < 4; ++i) Press(Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(form.Pic1->ViewScale(), 0.25);
+    MouseDown({146 + 75, 2 + 41});
+    MouseMove({146 + 100, 2 + 66});
+    MouseUp({146 + 125, 2 + 91});
+    EXPECT_EQ(Region(), zoomed);
+}
+
+TEST_F(RegionKeysTest, WeakAreasAreHatchedOnTheScreenOnlyAndFollowEachRender) {
+    // A region of zero width: every row one colour, so no frame tracks; the hatching covers the canvas.
     SetRegion(QStringLiteral("0.1"), QStringLiteral("0.1"), QStringLiteral("0.1"), QStringLiteral("-0.2"));
     form.Strt->click();
     const QImage canvas = form.Pic1->Image();
-    QAction* weakAreas = form.CanvasMenu()->actions().back();
+    QAction* weakAreas = nullptr;
+    for (QAction* action : form.CanvasMenu()->actions())
+        if (action->text() == QStringLiteral("Show weak areas")) weakAreas = action;
+    ASSERT_NE(weakAreas, nullptr);
     ASSERT_EQ(weakAreas->text(), QStringLiteral("Show weak areas"));
     weakAreas->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Pic1->Overlay().isNull(); }, 60000));
@@ -323,6 +369,13 @@ TEST_F(RegionKeysTest, WeakAreasAreTintedOnTheScreenOnlyAndFollowEachRender) {
     EXPECT_GT(form.WeakAreas().FrameCount(), 1000);  // page width on A4: 1.5 mm apart over 208 x 147 mm
     EXPECT_EQ(qAlpha(form.Pic1->Overlay().pixel(10, 10)), 0x90);
     EXPECT_EQ(form.Pic1->Image(), canvas);
+    // Lines of black beside white show on the picture's own colours, whatever they are.
+    const QImage shown = form.Pic1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int pairs = 0;
+    for (int y = 0; y < shown.height(); y += 7)
+        for (int x = 0; x + 1 < shown.width(); ++x)
+            pairs += shown.pixel(x, y) == qRgb(255, 255, 255) && shown.pixel(x + 1, y) == qRgb(0, 0, 0);
+    EXPECT_GT(pairs, shown.width() / 8 * shown.height() / 7 / 2);
 
     // A render takes the tints away and checks its own picture once drawn.
     SetRegion(QStringLiteral("0.05"), QStringLiteral("-0.05"), QStringLiteral("0.1"), QStringLiteral("-0.02"));
@@ -334,6 +387,28 @@ TEST_F(RegionKeysTest, WeakAreasAreTintedOnTheScreenOnlyAndFollowEachRender) {
     weakAreas->trigger();
     EXPECT_TRUE(form.Pic1->Overlay().isNull());
     EXPECT_FALSE(form.ShowingWeakAreas());
+}
+
+TEST_F(RegionKeysTest, RegionsThatTrackAreFoundAroundTheCanvasAndOneIsDrawnOnAClick) {
+    form.OptionPt[1]->click();
+    form.Strt->click();
+    QAction* find = form.CanvasMenu()->actions().back();
+    ASSERT_EQ(find->text(), QString::fromUtf8("Find regions that track…"));
+    find->trigger();
+    FindRegionsDialog* dialog = form.FindRegionsWindow();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Running(); }, 300000));
+    const auto& found = dialog->Found();
+    ASSERT_FALSE(found.empty()) << dialog->Status->text().toStdString();
+    EXPECT_LE(found.size(), 8u);
+    EXPECT_TRUE(std::is_sorted(found.begin(), found.end(),
+                               [](const FoundRegion& a, const FoundRegion& b) { return a.tracks > b.tracks; }));
+    EXPECT_TRUE(dialog->Thumbnails[found.size() - 1]->isVisible());
+    const PictureParameters chosen = found.front().parameters;
+    dialog->Thumbnails[0]->click();
+    EXPECT_EQ(form.XH->text().toStdString(), chosen.x0);
+    EXPECT_EQ(form.YL->text().toStdString(), chosen.y1);
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("OK"));
 }
 
 }  // namespace

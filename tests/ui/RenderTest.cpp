@@ -21,6 +21,7 @@
 #include "app/MainForm.h"
 #include "app/print/FormPrint.h"
 #include "app/print/QtPrinters.h"
+#include "app/toolkit/FileDrop.h"
 #include "canvas/CanvasGeometry.h"
 #include "render/CalcBas.h"
 #include "render/PictureParameters.h"
@@ -150,7 +151,20 @@ TEST_F(RenderTest, ExportAtSizeWritesTheCommandLinesFileAndCancelLeavesNothing) 
     dialog->ExportButton->click();
     dialog->WaitForExport();
     EXPECT_EQ(dialog->Status->text(), QStringLiteral("Written: w.png"));
-    const std::string run = "'" VELMORA_RENDER "' --quiet --pixels 300x100 --dpi 150 -o '" + command.toStdString() + "'";
+    // The estimate of the file's size comes from a worker thread into the summary.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->Summary->text().contains(QStringLiteral("file about 0.1 MB")); },
+                                60000))
+        << dialog->Summary->text().toStdString();
+    // With the desk mat's bleed, kept for a size of the user's own.
+    EXPECT_EQ(dialog->BleedBox->value(), 3);
+    // The canvas shows where the product lies on it: across its width, 430 * 100 / (300 * 215 / 304) rows high.
+    ASSERT_TRUE(form.Pic1->ShownProductFrame());
+    const QRectF trim = form.Pic1->ShownProductFrame()->trim;
+    EXPECT_EQ(trim.width(), 608);
+    EXPECT_NEAR(trim.height(), 430.0 * 100 * 304 / (300 * 215), 1e-9);
+    EXPECT_NEAR(trim.top(), (430 - trim.height()) / 2, 1e-9);
+    const std::string run =
+        "'" VELMORA_RENDER "' --quiet --pixels 300x100 --dpi 150 --bleed 3 -o '" + command.toStdString() + "'";
     ASSERT_EQ(std::system(run.c_str()), 0);
     QFile a(window), b(command);
     ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
@@ -165,6 +179,7 @@ TEST_F(RenderTest, ExportAtSizeWritesTheCommandLinesFileAndCancelLeavesNothing) 
         const ScopedLocale comma(kCommaLocale);
         EXPECT_TRUE(comma.Is(','));
         dialog->Format->setCurrentIndex(dialog->Format->findText(QStringLiteral("PDF")));
+        dialog->BleedBox->setValue(0);  // a page of the picture's own size, as without --bleed
         services.saveFileNames = {windowPdf};
         dialog->ExportButton->click();
         dialog->WaitForExport();
@@ -177,18 +192,47 @@ TEST_F(RenderTest, ExportAtSizeWritesTheCommandLinesFileAndCancelLeavesNothing) 
     EXPECT_EQ(ReadersReport(windowPdf), QStringLiteral("Pages: 1; Page size: 144 x 48 pts"));
     dialog->Format->setCurrentIndex(0);
 
+    // With a picture dropped on the strip and "Palett A", the data file alone gives velmora-render the window's
+    // export: palette, strip colours and the product (300 x 100 pixels at 150 dpi).
+    QImage strip(kStripWidth, kStripHeight, QImage::Format_RGB32);
+    for (int x = 0; x < kStripWidth; ++x)
+        for (int y = 0; y < kStripHeight; ++y) strip.setPixel(x, y, qRgb(x, 255 - x, y * 30));
+    const QString stripFile = dir.filePath(QStringLiteral("strip.png"));
+    ASSERT_TRUE(strip.save(stripFile));
+    ASSERT_TRUE(DeliverDrop(form.gra, {stripFile}));
+    form.palettOption[0]->click();
+    const QString palettePng = dir.filePath(QStringLiteral("a.png"));
+    services.saveFileNames = {palettePng};
+    dialog->ExportButton->click();
+    dialog->WaitForExport();
+    services.programFolder = dir.path();
+    form.CommandPrint->click();
+    const std::string fromData = "'" VELMORA_RENDER "' --quiet --data '" + dir.filePath(QStringLiteral("Fractal_dat.txt")).toStdString() +
+                                 "' -o '" + dir.filePath(QStringLiteral("d.png")).toStdString() + "'";
+    ASSERT_EQ(std::system(fromData.c_str()), 0);
+    QFile exported(palettePng), rendered(dir.filePath(QStringLiteral("d.png")));
+    ASSERT_TRUE(exported.open(QIODevice::ReadOnly) && rendered.open(QIODevice::ReadOnly));
+    EXPECT_EQ(exported.readAll(), rendered.readAll());
+    EXPECT_NE(QFile(window).size(), exported.size()) << "the strip palette changed the picture";
+
     dialog->WidthBox->setValue(30000);
     dialog->HeightBox->setValue(30000);
     dialog->HighResolution->setChecked(true);
     services.saveFileNames = {dir.filePath(QStringLiteral("big.png"))};
     dialog->ExportButton->click();
     ASSERT_TRUE(dialog->Running());
+    // A second export is refused before it asks for a name.
+    EXPECT_FALSE(dialog->ExportButton->isEnabled());
+    const std::size_t asked = services.offeredFileNames.size();
+    dialog->ExportButton->click();
+    EXPECT_EQ(services.offeredFileNames.size(), asked);
     form.Strt_Click();
     EXPECT_EQ(form.Label2->text(), QStringLiteral("OK"));
     dialog->CancelButton->click();
     dialog->WaitForExport();
     EXPECT_EQ(dialog->Status->text(), QStringLiteral("Cancelled: nothing was written."));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{QStringLiteral("c.png"), QStringLiteral("w.png")}));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"a.png", "c.png", "d.png", "Fractal_dat.txt", "strip.png", "w.png"}));
 }
 
 // The export dialog tells how a mouse tracks on the picture it would write, printed at the size chosen there,
@@ -213,7 +257,26 @@ TEST_F(RenderTest, ExportDialogTellsHowAMouseTracksAsTheCommandLineDoes) {
     EXPECT_TRUE(said[0].startsWith(QStringLiteral("tracking: 52.4 % tracks"))) << said[0].toStdString();
     for (QString& advice : said) advice.remove(QStringLiteral("advice: "));
     said[0] = QStringLiteral("Tracks on 52 % of the surface. Warning: a mouse may not track well on this print.");
-    EXPECT_EQ(dialog->Tracking->text(), said.join(QLatin1Char('\n')));
+
+    // Below 95 % the changes tried follow as links, those velmora-render --suggest prints; one applies its change.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Tracking->Suggestions().empty(); }, 120000));
+    EXPECT_TRUE(dialog->Tracking->text().startsWith(said.join(QStringLiteral("<br>")) + QStringLiteral("<br>")));
+    ASSERT_EQ(std::system((run + " --suggest").c_str()), 0);
+    printed.close();
+    ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
+    QStringList suggested;
+    for (const QString& line : QString::fromUtf8(printed.readAll()).trimmed().split(QLatin1Char('\n')))
+        if (line.startsWith(QStringLiteral("suggestion: "))) suggested << line.mid(12);
+    QStringList shown;
+    for (const Suggestion& s : dialog->Tracking->Suggestions())
+        shown << TrackingLabel::ChangeText(s.change) + QStringLiteral(": %1 %").arg(100 * s.tracks, 0, 'f', 1);
+    EXPECT_EQ(shown, suggested);
+    const PictureChange best = dialog->Tracking->Suggestions().front().change;
+    emit dialog->Tracking->linkActivated(QStringLiteral("change:0"));
+    if (best.kind == ChangeKind::Dpi) EXPECT_EQ(dialog->DpiBox->value(), best.value);
+    if (best.kind == ChangeKind::Resolution) EXPECT_EQ(dialog->HighResolution->isChecked(), best.value == 1);
+    dialog->DpiBox->setValue(60);
+    dialog->HighResolution->setChecked(false);
 
     EXPECT_NEAR(form.WeakAreasPrintSize().widthMm, 250, 1e-9);
     EXPECT_NEAR(form.WeakAreasPrintSize().heightMm, 250.0 * 430 / 608, 1e-9);
@@ -260,7 +323,8 @@ TEST_F(RenderTest, PrintExportAndCommandLineMakeTheSamePad) {
     EXPECT_EQ(print.DpiBox->value(), 300);
     print.Command1->click();
     print.Printing().Wait();
-    ASSERT_TRUE(services.messages.empty());
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, QStringLiteral("Written: printed.pdf, 1 page"));
 
     const std::string run = "'" VELMORA_RENDER "' --quiet --mm 250x210 --dpi 300 -o '" + command.toStdString() + "'";
     ASSERT_EQ(std::system(run.c_str()), 0);

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include "tests/ui/PrivateSettings.h"
+
 #include "app/Translations.h"
 
 int main(int argc, char** argv) {
@@ -12,5 +14,7 @@ int main(int argc, char** argv) {
     // own, whatever the machine's locale; a test wanting English installs it.
     const velmora::Translations japanese(QLocale(QLocale::Japanese, QLocale::Japan), {});
     ::testing::InitGoogleTest(&argc, argv);
+    // Released by gtest when the program ends.
+    ::testing::UnitTest::GetInstance()->listeners().Append(new velmora::testing::PrivateSettings);
     return RUN_ALL_TESTS();
 }
