@@ -23,6 +23,7 @@
 #include "app/TrackingLabel.h"
 #include "app/toolkit/Services.h"
 #include "app/toolkit/Settings.h"
+#include "canvas/CanvasGeometry.h"
 #include "palette/ColorTable.h"
 #include "render/PointPicture.h"
 
@@ -281,7 +282,9 @@ void ExportDialog::CheckTracking() {
     auto check = [picture, pixels, high, size](const std::atomic<bool>* stop) {
         UniformSource random;
         const PictureExport job = ExportJob(*picture, pixels, high, random);
-        return velmora::CheckTracking(PointPicture(job.whole, pixels.width, pixels.height, job.dot, job.colours), size,
+        return velmora::CheckTracking(PointPicture(WalkCovering(job.whole, pixels, job.dot), pixels.width,
+                                                   pixels.height, job.dot, job.colours),
+                                      size,
                                       {}, 0, stop);
     };
     // The other colour counts are known here for the default palette only.

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "canvas/CanvasGeometry.h"
 #include "common/Numbers.h"
 #include "files/AtomicFile.h"
 #include "formats/PdfWriter.h"
@@ -213,7 +214,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     std::optional<std::pair<double, double>> mm;
     bool highResolution = false;
     bool overlapGiven = false;
-    bool printTimeoutGiven = false;
+    bool printTimeoutGiven = false, bleedGiven = false;
     std::optional<std::string> data;
     std::vector<std::pair<std::string*, std::string>> texts;
     auto fail = [&](const std::string& message) {
@@ -345,6 +346,7 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             const std::optional<double> mm = DecimalNumber(*v);
             if (!mm || !(*mm >= 0 && *mm <= kBleedMaxMm)) return fail("--bleed: must be 0 to 20 mm");
             cmd.file.bleedMm = *mm;
+            bleedGiven = true;
         } else if (option == "--crop-marks") {
             cmd.file.cropMarks = true;
         } else if (option == "--fill") {
@@ -396,6 +398,8 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             mm.emplace(product->widthMm, product->heightMm);
             cmd.pages.size = trim;
             cmd.file.dpi = product->dpi;
+            if (!bleedGiven && !cmd.pages.paper && product->bleedMm >= 0 && product->bleedMm <= kBleedMaxMm)
+                cmd.file.bleedMm = product->bleedMm;
         }
     }
     // Every option given on the command line wins over the data file.
@@ -611,7 +615,8 @@ int RunRenderCommand(const RenderCommand& command) {
     if (Tracking(command)) {
         // Drawn once more, only where the frames read it.
         random = firstDraw;
-        const PointPicture drawn(job.whole, job.pixels.width, job.pixels.height, job.dot, job.colours);
+        const PointPicture drawn(WalkCovering(job.whole, job.pixels, job.dot), job.pixels.width, job.pixels.height,
+                                 job.dot, job.colours);
         return ReportTracking(command, drawn, job.dot, table);
     }
     return 0;
