@@ -23,6 +23,7 @@
 #include "app/TrackingLabel.h"
 #include "app/toolkit/Services.h"
 #include "app/toolkit/Settings.h"
+#include "canvas/CanvasGeometry.h"
 #include "palette/ColorTable.h"
 #include "render/PointPicture.h"
 
@@ -279,7 +280,8 @@ void ExportDialog::CheckTracking() {
     auto check = [picture, product, size](const std::atomic<bool>* stop) {
         UniformSource random;
         const PictureExport job = DrawingOf(product, picture->tableColumn.data(), &random, picture->randomExponent);
-        return velmora::CheckTracking(PointPicture(job.whole, job.pixels.width, job.pixels.height, job.dot, job.colours),
+        return velmora::CheckTracking(PointPicture(WalkCovering(job.whole, job.pixels, job.dot), job.pixels.width,
+                                                   job.pixels.height, job.dot, job.colours),
                                       size, {}, 0, stop);
     };
     // The other colour counts are known here for the default palette only.

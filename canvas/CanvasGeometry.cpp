@@ -26,6 +26,17 @@ bool IsSeriesSize(CanvasSize pixels) {
     return false;
 }
 
+RenderParams WalkCovering(RenderParams whole, CanvasSize pixels, int dot, int margin) {
+    if (margin == 0 && IsSeriesSize(pixels)) return whole;
+    whole.firstColumn -= margin;
+    whole.firstRow -= margin;
+    const int width = pixels.width + 2 * margin * dot, height = pixels.height + 2 * margin * dot;
+    // Point bases run up to the limit, each covering four points: reach the last (partial) point.
+    whole.columnLimit = (width + dot - 1) / dot - 1;
+    whole.rowLimit = (height + dot - 1) / dot - 1;
+    return whole;
+}
+
 CanvasSize ReferenceSize(int width) {
     CanvasSize nearest = SizeForValue(kSizeMin);
     for (int v = kSizeMin + 1; v <= kSizeMax; ++v) {

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "render/RenderWalk.h"
+
 namespace velmora {
 
 inline constexpr int kSizeMin = 32;
@@ -28,6 +30,11 @@ inline constexpr int kPictureSideMax = 65536;
 
 // Whether `pixels` is one of the series' sizes.
 bool IsSeriesSize(CanvasSize pixels);
+
+// The walk that draws a picture of `pixels` at `dot` pixels a point with `margin` more points on every side: a
+// series size without margin keeps its own walk (its pictures are defined so); any other reaches the last point
+// that covers part of the picture, so every column and row is drawn.
+RenderParams WalkCovering(RenderParams whole, CanvasSize pixels, int dot, int margin = 0);
 
 // The series size whose proportions give the region's height for a picture
 // `width` pixels wide: the one of nearest width (the narrower on a tie).

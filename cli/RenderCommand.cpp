@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "canvas/CanvasGeometry.h"
 #include "common/Numbers.h"
 #include "export/SharedRows.h"
 #include "files/AtomicFile.h"
@@ -158,6 +159,7 @@ struct Given {
     std::string media;
     bool landscape = false, fill = false, highResolution = false, trackingLine = false, suggest = false;
     std::optional<double> overlap, printTimeout;
+    bool bleedGiven = false;
     std::optional<std::string> data;
     std::vector<std::pair<std::string*, std::string>> texts;
 };
@@ -310,6 +312,7 @@ const std::vector<CommandOption>& CommandOptions() {
                          const std::optional<double> mm = NumberOf<double>(v);
                          if (!mm || !(*mm >= 0 && *mm <= kBleedMaxMm)) return option + ": must be 0 to 20 mm";
                          g.cmd.product.file.bleedMm = *mm;
+                         g.bleedGiven = true;
                          return std::nullopt;
                      }});
         o.push_back({{"--crop-marks"}, "", [](Given& g, const std::string&, const std::string&) -> Refusal {
@@ -431,6 +434,8 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
                 return fail("--data: the stored product's size or resolution is out of range");
             g.mm.emplace(stored->widthMm, stored->heightMm);
             file.dpi = stored->dpi;
+            if (!g.bleedGiven && !g.paper && stored->bleedMm >= 0 && stored->bleedMm <= kBleedMaxMm)
+                file.bleedMm = stored->bleedMm;
         }
     }
     if (g.highResolution) s.highResolution = 1;
@@ -670,7 +675,8 @@ int RunRenderCommand(const RenderCommand& command) {
     if (!product.tracking) return 0;
     // Drawn once more, only where the frames read it.
     random = firstDraw;
-    const PointPicture drawn(job.whole, job.pixels.width, job.pixels.height, job.dot, job.colours);
+    const PointPicture drawn(WalkCovering(job.whole, job.pixels, job.dot), job.pixels.width, job.pixels.height,
+                             job.dot, job.colours);
     return ReportTracking(command, drawn, table);
 }
 

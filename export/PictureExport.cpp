@@ -70,15 +70,7 @@ ExportRows::ExportRows(const PictureExport& job, CountEngine* engine) : progress
     const int points = (bleed + job.dot - 1) / job.dot;
     const int cut = points * job.dot - bleed;
     const int width = job.pixels.width + 2 * points * job.dot, height = job.pixels.height + 2 * points * job.dot;
-    RenderParams whole = job.whole;
-    whole.firstColumn -= points;
-    whole.firstRow -= points;
-    if (bleed > 0 || !IsSeriesSize(job.pixels)) {
-        // Point bases run up to the limit, each covering four points: reach the last (partial) point.
-        whole.columnLimit = (width + job.dot - 1) / job.dot - 1;
-        whole.rowLimit = (height + job.dot - 1) / job.dot - 1;
-    }
-    Draw(job, whole, width, height, engine);
+    Draw(job, WalkCovering(job.whole, job.pixels, job.dot, points), width, height, engine);
     if (cut > 0) {
         const PictureRows drawn = rows_;
         rows_ = {written.width, written.height, [drawn, cut](int y) { return drawn.row(y + cut) + cut; }};

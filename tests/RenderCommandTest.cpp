@@ -222,7 +222,8 @@ TEST_F(RenderCommandTest, CommandLineOptionsWinOverTheDataFile) {
 }
 
 // A data file's palette, strip and product make the picture without other options: the strip palette sampled
-// from the stored rows, the pixels from the product's millimetres at its resolution. --palette still wins.
+// from the stored rows, the pixels from the product's millimetres at its resolution and its bleed. --palette
+// still wins.
 TEST_F(RenderCommandTest, DataFileWithPaletteStripAndProductNeedsNoOtherOption) {
     PictureParameters saved = StartupParameters();
     saved.palette = PaletteChoice::B;
@@ -244,10 +245,15 @@ TEST_F(RenderCommandTest, DataFileWithPaletteStripAndProductNeedsNoOtherOption) 
         coltable(e.table);
         if (*palette) coltableB(e.table, StoredStripImage(*extras.strip));
         else coltableA(e.table, StoredStripImage(*extras.strip));
-        const QImage image(QString::fromStdString(Path("m.png")));
+        const QImage image = Decoded(Path("m.png"));
         EXPECT_EQ(image.dotsPerMeterX(), 3937) << palette;
-        EXPECT_TRUE(image.convertToFormat(QImage::Format_RGB32) == DefinedPicture(e)) << palette;
+        EXPECT_TRUE(image == DefinedPicture(e)) << palette;
     }
+    // The product's bleed, 2.54 mm at 100 dpi, adds 10 pixels on every side.
+    extras.product->bleedMm = 2.54;
+    ASSERT_FALSE(WriteProfileEntries(Path("m_dat.txt"), DataFileEntries(saved, "now", extras)));
+    ASSERT_EQ(Run("--quiet --data '" + Path("m_dat.txt") + "' -o '" + Path("m.png") + "'"), 0) << errors_;
+    EXPECT_EQ(QImage(QString::fromStdString(Path("m.png"))).size(), QSize(276, 201));
 }
 
 TEST_F(RenderCommandTest, ProgressOnlyOnATerminal) {

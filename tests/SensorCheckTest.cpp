@@ -169,7 +169,8 @@ TEST(SensorCheck, PictureDrawnWhereTheFramesReadItGetsTheSameVerdicts) {
         job.pixels = pixels;
         job.dot = grid.grid.dot;
         job.colours = {table.column[4].data(), 16, &random, s.randomExponent};
-        const PointPicture points(job.whole, pixels.width, pixels.height, job.dot, job.colours);
+        const PointPicture points(WalkCovering(job.whole, pixels, job.dot), pixels.width, pixels.height, job.dot,
+                                  job.colours);
         ExportRows rows(job);
         const PictureRows whole = rows.Rows();
         // A rectangle across the picture's right and bottom edges, with white where no point is drawn.

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "canvas/CanvasGeometry.h"
 #include "common/Numbers.h"
 #include "region/RegionNav.h"
 #include "render/PointPicture.h"
@@ -111,7 +112,8 @@ TrackingResult CheckPicture(const CheckedPicture& picture, const ColorTable& tab
     const int colourIndex = std::clamp(parameters.colourIndex, 0, kColourChoices - 1);
     const PictureGrid grid = PictureGridFor(picture.pixels, parameters.HighResolution());
     UniformSource random;
-    const PointPicture drawn(ReadRenderParams(parameters, grid.grid.width, grid.grid.height, grid.regionHeight),
+    const PointPicture drawn(WalkCovering(ReadRenderParams(parameters, grid.grid.width, grid.grid.height, grid.regionHeight),
+                                          picture.pixels, grid.grid.dot),
                              picture.pixels.width, picture.pixels.height, grid.grid.dot,
                              {table.column[static_cast<std::size_t>(colourIndex)].data(),
                               kColourCounts[static_cast<std::size_t>(colourIndex)].colours, &random,
@@ -189,7 +191,9 @@ std::vector<Pixel> DrawThumbnail(const PictureParameters& parameters, const Colo
     const int colourIndex = std::clamp(p.colourIndex, 0, kColourChoices - 1);
     const PictureGrid grid = PictureGridFor(pixels, false);
     UniformSource random;
-    const PointPicture drawn(ReadRenderParams(p, grid.grid.width, grid.grid.height, grid.regionHeight), pixels.width,
+    const PointPicture drawn(WalkCovering(ReadRenderParams(p, grid.grid.width, grid.grid.height, grid.regionHeight), pixels,
+                                          grid.grid.dot),
+                             pixels.width,
                              pixels.height, grid.grid.dot,
                              {table.column[static_cast<std::size_t>(colourIndex)].data(),
                               kColourCounts[static_cast<std::size_t>(colourIndex)].colours, &random, p.randomExponent});

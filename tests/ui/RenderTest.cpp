@@ -304,6 +304,7 @@ TEST_F(RenderTest, PrintExportAndCommandLineMakeTheSamePad) {
     dialog->WidthBox->setValue(250);
     dialog->HeightBox->setValue(210);
     dialog->DpiBox->setValue(300);
+    dialog->BleedBox->setValue(0);  // the print dialog's page has no bleed
     for (std::size_t i = 0; i < std::size(kPictureFormats); ++i)
         if (kPictureFormats[i].format == PictureFormat::Pdf) dialog->Format->setCurrentIndex(static_cast<int>(i));
     services.saveFileNames = {exported};
