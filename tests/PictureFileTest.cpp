@@ -306,6 +306,25 @@ TEST(PictureExport, JpegAndTiffAreTaggedSrgb) {
     EXPECT_TRUE(TiffNeedsBigTiff(65536, 65536));
 }
 
+namespace {
+
+// The export of pattern `pattern`'s preset at `pixels`, coloured from `table`'s 16-colour column.
+velmora::PictureExport PresetExport(int pattern, velmora::CanvasSize pixels, bool high, const velmora::ColorTable& table,
+                                    velmora::UniformSource& random) {
+    using namespace velmora;
+    PictureParameters parameters = StartupParameters();
+    ApplyPattern(parameters, pattern);
+    PictureExport job;
+    job.pixels = pixels;
+    const PictureGrid grid = PictureGridFor(pixels, high);
+    job.whole = ReadRenderParams(parameters, grid.grid.width, grid.grid.height, grid.regionHeight);
+    job.dot = grid.grid.dot;
+    job.colours = {table.column[2].data(), 16, &random, parameters.randomExponent};
+    return job;
+}
+
+}  // namespace
+
 // Every pattern at a size beyond the series, in both resolutions, is drawn to its last column and row; with a
 // bleed of points that do not fill whole dots, the trim holds the same pixels.
 TEST(PictureExport, EveryPatternDrawnToItsEdgesAndTheBleedKeepsTheTrim) {
@@ -314,15 +333,8 @@ TEST(PictureExport, EveryPatternDrawnToItsEdgesAndTheBleedKeepsTheTrim) {
     coltable(table);
     for (int pattern = 0; pattern < kPatternCount; ++pattern)
         for (const bool high : {false, true}) {
-            PictureParameters parameters = StartupParameters();
-            ApplyPattern(parameters, pattern);
-            PictureExport job;
-            job.pixels = {203, 117};
-            const PictureGrid grid = PictureGridFor(job.pixels, high);
-            job.whole = ReadRenderParams(parameters, grid.grid.width, grid.grid.height, grid.regionHeight);
-            job.dot = grid.grid.dot;
             UniformSource random;
-            job.colours = {table.column[2].data(), 16, &random, parameters.randomExponent};
+            PictureExport job = PresetExport(pattern, {203, 117}, high, table, random);
             job.threads = 1;
             ExportRows trim(job);
             const std::vector<Pixel> pixels = PixelsOf(trim.Rows());
@@ -353,15 +365,8 @@ TEST(PictureExport, EstimateIsWithinAThirdOfTheFile) {
     velmora::testing::TempFolder folder;
     for (const int pattern : {0, 5})
         for (const PictureFormatName& format : kPictureFormats) {
-            PictureParameters parameters = StartupParameters();
-            ApplyPattern(parameters, pattern);
-            PictureExport job;
-            job.pixels = {1500, 1100};
-            const PictureGrid grid = PictureGridFor(job.pixels, false);
-            job.whole = ReadRenderParams(parameters, grid.grid.width, grid.grid.height, grid.regionHeight);
-            job.dot = grid.grid.dot;
             UniformSource random;
-            job.colours = {table.column[2].data(), 16, &random, parameters.randomExponent};
+            PictureExport job = PresetExport(pattern, {1500, 1100}, false, table, random);
             job.file.format = format.format;
             job.file.bleedMm = 3;
             const std::optional<double> estimate = EstimatedFileBytes(job);
