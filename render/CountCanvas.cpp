@@ -38,7 +38,11 @@ PictureRows CountCanvas::Rows(const ColorValue* tableColumn, int colourCount) {
                 if (dot_ == 1) {
                     for (int x = 0; x < width_; ++x) out[x] = colours_[points[x]];
                 } else {
-                    for (int x = 0; x < width_; ++x) out[x] = colours_[points[x / dot_]];
+                    // Each point's colour fills its dot's pixels: a row is read a point at a time.
+                    for (int x = 0, point = 0; x < width_; ++point) {
+                        const Pixel colour = colours_[points[point]];
+                        for (const int end = std::min(width_, x + dot_); x < end; ++x) out[x] = colour;
+                    }
                 }
                 return out;
             }};
