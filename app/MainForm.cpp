@@ -1,5 +1,5 @@
 #include "app/MainForm.h"
-#include "app/TrackingJob.h"
+#include "app/tracking/TrackingJob.h"
 
 #include <algorithm>
 
@@ -11,8 +11,8 @@
 #include <QPalette>
 #include <QResizeEvent>
 
-#include "app/HelpWindow.h"
-#include "app/ShellOpen.h"
+#include "app/help/HelpWindow.h"
+#include "app/help/ShellOpen.h"
 #include "app/WindowIcon.h"
 #include "app/print/FormPrint.h"
 #include "canvas/CanvasGeometry.h"

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/ExportDialog.h"
+#include "app/export/ExportDialog.h"
 #include "app/FileQuestions.h"
 #include "app/MainForm.h"
 #include "app/toolkit/FileDrop.h"

@@ -1,6 +1,6 @@
 #include "app/MainForm.h"
-#include "app/FindRegionsDialog.h"
-#include "app/TrackingJob.h"
+#include "app/tracking/FindRegionsDialog.h"
+#include "app/tracking/TrackingJob.h"
 
 namespace velmora {
 

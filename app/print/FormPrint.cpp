@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "app/MainForm.h"
-#include "app/TrackingLabel.h"
+#include "app/tracking/TrackingLabel.h"
 #include "app/toolkit/Services.h"
 #include "app/toolkit/Settings.h"
 #include "common/Numbers.h"

@@ -14,7 +14,7 @@
 
 #include <optional>
 
-#include "app/ExportDialog.h"
+#include "app/export/ExportDialog.h"
 #include "app/print/Printers.h"
 #include "app/print/PrintWorker.h"
 #include "app/toolkit/Controls.h"

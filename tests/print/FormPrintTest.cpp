@@ -8,7 +8,7 @@
 #include <QTimer>
 
 #include "app/MainForm.h"
-#include "app/TrackingLabel.h"
+#include "app/tracking/TrackingLabel.h"
 #include "app/print/FormPrint.h"
 #include "app/print/QtPrinters.h"
 #include "tests/PrintRectOutput.h"

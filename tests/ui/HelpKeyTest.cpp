@@ -7,7 +7,7 @@
 #include <QKeyEvent>
 #include <QTemporaryDir>
 
-#include "app/HelpWindow.h"
+#include "app/help/HelpWindow.h"
 #include "app/MainForm.h"
 #include "tests/ui/ScriptedServices.h"
 

@@ -14,7 +14,7 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/FindRegionsDialog.h"
+#include "app/tracking/FindRegionsDialog.h"
 #include "app/MainForm.h"
 #include "tests/ui/ScriptedServices.h"
 

@@ -16,8 +16,8 @@
 
 #include <QMenu>
 
-#include "app/ExportDialog.h"
-#include "app/TrackingLabel.h"
+#include "app/export/ExportDialog.h"
+#include "app/tracking/TrackingLabel.h"
 #include "app/MainForm.h"
 #include "app/print/FormPrint.h"
 #include "app/print/QtPrinters.h"

@@ -1,4 +1,4 @@
-#include "app/ExportDialog.h"
+#include "app/export/ExportDialog.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,7 +20,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/TrackingLabel.h"
+#include "app/tracking/TrackingLabel.h"
 #include "app/toolkit/Services.h"
 #include "app/toolkit/Settings.h"
 #include "canvas/CanvasGeometry.h"

@@ -1,4 +1,4 @@
-#include "app/ShellOpen.h"
+#include "app/help/ShellOpen.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QString>
 
-#include "app/TrackingJob.h"
+#include "app/tracking/TrackingJob.h"
 #include "tracking/SensorCheck.h"
 #include "tracking/Suggestions.h"
 #include "tracking/TrackingReport.h"

@@ -1,4 +1,4 @@
-#include "app/TrackingLabel.h"
+#include "app/tracking/TrackingLabel.h"
 
 #include "tracking/TrackingReport.h"
 

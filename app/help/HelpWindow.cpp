@@ -1,4 +1,4 @@
-#include "app/HelpWindow.h"
+#include "app/help/HelpWindow.h"
 
 #include <QShortcut>
 #include <QUrl>

@@ -1,4 +1,4 @@
-#include "app/TrackingJob.h"
+#include "app/tracking/TrackingJob.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "app/FindRegionsDialog.h"
+#include "app/tracking/FindRegionsDialog.h"
 
 #include <QGridLayout>
 #include <QImage>
