@@ -20,9 +20,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/tracking/TrackingLabel.h"
+#include "app/toolkit/Background.h"
 #include "app/toolkit/Services.h"
 #include "app/toolkit/Settings.h"
+#include "app/tracking/TrackingLabel.h"
 #include "canvas/CanvasGeometry.h"
 #include "palette/ColorTable.h"
 #include "render/PointPicture.h"
@@ -474,6 +475,7 @@ bool ExportDialog::StartExport(const QString& path) {
     Status->setText(tr("Exporting to %1").arg(QFileInfo(path).fileName()));
     const std::string target = path.toStdString();
     worker_ = std::thread([this, job, target] {
+        RunBelowWindow();
         result_ = ExportPicture(target, job);
         finished_ = true;
     });

@@ -312,11 +312,13 @@ void FormPrint::Print() {
             job.progress = progress;
             ExportRows drawn(job);
             const PictureRows rows = drawn.Rows();
-            const PictureRows cancellable{rows.width, rows.height, [&](int y) {
-                                              const Pixel* row = rows.row(y);
-                                              if (drawn.Cancelled()) throw PrintCancelled{};
-                                              return row;
-                                          }};
+            const auto part = [&](int y, int x, int count) {
+                const Pixel* pixels = RowPart(rows, y, x, count);
+                if (drawn.Cancelled()) throw PrintCancelled{};
+                return pixels;
+            };
+            const PictureRows cancellable{rows.width, rows.height, [part, &rows](int y) { return part(y, 0, rows.width); },
+                                          part};
             return printers.PrintPages(target, jobName, cancellable, *job.file.pages, media);
         };
     } else {

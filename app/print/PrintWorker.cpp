@@ -6,6 +6,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include "app/toolkit/Background.h"
+
 namespace velmora {
 
 namespace {
@@ -29,6 +31,7 @@ bool PrintWorker::Start(Work work, std::function<void(const PrintOutcome&)> ende
     cancel_ = false;
     finished_ = false;
     thread_ = std::thread([this, work = std::move(work)] {
+        RunBelowWindow();
         const auto progress = [this](double done) {
             done_ = done;
             return cancel_.load();

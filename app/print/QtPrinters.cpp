@@ -65,8 +65,9 @@ auto AwayFromTheWindow(const Work& work) {
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
         if (done) loop.quit();
     });
-    // The usual answer comes within milliseconds and needs no event loop of its own.
-    for (int i = 0; i < 10 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // The usual answer comes within milliseconds and needs no event loop of its own; a slower one waits with
+    // the window painting.
+    for (int i = 0; i < 5 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
     poll.start();
     QApplication::setOverrideCursor(Qt::BusyCursor);
     if (!done) loop.exec(QEventLoop::ExcludeUserInputEvents);
@@ -122,6 +123,11 @@ QStringList QtPrinters::DeviceNames() const {
 }
 
 bool QtPrinters::SelectPrinter(const QString& deviceName) {
+    // The printer already chosen, or the PDF file, needs no question to the printing system.
+    if (deviceName == current_ || deviceName == PdfFile()) {
+        current_ = deviceName;
+        return true;
+    }
     if (!DeviceNames().contains(deviceName)) return false;
     current_ = deviceName;
     return true;

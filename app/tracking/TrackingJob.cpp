@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/toolkit/Background.h"
 #include "tracking/TrackingMap.h"
 
 namespace velmora {
@@ -53,6 +54,7 @@ void TrackingJob::Launch(Check check, int width, int height) {
     running_ = true;
     worker_ = std::jthread([this, check = std::move(check), width, height, stop = stop_, done = done_,
                             generation = generation_] {
+        RunBelowWindow();
         const TrackingResult result = check(stop.get());
         if (result.stopped) {
             *done = true;
