@@ -83,9 +83,10 @@ std::optional<std::string> WritePicture(PictureBox& canvas, PictureFormat format
     };
     const PictureRows rows = RowsOf(canvas.RasterView());
     const std::optional<std::string> error = format == PictureFormat::Tiff
-                                                 ? EncodeTiff(rows, kDefaultDpi, append)
+                                                 ? EncodeTiff(rows, kDefaultDpi, FileColourProfile(), 0, append)
                                                  : EncodeJpeg(rows, PictureFileOptions{}.quality,
-                                                              static_cast<int>(kDefaultDpi), append);
+                                                              static_cast<int>(kDefaultDpi), FileColourProfile(),
+                                                              append);
     if (error) return error;
     return WriteFileAtomically(path, encoded);
 }
