@@ -13,6 +13,7 @@
 #include "colour/GamutFigure.h"
 #include "colour/OutputProfile.h"
 #include "colour/PrintedRows.h"
+#include "colour/SoftProof.h"
 #include "export/PictureExport.h"
 #include "render/PictureParameters.h"
 #include "tests/TempFolder.h"
@@ -70,6 +71,18 @@ TEST(PrintColours, BlueOutOfGamutGreyInAndTheFigure) {
         EXPECT_DOUBLE_EQ(figure.duller, 0.25);
         EXPECT_DOUBLE_EQ(figure.largest, shift[0]);
     }
+    // On the screen the blue is marked by black and white 2 x 2 squares that swap as they blink; the grey stays.
+    SoftProof proof(CmykProfile());
+    const Pixel row[] = {0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu, 0xFF808080u};
+    Pixel shown[4], blinked[4], printed[4];
+    proof.Apply(row, shown, 4, 1, 0, {false, true, false});
+    proof.Apply(row, blinked, 4, 1, 0, {false, true, true});
+    proof.Apply(row, printed, 4, 1, 0, {true, false, false});
+    EXPECT_EQ(std::vector<Pixel>(shown, shown + 4), (std::vector<Pixel>{0xFFFFFFFFu, 0xFF000000u, 0xFF000000u, 0xFF808080u}));
+    EXPECT_EQ(std::vector<Pixel>(blinked, blinked + 3), (std::vector<Pixel>{0xFF000000u, 0xFFFFFFFFu, 0xFFFFFFFFu}));
+    EXPECT_NE(printed[0], row[0]);
+    EXPECT_EQ(printed[0], printed[1]);
+
     EXPECT_EQ(GamutLine({0.4567, 23.04}),
               "45.7 % of the surface will print noticeably duller (\u0394E2000 > 5; largest shift 23.0)");
     EXPECT_EQ(HistogramStep(1024, 1024), 1);
