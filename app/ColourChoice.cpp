@@ -25,7 +25,7 @@ GamutFigure FigureOf(const QImage& picture, std::shared_ptr<const OutputProfile>
 }  // namespace
 
 QString GamutText(const GamutFigure& figure) {
-    return ColourChoice::tr("%1 % of the surface will print noticeably duller (\u0394E2000 > %2; largest shift %3)")
+    return ColourChoice::tr("%1 % of the surface will print noticeably duller (ΔE2000 > %2; largest shift %3)")
         .arg(100 * figure.duller, 0, 'f', 1)
         .arg(kNoticeableShift)
         .arg(figure.largest, 0, 'f', 1);
