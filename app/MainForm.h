@@ -25,6 +25,7 @@
 #include "render/Patterns.h"
 #include "tracking/SensorCheck.h"
 
+class QAction;
 class QMenu;
 class QTimer;
 
@@ -312,6 +313,8 @@ private:
     std::shared_ptr<SoftProof> softProof_;
     bool showPrintColours_ = false, showOutOfGamut_ = false, gamutPhase_ = false;
     QTimer* gamutBlink_ = nullptr;
+    QAction* printColoursAction_ = nullptr;
+    QAction* outOfGamutAction_ = nullptr;
 };
 
 }  // namespace velmora

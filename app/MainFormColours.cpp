@@ -1,6 +1,5 @@
 #include <QAction>
 #include <QFileInfo>
-#include <QMenu>
 #include <QTimer>
 
 #include "app/ColourChoice.h"
@@ -51,10 +50,9 @@ void MainForm::ShowOutOfGamut(bool on) {
 }
 
 void MainForm::ApplySoftProof() {
-    if (canvasMenu_) {
-        const QList<QAction*> actions = canvasMenu_->actions();
-        actions[actions.size() - 2]->setChecked(showPrintColours_);
-        actions[actions.size() - 1]->setChecked(showOutOfGamut_);
+    if (printColoursAction_) {
+        printColoursAction_->setChecked(showPrintColours_);
+        outOfGamutAction_->setChecked(showOutOfGamut_);
     }
     if (!gamutBlink_) {
         gamutBlink_ = new QTimer(this);

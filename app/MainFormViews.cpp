@@ -94,15 +94,14 @@ QMenu* MainForm::CanvasMenu() {
         QAction* frame = canvasMenu_->addAction(tr("Show product frame"), this, &MainForm::ShowProductFrame);
         frame->setCheckable(true);
         frame->setChecked(showProductFrame_);
+        printColoursAction_ = canvasMenu_->addAction(tr("Show print colours"), this, &MainForm::ShowPrintColours);
+        printColoursAction_->setCheckable(true);
+        outOfGamutAction_ = canvasMenu_->addAction(tr("Show colours out of gamut"), this, &MainForm::ShowOutOfGamut);
+        outOfGamutAction_->setCheckable(true);
         canvasMenu_->addSeparator();
         QAction* weakAreas = canvasMenu_->addAction(tr("Show weak areas"), this, &MainForm::ShowWeakAreas);
         weakAreas->setCheckable(true);
         canvasMenu_->addAction(tr("Find regions that track…"), this, &MainForm::FindRegions);
-        canvasMenu_->addSeparator();
-        QAction* printColours = canvasMenu_->addAction(tr("Show print colours"), this, &MainForm::ShowPrintColours);
-        printColours->setCheckable(true);
-        QAction* outOfGamut = canvasMenu_->addAction(tr("Show colours out of gamut"), this, &MainForm::ShowOutOfGamut);
-        outOfGamut->setCheckable(true);
     }
     const QList<QAction*> actions = canvasMenu_->actions();
     actions[4]->setEnabled(views_.CanGoBack());

@@ -150,10 +150,10 @@ QList<PaperChoice> QtPrinters::Papers() const {
 }
 
 std::optional<PrintTarget> QtPrinters::Target(const QString& jobName) {
-    if (current_ != PdfFile()) return PrintTarget{current_, {}};
+    if (current_ != PdfFile()) return PrintTarget{current_, {}, nullptr};
     const std::optional<QString> path = choosePdfPath_(jobName + QStringLiteral(".pdf"));
     if (!path || path->isEmpty()) return std::nullopt;
-    return PrintTarget{current_, *path};
+    return PrintTarget{current_, *path, nullptr};
 }
 
 PrintOutcome QtPrinters::PrintPages(const PrintTarget& target, const QString& jobName, const PictureRows& picture,

@@ -318,19 +318,25 @@ TEST_F(RenderTest, PrintColoursInTheExportDialogAndOnTheCanvas) {
 
     // The canvas's own pixels stay; the screen shows the proof, and the marks swap black and white as they blink.
     const QImage canvas = form.Pic1->Image().copy();
-    const QList<QAction*> actions = form.CanvasMenu()->actions();
-    actions[actions.size() - 1]->trigger();
+    QAction* printColours = nullptr;
+    QAction* outOfGamut = nullptr;
+    for (QAction* action : form.CanvasMenu()->actions()) {
+        if (action->text() == QStringLiteral("Show print colours")) printColours = action;
+        if (action->text() == QStringLiteral("Show colours out of gamut")) outOfGamut = action;
+    }
+    ASSERT_TRUE(printColours && outOfGamut);
+    outOfGamut->trigger();
     ASSERT_TRUE(form.ShowingOutOfGamut());
     const QImage marked = form.Pic1->grab().toImage();
     QTest::qWait(600);
     const QImage blinked = form.Pic1->grab().toImage();
     EXPECT_NE(marked, blinked);
-    actions[actions.size() - 1]->trigger();
-    actions[actions.size() - 2]->trigger();
+    outOfGamut->trigger();
+    printColours->trigger();
     ASSERT_TRUE(form.ShowingPrintColours());
     EXPECT_TRUE(form.Pic1->ScreenColoursSet());
     EXPECT_EQ(form.Pic1->Image(), canvas);
-    actions[actions.size() - 2]->trigger();
+    printColours->trigger();
     EXPECT_FALSE(form.Pic1->ScreenColoursSet());
 }
 
