@@ -16,10 +16,19 @@ constexpr std::size_t kProfileBytesMax = 64 << 20;
 // Pixels converted in one call into a buffer on the stack.
 constexpr std::size_t kChunk = 256;
 
+// The profile's description in printable ASCII, single spaces between words: a PNG's profile name allows no
+// more, and PDF strings take it as it is.
 std::string DescriptionOf(cmsHPROFILE profile) {
-    char text[256] = {};
+    char text[80] = {};
     cmsGetProfileInfoASCII(profile, cmsInfoDescription, "en", "US", text, sizeof text);
-    return text;
+    std::string name;
+    for (const char* c = text; *c; ++c) {
+        const bool printable = *c > ' ' && *c < 0x7F;
+        if (printable) name += *c;
+        else if (!name.empty() && name.back() != ' ') name += ' ';
+    }
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    return name;
 }
 
 cmsUInt32Number IntentOf(RenderingIntent intent) {
@@ -65,7 +74,7 @@ std::variant<std::shared_ptr<const OutputProfile>, std::string> OutputProfile::L
     profile->intent_ = intent;
     profile->file_.icc = read.bytes;
     profile->file_.name = DescriptionOf(printer);
-    if (profile->file_.name.empty()) profile->file_.name = path.substr(path.find_last_of('/') + 1);
+    if (profile->file_.name.empty()) profile->file_.name = "Output profile";
     profile->file_.registry.clear();
     profile->file_.components = space == cmsSigCmykData ? 4 : 3;
 

