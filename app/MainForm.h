@@ -205,6 +205,8 @@ public:
     bool ShowingPrintColours() const { return showPrintColours_; }
     bool ShowingOutOfGamut() const { return showOutOfGamut_; }
     void SetProofProfile(std::shared_ptr<const OutputProfile> profile);
+    // The open dialogs' figures of what prints duller, for the picture just drawn.
+    void UpdateColourFigures();
     // Pixels per drawn point of the picture the canvas holds: as the last render drew it, or as the next would.
     int PictureDotWidth() const { return lastMapping_ ? lastMapping_->dot : Pic1->DotWidth(); }
     PrintedSize WeakAreasPrintSize() const;

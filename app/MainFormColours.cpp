@@ -3,7 +3,9 @@
 #include <QTimer>
 
 #include "app/ColourChoice.h"
+#include "app/ExportDialog.h"
 #include "app/MainForm.h"
+#include "app/print/FormPrint.h"
 #include "app/toolkit/Services.h"
 #include "app/toolkit/Settings.h"
 
@@ -19,6 +21,12 @@ void MainForm::SetProofProfile(std::shared_ptr<const OutputProfile> profile) {
     if (!profile) return;  // a dialog back at no profile leaves the proof with the one it has
     softProof_ = std::make_shared<SoftProof>(std::move(profile));
     ApplySoftProof();
+}
+
+void MainForm::UpdateColourFigures() {
+    if (unloading_) return;
+    if (exportDialog_) exportDialog_->Colours->UpdateFigure();
+    if (printDialog_) printDialog_->Colours->UpdateFigure();
 }
 
 bool MainForm::HaveProofProfile() {
