@@ -4,7 +4,8 @@
 #   bench/drawn-once.sh [BUILD_DIR] [ROUNDS]
 # defaults: build, 3 rounds. Reports the median wall time of
 #   a PNG file of the 900 x 400 mm desk mat at 300 dpi, alone and with --tracking,
-#   a one-page PDF of it, and the same as a poster of A4 pages,
+#   a one-page PDF of it, and the same as a poster of A4 pages and of 987 pages of 50 x 50 mm
+#   overlapping by 20 mm,
 # and the ratio of each second one to the first.
 set -euo pipefail
 build=${1:-build}
@@ -43,3 +44,4 @@ compare() {  # label, then the two runs' arguments separated by --
 
 compare "png / png + tracking" -o "$out/x.png" -- -o "$out/x.png" --tracking
 compare "one-page pdf / a4 poster" -o "$out/x.pdf" -- -o "$out/x.pdf" --paper A4
+compare "one-page pdf / 987 pages" -o "$out/x.pdf" -- -o "$out/x.pdf" --paper 50x50 --overlap 20

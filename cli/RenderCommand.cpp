@@ -3,15 +3,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <exception>
 #include <functional>
 #include <new>
+#include <optional>
 #include <string_view>
+#include <thread>
 #include <type_traits>
 #include <utility>
 #include <variant>
@@ -584,19 +586,50 @@ std::string ChangeText(PictureChange change) {
     return {};
 }
 
-// The sensor check of the picture as it prints, drawn only where its frames read it: its line and, below good
-// tracking, the advice and the changes tried that track better on standard output, its map into a file.
-int ReportTracking(const RenderCommand& command, const PointPicture& picture, const ColorTable& table) {
+// The sensor check of the picture as it prints, on a picture of its own drawn only where its frames read it. It
+// runs on a thread beside the file and the print job, which leave a core free while they encode; `Finish` waits
+// for its result.
+class TrackingCheck {
+public:
+    TrackingCheck(const Product& product, const PictureExport& job)
+        : picture_(WalkCovering(job.whole, job.pixels, job.dot), job.pixels.width, job.pixels.height, job.dot,
+                   job.colours),
+          thread_([this, &product] {
+              const auto start = std::chrono::steady_clock::now();
+              result_ = CheckTracking(picture_, PrintedSizeOf(product), product.sensor, product.threads, &stop_);
+              seconds_ = std::chrono::steady_clock::now() - start;
+          }) {}
+    // Stops a check whose result is no longer wanted.
+    ~TrackingCheck() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    TrackingCheck(const TrackingCheck&) = delete;
+    TrackingCheck& operator=(const TrackingCheck&) = delete;
+
+    const TrackingResult& Finish() {
+        thread_.join();
+        return result_;
+    }
+    const PointPicture& Picture() const { return picture_; }
+    double Seconds() const { return seconds_.count(); }
+
+private:
+    const PointPicture picture_;
+    std::atomic<bool> stop_{false};
+    TrackingResult result_;
+    std::chrono::duration<double> seconds_{};
+    std::thread thread_;
+};
+
+// The check's line and, below good tracking, the advice and the changes tried that track better on standard
+// output, its map into a file.
+int ReportTracking(const RenderCommand& command, TrackingCheck& check, const ColorTable& table) {
     const Product& product = command.product;
     const PrintedSize printed = PrintedSizeOf(product);
-    const auto start = std::chrono::steady_clock::now();
-    const std::clock_t processorStart = std::clock();
-    const TrackingResult result = CheckTracking(picture, printed, product.sensor, product.threads);
-    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-    const double processorSeconds = static_cast<double>(std::clock() - processorStart) / CLOCKS_PER_SEC;
-    if (!command.quiet)
-        std::fprintf(stderr, "tracking check: %.3f s (%.3f s of processor time, drawing included)\n", seconds.count(),
-                     processorSeconds);
+    const TrackingResult& result = check.Finish();
+    const PointPicture& picture = check.Picture();
+    if (!command.quiet) std::fprintf(stderr, "tracking check: %.3f s, drawing included\n", check.Seconds());
     if (command.trackingLine) {
         const double dpi = picture.Width() / (printed.widthMm / kMmPerInch);
         std::printf("%s\n", TrackingLine(result, product.sensor, dpi).c_str());
@@ -655,10 +688,9 @@ int RunRenderCommand(const RenderCommand& command) {
     const StripImage& strip = storedStrip ? static_cast<const StripImage&>(*storedStrip) : defaultStrip;
     if (s.palette == PaletteChoice::A) coltableB(table, strip);
     if (s.palette == PaletteChoice::B) coltableA(table, strip);
-    // The file, the print job and the sensor check are one picture: each drawing of a random one starts from
-    // the generator as it stood before the first.
-    const UniformSource firstDraw = ProgramRandom();
-    UniformSource random = firstDraw;
+    // The file, the print job and the sensor check are one picture: the check's drawing copies the generator
+    // as it stands before the file's drawing moves it on.
+    UniformSource random = ProgramRandom();
     PictureExport job = DrawingOf(product, table.column[static_cast<std::size_t>(s.colourIndex)].data(), &random,
                                   s.randomExponent);
     const bool showProgress = !command.quiet && ::isatty(STDERR_FILENO);
@@ -669,6 +701,9 @@ int RunRenderCommand(const RenderCommand& command) {
             return false;
         };
     const auto engine = command.scalarKernels ? MakeInlineEngine() : nullptr;
+    // Set off before the file is drawn, while the random generator stands where the drawing starts.
+    std::optional<TrackingCheck> tracking;
+    if (product.tracking) tracking.emplace(product, job);
 
     ColourHistogram histogram;
     if (!product.output.empty() || !product.printer.empty()) {
@@ -717,12 +752,7 @@ int RunRenderCommand(const RenderCommand& command) {
         std::printf("%s\n", GamutLine(GamutFigureOf(*product.file.profile, histogram)).c_str());
         std::fflush(stdout);
     }
-    if (!product.tracking) return 0;
-    // Drawn once more, only where the frames read it.
-    random = firstDraw;
-    const PointPicture drawn(WalkCovering(job.whole, job.pixels, job.dot), job.pixels.width, job.pixels.height,
-                             job.dot, job.colours);
-    return ReportTracking(command, drawn, table);
+    return tracking ? ReportTracking(command, *tracking, table) : 0;
 }
 
 }  // namespace velmora

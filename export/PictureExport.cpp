@@ -84,7 +84,8 @@ ExportRows::ExportRows(const PictureExport& job, CountEngine* engine) : progress
     Draw(job, WalkCovering(job.whole, job.pixels, job.dot, points), width, height, engine);
     if (cut > 0) {
         const PictureRows drawn = rows_;
-        rows_ = {written.width, written.height, [drawn, cut](int y) { return drawn.row(y + cut) + cut; }};
+        const auto part = [drawn, cut](int y, int x, int count) { return RowPart(drawn, y + cut, x + cut, count); };
+        rows_ = {written.width, written.height, [part, written](int y) { return part(y, 0, written.width); }, part};
     }
 }
 

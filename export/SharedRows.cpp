@@ -17,23 +17,24 @@ void ReadTogether(const PictureRows& picture, int bandHeight,
     std::vector<bool> done(count, false);
     std::exception_ptr failure;
     const auto rowsFor = [&](std::size_t reader, std::vector<Pixel>& copy) -> PictureRows {
-        return {picture.width, picture.height, [&, reader](int y) -> const Pixel* {
-                    const int wanted = y / std::max(bandHeight, 1);
-                    std::unique_lock held(lock);
-                    // Asking for a band says the reader is done with the ones above it.
-                    if (band[reader] != wanted) {
-                        band[reader] = wanted;
-                        moved.notify_all();
-                    }
-                    moved.wait(held, [&] {
-                        for (std::size_t other = 0; other < count; ++other)
-                            if (other != reader && !done[other] && band[other] < wanted) return false;
-                        return true;
-                    });
-                    const Pixel* row = picture.row(y);
-                    copy.assign(row, row + picture.width);
-                    return copy.data();
-                }};
+        const auto part = [&, reader](int y, int x, int width) -> const Pixel* {
+            const int wanted = y / std::max(bandHeight, 1);
+            std::unique_lock held(lock);
+            // Asking for a band says the reader is done with the ones above it.
+            if (band[reader] != wanted) {
+                band[reader] = wanted;
+                moved.notify_all();
+            }
+            moved.wait(held, [&] {
+                for (std::size_t other = 0; other < count; ++other)
+                    if (other != reader && !done[other] && band[other] < wanted) return false;
+                return true;
+            });
+            const Pixel* row = RowPart(picture, y, x, width);
+            copy.assign(row, row + width);
+            return copy.data();
+        };
+        return {picture.width, picture.height, [&, part](int y) { return part(y, 0, picture.width); }, part};
     };
     const auto finish = [&](std::size_t reader) {
         const std::lock_guard held(lock);

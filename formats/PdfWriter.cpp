@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +18,7 @@ namespace {
 
 constexpr std::size_t kPieceBytes = 256 * 1024;
 constexpr double kTwipsPerPoint = 20;
+constexpr int kLeastTile = 32;  // pixels
 
 // A length in points with at most four decimals and no trailing zeros.
 std::string Points(double twips) {
@@ -25,6 +27,9 @@ std::string Points(double twips) {
     if (s.back() == '.') s.pop_back();
     return s == "-0" ? "0" : s;
 }
+
+// The name a page gives the i-th tile it draws.
+std::string TileName(std::size_t i) { return i ? "/Im" + std::to_string(i) : std::string("/Im"); }
 
 // A PDF string of `utf8` in the standard Latin encoding: characters outside Latin-1 become '?', and
 // everything beyond printable ASCII is written as an octal escape.
@@ -114,20 +119,66 @@ PdfPieces::PdfPieces(PictureRows picture, PageLayout layout, std::string title, 
       profile_(profile ? profile : &FileColourProfile()),
       made_(PrintReady() ? std::optional<std::time_t>(std::time(nullptr)) : std::nullopt),
       id_(DocumentId(title_, made_.value_or(0))) {
+    CutIntoTiles();
+    offsets_.assign(static_cast<std::size_t>(objectCount_) + 1, 0);
+}
+
+void PdfPieces::CutIntoTiles() {
+    // The picture is cut at every column and row where a page's part begins or ends, except within
+    // kLeastTile pixels of the cut before or of the picture's end: pages whose parts end a pixel apart (a partly
+    // covered pixel) share a tile rather than make slivers. A tile reaching beyond a page's part lies outside
+    // its clip.
+    std::vector<int> columns, rows;
+    for (const PrintedPage& page : layout_.pages)
+        if (page.part.width > 0 && page.part.height > 0) {
+            columns.insert(columns.end(), {page.part.x, page.part.x + page.part.width});
+            rows.insert(rows.end(), {page.part.y, page.part.y + page.part.height});
+        }
+    for (std::vector<int>* cuts : {&columns, &rows}) {
+        if (cuts->empty()) continue;
+        std::sort(cuts->begin(), cuts->end());
+        std::vector<int> kept{cuts->front()};
+        for (const int cut : *cuts)
+            if (cut - kept.back() >= kLeastTile && cuts->back() - cut >= kLeastTile) kept.push_back(cut);
+        if (cuts->back() != kept.back()) kept.push_back(cuts->back());
+        *cuts = std::move(kept);
+    }
+    // The cells [first, last) that hold the pixels [from, to).
+    const auto cells = [](const std::vector<int>& cuts, int from, int to) {
+        const auto first = std::upper_bound(cuts.begin(), cuts.end(), from) - cuts.begin() - 1;
+        return std::pair{first, std::lower_bound(cuts.begin(), cuts.end(), to) - cuts.begin()};
+    };
+    // The tile of each cell, once a page has drawn it. A tile reaches a pixel into the cells right of and below
+    // it: a page that holds them draws them over it, and on a page that does not, that pixel lies outside the
+    // page's part and so outside its clip.
+    std::vector<std::size_t> cellTile(columns.size() * rows.size(), SIZE_MAX);
+
     // 1 catalogue, 2 page tree, 3 font, 4 document information, 5 colour profile, 6 metadata, then each page's
-    // objects.
+    // objects followed by the tiles it draws first.
     objectCount_ = 6;
     for (const PrintedPage& page : layout_.pages) {
         PageObjects o;
         o.page = ++objectCount_;
         o.content = ++objectCount_;
         if (page.part.width > 0 && page.part.height > 0) {
-            o.image = ++objectCount_;
-            o.imageLength = ++objectCount_;
+            const auto [c0, c1] = cells(columns, page.part.x, page.part.x + page.part.width);
+            const auto [r0, r1] = cells(rows, page.part.y, page.part.y + page.part.height);
+            for (std::ptrdiff_t r = r0; r < r1; ++r)
+                for (std::ptrdiff_t c = c0; c < c1; ++c) {
+                    std::size_t& tile = cellTile[static_cast<std::size_t>(r) * columns.size() + c];
+                    if (tile == SIZE_MAX) {
+                        const int x = columns[c], y = rows[r];
+                        const int right = columns[c + 1] + (c + 2 < std::ssize(columns) ? 1 : 0);
+                        const int bottom = rows[r + 1] + (r + 2 < std::ssize(rows) ? 1 : 0);
+                        tile = tiles_.size();
+                        tiles_.push_back({{x, y, right - x, bottom - y}, ++objectCount_, ++objectCount_});
+                    }
+                    o.tiles.push_back(tile);
+                }
         }
-        objects_.push_back(o);
+        o.tilesEnd = tiles_.size();
+        objects_.push_back(std::move(o));
     }
-    offsets_.assign(static_cast<std::size_t>(objectCount_) + 1, 0);
 }
 
 PdfPieces::~PdfPieces() = default;
@@ -187,6 +238,9 @@ void PdfPieces::Step() {
         case Stage::Page:
             WritePage(page_);
             return;
+        case Stage::Image:
+            WriteImageHeader();
+            return;
         case Stage::ImageRows:
             WriteImageRows();
             return;
@@ -208,11 +262,22 @@ void PdfPieces::WritePage(std::size_t index) {
     const auto y = [sheetHeight](double twips) { return Points(sheetHeight - twips); };
 
     std::string content;
-    if (o.image) {
+    if (!o.tiles.empty()) {
         const PageRect& c = page.clip;
         const PageRect& p = page.placed;
         content += "q\n" + x(c.left) + " " + y(c.Bottom()) + " " + x(c.width) + " " + x(c.height) + " re W n\n";
-        content += x(p.width) + " 0 0 " + x(p.height) + " " + x(p.left) + " " + y(p.Bottom()) + " cm\n/Im Do\nQ\n";
+        const double across = p.width / page.part.width, down = p.height / page.part.height;
+        for (std::size_t i = 0; i < o.tiles.size(); ++i) {
+            const PicturePart& t = tiles_[o.tiles[i]].part;
+            const PageRect at = t == page.part ? p
+                                               : PageRect{p.left + (t.x - page.part.x) * across,
+                                                          p.top + (t.y - page.part.y) * down, t.width * across,
+                                                          t.height * down};
+            const std::string draw = x(at.width) + " 0 0 " + x(at.height) + " " + x(at.left) + " " +
+                                     y(at.Bottom()) + " cm\n" + TileName(i) + " Do";
+            content += o.tiles.size() == 1 ? draw + "\n" : "q " + draw + " Q\n";
+        }
+        content += "Q\n";
     }
     if (!page.marks.empty()) {
         content += "0 G 0.3 w\n";
@@ -235,37 +300,50 @@ void PdfPieces::WritePage(std::size_t index) {
     if (page.trim) out_ += box("TrimBox", *page.trim);
     out_ += " /Resources <<";
     if (page.label) out_ += " /Font << /F 3 0 R >>";
-    if (o.image) out_ += " /XObject << /Im " + std::to_string(o.image) + " 0 R >>";
+    if (!o.tiles.empty()) {
+        out_ += " /XObject <<";
+        for (std::size_t i = 0; i < o.tiles.size(); ++i)
+            out_ += " " + TileName(i) + " " + std::to_string(tiles_[o.tiles[i]].image) + " 0 R";
+        out_ += " >>";
+    }
     out_ += " >> /Contents " + std::to_string(o.content) + " 0 R >>\nendobj\n";
     BeginObject(o.content);
     out_ += "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "endstream\nendobj\n";
 
-    if (!o.image) {
-        ++page_;
-        stage_ = page_ < objects_.size() ? Stage::Page : Stage::Trailer;
+    NextPageOrTile();
+}
+
+void PdfPieces::NextPageOrTile() {
+    if (tile_ < objects_[page_].tilesEnd) {
+        stage_ = Stage::Image;
         return;
     }
-    BeginObject(o.image);
-    out_ += "<< /Type /XObject /Subtype /Image /Width " + std::to_string(page.part.width) + " /Height " +
-            std::to_string(page.part.height) + " /ColorSpace [/ICCBased 5 0 R] /BitsPerComponent 8 /Filter /FlateDecode" +
-            " /Length " + std::to_string(o.imageLength) + " 0 R >>\nstream\n";
+    ++page_;
+    stage_ = page_ < objects_.size() ? Stage::Page : Stage::Trailer;
+}
+
+void PdfPieces::WriteImageHeader() {
+    const TileObjects& tile = tiles_[tile_];
+    BeginObject(tile.image);
+    out_ += "<< /Type /XObject /Subtype /Image /Width " + std::to_string(tile.part.width) + " /Height " +
+            std::to_string(tile.part.height) + " /ColorSpace [/ICCBased 5 0 R] /BitsPerComponent 8 /Filter /FlateDecode" +
+            " /Length " + std::to_string(tile.imageLength) + " 0 R >>\nstream\n";
     streamStart_ = written_ + out_.size();
     deflater_ = std::make_unique<Deflater>();
-    rgb_.resize(static_cast<std::size_t>(page.part.width) * static_cast<std::size_t>(profile_->components));
-    nextRow_ = page.part.y;
+    rgb_.resize(static_cast<std::size_t>(tile.part.width) * static_cast<std::size_t>(profile_->components));
+    nextRow_ = tile.part.y;
     stage_ = Stage::ImageRows;
 }
 
 void PdfPieces::WriteImageRows() {
-    const PrintedPage& page = layout_.pages[page_];
-    const PageObjects& o = objects_[page_];
-    const int end = page.part.y + page.part.height;
-    const Pixel* row = picture_.row(nextRow_) + page.part.x;
+    const TileObjects& tile = tiles_[tile_];
+    const int end = tile.part.y + tile.part.height;
+    const Pixel* row = RowPart(picture_, nextRow_, tile.part.x, tile.part.width);
     unsigned char* out = rgb_.data();
     if (profile_->components == 4) {
         std::memcpy(out, row, rgb_.size());  // the ink values C, M, Y, K of each pixel, in order
     } else {
-        for (int i = 0; i < page.part.width; ++i) {
+        for (int i = 0; i < tile.part.width; ++i) {
             const Pixel p = row[i];
             *out++ = static_cast<unsigned char>(p >> 16);
             *out++ = static_cast<unsigned char>(p >> 8);
@@ -279,10 +357,10 @@ void PdfPieces::WriteImageRows() {
     deflater_.reset();
     const std::size_t length = written_ + out_.size() - streamStart_;
     out_ += "\nendstream\nendobj\n";
-    BeginObject(o.imageLength);
+    BeginObject(tile.imageLength);
     out_ += std::to_string(length) + "\nendobj\n";
-    ++page_;
-    stage_ = page_ < objects_.size() ? Stage::Page : Stage::Trailer;
+    ++tile_;
+    NextPageOrTile();
 }
 
 void PdfPieces::WriteTrailer() {

@@ -17,8 +17,11 @@ namespace velmora {
 // of the picture: write it with WriteFileAtomically(path, [&] { return pieces.Next(); }).
 //
 // Each page is a sheet of `layout.sheet` (its page box, in points from the 1/1440 inch of the layout) holding
-// what a PrintedPage describes: the pixels `part` of the picture as an image of exactly those pixels (8-bit RGB,
-// Flate-compressed, never resampled), drawn into `placed` and clipped to `clip`; its marks as thin black lines;
+// what a PrintedPage describes: the pixels `part` of the picture as images of exactly those pixels (8-bit RGB,
+// Flate-compressed, never resampled), drawn into `placed` and clipped to `clip`. A poster's pages share their
+// overlaps: the picture is cut into tiles wherever a page's part begins or ends, each tile is one image that
+// every page holding it draws, so the file holds each pixel once; a tile reaches one pixel into its neighbours
+// to the right and below, which are drawn over it, so that no seam shows between them. its marks as thin black lines;
 // its label in 7 pt Helvetica; a product's trim and bleed boxes. Every image is tagged with the files' colour
 // profile, which is also the document's output intent; a single page with a trim box makes a PDF/X-4 file
 // (its version in the XMP metadata, not trapped). The picture's rows are read through `picture.row` while the file is written,
@@ -44,13 +47,22 @@ public:
 
 private:
     class Deflater;
+    struct TileObjects {
+        PicturePart part;  // the pixels of the image, its reach into the neighbours included
+        int image = 0, imageLength = 0;  // object numbers
+    };
     struct PageObjects {
-        int page = 0, content = 0, image = 0, imageLength = 0;  // object numbers; image 0 when the page has none
+        int page = 0, content = 0;  // object numbers
+        std::vector<std::size_t> tiles;  // the tiles the page draws, in the order drawn
+        std::size_t tilesEnd = 0;        // the tiles written after this page end here
     };
 
+    void CutIntoTiles();
     void Step();
     void BeginObject(int number);
     void WritePage(std::size_t index);
+    void NextPageOrTile();
+    void WriteImageHeader();
     void WriteImageRows();
     void WriteTrailer();
     // One page of a product with its trim: the file claims PDF/X-4.
@@ -64,12 +76,13 @@ private:
     std::optional<std::time_t> made_;  // when a product's page was made; other pages carry no date
     std::string id_;  // the document's identifier, 32 hexadecimal digits
     std::vector<PageObjects> objects_;
+    std::vector<TileObjects> tiles_;  // in the order written
     std::vector<std::size_t> offsets_;  // by object number
     int objectCount_ = 0;
 
-    enum class Stage { Header, Page, ImageRows, Trailer, Done };
+    enum class Stage { Header, Page, Image, ImageRows, Trailer, Done };
     Stage stage_ = Stage::Header;
-    std::size_t page_ = 0;
+    std::size_t page_ = 0, tile_ = 0;
     int nextRow_ = 0;
     std::unique_ptr<Deflater> deflater_;
     std::vector<unsigned char> rgb_;

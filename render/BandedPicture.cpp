@@ -74,12 +74,13 @@ BandedPicture::KeptBand& BandedPicture::Band(int band) {
 }
 
 PictureRows BandedPicture::Rows() {
-    return {width_, height_, [this](int y) -> const Pixel* {
-                const int band = y / bandHeight_;
-                const KeptBand& kept = Band(band);
-                if (kept.counts) return kept.rows.row(y - band * bandHeight_);
-                return white_.data();
-            }};
+    const auto part = [this](int y, int x, int count) -> const Pixel* {
+        const int band = y / bandHeight_;
+        const KeptBand& kept = Band(band);
+        if (kept.counts) return RowPart(kept.rows, y - band * bandHeight_, x, count);
+        return white_.data();
+    };
+    return {width_, height_, [this, part](int y) { return part(y, 0, width_); }, part};
 }
 
 std::vector<Pixel> BandedPicture::Colours() {

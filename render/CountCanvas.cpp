@@ -32,16 +32,21 @@ void CountCanvas::PaintColumns(int pass, const std::int64_t* px, const std::uint
 PictureRows CountCanvas::Rows(const ColorValue* tableColumn, int colourCount) {
     colours_[0] = 0xFFFFFFFFu;
     for (int n = 0; n < 255; ++n) colours_[n + 1] = PixelOf(tableColumn[n % colourCount]);
-    return {width_, height_, [this](int y) -> const Pixel* {
-                const std::uint8_t* points = PointRow(y / dot_);
-                Pixel* out = row_.data();
-                if (dot_ == 1) {
-                    for (int x = 0; x < width_; ++x) out[x] = colours_[points[x]];
-                } else {
-                    for (int x = 0; x < width_; ++x) out[x] = colours_[points[x / dot_]];
-                }
-                return out;
-            }};
+    const auto part = [this](int y, int x, int count) -> const Pixel* {
+        const std::uint8_t* points = PointRow(y / dot_);
+        Pixel* out = row_.data();
+        if (dot_ == 1) {
+            for (int i = 0; i < count; ++i) out[i] = colours_[points[x + i]];
+        } else {
+            // Each point's colour fills its dot's pixels: a row is read a point at a time.
+            for (int i = 0, point = x / dot_, end = x + count; x < end; ++point) {
+                const Pixel colour = colours_[points[point]];
+                for (const int dotEnd = std::min(end, (point + 1) * dot_); x < dotEnd; ++x) out[i++] = colour;
+            }
+        }
+        return out;
+    };
+    return {width_, height_, [this, part](int y) { return part(y, 0, width_); }, part};
 }
 
 std::vector<Pixel> CountCanvas::Colours(const ColorValue* tableColumn, int colourCount) const {

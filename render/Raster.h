@@ -27,7 +27,15 @@ struct PictureRows {
     int width = 0;
     int height = 0;
     std::function<const Pixel*(int y)> row;
+    // If set, `count` pixels of row y from column x, valid until the next call: cheaper than the whole row where
+    // rows are coloured as they are read and a reader needs only part of them (a poster's page).
+    std::function<const Pixel*(int y, int x, int count)> part = {};
 };
+
+// Pixels x to x + count of row y of `picture`.
+inline const Pixel* RowPart(const PictureRows& picture, int y, int x, int count) {
+    return picture.part ? picture.part(y, x, count) : picture.row(y) + x;
+}
 
 inline PictureRows RowsOf(const Raster& raster) {
     return {raster.width, raster.height, [raster](int y) -> const Pixel* { return raster.Row(y); }};

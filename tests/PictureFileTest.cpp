@@ -13,6 +13,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,6 +29,7 @@
 #include "export/PictureExport.h"
 #include "export/Product.h"
 #include "export/SharedRows.h"
+#include "files/AtomicFile.h"
 #include "formats/PdfWriter.h"
 #include "palette/ColorTable.h"
 #include "formats/PictureFile.h"
@@ -184,6 +188,21 @@ TEST(PictureExport, CancelledExportLeavesNothing) {
     }
 }
 
+namespace {
+
+// The standard output of a shell command, its numbers written with a "." in any locale.
+std::string CommandOutput(const std::string& command) {
+    std::string text;
+    if (FILE* pipe = ::popen(("LC_ALL=C " + command).c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, got);
+        ::pclose(pipe);
+    }
+    return text;
+}
+
+}  // namespace
+
 // One drawing feeds every reader: three readers going down the picture side by side, and the pages of a poster
 // that come back to their neighbours' rows, find each of the picture's three bands drawn once.
 TEST(PictureExport, EachBandIsDrawnOnceForEveryReaderAndEveryPosterPage) {
@@ -221,11 +240,74 @@ TEST(PictureExport, EachBandIsDrawnOnceForEveryReaderAndEveryPosterPage) {
     EXPECT_EQ(shared.BandsDrawn(), 3);
     EXPECT_EQ(digests, std::vector<uLong>(3, expected));
 
+    velmora::testing::TempFolder folder;
+    const PageLayout& layout = *job.file.pages;
     ExportRows poster(job);
-    PdfPieces pieces(poster.Rows(), *job.file.pages, "poster");
-    while (!pieces.Next().empty()) {
-    }
+    PdfPieces pieces(poster.Rows(), layout, "poster");
+    ASSERT_FALSE(WriteFileAtomically(folder / "poster.pdf", [&] { return pieces.Next(); }));
     EXPECT_EQ(poster.BandsDrawn(), 3);
+
+    // The file holds each pixel once, in tiles the pages share, with a pixel's reach into the next tile: poppler
+    // lists every image a page draws with its object number.
+    const std::string list = CommandOutput("pdfimages -list '" + folder / "poster.pdf" + "'");
+    std::map<int, long> tileAreas;
+    std::istringstream lines(list);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        int page = 0, number = 0, width = 0, height = 0, object = 0;
+        std::string type, colour, components, bits, encoding, interpolate;
+        if (fields >> page >> number >> type >> width >> height >> colour >> components >> bits >> encoding >>
+            interpolate >> object)
+            tileAreas[object] = static_cast<long>(width) * height;
+    }
+    long area = 0;
+    for (const auto& [object, pixels] : tileAreas) area += pixels;
+    EXPECT_GE(area, 1024L * 1400);
+    EXPECT_LT(area, 1024L * 1400 * 101 / 100);
+
+    // Each page looks as the same page holding its part as one image: the tiles meet without a seam. Both drawn
+    // by poppler, which smooths a picture pixel's edges by where they fall on the device's pixels: each pixel of
+    // the poster's page lies within the colours around it on the page of one image.
+    const PrintedPage& middle = layout.pages[static_cast<std::size_t>(layout.columns + 1)];
+    PageLayout onePage = layout;
+    onePage.pages = {middle};
+    ExportRows single(job);
+    PdfPieces one(single.Rows(), onePage, "poster");
+    ASSERT_FALSE(WriteFileAtomically(folder / "one.pdf", [&] { return one.Next(); }));
+    const auto render = [&](const std::string& file, int page) {
+        const std::string image = folder / (file + "-page");
+        CommandOutput("pdftoppm -r 216 -aa no -aaVector no -singlefile -f " + std::to_string(page) + " -l " +
+                      std::to_string(page) + " '" + folder / file + "' '" + image + "'");
+        std::ifstream ppm(image + ".ppm", std::ios::binary);
+        std::string magic;
+        int width = 0, height = 0, top = 0;
+        ppm >> magic >> width >> height >> top;
+        ppm.get();
+        std::vector<unsigned char> rgb(static_cast<std::size_t>(width) * height * 3);
+        ppm.read(reinterpret_cast<char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()));
+        return std::pair{width, rgb};
+    };
+    const auto [width, tiled] = render("poster.pdf", layout.columns + 2);
+    const auto [oneWidth, whole] = render("one.pdf", 1);
+    ASSERT_EQ(width, oneWidth);
+    ASSERT_EQ(tiled.size(), whole.size());
+    ASSERT_GT(tiled.size(), 0u);
+    const std::ptrdiff_t height = static_cast<std::ptrdiff_t>(tiled.size() / 3) / width;
+    int unmatched = 0;
+    for (std::ptrdiff_t y = 0; y < height; ++y)
+        for (std::ptrdiff_t x = 0; x < width; ++x)
+            for (std::ptrdiff_t channel = 0; channel < 3; ++channel) {
+                int least = 255, most = 0;
+                for (std::ptrdiff_t ny = std::max<std::ptrdiff_t>(y - 1, 0); ny <= std::min<std::ptrdiff_t>(y + 1, height - 1); ++ny)
+                    for (std::ptrdiff_t nx = std::max<std::ptrdiff_t>(x - 1, 0); nx <= std::min<std::ptrdiff_t>(x + 1, width - 1); ++nx) {
+                        const int value = whole[static_cast<std::size_t>((ny * width + nx) * 3 + channel)];
+                        least = std::min(least, value);
+                        most = std::max(most, value);
+                    }
+                const int value = tiled[static_cast<std::size_t>((y * width + x) * 3 + channel)];
+                unmatched += value < least - 8 || value > most + 8;
+            }
+    EXPECT_EQ(unmatched, 0);
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace velmora {
@@ -22,10 +23,11 @@ std::pair<int, int> PatchSpan(double atMm, double pitch, const Geometry& g, int 
     return {first, std::clamp(static_cast<int>(std::ceil((atMm + extent) / pitch)), first + 1, pixels)};
 }
 
-// The sum of products of `rows` rows of kLanes * groups floats of b and a. Each lane keeps its own sum, so the
-// compiler vectorises without reordering any float addition, and with the row length fixed the sums stay in
-// registers. The result is the same on every instruction set; the widest the processor has is chosen when the
-// program starts.
+// The sums of products of `rows` rows of kLanes * groups floats of b and of a, for a moved kSearch * 2 + 1 times
+// by one float, from a - kSearch to a + kSearch. Each lane of each sum keeps its own sum, so the compiler
+// vectorises without reordering any float addition, and the sums' chains of additions run side by side instead
+// of waiting on each other. The result is the same on every instruction set; the widest the processor has is
+// chosen when the program starts.
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
 #define VELMORA_WIDEST_VECTORS [[gnu::target_clones("avx512f", "avx2", "default")]]
 #else
@@ -33,22 +35,41 @@ std::pair<int, int> PatchSpan(double atMm, double pitch, const Geometry& g, int 
 #endif
 namespace {
 
+// kLanes floats, added and multiplied lane by lane.
+typedef float Lanes __attribute__((vector_size(kLanes * sizeof(float))));
+
 template <int groups>
-VELMORA_WIDEST_VECTORS double CrossSum(const float* b, int strideB, const float* a, int strideA, int rows) {
-    float sums[kLanes * groups] = {};
-    for (int y = 0; y < rows; ++y, b += strideB, a += strideA)
-        for (int k = 0; k < kLanes * groups; ++k) sums[k] += b[k] * a[k];
-    double sum = 0;
-    for (float lane : sums) sum += lane;
-    return sum;
+VELMORA_WIDEST_VECTORS void CrossSums(const float* b, int strideB, const float* a, int strideA, int rows,
+                                      double* out) {
+    Lanes sums[kCandidates][groups] = {};
+    a -= kSearch;
+    for (int y = 0; y < rows; ++y, b += strideB, a += strideA) {
+        Lanes row[groups];
+        std::memcpy(row, b, sizeof row);
+#pragma GCC unroll 8
+        for (int c = 0; c < kCandidates; ++c)
+#pragma GCC unroll 4
+            for (int g = 0; g < groups; ++g) {
+                Lanes moved;
+                std::memcpy(&moved, a + c + g * kLanes, sizeof moved);
+                sums[c][g] += row[g] * moved;
+            }
+    }
+    // Each sum's lanes in order, the sums side by side.
+    double total[kCandidates] = {};
+    for (int g = 0; g < groups; ++g)
+        for (int k = 0; k < kLanes; ++k)
+#pragma GCC unroll 8
+            for (int c = 0; c < kCandidates; ++c) total[c] += sums[c][g][k];
+    std::copy_n(total, kCandidates, out);
 }
 
-double CrossSum(const float* b, int strideB, const float* a, int strideA, int rows, int lanes) {
+void CrossSums(const float* b, int strideB, const float* a, int strideA, int rows, int lanes, double* out) {
     switch (lanes / kLanes) {
-    case 1: return CrossSum<1>(b, strideB, a, strideA, rows);
-    case 2: return CrossSum<2>(b, strideB, a, strideA, rows);
-    case 3: return CrossSum<3>(b, strideB, a, strideA, rows);
-    default: return CrossSum<4>(b, strideB, a, strideA, rows);
+    case 1: return CrossSums<1>(b, strideB, a, strideA, rows, out);
+    case 2: return CrossSums<2>(b, strideB, a, strideA, rows, out);
+    case 3: return CrossSums<3>(b, strideB, a, strideA, rows, out);
+    default: return CrossSums<4>(b, strideB, a, strideA, rows, out);
     }
 }
 
@@ -132,30 +153,36 @@ private:
     // The frame of sensor pixels whose top-left corner lies at (xMm, yMm): each sensor pixel is the area
     // average of the picture under it, pixels partly covered counting by the part covered. The table is
     // bilinear inside each pixel, so interpolating it gives those partial sums exactly.
-    void Sample(double xMm, double yMm, float* frame, int stride) {
+    VELMORA_WIDEST_VECTORS void Sample(double xMm, double yMm, float* frame, int stride) {
         const int n = g_.frame;
         const double stepX = g_.sensorMm / g_.pitchX, stepY = g_.sensorMm / g_.pitchY;
         const double startX = xMm / g_.pitchX - x0_, startY = yMm / g_.pitchY - y0_;
         const std::size_t tableStride = static_cast<std::size_t>(patchW_) + 1;
-        columns_.resize(static_cast<std::size_t>(n) + 1);
+        // Corner k lies in table column first + columnAt_[k], columnPart_[k] of the way to the next.
+        columnAt_.resize(static_cast<std::size_t>(n) + 1);
+        columnPart_.resize(columnAt_.size());
         for (int k = 0; k <= n; ++k) {
             const double x = std::clamp(startX + k * stepX, 0.0, static_cast<double>(patchW_));
             const int i = std::min(static_cast<int>(x), patchW_ - 1);
-            columns_[k] = {i, x - i};
+            columnAt_[k] = i;
+            columnPart_[k] = x - i;
         }
+        const int first = columnAt_[0], last = columnAt_[n] + 1;
+        for (int& at : columnAt_) at -= first;
+        // Each table row is interpolated once for every column the corners fall between, then along it.
+        line_.resize(static_cast<std::size_t>(last - first) + 1);
+        const int* at = columnAt_.data();
+        const double* part = columnPart_.data();
+        double* line = line_.data();
         for (int l = 0; l <= n; ++l) {
             const double y = std::clamp(startY + l * stepY, 0.0, static_cast<double>(patchH_));
             const int j = std::min(static_cast<int>(y), patchH_ - 1);
             const double fy = y - j;
-            const double* top = table_.data() + j * tableStride;
+            const double* top = table_.data() + j * tableStride + first;
             const double* bottom = top + tableStride;
+            for (int i = 0; i <= last - first; ++i) line[i] = top[i] + (bottom[i] - top[i]) * fy;
             double* corners = corners_.data() + static_cast<std::size_t>(l) * (n + 1);
-            for (int k = 0; k <= n; ++k) {
-                const auto [i, fx] = columns_[k];
-                const double left = top[i] + (bottom[i] - top[i]) * fy;
-                const double right = top[i + 1] + (bottom[i + 1] - top[i + 1]) * fy;
-                corners[k] = left + (right - left) * fx;
-            }
+            for (int k = 0; k <= n; ++k) corners[k] = line[at[k]] + (line[at[k] + 1] - line[at[k]]) * part[k];
         }
         const double perArea = 1.0 / (stepX * stepY);
         for (int l = 0; l < n; ++l) {
@@ -178,24 +205,48 @@ private:
         double total = 0;
         for (int k = 0; k < n; ++k) total += columns[k];
         const float mean = static_cast<float>(total / (static_cast<double>(n) * n));
+        for (int l = 0; l < n; ++l)
+            for (int k = 0; k < n; ++k) frame[static_cast<std::size_t>(l) * stride + k] -= mean;
         const std::size_t tableStride = static_cast<std::size_t>(n) + 1;
         std::fill_n(sums.begin(), tableStride, 0.0);
         std::fill_n(squares.begin(), tableStride, 0.0);
-        for (int l = 0; l < n; ++l) {
-            float* row = frame + static_cast<std::size_t>(l) * stride;
-            double running = 0, runningSquares = 0;
-            sums[(l + 1) * tableStride] = squares[(l + 1) * tableStride] = 0;
-            for (int k = 0; k < n; ++k) {
-                row[k] -= mean;
-                running += row[k];
-                runningSquares += static_cast<double>(row[k]) * row[k];
-                sums[(l + 1) * tableStride + k + 1] = sums[l * tableStride + k + 1] + running;
-                squares[(l + 1) * tableStride + k + 1] = squares[l * tableStride + k + 1] + runningSquares;
-            }
-        }
+        int l = 0;
+        for (; l + 4 <= n; l += 4) RunningSums<4>(frame, stride, l, sums.data(), squares.data());
+        for (; l < n; ++l) RunningSums<1>(frame, stride, l, sums.data(), squares.data());
+        AddDown(sums.data());
+        AddDown(squares.data());
         const double all = static_cast<double>(n) * n;
         const double rest = sums.back() / all;
         return static_cast<float>(std::sqrt(std::max(0.0, squares.back() / all - rest * rest)));
+    }
+
+    // The running sums along rows l to l + count - 1 of a frame's values and squares, into those rows of the
+    // tables, the rows side by side rather than one waiting on another.
+    template <int count>
+    VELMORA_WIDEST_VECTORS void RunningSums(const float* frame, int stride, int l, double* sums, double* squares) const {
+        const int n = g_.frame;
+        const std::size_t tableStride = static_cast<std::size_t>(n) + 1;
+        double running[count] = {}, runningSquares[count] = {};
+        for (int r = 0; r < count; ++r) sums[(l + r + 1) * tableStride] = squares[(l + r + 1) * tableStride] = 0;
+        for (int k = 0; k < n; ++k)
+            for (int r = 0; r < count; ++r) {
+                const float value = frame[static_cast<std::size_t>(l + r) * stride + k];
+                running[r] += value;
+                runningSquares[r] += static_cast<double>(value) * value;
+                const std::size_t at = (l + r + 1) * tableStride + k + 1;
+                sums[at] = running[r];
+                squares[at] = runningSquares[r];
+            }
+    }
+
+    // Turns rows of running sums into a summed-area table, adding each row's totals to the row below.
+    VELMORA_WIDEST_VECTORS void AddDown(double* table) const {
+        const std::size_t tableStride = static_cast<std::size_t>(g_.frame) + 1;
+        for (int l = 1; l <= g_.frame; ++l) {
+            double* __restrict row = table + l * tableStride;
+            const double* __restrict above = row - tableStride;
+            for (std::size_t k = 1; k < tableStride; ++k) row[k] = above[k] + row[k];
+        }
     }
 
     double Box(const std::vector<double>& table, int x, int y, int width, int height) const {
@@ -212,9 +263,12 @@ private:
         const int n = g_.frame;
         double corr[kCandidates][kCandidates];
         int bestU = 0, bestV = 0;
-        for (int v = 0; v < kCandidates; ++v)
+        for (int v = 0; v < kCandidates; ++v) {
+            const int dv = v - kSearch;
+            double cross[kCandidates];
+            Cross(dv, cross);
             for (int u = 0; u < kCandidates; ++u) {
-                const int du = u - kSearch, dv = v - kSearch;
+                const int du = u - kSearch;
                 // The overlap in the moved frame's pixels; the reference sees it moved by (du, dv).
                 const int x0 = std::max(0, -du), y0 = std::max(0, -dv);
                 const int width = n - std::abs(du), height = n - std::abs(dv);
@@ -225,10 +279,11 @@ private:
                 const double varB = Box(movedSquares_, x0, y0, width, height) - sumB * sumB / cells;
                 const double least = cells * kNoContrast * kNoContrast;
                 corr[v][u] = varA > least && varB > least
-                                 ? (Cross(du, dv, y0, y0 + height) - sumA * sumB / cells) / std::sqrt(varA * varB)
+                                 ? (cross[u] - sumA * sumB / cells) / std::sqrt(varA * varB)
                                  : 0.0;
                 if (corr[v][u] > corr[bestV][bestU]) bestU = u, bestV = v;
             }
+        }
         const double best = corr[bestV][bestU];
         for (int v = 0; v < kCandidates; ++v)
             for (int u = 0; u < kCandidates; ++u) {
@@ -253,10 +308,13 @@ private:
         return std::hypot(u - motion.dx, v - motion.dy) <= kMissLimit;
     }
 
-    double Cross(int du, int dv, int y0, int y1) const {
-        return CrossSum(moved_.data() + static_cast<std::size_t>(y0) * padded_, padded_,
-                        reference_.data() + static_cast<std::size_t>(y0 + dv) * strideA_ + kSearch + du, strideA_,
-                        y1 - y0, padded_);
+    // The sums of products of the moved frame and the reference moved by (du, dv), over the rows they share,
+    // for every du.
+    void Cross(int dv, double* sums) const {
+        const int y0 = std::max(0, -dv), rows = g_.frame - std::abs(dv);
+        CrossSums(moved_.data() + static_cast<std::size_t>(y0) * padded_, padded_,
+                  reference_.data() + static_cast<std::size_t>(y0 + dv) * strideA_ + kSearch, strideA_, rows,
+                  padded_, sums);
     }
 
     const GreyPicture& picture_;
@@ -266,7 +324,8 @@ private:
     int x0_ = 0, y0_ = 0, patchW_ = 0, patchH_ = 0;
     std::vector<double> table_;
     std::vector<float> patch_;
-    std::vector<std::pair<int, double>> columns_;
+    std::vector<int> columnAt_;
+    std::vector<double> columnPart_, line_;
     std::vector<float> reference_, moved_;
     std::vector<double> corners_, refSums_, refSquares_, movedSums_, movedSquares_;
 };

@@ -274,8 +274,12 @@ TEST_F(RenderTest, ExportDialogTellsHowAMouseTracksAsTheCommandLineDoes) {
     EXPECT_EQ(shown, suggested);
     const PictureChange best = dialog->Tracking->Suggestions().front().change;
     emit dialog->Tracking->linkActivated(QStringLiteral("change:0"));
-    if (best.kind == ChangeKind::Dpi) EXPECT_EQ(dialog->DpiBox->value(), best.value);
-    if (best.kind == ChangeKind::Resolution) EXPECT_EQ(dialog->HighResolution->isChecked(), best.value == 1);
+    if (best.kind == ChangeKind::Dpi) {
+        EXPECT_EQ(dialog->DpiBox->value(), best.value);
+    }
+    if (best.kind == ChangeKind::Resolution) {
+        EXPECT_EQ(dialog->HighResolution->isChecked(), best.value == 1);
+    }
     dialog->DpiBox->setValue(60);
     dialog->HighResolution->setChecked(false);
 
