@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include "app/toolkit/Controls.h"
 #include "app/toolkit/PictureBox.h"
 #include "app/toolkit/ScrollBar.h"
+#include "colour/SoftProof.h"
 #include "palette/ColorTable.h"
 #include "records/DataFile.h"
 #include "region/RegionNav.h"
@@ -23,7 +25,9 @@
 #include "render/Patterns.h"
 #include "tracking/SensorCheck.h"
 
+class QAction;
 class QMenu;
+class QTimer;
 
 namespace velmora {
 
@@ -192,6 +196,17 @@ public:
     void ShowProductFrame(bool on);
     bool ShowingProductFrame() const { return showProductFrame_; }
     const std::optional<ProductChoice>& Product() const { return product_; }
+    // "Show print colours": the canvas on the screen as the printer's profile prints it; "Show colours out of
+    // gamut": the colours that print noticeably different marked by a blinking checkerboard. Screen only, so
+    // they follow every render and palette change. The profile is the one chosen last in the print or export
+    // dialog; without one, turning either on asks for a profile file.
+    void ShowPrintColours(bool on);
+    void ShowOutOfGamut(bool on);
+    bool ShowingPrintColours() const { return showPrintColours_; }
+    bool ShowingOutOfGamut() const { return showOutOfGamut_; }
+    void SetProofProfile(std::shared_ptr<const OutputProfile> profile);
+    // The open dialogs' figures of what prints duller, for the picture just drawn.
+    void UpdateColourFigures();
     // Pixels per drawn point of the picture the canvas holds: as the last render drew it, or as the next would.
     int PictureDotWidth() const { return lastMapping_ ? lastMapping_->dot : Pic1->DotWidth(); }
     PrintedSize WeakAreasPrintSize() const;
@@ -292,6 +307,16 @@ private:
     void UpdateProductFrame();
     TrackingResult weakAreasResult_;
     QSize weakAreasChecked_;  // the canvas size the check under way was started for
+
+    // The soft proof's profile, or the one remembered by the dialogs, or one asked for; false when none.
+    bool HaveProofProfile();
+    // Shows the canvas through the soft proof as the menu chooses, and checks the menu's entries.
+    void ApplySoftProof();
+    std::shared_ptr<SoftProof> softProof_;
+    bool showPrintColours_ = false, showOutOfGamut_ = false, gamutPhase_ = false;
+    QTimer* gamutBlink_ = nullptr;
+    QAction* printColoursAction_ = nullptr;
+    QAction* outOfGamutAction_ = nullptr;
 };
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/colour/ColourChoice.h"
 #include "app/export/ExportDialog.h"
 #include "app/FileQuestions.h"
 #include "app/MainForm.h"
@@ -83,9 +84,10 @@ std::optional<std::string> WritePicture(PictureBox& canvas, PictureFormat format
     };
     const PictureRows rows = RowsOf(canvas.RasterView());
     const std::optional<std::string> error = format == PictureFormat::Tiff
-                                                 ? EncodeTiff(rows, kDefaultDpi, append)
+                                                 ? EncodeTiff(rows, kDefaultDpi, FileColourProfile(), 0, append)
                                                  : EncodeJpeg(rows, PictureFileOptions{}.quality,
-                                                              static_cast<int>(kDefaultDpi), append);
+                                                              static_cast<int>(kDefaultDpi), FileColourProfile(),
+                                                              append);
     if (error) return error;
     return WriteFileAtomically(path, encoded);
 }
@@ -126,6 +128,9 @@ void MainForm::ExportAtSize() {
         exportDialog_ =
             new ExportDialog(this, Check1->Value() == 1, [this](bool explain) { return ExportSourceNow(explain); });
         exportDialog_->setAttribute(Qt::WA_DeleteOnClose);
+        exportDialog_->Colours->SetPicture([this] { return Pic1->Image(); });
+        connect(exportDialog_->Colours, &ColourChoice::Changed, this,
+                [this] { SetProofProfile(exportDialog_->Colours->Profile()); });
         // The canvas shows the exported picture's width of the plane: it prints at the export's scale.
         connect(exportDialog_, &ExportDialog::SizeChosen, this, [this](PrintedSize size) {
             const QImage& canvas = Pic1->Image();

@@ -84,6 +84,7 @@ void MainForm::Strt_Click() {
     } while (startAgain_ && !unloading_);
     --runningRenders_;
     CheckWeakAreas();
+    UpdateColourFigures();
 }
 
 void MainForm::RenderOnce() {

@@ -94,6 +94,10 @@ QMenu* MainForm::CanvasMenu() {
         QAction* frame = canvasMenu_->addAction(tr("Show product frame"), this, &MainForm::ShowProductFrame);
         frame->setCheckable(true);
         frame->setChecked(showProductFrame_);
+        printColoursAction_ = canvasMenu_->addAction(tr("Show print colours"), this, &MainForm::ShowPrintColours);
+        printColoursAction_->setCheckable(true);
+        outOfGamutAction_ = canvasMenu_->addAction(tr("Show colours out of gamut"), this, &MainForm::ShowOutOfGamut);
+        outOfGamutAction_->setCheckable(true);
         canvasMenu_->addSeparator();
         QAction* weakAreas = canvasMenu_->addAction(tr("Show weak areas"), this, &MainForm::ShowWeakAreas);
         weakAreas->setCheckable(true);

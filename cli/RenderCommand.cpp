@@ -16,9 +16,12 @@
 #include <thread>
 #include <type_traits>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "canvas/CanvasGeometry.h"
+#include "colour/GamutFigure.h"
+#include "colour/PrintedRows.h"
 #include "common/Numbers.h"
 #include "export/SharedRows.h"
 #include "files/AtomicFile.h"
@@ -162,7 +165,8 @@ struct Given {
     bool landscape = false, fill = false, highResolution = false, trackingLine = false, suggest = false;
     std::optional<double> overlap, printTimeout;
     bool bleedGiven = false;
-    std::optional<std::string> data;
+    std::optional<std::string> data, profile;
+    std::optional<RenderingIntent> intent;
     std::vector<std::pair<std::string*, std::string>> texts;
 };
 
@@ -331,6 +335,22 @@ const std::vector<CommandOption>& CommandOptions() {
         o.push_back(WholeOption("--sensor-pixels", kMinFramePixels, kMaxFramePixels, &Given::sensorPixels));
         o.push_back(RealOption("--sensor-um", "U", 10, 1000, [](Given& g, double um) { g.cmd.product.sensor.pixelMm = um / 1000; }));
         o.push_back(RealOption("--flat-below", "G", 0, 1, [](Given& g, double grey) { g.cmd.product.sensor.flatBelow = grey; }));
+        o.push_back({{"--profile"}, "FILE.icc", [](Given& g, const std::string&, const std::string& v) -> Refusal {
+                         g.profile = v;
+                         return std::nullopt;
+                     }});
+        std::vector<std::string> intents;
+        for (const RenderingIntentName& intent : kRenderingIntents) intents.emplace_back(intent.name);
+        o.push_back({{"--intent"}, Listed(intents, "|", "|"),
+                     [intents](Given& g, const std::string& option, const std::string& v) -> Refusal {
+                         g.intent = RenderingIntentNamed(v);
+                         if (!g.intent) return option + ": must be " + Listed(intents, ", ", " or ");
+                         return std::nullopt;
+                     }});
+        o.push_back({{"--gamut"}, "", [](Given& g, const std::string&, const std::string&) -> Refusal {
+                         g.cmd.gamut = true;
+                         return std::nullopt;
+                     }});
         o.push_back(RealOption("--peak-margin", "M", 0, 2, [](Given& g, double margin) { g.cmd.product.sensor.peakMargin = margin; }));
         return o;
     }();
@@ -372,7 +392,11 @@ std::string RenderUsage() {
            "--tracking checks how a mouse tracks on the picture printed as --paper, --mm and --dpi say\n"
            "(without them, at page width on A4) and needs no -o; below 95 % an advice line follows for\n"
            "each cause, and with --suggest a line for each change tried that tracks better, the best\n"
-           "first; --tracking-map writes its map.\n";
+           "first; --tracking-map writes its map.\n"
+           "--profile converts the picture through a printer's ICC profile (from the print shop or the\n"
+           "printer's maker) with --intent (relative colorimetric with black-point compensation, or\n"
+           "perceptual): CMYK for TIFF, JPEG and PDF, which embed it. --gamut prints the share of the\n"
+           "surface whose colour moves by more than \u0394E2000 5 when printed, and the largest shift.\n";
 }
 
 ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
@@ -408,8 +432,15 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     }
     if (g.suggest && !g.trackingLine) return fail("--suggest: needs --tracking");
     const bool tracking = g.trackingLine || !g.cmd.trackingMap.empty();
-    if (product.output.empty() && product.printer.empty() && !tracking)
-        return fail("-o: an output file (--print, or --tracking) is required");
+    if (product.output.empty() && product.printer.empty() && !tracking && !g.cmd.gamut)
+        return fail("-o: an output file (--print, --tracking or --gamut) is required");
+    if (g.intent && !g.profile) return fail("--intent: needs --profile");
+    if (g.cmd.gamut && !g.profile) return fail("--gamut: needs --profile");
+    if (g.profile) {
+        auto loaded = OutputProfile::Load(*g.profile, g.intent.value_or(RenderingIntent::Relative));
+        if (auto* refusal = std::get_if<std::string>(&loaded)) return fail("--profile: " + *g.profile + ": " + *refusal);
+        product.file.profile = std::get<std::shared_ptr<const OutputProfile>>(loaded);
+    }
     const bool pages = product.file.format == PictureFormat::Pdf || !product.printer.empty();
     const char* pageOption = g.paper ? "--paper" : g.landscape ? "--landscape" : g.fill ? "--fill"
                              : g.overlap ? "--overlap" : nullptr;
@@ -468,6 +499,8 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
                         " pixels; each side must be " + std::to_string(kPictureSideMin) + " to " +
                         std::to_string(kPictureSideMax));
     }
+    if (!product.output.empty())
+        if (auto limit = ProfileLimit(file.format, file.profile.get())) return fail("-o: " + *limit);
     if (auto limit = FormatLimit(file.format, product.pixels))
         return fail("-o: " + std::to_string(product.pixels.width) + " x " + std::to_string(product.pixels.height) +
                     " pixels: " + *limit);
@@ -672,8 +705,10 @@ int RunRenderCommand(const RenderCommand& command) {
     std::optional<TrackingCheck> tracking;
     if (product.tracking) tracking.emplace(product, job);
 
+    ColourHistogram histogram;
     if (!product.output.empty() || !product.printer.empty()) {
-        // The picture is drawn once: the file and the print job read the same rows side by side.
+        // The picture is drawn once: the file, the print job and the colour figure read the same rows side by
+        // side.
         ExportRows picture(job, engine.get());
         std::vector<std::function<void(const PictureRows&)>> readers;
         ExportResult written;
@@ -693,10 +728,14 @@ int RunRenderCommand(const RenderCommand& command) {
         std::optional<PrintRefusal> refused;
         if (!product.printer.empty())
             readers.push_back([&](const PictureRows& rows) {
-                PdfPieces pieces(rows, *job.file.pages, job.file.title);
+                const auto& profile = job.file.profile;
+                PdfPieces pieces(profile ? PrintedRows(rows, profile, product.threads) : rows, *job.file.pages,
+                                 job.file.title, profile ? &profile->File() : nullptr);
                 refused = PrintPdf(product.printer, job.file.title, product.media, [&] { return pieces.Next(); },
                                    command.printTimeout);
             });
+        if (command.gamut)
+            readers.push_back([&](const PictureRows& rows) { histogram = HistogramOf(rows); });
         try {
             if (readers.size() == 1) readers.front()(picture.Rows());
             else ReadTogether(picture.Rows(), picture.BandHeight(), readers);
@@ -706,7 +745,13 @@ int RunRenderCommand(const RenderCommand& command) {
         if (written.error) return CannotWrite(product.output, *written.error);
         if (refused) return Failed(RefusalText(*refused, product.printer), product.output);
     }
+    if (command.gamut && product.output.empty() && product.printer.empty())
+        histogram = HistogramOf(ExportRows(job, engine.get()).Rows());
     if (showProgress) line.Finish();
+    if (command.gamut) {
+        std::printf("%s\n", GamutLine(GamutFigureOf(*product.file.profile, histogram)).c_str());
+        std::fflush(stdout);
+    }
     return tracking ? ReportTracking(command, *tracking, table) : 0;
 }
 

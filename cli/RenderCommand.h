@@ -16,6 +16,7 @@ struct RenderCommand {
     bool quiet = false;
     bool trackingLine = false;  // print the sensor check's line and advice
     bool suggest = false;       // below good tracking, try the changes that may help and print the best
+    bool gamut = false;         // print the share of the surface the profile prints noticeably duller
     std::string trackingMap;  // PNG file for the map of the sensor check
     double printTimeout = kPrintTimeoutSeconds;  // --print-timeout: seconds the printing system may stay silent
     bool scalarKernels = false;  // the plain scalar kernels on the calling thread (benchmarks)

@@ -8,7 +8,9 @@
 
 #include "common/Numbers.h"
 #include "files/AtomicFile.h"
+#include "colour/PrintedRows.h"
 #include "formats/Bitmap.h"
+#include "formats/ColourProfile.h"
 #include "formats/Jpeg.h"
 #include "formats/PdfWriter.h"
 #include "formats/Png.h"
@@ -28,7 +30,16 @@ std::uint64_t BmpBytes(CanvasSize pixels) {
 
 }  // namespace
 
-std::optional<std::string> FormatLimit(PictureFormat format, CanvasSize pixels) {
+std::optional<std::string> ProfileLimit(PictureFormat format, const OutputProfile* profile) {
+    if (profile && profile->Cmyk() && (format == PictureFormat::Png || format == PictureFormat::Bmp))
+        return "PNG and BMP files cannot hold CMYK; choose TIFF, JPEG or PDF";
+    if (profile && format == PictureFormat::Bmp)
+        return "a BMP file cannot carry a colour profile; choose PNG, TIFF, JPEG or PDF";
+    return std::nullopt;
+}
+
+std::optional<std::string> FormatLimit(PictureFormat format, CanvasSize pixels, const OutputProfile* profile) {
+    if (auto limit = ProfileLimit(format, profile)) return limit;
     switch (format) {
     case PictureFormat::Bmp:
         if (BmpBytes(pixels) > 0xFFFFFFFFu) return "a BMP file holds at most 4 GB; choose PNG or a smaller size";
@@ -133,9 +144,15 @@ using Write = std::function<bool(std::string_view)>;
 
 // Writes the picture's `rows` in the file's format; `colours` gives its colours for an indexed PNG. The
 // encoder's reason on failure.
-std::optional<std::string> Encode(const PictureRows& rows, const std::function<std::vector<Pixel>()>& colours,
+std::optional<std::string> Encode(const PictureRows& picture, const std::function<std::vector<Pixel>()>& pictureColours,
                                   const PictureExport& job, const Write& write) {
     const PictureFileOptions& file = job.file;
+    // Through a printer's profile the file holds the printer's values, tagged with its profile.
+    const ColourProfile& tag = file.profile ? file.profile->File() : FileColourProfile();
+    const PictureRows rows = file.profile ? PrintedRows(picture, file.profile, job.threads) : picture;
+    const std::function<std::vector<Pixel>()> colours =
+        file.profile ? std::function<std::vector<Pixel>()>([&] { return PrintedColours(pictureColours(), *file.profile); })
+                     : pictureColours;
     const CanvasSize written = FilePixels(job.pixels, file);
     auto writePieces = [&](auto& pieces) {
         for (std::string_view piece = pieces.Next(); !piece.empty() && write(piece); piece = pieces.Next()) {
@@ -144,12 +161,12 @@ std::optional<std::string> Encode(const PictureRows& rows, const std::function<s
     const std::uint32_t perMetre = PixelsPerMetre(file.dpi);
     switch (file.format) {
     case PictureFormat::Png: {
-        PngPieces pieces(rows, PngLayout{colours(), perMetre, job.threads});
+        PngPieces pieces(rows, PngLayout{colours(), perMetre, job.threads, &tag});
         writePieces(pieces);
         return std::nullopt;
     }
     case PictureFormat::Jpeg:
-        return EncodeJpeg(rows, file.quality, static_cast<int>(RoundHalfEven(file.dpi)), write);
+        return EncodeJpeg(rows, file.quality, static_cast<int>(RoundHalfEven(file.dpi)), tag, write);
     case PictureFormat::Pdf: {
         const double w = job.pixels.width, h = job.pixels.height;
         const PageSize trim = file.widthMm > 0 && file.heightMm > 0
@@ -157,12 +174,12 @@ std::optional<std::string> Encode(const PictureRows& rows, const std::function<s
                                   : PageSize{w * kTwipsPerInch / file.dpi, h * kTwipsPerInch / file.dpi};
         const PrintedPicture printed{written.width, written.height, static_cast<float>(written.width),
                                      static_cast<float>(written.height)};
-        PdfPieces pieces(rows, file.pages ? *file.pages : OwnPage(printed, trim, file), file.title);
+        PdfPieces pieces(rows, file.pages ? *file.pages : OwnPage(printed, trim, file), file.title, &tag);
         writePieces(pieces);
         return std::nullopt;
     }
     case PictureFormat::Tiff:
-        return EncodeTiff(rows, file.dpi, write);
+        return EncodeTiff(rows, file.dpi, tag, job.threads, write);
     default: {
         Bmp24Pieces pieces(rows, perMetre);
         writePieces(pieces);
@@ -172,7 +189,7 @@ std::optional<std::string> Encode(const PictureRows& rows, const std::function<s
 }
 
 ExportResult WritePicture(const std::string& path, const PictureExport& job, CountEngine* engine) {
-    if (auto limit = FormatLimit(job.file.format, FilePixels(job.pixels, job.file))) return {false, limit};
+    if (auto limit = FormatLimit(job.file.format, FilePixels(job.pixels, job.file), job.file.profile.get())) return {false, limit};
     ExportRows picture(job, engine);
     return WriteRows(path, picture.Rows(), [&picture] { return picture.Colours(); }, job,
                      [&picture] { return picture.CancelRequested(); });
@@ -182,7 +199,7 @@ ExportResult WritePicture(const std::string& path, const PictureExport& job, Cou
 
 ExportResult WriteRows(const std::string& path, const PictureRows& rows, const std::function<std::vector<Pixel>()>& colours,
                        const PictureExport& job, const std::function<bool()>& cancelled) {
-    if (auto limit = FormatLimit(job.file.format, FilePixels(job.pixels, job.file))) return {false, limit};
+    if (auto limit = FormatLimit(job.file.format, FilePixels(job.pixels, job.file), job.file.profile.get())) return {false, limit};
     AtomicFileWriter writer(path);
     if (writer.Error()) return {false, writer.Error()};
     const std::optional<std::string> error =

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "canvas/CanvasGeometry.h"
+#include "colour/OutputProfile.h"
 #include "formats/PictureFile.h"
 #include "print/PrintLayout.h"
 #include "render/BandedPicture.h"
@@ -25,6 +26,9 @@ struct PictureFileOptions {
     bool cropMarks = false;  // PDF: trim marks around the bleed
     std::optional<PageLayout> pages;
     std::string title = "Fractal";  // the PDF document's name
+    // The printer's profile the pixels are converted through and the file is tagged with (CMYK or RGB); the
+    // pixels as they are, tagged sRGB, without one.
+    std::shared_ptr<const OutputProfile> profile;
 };
 
 // The pixels of the file: the picture's `pixels` and its bleed at the file's resolution on every side.
@@ -34,9 +38,15 @@ CanvasSize FilePixels(CanvasSize pixels, const PictureFileOptions& file);
 // without them) with the bleed and crop marks of `file`; `picture` is the picture as the file holds it.
 PageLayout OwnPage(const PrintedPicture& picture, PageSize trim, const PictureFileOptions& file);
 
+// Why a file in `format` cannot hold pixels converted through `profile`:
+// CMYK in PNG or BMP, any profile in BMP (which carries none). Nothing when it can.
+std::optional<std::string> ProfileLimit(PictureFormat format, const OutputProfile* profile);
+
 // Why a picture of `pixels` cannot be written in `format`: a side beyond
-// the format's limit or a file beyond its largest size. Nothing when it can.
-std::optional<std::string> FormatLimit(PictureFormat format, CanvasSize pixels);
+// the format's limit, a file beyond its largest size, or the ProfileLimit of
+// `profile`. Nothing when it can.
+std::optional<std::string> FormatLimit(PictureFormat format, CanvasSize pixels,
+                                       const OutputProfile* profile = nullptr);
 
 
 // One picture of any size rendered to a file.

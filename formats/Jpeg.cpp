@@ -73,8 +73,9 @@ void EndOutput(j_compress_ptr jpeg) {
 
 // Runs the encoder with the buffers the caller owns; false with the reason
 // in target.message when libjpeg gave up.
-bool Encode(const PictureRows& rows, int quality, int dotsPerInch, jpeg_compress_struct& jpeg, JpegTarget& target,
-            JSAMPLE* line) {
+bool Encode(const PictureRows& rows, int quality, int dotsPerInch, const ColourProfile& profile,
+            jpeg_compress_struct& jpeg, JpegTarget& target, JSAMPLE* line) {
+    const bool cmyk = profile.components == 4;
     jpeg.err = jpeg_std_error(&target.errors);
     target.errors.error_exit = KeepError;
     target.errors.emit_message = IgnoreMessage;
@@ -89,21 +90,23 @@ bool Encode(const PictureRows& rows, int quality, int dotsPerInch, jpeg_compress
     jpeg.image_height = static_cast<JDIMENSION>(rows.height);
     // A pixel is the little-endian word 0xFFRRGGBB: bytes B, G, R, unused.
     jpeg.input_components = 4;
-    jpeg.in_color_space = JCS_EXT_BGRX;
-    jpeg_set_defaults(&jpeg);
+    jpeg.in_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
+    jpeg_set_defaults(&jpeg);  // CMYK is kept as CMYK, every component at full resolution, with an Adobe marker
     jpeg_set_quality(&jpeg, quality, TRUE);
     // At high quality the chroma keeps every pixel: halving it would blur a texture's fine colour detail.
-    if (quality >= kJpegFullChromaQuality)
+    if (!cmyk && quality >= kJpegFullChromaQuality)
         for (int c = 0; c < jpeg.num_components; ++c) jpeg.comp_info[c].h_samp_factor = jpeg.comp_info[c].v_samp_factor = 1;
-    jpeg.write_JFIF_header = TRUE;
+    jpeg.write_JFIF_header = cmyk ? FALSE : TRUE;
     jpeg.density_unit = 1;  // dots per inch
     jpeg.X_density = static_cast<UINT16>(dotsPerInch);
     jpeg.Y_density = static_cast<UINT16>(dotsPerInch);
     jpeg_start_compress(&jpeg, TRUE);
-    const std::string& icc = FileColourProfile().icc;
+    const std::string& icc = profile.icc;
     jpeg_write_icc_profile(&jpeg, reinterpret_cast<const JOCTET*>(icc.data()), static_cast<unsigned>(icc.size()));
     for (int y = 0; y < rows.height; ++y) {
         std::memcpy(line, rows.row(y), static_cast<std::size_t>(rows.width) * 4);
+        if (cmyk)
+            for (int i = 0; i < rows.width * 4; ++i) line[i] = static_cast<JSAMPLE>(255 - line[i]);
         JSAMPROW row = line;
         jpeg_write_scanlines(&jpeg, &row, 1);
     }
@@ -114,6 +117,7 @@ bool Encode(const PictureRows& rows, int quality, int dotsPerInch, jpeg_compress
 }  // namespace
 
 std::optional<std::string> EncodeJpeg(const PictureRows& rows, int quality, int dotsPerInch,
+                                      const ColourProfile& profile,
                                       const std::function<bool(std::string_view)>& write) {
     if (rows.width < 1 || rows.height < 1 || rows.width > kJpegSideMax || rows.height > kJpegSideMax)
         return "a JPEG picture is 1 to 65535 pixels on each side";
@@ -123,7 +127,7 @@ std::optional<std::string> EncodeJpeg(const PictureRows& rows, int quality, int 
     JpegTarget target{};
     target.write = &write;
     target.buffer = buffer.data();
-    const bool done = Encode(rows, quality, dotsPerInch, jpeg, target, line.data());
+    const bool done = Encode(rows, quality, dotsPerInch, profile, jpeg, target, line.data());
     jpeg_destroy_compress(&jpeg);
     if (done) return std::nullopt;
     return std::string(target.message);

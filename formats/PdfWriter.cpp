@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <new>
 
@@ -113,8 +114,9 @@ private:
     z_stream stream_{};
 };
 
-PdfPieces::PdfPieces(PictureRows picture, PageLayout layout, std::string title)
-    : picture_(std::move(picture)), layout_(std::move(layout)), title_(std::move(title)), 
+PdfPieces::PdfPieces(PictureRows picture, PageLayout layout, std::string title, const ColourProfile* profile)
+    : picture_(std::move(picture)), layout_(std::move(layout)), title_(std::move(title)),
+      profile_(profile ? profile : &FileColourProfile()),
       made_(PrintReady() ? std::optional<std::time_t>(std::time(nullptr)) : std::nullopt),
       id_(DocumentId(title_, made_.value_or(0))) {
     CutIntoTiles();
@@ -196,7 +198,7 @@ void PdfPieces::BeginObject(int number) {
 void PdfPieces::Step() {
     switch (stage_) {
         case Stage::Header: {
-            const ColourProfile& profile = FileColourProfile();
+            const ColourProfile& profile = *profile_;
             const std::string version = PrintReady() ? "/GTS_PDFXVersion (PDF/X-4) " : "";
             std::string dates;
             if (made_) {
@@ -209,7 +211,8 @@ void PdfPieces::Step() {
             BeginObject(1);
             out_ += "<< /Type /Catalog /Pages 2 0 R /Metadata 6 0 R /OutputIntents [ << /Type /OutputIntent /S "
                     "/GTS_PDFX /OutputConditionIdentifier " + PdfString(profile.name) + " /Info " +
-                    PdfString(profile.name) + " /RegistryName " + PdfString(profile.registry) +
+                    PdfString(profile.name) +
+                    (profile.registry.empty() ? "" : " /RegistryName " + PdfString(profile.registry)) +
                     " /DestOutputProfile 5 0 R >> ] >>\nendobj\n";
             BeginObject(2);
             out_ += "<< /Type /Pages /Count " + std::to_string(objects_.size()) + " /Kids [";
@@ -222,7 +225,8 @@ void PdfPieces::Step() {
                     + dates + "/Trapped /False " + version +
                     ">>\nendobj\n";
             BeginObject(5);
-            out_ += "<< /N " + std::to_string(profile.components) + " /Alternate /DeviceRGB /Length " +
+            out_ += "<< /N " + std::to_string(profile.components) + " /Alternate " +
+                    (profile.components == 4 ? "/DeviceCMYK" : "/DeviceRGB") + " /Length " +
                     std::to_string(profile.icc.size()) + " >>\nstream\n" + profile.icc + "\nendstream\nendobj\n";
             const std::string xmp = Metadata();
             BeginObject(6);
@@ -326,7 +330,7 @@ void PdfPieces::WriteImageHeader() {
             " /Length " + std::to_string(tile.imageLength) + " 0 R >>\nstream\n";
     streamStart_ = written_ + out_.size();
     deflater_ = std::make_unique<Deflater>();
-    rgb_.resize(static_cast<std::size_t>(tile.part.width) * 3);
+    rgb_.resize(static_cast<std::size_t>(tile.part.width) * static_cast<std::size_t>(profile_->components));
     nextRow_ = tile.part.y;
     stage_ = Stage::ImageRows;
 }
@@ -336,11 +340,15 @@ void PdfPieces::WriteImageRows() {
     const int end = tile.part.y + tile.part.height;
     const Pixel* row = RowPart(picture_, nextRow_, tile.part.x, tile.part.width);
     unsigned char* out = rgb_.data();
-    for (int i = 0; i < tile.part.width; ++i) {
-        const Pixel p = row[i];
-        *out++ = static_cast<unsigned char>(p >> 16);
-        *out++ = static_cast<unsigned char>(p >> 8);
-        *out++ = static_cast<unsigned char>(p);
+    if (profile_->components == 4) {
+        std::memcpy(out, row, rgb_.size());  // the ink values C, M, Y, K of each pixel, in order
+    } else {
+        for (int i = 0; i < tile.part.width; ++i) {
+            const Pixel p = row[i];
+            *out++ = static_cast<unsigned char>(p >> 16);
+            *out++ = static_cast<unsigned char>(p >> 8);
+            *out++ = static_cast<unsigned char>(p);
+        }
     }
     const bool last = ++nextRow_ == end;
     deflater_->Add(rgb_.data(), rgb_.size(), last, out_);

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/ColourProfile.h"
 #include "print/PrintLayout.h"
 #include "render/Raster.h"
 
@@ -33,8 +34,10 @@ namespace velmora {
 class PdfPieces {
 public:
     // `picture` must stay valid, and `picture.row` callable, until the last piece is taken. `title` (UTF-8)
-    // names the document.
-    PdfPieces(PictureRows picture, PageLayout layout, std::string title);
+    // names the document. `profile` (the files' sRGB profile when null, kept by the caller until the last piece)
+    // tags the images and is the output intent; with 4 components each pixel holds the inks C, M, Y, K as its
+    // bytes in memory order.
+    PdfPieces(PictureRows picture, PageLayout layout, std::string title, const ColourProfile* profile = nullptr);
     ~PdfPieces();
     PdfPieces(const PdfPieces&) = delete;
     PdfPieces& operator=(const PdfPieces&) = delete;
@@ -69,6 +72,7 @@ private:
     PictureRows picture_;
     PageLayout layout_;
     std::string title_;
+    const ColourProfile* profile_;
     std::optional<std::time_t> made_;  // when a product's page was made; other pages carry no date
     std::string id_;  // the document's identifier, 32 hexadecimal digits
     std::vector<PageObjects> objects_;

@@ -222,7 +222,7 @@ private:
 
     // The colour space of the pixels: the files' profile, named and compressed.
     void PutColourProfile() {
-        const ColourProfile& profile = FileColourProfile();
+        const ColourProfile& profile = layout_.profile ? *layout_.profile : FileColourProfile();
         if (profile.icc.empty()) return;
         uLongf size = compressBound(static_cast<uLong>(profile.icc.size()));
         std::string packed(size, '\0');

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/ColourProfile.h"
 #include "render/Raster.h"
 
 namespace velmora {
@@ -17,6 +18,7 @@ struct PngLayout {
     std::vector<Pixel> palette;
     std::uint32_t pixelsPerMetre = 0;  // written as the physical pixel size when not 0
     int threads = 0;                   // compressing threads, at most 64; 0: one per core
+    const ColourProfile* profile = nullptr;  // the RGB profile embedded; the files' sRGB one when null
 };
 
 // The distinct colours of a picture in ascending order (the pixels' top byte

@@ -324,7 +324,9 @@ TEST_F(RenderCommandTest, BadArgumentsExitTwoWithoutAFile) {
                           Case{"--tracking --sensor-pixels 8", "--sensor-pixels"},
                           Case{"--tracking --sensor-um 5e", "--sensor-um"},
                           Case{"--print Q --print-timeout 0", "--print-timeout"},
-                          Case{"--print-timeout 5" + pdf, "--print-timeout"}}) {
+                          Case{"--print-timeout 5" + pdf, "--print-timeout"},
+                          Case{"--intent relative" + out, "--intent"}, Case{"--gamut", "--gamut"},
+                          Case{"--profile '" + Path("none.icc") + "'" + out, "--profile"}}) {
         EXPECT_EQ(Run(c.args), 2) << c.args;
         EXPECT_NE(errors_.find(c.named), std::string::npos) << c.args << ": " << errors_;
         EXPECT_EQ(std::count(errors_.begin(), errors_.end(), '\n'), 1) << errors_;
@@ -501,6 +503,27 @@ std::vector<double> BoxMm(const std::string& info, const std::string& name) {
 }
 
 }  // namespace
+
+// Through a press profile the palette's share that prints duller is one line on standard output, the same
+// whether or not a file is written; PNG is refused before anything is drawn, an old file kept.
+TEST_F(RenderCommandTest, GamutFigureThroughAPressProfile) {
+    const std::string cmyk = "/usr/share/color/icc/ghostscript/default_cmyk.icc";
+    if (!fs::exists(cmyk)) GTEST_SKIP() << "no " << cmyk << " (Debian: libgs-common)";
+    const std::string figure = Output("'" VELMORA_RENDER "' --size 32 --palette A --profile " + cmyk + " --gamut");
+    EXPECT_TRUE(QRegularExpression("^[0-9]+\\.[0-9] % of the surface will print noticeably duller \\(ΔE2000 > 5; "
+                                   "largest shift [0-9]+\\.[0-9]\\)\n$")
+                    .match(QString::fromStdString(figure))
+                    .hasMatch())
+        << figure;
+    EXPECT_EQ(Output("'" VELMORA_RENDER "' --quiet --size 32 --palette A --profile " + cmyk + " --gamut -o '" +
+                     Path("pad.tif") + "'"),
+              figure);
+    std::ofstream(Path("old.png")) << "old";
+    EXPECT_EQ(Run("--size 32 --profile " + cmyk + " -o '" + Path("old.png") + "'"), 2);
+    EXPECT_EQ(errors_, "velmora-render: -o: PNG and BMP files cannot hold CMYK; choose TIFF, JPEG or PDF (see --help)\n");
+    std::ifstream kept(Path("old.png"));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "old");
+}
 
 // A product with bleed: a PDF/X-4 page of the size and its bleed with the trim box centred, read by qpdf and
 // poppler; PNG and TIFF tagged sRGB with their resolution; inside the trim the pixels of the picture without

@@ -8,7 +8,7 @@ packages=(
   cmake g++ clang ninja-build
   qt6-base-dev libgl-dev qt6-image-formats-plugins qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libhwy-dev libpng-dev zlib1g-dev libdeflate-dev libjpeg62-turbo-dev libtiff-dev liblcms2-dev libcups2-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth fonts-noto-cjk xdg-utils locales qpdf poppler-utils libtiff-tools
+  xvfb xauth fonts-noto-cjk xdg-utils locales qpdf poppler-utils libtiff-tools libgs-common
 )
 # The window, print and command suites run once more in this locale.
 test_locale=de_DE

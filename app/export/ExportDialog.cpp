@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/colour/ColourChoice.h"
 #include "app/toolkit/Background.h"
 #include "app/toolkit/Services.h"
 #include "app/toolkit/Settings.h"
@@ -94,6 +95,7 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     BleedBox->setSuffix(QStringLiteral(" mm"));
     BleedBox->setToolTip(tr("The picture runs this far past its size on every side, for the print shop to cut off"));
     CropMarks = new QCheckBox(tr("Crop marks (PDF)"), this);
+    Colours = new ColourChoice(this);
     Format = new QComboBox(this);
     for (const PictureFormatName& format : kPictureFormats) Format->addItem(Text(format.name));
     Quality = new QSpinBox(this);
@@ -137,6 +139,7 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     form->addRow(tr("Bleed:"), BleedBox);
     form->addRow(QString(), CropMarks);
     form->addRow(tr("Format:"), Format);
+    form->addRow(tr("Colours:"), Colours);
     form->addRow(tr("JPEG quality:"), Quality);
     form->addRow(tr("Worker threads:"), Threads);
     auto* buttons = new QHBoxLayout;
@@ -172,6 +175,7 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     connect(BleedBox, &QDoubleSpinBox::valueChanged, this, &ExportDialog::UpdateSummary);
     connect(CropMarks, &QCheckBox::toggled, this, &ExportDialog::UpdateSummary);
     connect(Quality, &QSpinBox::valueChanged, this, &ExportDialog::UpdateSummary);
+    connect(Colours, &ColourChoice::Changed, this, &ExportDialog::UpdateSummary);
     connect(ExportButton, &QPushButton::clicked, this, &ExportDialog::ExportClicked);
     connect(CancelButton, &QPushButton::clicked, this, &ExportDialog::CancelClicked);
     Preset->setCurrentIndex(static_cast<int>(std::size(kSizePresets)));  // after "Custom", the largest: the desk mat
@@ -192,6 +196,8 @@ void ExportDialog::RestoreChoices() {
         Preset->setCurrentIndex(std::clamp(settings.value(QStringLiteral("preset")).toInt(), 0, Preset->count() - 1));
         Format->setCurrentIndex(std::clamp(settings.value(QStringLiteral("format")).toInt(), 0, Format->count() - 1));
     }
+    settings.endGroup();
+    Colours->Restore(QStringLiteral("export"));
     restoring_ = false;
 }
 
@@ -204,6 +210,8 @@ void ExportDialog::SaveChoices() const {
     settings.setValue(QStringLiteral("dpi"), DpiBox->value());
     settings.setValue(QStringLiteral("preset"), Preset->currentIndex());
     settings.setValue(QStringLiteral("format"), Format->currentIndex());
+    settings.endGroup();
+    Colours->Save(QStringLiteral("export"));
 }
 
 ExportDialog::~ExportDialog() {
@@ -233,6 +241,7 @@ PictureFileOptions ExportDialog::FileOptions() const {
     file.quality = Quality->value();
     file.bleedMm = BleedBox->value();
     file.cropMarks = file.format == PictureFormat::Pdf && CropMarks->isChecked();
+    file.profile = Colours->Profile();
     if (millimetres_) {
         file.widthMm = WidthBox->value();
         file.heightMm = HeightBox->value();
@@ -246,7 +255,8 @@ QString ExportDialog::Problem() const {
         pixels.height > kPictureSideMax)
         return tr("Each side must be %1 to %2 pixels.").arg(kPictureSideMin).arg(kPictureSideMax);
     const PictureFileOptions file = FileOptions();
-    if (auto limit = FormatLimit(file.format, FilePixels(pixels, file))) return QString::fromStdString(*limit);
+    if (auto limit = FormatLimit(file.format, FilePixels(pixels, file), file.profile.get()))
+        return QString::fromStdString(*limit);
     return {};
 }
 
@@ -261,6 +271,7 @@ void ExportDialog::CheckTracking() {
     const std::optional<ExportSource> source = Problem().isEmpty() ? source_(false) : std::nullopt;
     if (!source) return Tracking->Clear();
     Estimate(FileOptions(), true);
+    Colours->UpdateFigure();
     if (source != checkedSource_) {
         checkedSource_ = source;
         ++sourceVersion_;
@@ -394,7 +405,8 @@ QString ExportDialog::Estimate(const PictureFileOptions& file, bool make) {
     if (!source) return tr("file size unknown");
     const CanvasSize pixels = Pixels();
     const bool high = HighResolution->isChecked();
-    const QString key = QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
+    const QString key = QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9")
+                            .arg(reinterpret_cast<quintptr>(file.profile.get()))
                             .arg(static_cast<int>(file.format))
                             .arg(pixels.width)
                             .arg(pixels.height)
@@ -527,8 +539,8 @@ void ExportDialog::Finish() {
 
 void ExportDialog::SetEditable(bool editable) {
     for (QWidget* control : std::initializer_list<QWidget*>{Preset, Millimetres, PixelUnits, WidthBox, HeightBox, DpiBox,
-                                                           HighResolution, BleedBox, CropMarks, Format, Quality,
-                                                           Threads})
+                                                           HighResolution, BleedBox, CropMarks, Format, Colours,
+                                                           Quality, Threads})
         control->setEnabled(editable);
     CancelButton->setText(editable ? tr("Close") : tr("Cancel"));
     UpdateSummary();

@@ -27,6 +27,7 @@ class QTimer;
 
 namespace velmora {
 
+class ColourChoice;
 class TrackingLabel;
 
 // What an export takes from the window when it starts: the parameters Start
@@ -84,6 +85,7 @@ public:
     QDoubleSpinBox* BleedBox;
     QCheckBox* CropMarks;
     QComboBox* Format;
+    ColourChoice* Colours;  // the printer's profile the file is converted through
     QSpinBox* Quality;  // JPEG
     QSpinBox* Threads;
     QLabel* Summary;

@@ -11,6 +11,7 @@
 #include "app/MainForm.h"
 #include "app/tracking/TrackingLabel.h"
 #include "app/toolkit/Services.h"
+#include "app/colour/ColourChoice.h"
 #include "app/toolkit/Settings.h"
 #include "common/Numbers.h"
 #include "render/Random.h"
@@ -69,7 +70,7 @@ void listPrinters(QComboBox& list) {
 FormPrint::FormPrint(MainForm& owner) : QWidget(&owner, Qt::Window), owner_(owner) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("VLG"));
-    setFixedSize(392, 488);
+    setFixedSize(392, 544);
     CreateControls();
     CreateSizeControls();
     SetTabOrder();
@@ -186,13 +187,17 @@ void FormPrint::CreateSizeControls() {
     // Room for the warning and three lines of advice, each of which may wrap.
     Tracking->setGeometry(8, 400, 377, 84);
     Tracking->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Colours = new ColourChoice(this);
+    Colours->setGeometry(8, 486, 377, 54);
+    Colours->SetPicture([this] { return owner_.Pic1->Image(); });
 }
 
 void FormPrint::SetTabOrder() {
     QWidget* const order[] = {Combo1,      Command1,         Picture1,         PicturePre,      Option1[1],
                               Option1[0],  Picturepre1,      Command2,         PaperList,       PageWidthOption,
                               ActualSizeOption, WidthMm,     HeightMm,         SizePresets,     WholePictureOption,
-                              FillOption,  OverlapMm,        DpiBox,           Borderless,      StopButton};
+                              FillOption,  OverlapMm,        DpiBox,           Borderless,      StopButton,
+                              Colours};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -215,6 +220,10 @@ void FormPrint::ConnectHandlers() {
     connect(StopButton, &QPushButton::clicked, this, [this] { printing_->Cancel(); });
     connect(SizePresets, &QComboBox::activated, this, [this](int index) { ApplyPreset(index); });
     connect(Borderless, &QCheckBox::toggled, this, repaint);
+    connect(Colours, &ColourChoice::Changed, this, [this] {
+        owner_.SetProofProfile(Colours->Profile());
+        PaintPreview();
+    });
 }
 
 // The choices of the last opening come back, also from an earlier run: the printer when it is still installed,
@@ -237,6 +246,7 @@ void FormPrint::Form_Load() {
     OverlapMm->setValue(settings.value(QStringLiteral("overlapMm"), kPosterOverlapMm).toDouble());
     Borderless->setChecked(settings.value(QStringLiteral("borderless"), false).toBool());
     DpiBox->setValue(settings.value(QStringLiteral("dpi"), static_cast<int>(kDefaultDpi)).toInt());
+    Colours->Restore(QStringLiteral("print"));
     restoring_ = false;
     paperWanted_.clear();
     setWindowIcon(owner_.windowIcon());
@@ -255,6 +265,8 @@ void FormPrint::SaveChoices() const {
     settings.setValue(QStringLiteral("overlapMm"), OverlapMm->value());
     settings.setValue(QStringLiteral("borderless"), Borderless->isChecked());
     settings.setValue(QStringLiteral("dpi"), DpiBox->value());
+    settings.endGroup();
+    Colours->Save(QStringLiteral("print"));
 }
 
 void FormPrint::Combo1_Click() {
@@ -278,6 +290,7 @@ Product FormPrint::ChosenProduct(const PictureParameters& parameters) const {
     product.pixels = PixelsForMillimetres(WidthMm->value(), HeightMm->value(), DpiBox->value());
     product.paper = Choices();
     product.media = Media().toStdString();
+    product.file.profile = Colours->Profile();
     return product;
 }
 
@@ -302,8 +315,9 @@ void FormPrint::Print() {
         const std::optional<ExportSource> source = owner_.ExportSourceNow(true);
         if (!source) return;
         const Product product = ChosenProduct(source->parameters);
-        const std::optional<PrintTarget> target = printers.Target(jobName);
+        std::optional<PrintTarget> target = printers.Target(jobName);
         if (!target) return;
+        target->profile = Colours->Profile();
         printer = target->printer;
         pages = static_cast<int>(PagesOf(product).pages.size());
         work = [&printers, target = *target, jobName, media, product, source = *source](const auto& progress) {
@@ -323,8 +337,9 @@ void FormPrint::Print() {
         };
     } else {
         const PageLayout layout = Layout();
-        const std::optional<PrintTarget> target = printers.Target(jobName);
+        std::optional<PrintTarget> target = printers.Target(jobName);
         if (!target) return;
+        target->profile = Colours->Profile();
         printer = target->printer;
         pages = static_cast<int>(layout.pages.size());
         // The canvas as it is now; the window may draw on while the job is written.
@@ -461,6 +476,7 @@ void FormPrint::PaintPreview() {
         control->setEnabled(actual);
 
     if (actual) owner_.SetProductSize(WidthMm->value(), HeightMm->value());
+    Colours->UpdateFigure();
     Picture1->Clear();
     const QString problem = Problem();
     Command1->setEnabled(problem.isEmpty() && !printing_->Running());

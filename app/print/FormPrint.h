@@ -24,6 +24,7 @@
 namespace velmora {
 
 class MainForm;
+class ColourChoice;
 class TrackingLabel;
 
 // The print dialog "VLG": the printer, the page's orientation, the paper and the size on paper, a preview of
@@ -61,6 +62,7 @@ public:
     QPushButton* StopButton;  // cancels the job under way
     QLabel* Summary;  // printed size, resolution on paper, pages
     TrackingLabel* Tracking;  // how a mouse tracks on the print
+    ColourChoice* Colours;  // the printer's profile the pages are converted through
 
     // Device name of the printer that was current when the dialog opened.
     QString savedPrinterName;

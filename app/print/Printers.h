@@ -1,10 +1,12 @@
 #pragma once
 #include <QImage>
+#include <memory>
 #include <optional>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include "colour/OutputProfile.h"
 #include "print/PrintLayout.h"
 #include "render/Raster.h"
 
@@ -26,6 +28,8 @@ struct PrintOutcome {
 struct PrintTarget {
     QString printer;
     QString pdfPath;  // empty for a printer
+    // The printer's profile the pages are converted through and tagged with; sRGB as they are without one.
+    std::shared_ptr<const OutputProfile> profile;
 };
 
 // Thrown by a picture's rows to end a print job the user cancelled: it leaves no file and no job.

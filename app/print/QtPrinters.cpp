@@ -13,6 +13,7 @@
 #include <atomic>
 #include <thread>
 
+#include "colour/PrintedRows.h"
 #include "files/AtomicFile.h"
 #include "formats/PdfWriter.h"
 
@@ -155,15 +156,17 @@ QList<PaperChoice> QtPrinters::Papers() const {
 }
 
 std::optional<PrintTarget> QtPrinters::Target(const QString& jobName) {
-    if (current_ != PdfFile()) return PrintTarget{current_, {}};
+    if (current_ != PdfFile()) return PrintTarget{current_, {}, nullptr};
     const std::optional<QString> path = choosePdfPath_(jobName + QStringLiteral(".pdf"));
     if (!path || path->isEmpty()) return std::nullopt;
-    return PrintTarget{current_, *path};
+    return PrintTarget{current_, *path, nullptr};
 }
 
 PrintOutcome QtPrinters::PrintPages(const PrintTarget& target, const QString& jobName, const PictureRows& picture,
                                     const PageLayout& layout, const QString& media) {
-    PdfPieces pieces(picture, layout, jobName.toStdString());
+    const auto& profile = target.profile;
+    PdfPieces pieces(profile ? PrintedRows(picture, profile) : picture, layout, jobName.toStdString(),
+                     profile ? &profile->File() : nullptr);
     const auto next = [&pieces] { return pieces.Next(); };
     // A PDF file is put in place whole, so a failed job never leaves a damaged file under the user's name; a
     // printer's job goes to the printing system, whose answer is what the user sees when it refuses the job.

@@ -182,6 +182,21 @@ void HatchArea(QPainter& painter, const QPainterPath& area, Qt::BrushStyle style
 }
 }  // namespace
 
+void PictureBox::SetScreenColours(ScreenColours colours) {
+    screenColours_ = std::move(colours);
+    update();
+}
+
+void PictureBox::DrawShown(QPainter& painter, QPoint at, const QImage& picture, const QRect& source) {
+    if (!screenColours_ || source.isEmpty()) return painter.drawImage(at, picture, source);
+    QImage shown(source.size(), QImage::Format_RGB32);
+    const QImage from = picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < source.height(); ++y)
+        screenColours_(reinterpret_cast<const Pixel*>(from.constScanLine(source.y() + y)) + source.x(),
+                       reinterpret_cast<Pixel*>(shown.scanLine(y)), source.width(), at.x(), at.y() + y);
+    painter.drawImage(at, shown);
+}
+
 void PictureBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect inner = contentsRect();
@@ -189,7 +204,7 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     painter.fillRect(area, background_);
     if (viewScale_ == 1) {
         const QRect source = area.translated(-inner.topLeft()) & image_.rect();
-        painter.drawImage(source.translated(inner.topLeft()), image_, source);
+        DrawShown(painter, source.topLeft() + inner.topLeft(), image_, source);
     } else {
         // Reduced by averaging the pixels each screen pixel covers, enlarged as whole blocks of pixels.
         const QSize size = ShownSize() - QSize(2 * frameWidth(), 2 * frameWidth());
@@ -201,7 +216,7 @@ void PictureBox::paintEvent(QPaintEvent* event) {
             shownStale_ = false;
         }
         const QRect source = area.translated(-inner.topLeft()) & shown_.rect();
-        painter.drawImage(source.translated(inner.topLeft()), shown_, source);
+        DrawShown(painter, source.topLeft() + inner.topLeft(), shown_, source);
     }
     if (!overlayAreas_.empty()) {
         static constexpr Qt::BrushStyle kHatches[] = {Qt::BDiagPattern, Qt::FDiagPattern, Qt::DiagCrossPattern};

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QRectF>
 
+#include <functional>
 #include <optional>
 #include <QPainterPath>
 #include <QString>
@@ -91,6 +92,13 @@ public:
     void SetOverlay(const QImage& overlay);
     const QImage& Overlay() const { return overlay_; }
 
+    // The colours the image shows on the screen only: each row of pixels painted passes through `colours`
+    // (the pixels in, the pixels shown out, their count and the screen position of the first, in the box's
+    // inner pixels) after any reduction for the view scale. Null shows the image's own colours.
+    using ScreenColours = std::function<void(const Pixel* in, Pixel* out, int count, int x, int y)>;
+    void SetScreenColours(ScreenColours colours);
+    bool ScreenColoursSet() const { return static_cast<bool>(screenColours_); }
+
     // A product's frame over the image, on the screen only, in the image's pixels: what lies outside the trim
     // dimmed, the bleed dashed, the trim with its corners rounded by `radius`, the safe margin dotted.
     struct ProductFrame {
@@ -143,6 +151,9 @@ private:
 
     double viewScale_ = 1;
     std::optional<ProductFrame> productFrame_;
+    ScreenColours screenColours_;
+    // Draws the pixels `source` of `picture` at `at` through the screen colours.
+    void DrawShown(QPainter& painter, QPoint at, const QImage& picture, const QRect& source);
     void PaintProductFrame(QPainter& painter) const;
     int wheelTurned_ = 0;  // eighths of a degree not yet taken as whole notches
     // The image reduced for the screen, made again when the image changed since.

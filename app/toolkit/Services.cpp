@@ -86,6 +86,10 @@ QString Services::SaveFileName(QWidget* owner, const QString& suggestedPath, con
     return QFileDialog::getSaveFileName(owner, QString(), suggestedPath, filter);
 }
 
+QString Services::OpenFileName(QWidget* owner, const QString& folder, const QString& filter) {
+    return QFileDialog::getOpenFileName(owner, QString(), folder, filter);
+}
+
 Services& Toolkit() { return current ? *current : PlatformServices(); }
 
 ScopedServices::ScopedServices(Services& services) : previous_(current) { current = &services; }

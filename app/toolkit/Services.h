@@ -37,6 +37,9 @@ public:
     // A modal dialog asking for the name of a file to write, offering `suggestedPath` and the files matching
     // `filter`; it asks before an existing file is replaced. Empty when the user cancels.
     virtual QString SaveFileName(QWidget* owner, const QString& suggestedPath, const QString& filter);
+    // A modal dialog asking for an existing file to read, starting in `folder` and offering the files matching
+    // `filter`. Empty when the user cancels.
+    virtual QString OpenFileName(QWidget* owner, const QString& folder, const QString& filter);
 };
 
 // The absolute folders of a search path such as PATH, in order; empty and

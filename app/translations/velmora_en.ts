@@ -2,7 +2,62 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
+    <name>velmora::ColourChoice</name>
+    <message>
+        <source>%1 % of the surface will print noticeably duller (ΔE2000 &gt; %2; largest shift %3)</source>
+        <translation>%1 % of the surface will print noticeably duller (ΔE2000 &gt; %2; largest shift %3)</translation>
+    </message>
+    <message>
+        <source>Colour profile…</source>
+        <translation>Colour profile…</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>Relative colorimetric</source>
+        <translation>Relative colorimetric</translation>
+    </message>
+    <message>
+        <source>Perceptual</source>
+        <translation>Perceptual</translation>
+    </message>
+    <message>
+        <source>The ICC profile of the printer or the print shop: the picture is converted through it, CMYK for TIFF, JPEG and PDF</source>
+        <translation>The ICC profile of the printer or the print shop: the picture is converted through it, CMYK for TIFF, JPEG and PDF</translation>
+    </message>
+    <message>
+        <source>No printer profile: the file keeps the picture&apos;s sRGB colours</source>
+        <translation>No printer profile: the file keeps the picture&apos;s sRGB colours</translation>
+    </message>
+    <message>
+        <source>Relative colorimetric keeps the colours the printer can print and moves the others to the nearest it can; perceptual compresses all of them into its range</source>
+        <translation>Relative colorimetric keeps the colours the printer can print and moves the others to the nearest it can; perceptual compresses all of them into its range</translation>
+    </message>
+    <message>
+        <source>The colour profile %1 cannot be used: %2</source>
+        <translation>The colour profile %1 cannot be used: %2</translation>
+    </message>
+    <message>
+        <source>ICC profiles (*.icc *.icm *.ICC *.ICM)</source>
+        <translation>ICC profiles (*.icc *.icm *.ICC *.ICM)</translation>
+    </message>
+    <message>
+        <source>None: the picture&apos;s sRGB colours</source>
+        <translation>None: the picture&apos;s sRGB colours</translation>
+    </message>
+    <message>
+        <source>Working out how the colours print…</source>
+        <translation>Working out how the colours print…</translation>
+    </message>
+</context>
+<context>
     <name>velmora::ExportDialog</name>
+    <message>
+        <source>Colours:</source>
+        <translation>Colours:</translation>
+    </message>
     <message>
         <source>Export at size</source>
         <translation>Export at size</translation>
@@ -363,6 +418,14 @@ The file could not be written:<byte value="xd"/>
 </context>
 <context>
     <name>velmora::MainForm</name>
+    <message>
+        <source>Show print colours</source>
+        <translation>Show print colours</translation>
+    </message>
+    <message>
+        <source>Show colours out of gamut</source>
+        <translation>Show colours out of gamut</translation>
+    </message>
     <message>
         <source>Patern</source>
         <translation>Pattern</translation>

@@ -7,6 +7,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "app/colour/ColourChoice.h"
 #include "app/MainForm.h"
 #include "app/tracking/TrackingLabel.h"
 #include "app/print/FormPrint.h"
@@ -66,7 +67,9 @@ TEST_F(PrintDialogTest, OpensWithThePrintersInOrderAndTheCurrentOneShown) {
 
 TEST_F(PrintDialogTest, ControlsFollowTheDesign) {
     FormPrint& dialog = OpenDialog();
-    EXPECT_EQ(dialog.size(), QSize(392, 488)) << "grown below for the paper, the size on paper, the resolution and the tracking";
+    EXPECT_EQ(dialog.size(), QSize(392, 544))
+        << "grown below for the paper, the size on paper, the resolution, the tracking and the colour profile";
+    EXPECT_EQ(dialog.Colours->geometry(), QRect(8, 486, 377, 54));
     EXPECT_FALSE(dialog.Combo1->isEditable());
     EXPECT_EQ(dialog.Combo1->geometry(), QRect(8, 8, 153, 20));
     EXPECT_EQ(dialog.Frame1->geometry(), QRect(8, 40, 153, 57));

@@ -44,11 +44,14 @@ struct PdfPrinting : ::testing::Test {
         return answer;
     }};
 
+    std::shared_ptr<const OutputProfile> profile;  // the printer's profile the job goes through
+
     void SetUp() override { ASSERT_TRUE(printers.SelectPrinter(QtPrinters::PdfFile())); }
     // Prints a checkerboard; `cancelAtRow` cancels the job when the writer reaches that row.
     PrintOutcome Print(int cancelAtRow = -1) {
-        const std::optional<PrintTarget> target = printers.Target("Fractal");
+        std::optional<PrintTarget> target = printers.Target("Fractal");
         if (!target) return PrintOutcome::Cancelled();
+        target->profile = profile;
         PrintChoices choices;
         choices.paper = printers.Papers().front().paper;
         const QImage board = Checkerboard(608, 430);
@@ -114,6 +117,16 @@ TEST_F(PdfPrinting, WritesOnePagePdfToTheChosenFile) {
     EXPECT_TRUE(pdf.contains("/Height 430"));
     EXPECT_FALSE(pdf.contains("/DCTDecode")) << "the picture must not be stored as a lossy JPEG";
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.pdf"}) << "no scratch file is left";
+
+    // Through a press profile the page's image holds the inks, tagged with the profile.
+    const char* cmyk = "/usr/share/color/icc/ghostscript/default_cmyk.icc";
+    if (!QFile::exists(QString::fromLatin1(cmyk))) GTEST_SKIP() << "no " << cmyk << " (Debian: libgs-common)";
+    profile = std::get<std::shared_ptr<const OutputProfile>>(OutputProfile::Load(cmyk, RenderingIntent::Relative));
+    answer = dir.filePath("cmyk.pdf");
+    ASSERT_EQ(Print().kind, PrintOutcome::Kind::Printed);
+    const QByteArray inks = ReadFile(*answer);
+    EXPECT_TRUE(inks.contains("<< /N 4 /Alternate /DeviceCMYK /Length "));
+    EXPECT_TRUE(inks.contains(QByteArray::fromStdString(profile->File().icc)));
 }
 
 // Qt sets the C library's locale from the user's; in a comma-decimal one the file is the same, and PDF readers

@@ -32,7 +32,7 @@ public:
         return true;
     }
     QList<PaperChoice> Papers() const override { return papers; }
-    std::optional<PrintTarget> Target(const QString&) override { return PrintTarget{current, {}}; }
+    std::optional<PrintTarget> Target(const QString&) override { return PrintTarget{current, {}, nullptr}; }
     PrintOutcome PrintPages(const PrintTarget& target, const QString& jobName, const PictureRows& picture,
                             const PageLayout& layout, const QString& media) override {
         if (!failure.isEmpty()) return PrintOutcome::Failed(failure);

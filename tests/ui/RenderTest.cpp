@@ -16,6 +16,7 @@
 
 #include <QMenu>
 
+#include "app/colour/ColourChoice.h"
 #include "app/export/ExportDialog.h"
 #include "app/tracking/TrackingLabel.h"
 #include "app/MainForm.h"
@@ -284,6 +285,63 @@ TEST_F(RenderTest, ExportDialogTellsHowAMouseTracksAsTheCommandLineDoes) {
 
     EXPECT_NEAR(form.WeakAreasPrintSize().widthMm, 250, 1e-9);
     EXPECT_NEAR(form.WeakAreasPrintSize().heightMm, 250.0 * 430 / 608, 1e-9);
+}
+
+// A press profile chosen in the export dialog: PNG is refused, the figure is velmora-render's for the canvas's
+// picture, the choice comes back at the next opening, and the canvas shows the print colours and blinking
+// gamut marks on the screen only.
+TEST_F(RenderTest, PrintColoursInTheExportDialogAndOnTheCanvas) {
+    const QString cmyk = QStringLiteral("/usr/share/color/icc/ghostscript/default_cmyk.icc");
+    if (!QFile::exists(cmyk)) GTEST_SKIP() << "no CMYK profile (Debian: libgs-common)";
+    form.Strt_Click();
+    form.CanvasMenu()->actions()[2]->trigger();
+    ExportDialog* dialog = form.ExportWindow();
+    ASSERT_NE(dialog, nullptr);
+    dialog->Format->setCurrentIndex(dialog->Format->findText(QStringLiteral("PNG")));
+    services.openFileNames = {cmyk};
+    dialog->Colours->ProfileButton->click();
+    ASSERT_TRUE(dialog->Colours->Profile());
+    EXPECT_EQ(dialog->Summary->text(), QStringLiteral("PNG and BMP files cannot hold CMYK; choose TIFF, JPEG or PDF"));
+    EXPECT_FALSE(dialog->ExportButton->isEnabled());
+    dialog->Format->setCurrentIndex(dialog->Format->findText(QStringLiteral("TIFF")));
+    EXPECT_TRUE(dialog->ExportButton->isEnabled());
+
+    QTemporaryDir dir;
+    const std::string line = dir.filePath(QStringLiteral("gamut.txt")).toStdString();
+    ASSERT_EQ(std::system(("'" VELMORA_RENDER "' --profile '" + cmyk.toStdString() + "' --gamut >'" + line + "'").c_str()), 0);
+    QFile said(QString::fromStdString(line));
+    ASSERT_TRUE(said.open(QIODevice::ReadOnly));
+    const QString figure = QString::fromUtf8(said.readAll()).trimmed();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->Colours->Figure->text() == figure; }, 30000))
+        << dialog->Colours->Figure->text().toStdString() << " / " << figure.toStdString();
+    dialog->close();
+    QApplication::processEvents();
+    form.CanvasMenu()->actions()[2]->trigger();
+    ASSERT_TRUE(form.ExportWindow()->Colours->Profile());
+    EXPECT_EQ(form.ExportWindow()->Colours->Profile()->Path(), cmyk.toStdString());
+
+    // The canvas's own pixels stay; the screen shows the proof, and the marks swap black and white as they blink.
+    const QImage canvas = form.Pic1->Image().copy();
+    QAction* printColours = nullptr;
+    QAction* outOfGamut = nullptr;
+    for (QAction* action : form.CanvasMenu()->actions()) {
+        if (action->text() == QStringLiteral("Show print colours")) printColours = action;
+        if (action->text() == QStringLiteral("Show colours out of gamut")) outOfGamut = action;
+    }
+    ASSERT_TRUE(printColours && outOfGamut);
+    outOfGamut->trigger();
+    ASSERT_TRUE(form.ShowingOutOfGamut());
+    const QImage marked = form.Pic1->grab().toImage();
+    QTest::qWait(600);
+    const QImage blinked = form.Pic1->grab().toImage();
+    EXPECT_NE(marked, blinked);
+    outOfGamut->trigger();
+    printColours->trigger();
+    ASSERT_TRUE(form.ShowingPrintColours());
+    EXPECT_TRUE(form.Pic1->ScreenColoursSet());
+    EXPECT_EQ(form.Pic1->Image(), canvas);
+    printColours->trigger();
+    EXPECT_FALSE(form.Pic1->ScreenColoursSet());
 }
 
 // The compressed stream of a PDF file's one image, with its dictionary.

@@ -35,6 +35,8 @@ public:
     // Answers of the save-file dialog in turn (empty: cancelled), and the names it offered.
     std::deque<QString> saveFileNames;
     std::vector<QString> offeredFileNames;
+    // Answers of the open-file dialog in turn (empty: cancelled).
+    std::deque<QString> openFileNames;
 
     void DoEvents() override {
         ++doEventsCalls;
@@ -65,6 +67,12 @@ public:
         if (saveFileNames.empty()) return {};
         const QString answer = saveFileNames.front();
         saveFileNames.pop_front();
+        return answer;
+    }
+    QString OpenFileName(QWidget*, const QString&, const QString&) override {
+        if (openFileNames.empty()) return {};
+        const QString answer = openFileNames.front();
+        openFileNames.pop_front();
         return answer;
     }
 };
