@@ -24,6 +24,7 @@
 #include "render/PictureParameters.h"
 #include "render/Patterns.h"
 #include "tracking/SensorCheck.h"
+#include "tracking/Suggestions.h"
 
 class QAction;
 class QMenu;
@@ -174,6 +175,8 @@ public:
     // "Export at size…": the dialog that renders the current picture at a
     // size for print into a file; it stays open beside the window.
     void ExportAtSize();
+    // Makes a tracking suggestion's change to the resolution, region or colours in the controls, as they make it.
+    void ApplyPictureChange(PictureChange change);
     ExportDialog* ExportWindow() const;
     const ViewHistory& Views() const { return views_; }
 

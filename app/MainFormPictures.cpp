@@ -150,10 +150,7 @@ void MainForm::ExportAtSize() {
                           exportDialog_->FileOptions().bleedMm);
         // A suggestion's change goes to the controls as their buttons make it; the dialog checks the result.
         connect(exportDialog_, &ExportDialog::PictureChangeChosen, this, [this](PictureChange change) {
-            if (change.kind == ChangeKind::Zoom) CommandZoom_Click(change.value);
-            if (change.kind == ChangeKind::Move)
-                for (int press = 0; press < 2; ++press) Commandpos_Click(change.value);
-            if (change.kind == ChangeKind::Colours) Combo2->setCurrentIndex(change.value);
+            ApplyPictureChange(change);
             if (exportDialog_) exportDialog_->CheckTracking();
         });
     } else {
@@ -162,6 +159,17 @@ void MainForm::ExportAtSize() {
     exportDialog_->show();
     exportDialog_->raise();
     exportDialog_->activateWindow();
+}
+
+void MainForm::ApplyPictureChange(PictureChange change) {
+    if (change.kind == ChangeKind::Resolution) {
+        Check1->SetValue(change.value);
+        Check1_Click();
+    }
+    if (change.kind == ChangeKind::Zoom) CommandZoom_Click(change.value);
+    if (change.kind == ChangeKind::Move)
+        for (int press = 0; press < 2; ++press) Commandpos_Click(change.value);
+    if (change.kind == ChangeKind::Colours) Combo2->setCurrentIndex(change.value);
 }
 
 ExportDialog* MainForm::ExportWindow() const { return exportDialog_; }

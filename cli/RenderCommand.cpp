@@ -706,6 +706,7 @@ int RunRenderCommand(const RenderCommand& command) {
     if (product.tracking) tracking.emplace(product, job);
 
     ColourHistogram histogram;
+    int printJob = 0;  // the printing system's number for the job taken
     if (!product.output.empty() || !product.printer.empty()) {
         // The picture is drawn once: the file, the print job and the colour figure read the same rows side by
         // side.
@@ -732,7 +733,7 @@ int RunRenderCommand(const RenderCommand& command) {
                 PdfPieces pieces(profile ? PrintedRows(rows, profile, product.threads) : rows, *job.file.pages,
                                  job.file.title, profile ? &profile->File() : nullptr);
                 refused = PrintPdf(product.printer, job.file.title, product.media, [&] { return pieces.Next(); },
-                                   command.printTimeout);
+                                   command.printTimeout, &printJob);
             });
         if (command.gamut)
             readers.push_back([&](const PictureRows& rows) { histogram = HistogramOf(rows); });
@@ -748,6 +749,10 @@ int RunRenderCommand(const RenderCommand& command) {
     if (command.gamut && product.output.empty() && product.printer.empty())
         histogram = HistogramOf(ExportRows(job, engine.get()).Rows());
     if (showProgress) line.Finish();
+    if (!product.printer.empty() && !command.quiet) {
+        std::printf("%s\n", SentText(product.printer, printJob, job.file.pages->pages.size()).c_str());
+        std::fflush(stdout);
+    }
     if (command.gamut) {
         std::printf("%s\n", GamutLine(GamutFigureOf(*product.file.profile, histogram)).c_str());
         std::fflush(stdout);

@@ -108,9 +108,10 @@ std::optional<PrintRefusal> FindQueue(Scheduler& scheduler, const std::string& q
     return std::nullopt;
 }
 
-// Sends the file at `pdfPath` as the one document of a new job; the reason when the scheduler refuses it.
+// Sends the file at `pdfPath` as the one document of a new job, whose number goes to `jobId`; the reason when the
+// scheduler refuses it.
 std::optional<PrintRefusal> SendJob(Scheduler& scheduler, const std::string& queue, const std::string& title,
-                                   const std::string& pdfPath, int optionCount, cups_option_t* options) {
+                                   const std::string& pdfPath, int optionCount, cups_option_t* options, int& jobId) {
     const std::string printer = queue.substr(0, queue.find('/'));
     const int fd = ::open(pdfPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return WriteFailed();
@@ -146,6 +147,7 @@ std::optional<PrintRefusal> SendJob(Scheduler& scheduler, const std::string& que
     if (!failure && (!sent || finished > IPP_STATUS_OK_CONFLICTING))
         failure = PrintRefusal{PrintRefusal::Kind::Refused, cupsLastErrorString()};
     if (failure) cupsCancelJob2(http, printer.c_str(), job, 0);
+    else jobId = job;
     return failure;
 }
 
@@ -179,6 +181,12 @@ std::string RefusalText(const PrintRefusal& refusal, const std::string& queue) {
     return refusal.detail;
 }
 
+std::string SentText(const std::string& queue, int job, std::size_t pages) {
+    std::string text = "sent to " + queue + ": ";
+    if (job > 0) text += "job " + std::to_string(job) + ", ";
+    return text + std::to_string(pages) + (pages == 1 ? " page" : " pages");
+}
+
 bool PrintingSystemSilent(double timeoutSeconds) {
     Scheduler scheduler(timeoutSeconds);
     return !scheduler.Answers() && scheduler.Silent();
@@ -199,7 +207,8 @@ std::optional<PrintRefusal> CheckPrintQueue(const std::string& queue, double tim
 }
 
 std::optional<PrintRefusal> SubmitPdfJob(const std::string& queue, const std::string& title,
-                                        const std::string& pdfPath, const std::string& media, double timeoutSeconds) {
+                                        const std::string& pdfPath, const std::string& media, double timeoutSeconds,
+                                        int* jobId) {
     Scheduler scheduler(timeoutSeconds);
     // Looked up first: CUPS reports a job for a printer it does not know, or sent while no scheduler answers,
     // only as "No such file or directory". An instance is the printer with the options saved for it (lpoptions);
@@ -209,14 +218,17 @@ std::optional<PrintRefusal> SubmitPdfJob(const std::string& queue, const std::st
     auto failure = FindQueue(scheduler, queue, optionCount, options);
     if (!failure) {
         if (!media.empty()) optionCount = cupsAddOption("media", media.c_str(), optionCount, &options);
-        failure = SendJob(scheduler, queue, title, pdfPath, optionCount, options);
+        int job = 0;
+        failure = SendJob(scheduler, queue, title, pdfPath, optionCount, options, job);
+        if (jobId) *jobId = job;
     }
     cupsFreeOptions(optionCount, options);
     return failure;
 }
 
 std::optional<PrintRefusal> PrintPdf(const std::string& queue, const std::string& title, const std::string& media,
-                                     const std::function<std::string_view()>& nextPiece, double timeoutSeconds) {
+                                     const std::function<std::string_view()>& nextPiece, double timeoutSeconds,
+                                     int* jobId) {
     // The descriptor is closed, and a named scratch file removed, however the writing ends (an exception from
     // `nextPiece` ends the job before it is submitted and passes on).
     struct Scratch {
@@ -242,7 +254,7 @@ std::optional<PrintRefusal> PrintPdf(const std::string& queue, const std::string
     if (scratch.fd < 0) return WriteFailed();
     if (auto failure = WriteAll(scratch.fd, nextPiece)) return failure;
     ::close(std::exchange(scratch.fd, -1));
-    return SubmitPdfJob(queue, title, path, media, timeoutSeconds);
+    return SubmitPdfJob(queue, title, path, media, timeoutSeconds, jobId);
 }
 
 }  // namespace velmora

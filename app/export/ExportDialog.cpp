@@ -89,11 +89,7 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     DpiBox->setSuffix(QStringLiteral(" dpi"));
     HighResolution = new QCheckBox(tr("High resolution (every pixel computed)"), this);
     HighResolution->setChecked(highResolution);
-    BleedBox = new QDoubleSpinBox(this);
-    BleedBox->setDecimals(1);
-    BleedBox->setRange(0, kBleedMaxMm);
-    BleedBox->setSuffix(QStringLiteral(" mm"));
-    BleedBox->setToolTip(tr("The picture runs this far past its size on every side, for the print shop to cut off"));
+    BleedBox = NewBleedBox(this);
     CropMarks = new QCheckBox(tr("Crop marks (PDF)"), this);
     Colours = new ColourChoice(this);
     Format = new QComboBox(this);
@@ -181,6 +177,32 @@ ExportDialog::ExportDialog(QWidget* parent, bool highResolution, Source source)
     Preset->setCurrentIndex(static_cast<int>(std::size(kSizePresets)));  // after "Custom", the largest: the desk mat
     RestoreChoices();
     UpdateSummary();
+}
+
+QDoubleSpinBox* ExportDialog::NewBleedBox(QWidget* parent) {
+    auto* box = new QDoubleSpinBox(parent);
+    box->setDecimals(1);
+    box->setRange(0, kBleedMaxMm);
+    box->setSuffix(QStringLiteral(" mm"));
+    box->setToolTip(tr("The picture runs this far past its size on every side, for the print shop to cut off"));
+    return box;
+}
+
+std::function<std::vector<Suggestion>(double tracks, const std::atomic<bool>* stop)> SuggestionsFor(
+    std::shared_ptr<const ExportSource> picture, CanvasSize pixels, bool highResolution, PrintedSize size, double dpi) {
+    return [picture, pixels, highResolution, size, dpi](double tracks, const std::atomic<bool>* stop) {
+        CheckedPicture checked{picture->parameters, pixels, size, dpi};
+        checked.parameters.highResolution = highResolution ? 1 : 0;
+        ColorTable table;
+        coltable(table);
+        const int column = std::clamp(checked.parameters.colourIndex, 0, kColourChoices - 1);
+        table.column[static_cast<std::size_t>(column)] = picture->tableColumn;
+        std::vector<PictureChange> changes = ChangesToTry(checked);
+        // A strip palette cannot be rebuilt here for another colour count.
+        if (checked.parameters.palette != PaletteChoice::Default)
+            std::erase_if(changes, [](PictureChange c) { return c.kind == ChangeKind::Colours; });
+        return SuggestChanges(checked, table, tracks, changes, {}, 0, stop);
+    };
 }
 
 // The choices of the last opening come back, also from an earlier run.
@@ -296,20 +318,8 @@ void ExportDialog::CheckTracking() {
                                                    job.pixels.height, job.dot, job.colours),
                                       size, {}, 0, stop);
     };
-    // The other colour counts are known here for the default palette only.
-    auto suggest = [picture, pixels, high, size, dpi = DpiBox->value()](double tracks, const std::atomic<bool>* stop) {
-        CheckedPicture checked{picture->parameters, pixels, size, static_cast<double>(dpi)};
-        checked.parameters.highResolution = high ? 1 : 0;
-        ColorTable table;
-        coltable(table);
-        const int column = std::clamp(checked.parameters.colourIndex, 0, kColourChoices - 1);
-        table.column[static_cast<std::size_t>(column)] = picture->tableColumn;
-        std::vector<PictureChange> changes = ChangesToTry(checked);
-        if (checked.parameters.palette != PaletteChoice::Default)
-            std::erase_if(changes, [](PictureChange c) { return c.kind == ChangeKind::Colours; });
-        return SuggestChanges(checked, table, tracks, changes, {}, 0, stop);
-    };
-    Tracking->Check(key, check, pixels.width, pixels.height, PrintedDotOf(product), suggest);
+    Tracking->Check(key, check, pixels.width, pixels.height, PrintedDotOf(product),
+                    SuggestionsFor(picture, pixels, high, size, DpiBox->value()));
     emit SizeChosen(size);
 }
 

@@ -40,6 +40,12 @@ struct ExportSource {
     bool operator==(const ExportSource&) const = default;
 };
 
+// Tries the changes that may help `picture` drawn `pixels` large and printed at `size` with `dpi` dots per inch
+// (its resolution as `highResolution` says), for a TrackingLabel: the other colour counts are tried with the
+// default palette only.
+std::function<std::vector<Suggestion>(double tracks, const std::atomic<bool>* stop)> SuggestionsFor(
+    std::shared_ptr<const ExportSource> picture, CanvasSize pixels, bool highResolution, PrintedSize size, double dpi);
+
 // "Export at size…": the current picture rendered at a size and resolution
 // chosen for print, on worker threads, straight into a file. Not modal: the
 // window stays usable while an export runs, and Cancel leaves no file. It
@@ -52,6 +58,9 @@ public:
     using Source = std::function<std::optional<ExportSource>(bool explain)>;
     ExportDialog(QWidget* parent, bool highResolution, Source source);
     ~ExportDialog() override;
+
+    // The field of a product's bleed in mm, as both dialogs offer it.
+    static QDoubleSpinBox* NewBleedBox(QWidget* parent);
 
     // The picture's pixels and its file as the controls give them.
     CanvasSize Pixels() const;

@@ -70,7 +70,7 @@ void listPrinters(QComboBox& list) {
 FormPrint::FormPrint(MainForm& owner) : QWidget(&owner, Qt::Window), owner_(owner) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("VLG"));
-    setFixedSize(392, 544);
+    setFixedSize(392, 570);
     CreateControls();
     CreateSizeControls();
     SetTabOrder();
@@ -180,15 +180,26 @@ void FormPrint::CreateSizeControls() {
     StopButton->setToolTip(tr("印刷を取りやめます。ファイルもジョブも残しません"));
     StopButton->hide();
 
+    Caption(tr("Bleed"), this, 8, 366, 88);
+    BleedMm = ExportDialog::NewBleedBox(this);
+    BleedMm->setValue(kDefaultBleedMm);
+    BleedMm->setGeometry(100, 366, 80, 22);
+    CropMarks = new QCheckBox(tr("Crop marks"), this);
+    CropMarks->setGeometry(186, 366, 199, 22);
+    // Both apply where the page is the picture's own: on the paper "Picture's own size" at actual size.
+    const QString ownPage = tr("Only on the paper \"Picture's own size\" at actual size.");
+    BleedMm->setToolTip(BleedMm->toolTip() + QStringLiteral(". ") + ownPage);
+    CropMarks->setToolTip(tr("Trim marks around the bleed, for the print shop.") + QLatin1Char(' ') + ownPage);
+
     Summary = new QLabel(this);
-    Summary->setGeometry(8, 366, 377, 32);
+    Summary->setGeometry(8, 392, 377, 32);
     Summary->setWordWrap(true);
     Tracking = new TrackingLabel(this);
     // Room for the warning and three lines of advice, each of which may wrap.
-    Tracking->setGeometry(8, 400, 377, 84);
+    Tracking->setGeometry(8, 426, 377, 84);
     Tracking->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Colours = new ColourChoice(this);
-    Colours->setGeometry(8, 486, 377, 54);
+    Colours->setGeometry(8, 512, 377, 54);
     Colours->SetPicture([this] { return owner_.Pic1->Image(); });
 }
 
@@ -197,7 +208,7 @@ void FormPrint::SetTabOrder() {
                               Option1[0],  Picturepre1,      Command2,         PaperList,       PageWidthOption,
                               ActualSizeOption, WidthMm,     HeightMm,         SizePresets,     WholePictureOption,
                               FillOption,  OverlapMm,        DpiBox,           Borderless,      StopButton,
-                              Colours};
+                              BleedMm,     CropMarks,        Colours};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -220,6 +231,9 @@ void FormPrint::ConnectHandlers() {
     connect(StopButton, &QPushButton::clicked, this, [this] { printing_->Cancel(); });
     connect(SizePresets, &QComboBox::activated, this, [this](int index) { ApplyPreset(index); });
     connect(Borderless, &QCheckBox::toggled, this, repaint);
+    connect(BleedMm, &QDoubleSpinBox::valueChanged, this, repaint);
+    connect(CropMarks, &QCheckBox::toggled, this, repaint);
+    connect(Tracking, &TrackingLabel::ChangeChosen, this, [this](PictureChange change) { ApplyChange(change); });
     connect(Colours, &ColourChoice::Changed, this, [this] {
         owner_.SetProofProfile(Colours->Profile());
         PaintPreview();
@@ -246,6 +260,8 @@ void FormPrint::Form_Load() {
     OverlapMm->setValue(settings.value(QStringLiteral("overlapMm"), kPosterOverlapMm).toDouble());
     Borderless->setChecked(settings.value(QStringLiteral("borderless"), false).toBool());
     DpiBox->setValue(settings.value(QStringLiteral("dpi"), static_cast<int>(kDefaultDpi)).toInt());
+    BleedMm->setValue(settings.value(QStringLiteral("bleedMm"), kDefaultBleedMm).toDouble());
+    CropMarks->setChecked(settings.value(QStringLiteral("cropMarks"), false).toBool());
     Colours->Restore(QStringLiteral("print"));
     restoring_ = false;
     paperWanted_.clear();
@@ -265,6 +281,8 @@ void FormPrint::SaveChoices() const {
     settings.setValue(QStringLiteral("overlapMm"), OverlapMm->value());
     settings.setValue(QStringLiteral("borderless"), Borderless->isChecked());
     settings.setValue(QStringLiteral("dpi"), DpiBox->value());
+    settings.setValue(QStringLiteral("bleedMm"), BleedMm->value());
+    settings.setValue(QStringLiteral("cropMarks"), CropMarks->isChecked());
     settings.endGroup();
     Colours->Save(QStringLiteral("print"));
 }
@@ -291,11 +309,30 @@ Product FormPrint::ChosenProduct(const PictureParameters& parameters) const {
     product.paper = Choices();
     product.media = Media().toStdString();
     product.file.profile = Colours->Profile();
+    if (OwnPage()) {
+        product.paper.reset();
+        product.file.bleedMm = BleedMm->value();
+        product.file.cropMarks = CropMarks->isChecked();
+    }
     return product;
 }
 
+bool FormPrint::OwnSizePaper() const {
+    const int paper = PaperList->currentIndex();
+    return paper >= 0 && paper < papers_.size() && papers_[paper].paper.sheet.width <= 0;
+}
+
+bool FormPrint::OwnPage() const { return ActualSizeOption->Value() && OwnSizePaper(); }
+
+void FormPrint::ApplyChange(PictureChange change) {
+    if (change.kind == ChangeKind::Dpi) DpiBox->setValue(change.value);
+    else emit PictureChangeChosen(change);
+}
+
 QString FormPrint::Problem() const {
-    if (!ActualSizeOption->Value()) return {};
+    if (!ActualSizeOption->Value())
+        return OwnSizePaper() ? tr("The picture's own size prints at actual size: choose Actual size or a paper.")
+                              : QString();
     const CanvasSize pixels = PixelsForMillimetres(WidthMm->value(), HeightMm->value(), DpiBox->value());
     if (pixels.width < kPictureSideMin || pixels.height < kPictureSideMin || pixels.width > kPictureSideMax ||
         pixels.height > kPictureSideMax)
@@ -388,6 +425,8 @@ void FormPrint::closeEvent(QCloseEvent* event) {
 void FormPrint::FillPapers() {
     const QString wanted = paperWanted_.isEmpty() ? PaperList->currentText() : paperWanted_;
     papers_ = CurrentPrinters().Papers();
+    // The product's own page: a sheet of the picture's size, as velmora-render makes it without --paper.
+    papers_.append({tr("Picture's own size"), QString(), Paper{}});
     const QSignalBlocker quiet(PaperList);
     PaperList->clear();
     for (const PaperChoice& paper : papers_) PaperList->addItem(paper.name);
@@ -399,9 +438,11 @@ void FormPrint::ApplyPreset(int index) {
     const int named = static_cast<int>(std::size(kSizePresets));
     if (index < 1 || index > named + 1) return;
     double width = 0, height = 0;
+    double bleed = 0;
     if (index <= named) {
         width = kSizePresets[index - 1].widthMm;
         height = kSizePresets[index - 1].heightMm;
+        bleed = kSizePresets[index - 1].bleedMm;
     } else {
         // Down to a tenth of a millimetre, so the size stays inside the printable area.
         PrintChoices choices = Choices();
@@ -410,12 +451,14 @@ void FormPrint::ApplyPreset(int index) {
         width = std::floor(MmFromTwips(printable.width) * 10) / 10;
         height = std::floor(MmFromTwips(printable.height) * 10) / 10;
     }
+    SizePresets->setCurrentIndex(0);
+    if (width <= 0 || height <= 0) return;  // the picture's own size has no printable area
     {
-        const QSignalBlocker quietWidth(WidthMm), quietHeight(HeightMm);
+        const QSignalBlocker quietWidth(WidthMm), quietHeight(HeightMm), quietBleed(BleedMm);
         WidthMm->setValue(width);
         HeightMm->setValue(height);
+        BleedMm->setValue(bleed);
     }
-    SizePresets->setCurrentIndex(0);
     if (ActualSizeOption->Value()) PaintPreview();
     else ActualSizeOption->SetValue(true);
 }
@@ -452,9 +495,12 @@ QString FormPrint::Media() const {
 
 QString FormPrint::SummaryText(const PageLayout& layout) {
     if (layout.pages.empty()) return {};
+    // A product's own page gives its finished size, then its bleed.
+    const PrintedPage& first = layout.pages.front();
+    const PageSize size = first.trim ? PageSize{first.trim->width, first.trim->height} : layout.printedSize;
     QString text = tr("%1 \u00D7 %2 mm, %3 dpi, ")
-                       .arg(MmFromTwips(layout.printedSize.width), 0, 'f', 1)
-                       .arg(MmFromTwips(layout.printedSize.height), 0, 'f', 1)
+                       .arg(MmFromTwips(size.width), 0, 'f', 1)
+                       .arg(MmFromTwips(size.height), 0, 'f', 1)
                        .arg(layout.dotsPerInch, 0, 'f', 0);
     if (layout.Poster())
         text += tr("%1 pages (%2 \u00D7 %3)").arg(layout.pages.size()).arg(layout.rows).arg(layout.columns);
@@ -462,6 +508,9 @@ QString FormPrint::SummaryText(const PageLayout& layout) {
         text += tr("1 page");
     if (layout.needsBorderless) text += tr(", needs borderless printing");
     if (layout.fitsBorderless) text += tr(", 1 page with borderless printing");
+    if (first.trim && first.bleed && first.bleed->width > first.trim->width)
+        text += tr(", %1 mm bleed").arg(MmFromTwips((first.bleed->width - first.trim->width) / 2), 0, 'f', 1);
+    if (first.trim && !first.marks.empty()) text += tr(", crop marks");
     if (layout.dotsPerInch < kVisibleDotsBelowDpi)
         text += tr(": below %1 dpi the dots will show").arg(kVisibleDotsBelowDpi);
     return text;
@@ -474,6 +523,13 @@ void FormPrint::PaintPreview() {
     for (QWidget* control : std::initializer_list<QWidget*>{WidthMm, HeightMm, SizePresets, WholePictureOption,
                                                              FillOption, OverlapMm, DpiBox, Borderless})
         control->setEnabled(actual);
+    // The product's own page is the picture's size: no sheet to turn, fill, tile or print borderless.
+    const bool own = OwnPage();
+    for (QWidget* control : std::initializer_list<QWidget*>{Option1[0], Option1[1], WholePictureOption, FillOption,
+                                                             OverlapMm, Borderless})
+        control->setEnabled(!own && (actual || control == Option1[0] || control == Option1[1]));
+    BleedMm->setEnabled(own);
+    CropMarks->setEnabled(own);
 
     if (actual) owner_.SetProductSize(WidthMm->value(), HeightMm->value());
     Colours->UpdateFigure();
@@ -521,8 +577,10 @@ void FormPrint::PaintPreview() {
 
     // At actual size the picture that prints is drawn anew, so the preview draws it too, at its own scale.
     const QImage picture = actual ? ActualSizePreview(layout, k) : canvas;
-    const CanvasSize printed = actual ? PixelsForMillimetres(WidthMm->value(), HeightMm->value(), DpiBox->value())
-                                      : CanvasSize{canvas.width(), canvas.height()};
+    const CanvasSize printed =
+        actual ? FilePixels(PixelsForMillimetres(WidthMm->value(), HeightMm->value(), DpiBox->value()),
+                            ChosenProduct({}).file)
+               : CanvasSize{canvas.width(), canvas.height()};
     const double sx = static_cast<double>(picture.width()) / std::max(1, printed.width);
     const double sy = static_cast<double>(picture.height()) / std::max(1, printed.height);
     const PageRect& clip = page.clip;
@@ -536,12 +594,16 @@ void FormPrint::PaintPreview() {
                                          std::max(1, static_cast<int>(std::lround(page.part.height * sy)))));
     // A product's safe margin: what lies outside it may be lost to the cut or a stitched edge.
     const SizePreset* product = actual ? ProductOfSize(WidthMm->value(), HeightMm->value()) : nullptr;
+    if (page.trim && page.trim != page.bleed)
+        PaintBox(Picturepre1->RasterView(), px(page.trim->left - clip.left), px(page.trim->top - clip.top),
+                 px(page.trim->Right() - clip.left) - 1, px(page.trim->Bottom() - clip.top) - 1, kGridColour, false);
     if (product && !layout.Poster()) {
-        // Inside the picture as it prints: the placed picture where it is cut to the size chosen.
+        // Inside the picture as it prints: its trim, or the placed picture where it is cut to the size chosen.
         const double inset = TwipsFromMm(product->safeMm);
-        const double left = std::max(page.placed.left, clip.left), top = std::max(page.placed.top, clip.top);
-        const double right = std::min(page.placed.Right(), clip.Right());
-        const double bottom = std::min(page.placed.Bottom(), clip.Bottom());
+        const PageRect cut = page.trim.value_or(clip);
+        const double left = std::max(page.placed.left, cut.left), top = std::max(page.placed.top, cut.top);
+        const double right = std::min(page.placed.Right(), cut.Right());
+        const double bottom = std::min(page.placed.Bottom(), cut.Bottom());
         PaintBox(Picturepre1->RasterView(), px(left + inset - clip.left), px(top + inset - clip.top),
                  px(right - inset - clip.left) - 1, px(bottom - inset - clip.top) - 1, kSafeColour, false);
     }
@@ -558,6 +620,7 @@ QImage FormPrint::ActualSizePreview(const PageLayout& layout, double scale) cons
     product.pixels = {std::max(kPictureSideMin, static_cast<int>(std::lround(product.pixels.width * shrink))),
                       std::max(kPictureSideMin, static_cast<int>(std::lround(product.pixels.height * shrink)))};
     product.paper.reset();
+    product.file.dpi *= shrink;  // the bleed too is drawn at the preview's scale
     UniformSource random;
     ExportRows drawn(DrawingOf(product, source->tableColumn.data(), &random, source->randomExponent));
     const PictureRows rows = drawn.Rows();
@@ -592,7 +655,9 @@ void FormPrint::CheckActualSize(const Product& product) {
         ExportRows rows(job);
         return CheckTracking(rows.Rows(), size, {}, 0, stop);
     };
-    Tracking->Check(key, check, product.pixels.width, product.pixels.height, PrintedDotOf(product));
+    Tracking->Check(key, check, product.pixels.width, product.pixels.height, PrintedDotOf(product),
+                    SuggestionsFor(picture, product.pixels, product.parameters.highResolution != 0,
+                                   {WidthMm->value(), HeightMm->value()}, DpiBox->value()));
     // The canvas's weak areas at the printed picture's scale.
     const QImage& canvas = owner_.Pic1->Image();
     if (canvas.width() > 0) owner_.SetChosenPrintSize({size.widthMm, size.widthMm * canvas.height() / canvas.width()});

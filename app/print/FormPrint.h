@@ -58,6 +58,9 @@ public:
     QDoubleSpinBox* OverlapMm;
     QSpinBox* DpiBox;  // the resolution an actual-size picture is drawn at
     QCheckBox* Borderless;  // a size that fits the sheet but not its printable area prints on one page
+    // On the product's own page: how far the picture runs past its size, and the trim marks around it.
+    QDoubleSpinBox* BleedMm;
+    QCheckBox* CropMarks;
     QProgressBar* PrintProgress;
     QPushButton* StopButton;  // cancels the job under way
     QLabel* Summary;  // printed size, resolution on paper, pages
@@ -83,6 +86,9 @@ public:
     Product ChosenProduct(const PictureParameters& parameters) const;
     // Why the chosen size cannot print; empty when it can.
     QString Problem() const;
+    // Whether the job is the product's own page at actual size (the paper "Picture's own size"): a page of the
+    // picture's size, its bleed included, with its crop marks; no sheet to lay it out on.
+    bool OwnPage() const;
     // Prints as the controls choose on worker threads; failures are shown when the job ends.
     void Print();
     PrintWorker& Printing() { return *printing_; }
@@ -91,6 +97,10 @@ public:
     // One line on what `layout` prints: "180.0 × 127.3 mm, 289 dpi, 1 page", the pages as rows × columns for a
     // poster, and a warning below kVisibleDotsBelowDpi. Empty when nothing prints.
     static QString SummaryText(const PageLayout& layout);
+
+signals:
+    // A change to the picture's region or colours chosen among the tracking suggestions, for the window's controls.
+    void PictureChangeChosen(velmora::PictureChange change);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -102,6 +112,10 @@ private:
     void ConnectHandlers();
     void FillPapers();
     void ApplyPreset(int index);
+    // Whether the paper chosen is "Picture's own size", at whichever scale.
+    bool OwnSizePaper() const;
+    // A suggestion's change: the resolution in the window, the dpi here, the rest in the window's controls.
+    void ApplyChange(PictureChange change);
     void DrawPageGrid(const PageLayout& layout);
     // The first page's part of the picture drawn anew at the preview's scale.
     QImage ActualSizePreview(const PageLayout& layout, double scale) const;

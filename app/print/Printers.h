@@ -18,8 +18,9 @@ struct PrintOutcome {
     Kind kind = Kind::Printed;
     QString failure;  // the platform's description when kind is Failed
     QString file;     // the file the pages were written to, when the printer writes one
+    int job = 0;      // the printing system's number for the job, when it gave one
 
-    static PrintOutcome Printed(QString file = {}) { return {Kind::Printed, {}, std::move(file)}; }
+    static PrintOutcome Printed(QString file = {}, int job = 0) { return {Kind::Printed, {}, std::move(file), job}; }
     static PrintOutcome Cancelled() { return {Kind::Cancelled, {}, {}}; }
     static PrintOutcome Failed(QString description) { return {Kind::Failed, std::move(description), {}}; }
 };

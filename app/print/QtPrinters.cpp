@@ -175,9 +175,11 @@ PrintOutcome QtPrinters::PrintPages(const PrintTarget& target, const QString& jo
             return PrintOutcome::Failed(QStringLiteral("%1: %2").arg(target.pdfPath, QString::fromStdString(*reason)));
         return PrintOutcome::Printed(target.pdfPath);
     }
-    if (auto refusal = PrintPdf(target.printer.toStdString(), jobName.toStdString(), media.toStdString(), next))
+    int job = 0;
+    if (auto refusal = PrintPdf(target.printer.toStdString(), jobName.toStdString(), media.toStdString(), next,
+                                kPrintTimeoutSeconds, &job))
         return PrintOutcome::Failed(RefusalText(*refusal, target.printer));
-    return PrintOutcome::Printed();
+    return PrintOutcome::Printed({}, job);
 }
 
 }  // namespace velmora

@@ -415,6 +415,38 @@ The file could not be written:<byte value="xd"/>
         <source>, 1 page with borderless printing</source>
         <translation>, 1 page with borderless printing</translation>
     </message>
+    <message>
+        <source>Bleed</source>
+        <translation>Bleed</translation>
+    </message>
+    <message>
+        <source>Crop marks</source>
+        <translation>Crop marks</translation>
+    </message>
+    <message>
+        <source>Only on the paper &quot;Picture&apos;s own size&quot; at actual size.</source>
+        <translation>Only on the paper &quot;Picture&apos;s own size&quot; at actual size.</translation>
+    </message>
+    <message>
+        <source>Trim marks around the bleed, for the print shop.</source>
+        <translation>Trim marks around the bleed, for the print shop.</translation>
+    </message>
+    <message>
+        <source>Picture&apos;s own size</source>
+        <translation>Picture&apos;s own size</translation>
+    </message>
+    <message>
+        <source>The picture&apos;s own size prints at actual size: choose Actual size or a paper.</source>
+        <translation>The picture&apos;s own size prints at actual size: choose Actual size or a paper.</translation>
+    </message>
+    <message>
+        <source>, %1 mm bleed</source>
+        <translation>, %1 mm bleed</translation>
+    </message>
+    <message>
+        <source>, crop marks</source>
+        <translation>, crop marks</translation>
+    </message>
 </context>
 <context>
     <name>velmora::MainForm</name>
@@ -758,6 +790,14 @@ The file could not be written:<byte value="xd"/>
     <message>
         <source>Sent to %1: %2 pages</source>
         <translation>Sent to %1: %2 pages</translation>
+    </message>
+    <message>
+        <source>Sent to %1: job %2, 1 page</source>
+        <translation>Sent to %1: job %2, 1 page</translation>
+    </message>
+    <message>
+        <source>Sent to %1: job %2, %3 pages</source>
+        <translation>Sent to %1: job %2, %3 pages</translation>
     </message>
     <message>
         <source>Written: %1, 1 page</source>

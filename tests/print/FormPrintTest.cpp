@@ -67,9 +67,10 @@ TEST_F(PrintDialogTest, OpensWithThePrintersInOrderAndTheCurrentOneShown) {
 
 TEST_F(PrintDialogTest, ControlsFollowTheDesign) {
     FormPrint& dialog = OpenDialog();
-    EXPECT_EQ(dialog.size(), QSize(392, 544))
-        << "grown below for the paper, the size on paper, the resolution, the tracking and the colour profile";
-    EXPECT_EQ(dialog.Colours->geometry(), QRect(8, 486, 377, 54));
+    EXPECT_EQ(dialog.size(), QSize(392, 570))
+        << "grown below for the paper, the size on paper, the resolution, the bleed, the tracking and the colour "
+           "profile";
+    EXPECT_EQ(dialog.Colours->geometry(), QRect(8, 512, 377, 54));
     EXPECT_FALSE(dialog.Combo1->isEditable());
     EXPECT_EQ(dialog.Combo1->geometry(), QRect(8, 8, 153, 20));
     EXPECT_EQ(dialog.Frame1->geometry(), QRect(8, 40, 153, 57));
@@ -101,13 +102,14 @@ TEST_F(PrintDialogTest, ChosenPrinterPrintsAndClosingRestoresThePreviousOne) {
     FormPrint& dialog = OpenDialog();
     dialog.Combo1->setCurrentIndex(2);
     EXPECT_EQ(printers.current, "Plotter");
+    printers.job = 12;
     PrintAndWait(dialog);
     ASSERT_EQ(printers.pages.size(), 1);
     EXPECT_EQ(printers.pages[0].printer, "Plotter");
     // A job taken closes the dialog, and the window says where it went.
     EXPECT_FALSE(dialog.isVisible());
     ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].text, "Sent to Plotter: 1 page");
+    EXPECT_EQ(services.messages[0].text, "Sent to Plotter: job 12, 1 page");
     DeleteClosedWindows();
     EXPECT_EQ(form.PrintDialog(), nullptr);
     EXPECT_EQ(printers.current, "Inkjet Photo");
@@ -170,6 +172,8 @@ TEST_F(PrintDialogTest, ChoicesComeBackOnReopeningAndAfterARestart) {
     first.FillOption->click();
     first.OverlapMm->setValue(15);
     first.Borderless->setChecked(true);
+    first.BleedMm->setValue(5);
+    first.CropMarks->setChecked(true);
     EXPECT_TRUE(first.Choices().borderless);
     first.Command2->click();
     DeleteClosedWindows();
@@ -185,6 +189,8 @@ TEST_F(PrintDialogTest, ChoicesComeBackOnReopeningAndAfterARestart) {
         EXPECT_TRUE(dialog.FillOption->Value());
         EXPECT_EQ(dialog.OverlapMm->value(), 15);
         EXPECT_TRUE(dialog.Borderless->isChecked());
+        EXPECT_EQ(dialog.BleedMm->value(), 5);
+        EXPECT_TRUE(dialog.CropMarks->isChecked());
         EXPECT_EQ(dialog.Layout().sheet, (PageSize{23811, 16838})) << "A3 landscape";
     };
     expectChoices(OpenDialog());
@@ -202,7 +208,7 @@ TEST_F(PrintDialogTest, ChoicesComeBackOnReopeningAndAfterARestart) {
     printers.papers.removeLast();  // no printer takes A3 any more: each one's default is chosen
     FormPrint& dialog = OpenDialog();
     EXPECT_EQ(dialog.PaperList->currentText(), "A4");
-    EXPECT_EQ(dialog.PaperList->count(), 1);
+    EXPECT_EQ(dialog.PaperList->count(), 2) << "A4 and the picture's own size";
 }
 
 TEST_F(PrintDialogTest, PrintButtonAgainRepaintsThePreviewAndKeepsTheChoices) {
@@ -249,8 +255,9 @@ TEST_F(PrintDialogTest, WholeCanvasLandsAtTheComputedRectangle) {
 TEST_F(PrintDialogTest, ChoicesReachThePrintedLayout) {
     FillCanvas(Qt::red);
     FormPrint& dialog = OpenDialog();
-    ASSERT_EQ(dialog.PaperList->count(), 2);
+    ASSERT_EQ(dialog.PaperList->count(), 3);
     EXPECT_EQ(dialog.PaperList->currentText(), "A4") << "the printer's default paper first";
+    EXPECT_EQ(dialog.PaperList->itemText(2), "Picture's own size");
     dialog.PaperList->setCurrentIndex(1);
     dialog.Option1[1]->click();
     emit dialog.SizePresets->activated(1);  // mouse pad 250 x 210
@@ -303,10 +310,36 @@ TEST_F(PrintDialogTest, ChoicesReachThePrintedLayout) {
     EXPECT_NEAR(mat.pages[1].clip.left - mat.pages[0].clip.left, 0, 1e-9) << "every tile starts at the band";
     EXPECT_EQ(mat.pages[5].label->text, "row 2, column 3 of 2 \u00D7 3");
 
-    // A size the resolution cannot draw: said, and nothing prints.
-    dialog.DpiBox->setValue(2000);
+    // On a sheet the bleed cannot apply; on the picture's own page it does, with crop marks, and the sheet's
+    // choices do not: the page is 250 x 210 mm and 3 mm past it on every side, 35 pixels at 300 dpi.
+    EXPECT_FALSE(dialog.BleedMm->isEnabled());
+    dialog.PaperList->setCurrentIndex(2);
+    emit dialog.SizePresets->activated(1);
+    dialog.DpiBox->setValue(300);
+    EXPECT_EQ(dialog.BleedMm->value(), 3) << "a product's preset sets its bleed";
+    EXPECT_TRUE(dialog.BleedMm->isEnabled());
+    EXPECT_FALSE(dialog.FillOption->isEnabled());
+    EXPECT_FALSE(dialog.Borderless->isEnabled());
+    dialog.CropMarks->setChecked(true);
+    EXPECT_EQ(dialog.Summary->text(), "250.0 \u00D7 210.0 mm, 300 dpi, 1 page, 3.0 mm bleed, crop marks");
+    PrintAndWait(dialog);
+    ASSERT_EQ(printers.pages.size(), 3);
+    EXPECT_EQ(printers.pages[2].media, "");
+    EXPECT_EQ(printers.pages[2].picture.size(), QSize(2953 + 70, 2480 + 70));
+    const PrintedPage& own = printers.pages[2].layout.pages.at(0);
+    ASSERT_TRUE(own.trim && own.bleed);
+    EXPECT_NEAR(own.trim->left - own.bleed->left, 3 * mm, 1e-6);
+    EXPECT_NEAR(own.trim->width, 250 * mm, 1e-6);
+    EXPECT_EQ(own.marks.size(), 8u);
+    dialog.PageWidthOption->click();
     EXPECT_FALSE(dialog.Command1->isEnabled());
-    EXPECT_TRUE(dialog.Summary->text().startsWith("At 2000 dpi")) << dialog.Summary->text().toStdString();
+    EXPECT_EQ(dialog.Summary->text(), "The picture's own size prints at actual size: choose Actual size or a paper.");
+    dialog.ActualSizeOption->click();
+
+    // A size the resolution cannot draw: said, and nothing prints.
+    dialog.DpiBox->setValue(9000);
+    EXPECT_FALSE(dialog.Command1->isEnabled());
+    EXPECT_TRUE(dialog.Summary->text().startsWith("At 9000 dpi")) << dialog.Summary->text().toStdString();
 }
 
 TEST_F(PrintDialogTest, FailureShowsThePlatformsDescriptionAndKeepsTheDialog) {

@@ -238,6 +238,12 @@ TEST(PrintJobs, SchedulerThatDoesNotAnswerIsReported) {
     EXPECT_LT(seconds.count(), 10) << "each wait ends at its deadline, not at the library's own";
 }
 
+// velmora-render's line on a job the printing system took, with and without the number it gave.
+TEST(PrintJobs, SentLineNamesTheJob) {
+    EXPECT_EQ(SentText("office", 12, 2), "sent to office: job 12, 2 pages");
+    EXPECT_EQ(SentText("office/duplex", 0, 1), "sent to office/duplex: 1 page");
+}
+
 // With a scheduler that takes connections and never answers, the window's printers are asked once, away from the
 // window, which keeps painting; the platform's own lookups, which would wait minutes, are skipped and the PDF entry
 // with its papers stays.

@@ -40,7 +40,7 @@ public:
         for (int y = 0; y < picture.height; ++y)
             std::copy_n(picture.row(y), picture.width, reinterpret_cast<Pixel*>(copy.scanLine(y)));
         pages.append({target.printer, jobName, copy, layout, media});
-        return PrintOutcome::Printed();
+        return PrintOutcome::Printed({}, job);
     }
 
     QStringList names;
@@ -48,6 +48,7 @@ public:
     // Every printer takes A4 (its default) and A3, printable to the edges.
     QList<PaperChoice> papers{{"A4", "A4", WholeSheet({11906, 16838})}, {"A3", "A3", WholeSheet({16838, 23811})}};
     QString failure;  // when set, every job fails with this description
+    int job = 0;      // the printing system's number for each job taken, 0 for none
     int selections = 0;
     QVector<Page> pages;
 };

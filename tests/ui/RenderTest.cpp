@@ -273,6 +273,32 @@ TEST_F(RenderTest, ExportDialogTellsHowAMouseTracksAsTheCommandLineDoes) {
         shown << TrackingLabel::ChangeText(s.change) + QStringLiteral(": %1 %").arg(100 * s.tracks, 0, 'f', 1);
     EXPECT_EQ(shown, suggested);
     const PictureChange best = dialog->Tracking->Suggestions().front().change;
+
+    // The print dialog at the same size offers the same changes, and one applies and is checked again.
+    QtPrinters pdf{[](const QString&) { return std::optional<QString>(); }};
+    ASSERT_TRUE(pdf.SelectPrinter(QtPrinters::PdfFile()));
+    ScopedPrinters scoped{pdf};
+    form.Command2->click();
+    FormPrint& print = *form.PrintDialog();
+    print.ActualSizeOption->click();
+    print.WidthMm->setValue(250);
+    print.HeightMm->setValue(210);
+    print.DpiBox->setValue(60);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !print.Tracking->Suggestions().empty(); }, 120000));
+    EXPECT_EQ(print.Tracking->Suggestions().size(), dialog->Tracking->Suggestions().size());
+    EXPECT_EQ(print.Tracking->Suggestions().front().change, best);
+    emit print.Tracking->linkActivated(QStringLiteral("change:0"));
+    if (best.kind == ChangeKind::Dpi) {
+        EXPECT_EQ(print.DpiBox->value(), best.value);
+    }
+    if (best.kind == ChangeKind::Resolution) {
+        EXPECT_EQ(form.Check1->Value(), best.value);
+    }
+    EXPECT_TRUE(print.Tracking->Suggestions().empty()) << "checked again";
+    print.close();
+    form.Check1->SetValue(0);
+    form.Check1_Click();
+
     emit dialog->Tracking->linkActivated(QStringLiteral("change:0"));
     if (best.kind == ChangeKind::Dpi) {
         EXPECT_EQ(dialog->DpiBox->value(), best.value);
@@ -354,8 +380,18 @@ QByteArray ImageStream(const QString& path) {
     return image < 0 || end < 0 ? QByteArray() : pdf.mid(image, end - image);
 }
 
+// The text of a box in a PDF file's page, such as "/TrimBox [8.5 8.5 ...]".
+QByteArray PageBox(const QString& path, const char* name) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray pdf = file.readAll();
+    const qsizetype start = pdf.indexOf(QByteArray("/") + name + " [");
+    return start < 0 ? QByteArray() : pdf.mid(start, pdf.indexOf(']', start) + 1 - start);
+}
+
 // A 250 x 210 mm pad at 300 dpi is one picture whichever route makes it: the print dialog's "PDF file" at actual
-// size, the export dialog's PDF and velmora-render hold the same image data, byte for byte.
+// size, the export dialog's PDF and velmora-render hold the same image data, byte for byte; with 3 mm bleed on the
+// print dialog's "Picture's own size", the same image, trim box and bleed box as velmora-render --bleed 3.
 TEST_F(RenderTest, PrintExportAndCommandLineMakeTheSamePad) {
     QTemporaryDir dir;
     const QString printed = dir.filePath(QStringLiteral("printed.pdf")), exported = dir.filePath(QStringLiteral("exported.pdf")),
@@ -374,7 +410,8 @@ TEST_F(RenderTest, PrintExportAndCommandLineMakeTheSamePad) {
     dialog->WaitForExport();
     ASSERT_EQ(dialog->Status->text(), QStringLiteral("Written: exported.pdf"));
 
-    QtPrinters pdf{[&printed](const QString&) { return std::optional<QString>(printed); }};
+    QString target = printed;
+    QtPrinters pdf{[&target](const QString&) { return std::optional<QString>(target); }};
     ASSERT_TRUE(pdf.SelectPrinter(QtPrinters::PdfFile()));
     ScopedPrinters scoped{pdf};
     form.Command2->click();
@@ -395,6 +432,27 @@ TEST_F(RenderTest, PrintExportAndCommandLineMakeTheSamePad) {
     EXPECT_TRUE(image.contains("/Width 2953 /Height 2480")) << image.left(200).toStdString();
     EXPECT_EQ(ImageStream(printed), image);
     EXPECT_EQ(ImageStream(command), image);
+
+    target = dir.filePath(QStringLiteral("bled.pdf"));
+    const QString bledCommand = dir.filePath(QStringLiteral("bled-command.pdf"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    form.Command2->click();
+    FormPrint& own = *form.PrintDialog();
+    own.PaperList->setCurrentIndex(own.PaperList->findText(QStringLiteral("Picture's own size")));
+    own.BleedMm->setValue(3);
+    own.Command1->click();
+    own.Printing().Wait();
+    ASSERT_EQ(services.messages.size(), 2u);
+    EXPECT_EQ(services.messages[1].text, QStringLiteral("Written: bled.pdf, 1 page"));
+    ASSERT_EQ(std::system(("'" VELMORA_RENDER "' --quiet --mm 250x210 --dpi 300 --bleed 3 -o '" +
+                           bledCommand.toStdString() + "'").c_str()), 0);
+    const QByteArray bled = ImageStream(target);
+    EXPECT_TRUE(bled.contains("/Width 3023 /Height 2550")) << bled.left(200).toStdString();
+    EXPECT_EQ(bled, ImageStream(bledCommand));
+    for (const char* box : {"MediaBox", "BleedBox", "TrimBox"}) {
+        EXPECT_FALSE(PageBox(target, box).isEmpty()) << box;
+        EXPECT_EQ(PageBox(target, box), PageBox(bledCommand, box));
+    }
 }
 
 TEST_F(RenderTest, EachFractalPresetMatchesTheCoreWalkInBothResolutions) {
