@@ -6,9 +6,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-// jpeglib.h needs the size types declared first.
-#include <cstddef>
-#include <jpeglib.h>
 
 #include <cstdint>
 #include <cstdio>
