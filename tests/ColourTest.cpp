@@ -16,6 +16,7 @@
 #include "colour/SoftProof.h"
 #include "export/PictureExport.h"
 #include "render/PictureParameters.h"
+#include "tests/ReadBack.h"
 #include "tests/TempFolder.h"
 
 namespace {
@@ -131,20 +132,10 @@ TEST(PrintColours, CmykTiffJpegAndPdfHoldTheInksAndTheProfile) {
     // One colour all over: the JPEG's blocks keep it within a step or two.
     const std::vector<ColorValue> flat(4, 0x2040E0);
     ASSERT_FALSE(ExportPicture(folder / "a.jpg", ExportThrough(PictureFormat::Jpeg, flat, profile)).error);
-    FILE* file = std::fopen((folder / "a.jpg").c_str(), "rb");
-    ASSERT_TRUE(file);
-    jpeg_decompress_struct jpeg{};
-    jpeg_error_mgr errors{};
-    jpeg.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&jpeg);
-    jpeg_stdio_src(&jpeg, file);
-    jpeg_save_markers(&jpeg, JPEG_APP0 + 2, 0xFFFF);
-    jpeg_read_header(&jpeg, TRUE);
-    JOCTET* jpegIcc = nullptr;
-    unsigned int jpegIccBytes = 0;
-    ASSERT_TRUE(jpeg_read_icc_profile(&jpeg, &jpegIcc, &jpegIccBytes));
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(jpegIcc), jpegIccBytes), icc);
-    std::free(jpegIcc);
+    velmora::testing::JpegReadBack jpegFile(folder / "a.jpg");
+    ASSERT_TRUE(jpegFile.Opened());
+    jpeg_decompress_struct& jpeg = jpegFile.jpeg;
+    EXPECT_EQ(jpegFile.icc, icc);
     EXPECT_EQ(jpeg.num_components, 4);
     EXPECT_TRUE(jpeg.saw_Adobe_marker);
     EXPECT_EQ(jpeg.out_color_space, JCS_CMYK);
@@ -160,8 +151,6 @@ TEST(PrintColours, CmykTiffJpegAndPdfHoldTheInksAndTheProfile) {
             ASSERT_NEAR(255 - line[i], static_cast<int>(inks >> (8 * (i % 4)) & 0xFF), 2) << i;
     }
     jpeg_finish_decompress(&jpeg);
-    jpeg_destroy_decompress(&jpeg);
-    std::fclose(file);
 
     PictureExport pdfJob = ExportThrough(PictureFormat::Pdf, palette, profile);
     pdfJob.file.widthMm = 20, pdfJob.file.heightMm = 12, pdfJob.file.bleedMm = 1;

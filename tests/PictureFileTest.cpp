@@ -6,9 +6,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-// jpeglib.h needs the size types declared first.
-#include <cstddef>
-#include <jpeglib.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -34,6 +31,7 @@
 #include "palette/ColorTable.h"
 #include "formats/PictureFile.h"
 #include "render/PictureParameters.h"
+#include "tests/ReadBack.h"
 #include "tests/TempFolder.h"
 
 using velmora::PictureFileName;
@@ -188,21 +186,6 @@ TEST(PictureExport, CancelledExportLeavesNothing) {
     }
 }
 
-namespace {
-
-// The standard output of a shell command, its numbers written with a "." in any locale.
-std::string CommandOutput(const std::string& command) {
-    std::string text;
-    if (FILE* pipe = ::popen(("LC_ALL=C " + command).c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, got);
-        ::pclose(pipe);
-    }
-    return text;
-}
-
-}  // namespace
-
 // One drawing feeds every reader: three readers going down the picture side by side, and the pages of a poster
 // that come back to their neighbours' rows, find each of the picture's three bands drawn once.
 TEST(PictureExport, EachBandIsDrawnOnceForEveryReaderAndEveryPosterPage) {
@@ -249,7 +232,7 @@ TEST(PictureExport, EachBandIsDrawnOnceForEveryReaderAndEveryPosterPage) {
 
     // The file holds each pixel once, in tiles the pages share, with a pixel's reach into the next tile: poppler
     // lists every image a page draws with its object number.
-    const std::string list = CommandOutput("pdfimages -list '" + folder / "poster.pdf" + "'");
+    const std::string list = velmora::testing::CommandOutput("pdfimages -list '" + folder / "poster.pdf" + "'");
     std::map<int, long> tileAreas;
     std::istringstream lines(list);
     for (std::string line; std::getline(lines, line);) {
@@ -276,7 +259,7 @@ TEST(PictureExport, EachBandIsDrawnOnceForEveryReaderAndEveryPosterPage) {
     ASSERT_FALSE(WriteFileAtomically(folder / "one.pdf", [&] { return one.Next(); }));
     const auto render = [&](const std::string& file, int page) {
         const std::string image = folder / (file + "-page");
-        CommandOutput("pdftoppm -r 216 -aa no -aaVector no -singlefile -f " + std::to_string(page) + " -l " +
+        velmora::testing::CommandOutput("pdftoppm -r 216 -aa no -aaVector no -singlefile -f " + std::to_string(page) + " -l " +
                       std::to_string(page) + " '" + folder / file + "' '" + image + "'");
         std::ifstream ppm(image + ".ppm", std::ios::binary);
         std::string magic;
@@ -333,24 +316,11 @@ TEST(PictureExport, JpegAndTiffAreTaggedSrgb) {
         PictureExport job = SmallExport(PictureFormat::Jpeg, palette);
         job.file.quality = quality;
         ASSERT_FALSE(ExportPicture(folder / "a.jpg", job).error);
-        FILE* file = std::fopen((folder / "a.jpg").c_str(), "rb");
-        ASSERT_TRUE(file);
-        jpeg_decompress_struct jpeg{};
-        jpeg_error_mgr errors{};
-        jpeg.err = jpeg_std_error(&errors);
-        jpeg_create_decompress(&jpeg);
-        jpeg_stdio_src(&jpeg, file);
-        jpeg_save_markers(&jpeg, JPEG_APP0 + 2, 0xFFFF);
-        jpeg_read_header(&jpeg, TRUE);
-        JOCTET* icc = nullptr;
-        unsigned int iccBytes = 0;
-        ASSERT_TRUE(jpeg_read_icc_profile(&jpeg, &icc, &iccBytes));
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(icc), iccBytes), profile);
-        std::free(icc);
-        EXPECT_EQ(jpeg.comp_info[0].h_samp_factor, quality >= kJpegFullChromaQuality ? 1 : 2) << quality;
-        EXPECT_EQ(jpeg.comp_info[0].v_samp_factor, quality >= kJpegFullChromaQuality ? 1 : 2) << quality;
-        jpeg_destroy_decompress(&jpeg);
-        std::fclose(file);
+        const velmora::testing::JpegReadBack read(folder / "a.jpg");
+        ASSERT_TRUE(read.Opened());
+        EXPECT_EQ(read.icc, profile);
+        EXPECT_EQ(read.jpeg.comp_info[0].h_samp_factor, quality >= kJpegFullChromaQuality ? 1 : 2) << quality;
+        EXPECT_EQ(read.jpeg.comp_info[0].v_samp_factor, quality >= kJpegFullChromaQuality ? 1 : 2) << quality;
     }
 
     const PictureExport job = SmallExport(PictureFormat::Tiff, palette);

@@ -31,6 +31,7 @@
 #include "render/PictureParameters.h"
 #include "render/Random.h"
 #include "render/RenderWalk.h"
+#include "tests/ReadBack.h"
 #include "tests/print/PdfFile.h"
 
 using namespace velmora;
@@ -481,16 +482,7 @@ TEST_F(RenderCommandTest, TrackingPrintsItsLineAndAdviceAndWritesTheMap) {
 
 namespace {
 
-// The standard output of a shell command, its numbers written with a "." in any locale.
-std::string Output(const std::string& command) {
-    std::string text;
-    if (FILE* pipe = ::popen(("LC_ALL=C " + command).c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, got);
-        ::pclose(pipe);
-    }
-    return text;
-}
+using velmora::testing::CommandOutput;
 
 // The four numbers of a box as pdfinfo -box prints it, in mm.
 std::vector<double> BoxMm(const std::string& info, const std::string& name) {
@@ -509,13 +501,13 @@ std::vector<double> BoxMm(const std::string& info, const std::string& name) {
 TEST_F(RenderCommandTest, GamutFigureThroughAPressProfile) {
     const std::string cmyk = "/usr/share/color/icc/ghostscript/default_cmyk.icc";
     if (!fs::exists(cmyk)) GTEST_SKIP() << "no " << cmyk << " (Debian: libgs-common)";
-    const std::string figure = Output("'" VELMORA_RENDER "' --size 32 --palette A --profile " + cmyk + " --gamut");
+    const std::string figure = CommandOutput("'" VELMORA_RENDER "' --size 32 --palette A --profile " + cmyk + " --gamut");
     EXPECT_TRUE(QRegularExpression("^[0-9]+\\.[0-9] % of the surface will print noticeably duller \\(ΔE2000 > 5; "
                                    "largest shift [0-9]+\\.[0-9]\\)\n$")
                     .match(QString::fromStdString(figure))
                     .hasMatch())
         << figure;
-    EXPECT_EQ(Output("'" VELMORA_RENDER "' --quiet --size 32 --palette A --profile " + cmyk + " --gamut -o '" +
+    EXPECT_EQ(CommandOutput("'" VELMORA_RENDER "' --quiet --size 32 --palette A --profile " + cmyk + " --gamut -o '" +
                      Path("pad.tif") + "'"),
               figure);
     std::ofstream(Path("old.png")) << "old";
@@ -531,7 +523,7 @@ TEST_F(RenderCommandTest, GamutFigureThroughAPressProfile) {
 TEST_F(RenderCommandTest, ProductWithBleedForThePrintShop) {
     ASSERT_EQ(Run("--quiet --mm 61x41 --dpi 150 --bleed 3 -o '" + Path("mat.pdf") + "'"), 0) << errors_;
     EXPECT_EQ(std::system(("qpdf --check '" + Path("mat.pdf") + "' >/dev/null").c_str()), 0);
-    const std::string info = Output("pdfinfo -box '" + Path("mat.pdf") + "'") + Output("pdfinfo -meta '" + Path("mat.pdf") + "'");
+    const std::string info = CommandOutput("pdfinfo -box '" + Path("mat.pdf") + "'") + CommandOutput("pdfinfo -meta '" + Path("mat.pdf") + "'");
     const std::vector<std::vector<double>> boxes = {BoxMm(info, "MediaBox"), BoxMm(info, "BleedBox"),
                                                     BoxMm(info, "TrimBox")};
     const std::vector<std::vector<double>> expected = {{0, 0, 67, 47}, {0, 0, 67, 47}, {3, 3, 64, 44}};
@@ -540,19 +532,19 @@ TEST_F(RenderCommandTest, ProductWithBleedForThePrintShop) {
         for (int i = 0; i < 4; ++i) EXPECT_NEAR(boxes[b][i], expected[b][i], 0.01) << info;
     }
     EXPECT_NE(info.find("<pdfxid:GTS_PDFXVersion>PDF/X-4</pdfxid:GTS_PDFXVersion>"), std::string::npos) << info;
-    EXPECT_NE(Output("pdfimages -list '" + Path("mat.pdf") + "'").find(" icc "), std::string::npos);
+    EXPECT_NE(CommandOutput("pdfimages -list '" + Path("mat.pdf") + "'").find(" icc "), std::string::npos);
     std::ifstream file(Path("mat.pdf"), std::ios::binary);
     const std::string pdf{std::istreambuf_iterator<char>(file), {}};
     EXPECT_NE(pdf.find("/OutputIntents [ << /Type /OutputIntent /S /GTS_PDFX"), std::string::npos);
     EXPECT_NE(pdf.find("/Trapped /False"), std::string::npos);
 
     ASSERT_EQ(Run("--quiet --mm 61x41 --dpi 150 --bleed 3 --crop-marks -o '" + Path("marks.pdf") + "'"), 0) << errors_;
-    const std::string marked = Output("pdfinfo -box '" + Path("marks.pdf") + "'");
+    const std::string marked = CommandOutput("pdfinfo -box '" + Path("marks.pdf") + "'");
     EXPECT_NEAR(BoxMm(marked, "MediaBox").at(2), 67 + 16, 0.01) << marked;
     EXPECT_NEAR(BoxMm(marked, "TrimBox").at(0), 11, 0.01) << marked;
 
     ASSERT_EQ(Run("--quiet --mm 61x41 --dpi 150 --bleed 3 -o '" + Path("mat.tif") + "'"), 0) << errors_;
-    const std::string tiff = Output("tiffinfo '" + Path("mat.tif") + "' 2>&1");
+    const std::string tiff = CommandOutput("tiffinfo '" + Path("mat.tif") + "' 2>&1");
     EXPECT_NE(tiff.find("Image Width: 396 Image Length: 278"), std::string::npos) << tiff;
     EXPECT_NE(tiff.find("Resolution: 150, 150 pixels/inch"), std::string::npos) << tiff;
     EXPECT_NE(tiff.find("ICC Profile: <present>"), std::string::npos) << tiff;
