@@ -27,8 +27,8 @@ class MainForm;
 class ColourChoice;
 class TrackingLabel;
 
-// The print dialog "VLG": the printer, the page's orientation, the paper and the size on paper, a preview of
-// the page as it prints and the Print button. At page width the canvas prints as it is; at actual size the
+// The print dialog "VLG": the printer, the page's orientation, the paper and the size on paper (with the bleed
+// and crop marks of the product's own page), a preview of the page as it prints and the Print button. At page width the canvas prints as it is; at actual size the
 // picture is drawn anew for that size at the resolution chosen here, as "Export at size…" draws it. The job is
 // drawn and written on worker threads, with its progress and a Stop button. The printer chosen here is the program's current printer only
 // while the dialog is open; closing it restores the one that was current when it opened. Modeless; it closes
