@@ -47,12 +47,14 @@ ColourChoice::ColourChoice(QWidget* parent) : QWidget(parent) {
                           "the nearest it can; perceptual compresses all of them into its range"));
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    // The buttons and the intent on one row, the profile's name and the figure each on a row of their own, so
+    // that neither is cut in a narrow dialog.
     layout->addWidget(ProfileButton, 0, 0);
-    layout->addWidget(ProfileName, 0, 1);
-    layout->addWidget(NoProfileButton, 0, 2);
-    layout->addWidget(Intent, 1, 0);
-    layout->addWidget(Figure, 1, 1, 1, 2);
-    layout->setColumnStretch(1, 1);
+    layout->addWidget(NoProfileButton, 0, 1);
+    layout->addWidget(Intent, 0, 2);
+    layout->addWidget(ProfileName, 1, 0, 1, 3);
+    layout->addWidget(Figure, 2, 0, 1, 3);
+    layout->setColumnStretch(2, 1);
     poll_ = new QTimer(this);
     poll_->setInterval(50);
     connect(poll_, &QTimer::timeout, this, &ColourChoice::FigurePoll);

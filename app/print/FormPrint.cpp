@@ -70,7 +70,7 @@ void listPrinters(QComboBox& list) {
 FormPrint::FormPrint(MainForm& owner) : QWidget(&owner, Qt::Window), owner_(owner) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("VLG"));
-    setFixedSize(392, 570);
+    setFixedSize(392, 612);
     CreateControls();
     CreateSizeControls();
     SetTabOrder();
@@ -199,7 +199,7 @@ void FormPrint::CreateSizeControls() {
     Tracking->setGeometry(8, 426, 377, 84);
     Tracking->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Colours = new ColourChoice(this);
-    Colours->setGeometry(8, 512, 377, 54);
+    Colours->setGeometry(8, 512, 377, 94);
     Colours->SetPicture([this] { return owner_.Pic1->Image(); });
 }
 

@@ -67,10 +67,10 @@ TEST_F(PrintDialogTest, OpensWithThePrintersInOrderAndTheCurrentOneShown) {
 
 TEST_F(PrintDialogTest, ControlsFollowTheDesign) {
     FormPrint& dialog = OpenDialog();
-    EXPECT_EQ(dialog.size(), QSize(392, 570))
+    EXPECT_EQ(dialog.size(), QSize(392, 612))
         << "grown below for the paper, the size on paper, the resolution, the bleed, the tracking and the colour "
            "profile";
-    EXPECT_EQ(dialog.Colours->geometry(), QRect(8, 512, 377, 54));
+    EXPECT_EQ(dialog.Colours->geometry(), QRect(8, 512, 377, 94));
     EXPECT_FALSE(dialog.Combo1->isEditable());
     EXPECT_EQ(dialog.Combo1->geometry(), QRect(8, 8, 153, 20));
     EXPECT_EQ(dialog.Frame1->geometry(), QRect(8, 40, 153, 57));
