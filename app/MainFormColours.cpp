@@ -18,6 +18,8 @@ constexpr int kBlinkMs = 500;
 }  // namespace
 
 void MainForm::SetProofProfile(std::shared_ptr<const OutputProfile> profile) {
+    // The product's data file records the profile chosen last, or none.
+    if (product_) product_->profile = profile ? profile->Path() : std::string();
     if (!profile) return;  // a dialog back at no profile leaves the proof with the one it has
     softProof_ = std::make_shared<SoftProof>(std::move(profile));
     ApplySoftProof();

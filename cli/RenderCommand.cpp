@@ -335,7 +335,7 @@ const std::vector<CommandOption>& CommandOptions() {
         o.push_back(WholeOption("--sensor-pixels", kMinFramePixels, kMaxFramePixels, &Given::sensorPixels));
         o.push_back(RealOption("--sensor-um", "U", 10, 1000, [](Given& g, double um) { g.cmd.product.sensor.pixelMm = um / 1000; }));
         o.push_back(RealOption("--flat-below", "G", 0, 1, [](Given& g, double grey) { g.cmd.product.sensor.flatBelow = grey; }));
-        o.push_back({{"--profile"}, "FILE.icc", [](Given& g, const std::string&, const std::string& v) -> Refusal {
+        o.push_back({{"--profile"}, "FILE.icc|none", [](Given& g, const std::string&, const std::string& v) -> Refusal {
                          g.profile = v;
                          return std::nullopt;
                      }});
@@ -397,7 +397,9 @@ std::string RenderUsage() {
            "--profile converts the picture through a printer's ICC profile (from the print shop or the\n"
            "printer's maker) with --intent (relative colorimetric with black-point compensation, or\n"
            "perceptual): CMYK for TIFF, JPEG and PDF, which embed it. --gamut prints the share of the\n"
-           "surface whose colour moves by more than \u0394E2000 5 when printed, and the largest shift.\n";
+           "surface whose colour moves by more than \u0394E2000 5 when printed, and the largest shift.\n"
+           "--data applies the profile the window chose with the product; --profile none keeps the\n"
+           "picture's sRGB colours.\n";
 }
 
 ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
@@ -435,9 +437,11 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
     const bool tracking = g.trackingLine || !g.cmd.trackingMap.empty();
     if (product.output.empty() && product.printer.empty() && !tracking && !g.cmd.gamut)
         return fail("-o: an output file (--print, --tracking or --gamut) is required");
-    if (g.intent && !g.profile) return fail("--intent: needs --profile");
-    if (g.cmd.gamut && !g.profile) return fail("--gamut: needs --profile");
-    if (g.profile) {
+    // "--profile none" keeps the picture's sRGB colours, also against a profile stored in --data.
+    const bool noProfile = g.profile == "none";
+    if (g.intent && (!g.profile || noProfile)) return fail("--intent: needs --profile");
+    if (g.cmd.gamut && (!g.profile || noProfile)) return fail("--gamut: needs --profile");
+    if (g.profile && !noProfile) {
         auto loaded = OutputProfile::Load(*g.profile, g.intent.value_or(RenderingIntent::Relative));
         if (auto* refusal = std::get_if<std::string>(&loaded)) return fail("--profile: " + *g.profile + ": " + *refusal);
         product.file.profile = std::get<std::shared_ptr<const OutputProfile>>(loaded);
@@ -470,6 +474,14 @@ ParseResult ParseRenderCommand(const std::vector<std::string>& args) {
             file.dpi = stored->dpi;
             if (!g.bleedGiven && !g.paper && stored->bleedMm >= 0 && stored->bleedMm <= kBleedMaxMm)
                 file.bleedMm = stored->bleedMm;
+        }
+        // The colour profile chosen with the product, unless the command line chooses one or none.
+        if (const auto& stored = extras.product; stored && !stored->profile.empty() && !g.profile) {
+            auto loaded = OutputProfile::Load(stored->profile, RenderingIntent::Relative);
+            if (auto* refusal = std::get_if<std::string>(&loaded))
+                return fail("--data: the stored colour profile " + stored->profile + ": " + *refusal +
+                            " (--profile FILE.icc or --profile none chooses another)");
+            file.profile = std::get<std::shared_ptr<const OutputProfile>>(loaded);
         }
     }
     if (g.highResolution) s.highResolution = 1;

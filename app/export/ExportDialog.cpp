@@ -218,6 +218,11 @@ void ExportDialog::RestoreChoices() {
         Preset->setCurrentIndex(std::clamp(settings.value(QStringLiteral("preset")).toInt(), 0, Preset->count() - 1));
         Format->setCurrentIndex(std::clamp(settings.value(QStringLiteral("format")).toInt(), 0, Format->count() - 1));
     }
+    if (settings.contains(QStringLiteral("bleedMm"))) {
+        BleedBox->setValue(settings.value(QStringLiteral("bleedMm")).toDouble());
+        CropMarks->setChecked(settings.value(QStringLiteral("cropMarks")).toBool());
+        Quality->setValue(settings.value(QStringLiteral("quality")).toInt());
+    }
     settings.endGroup();
     Colours->Restore(QStringLiteral("export"));
     restoring_ = false;
@@ -232,6 +237,9 @@ void ExportDialog::SaveChoices() const {
     settings.setValue(QStringLiteral("dpi"), DpiBox->value());
     settings.setValue(QStringLiteral("preset"), Preset->currentIndex());
     settings.setValue(QStringLiteral("format"), Format->currentIndex());
+    settings.setValue(QStringLiteral("bleedMm"), BleedBox->value());
+    settings.setValue(QStringLiteral("cropMarks"), CropMarks->isChecked());
+    settings.setValue(QStringLiteral("quality"), Quality->value());
     settings.endGroup();
     Colours->Save(QStringLiteral("export"));
 }

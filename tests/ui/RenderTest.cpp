@@ -234,6 +234,20 @@ TEST_F(RenderTest, ExportAtSizeWritesTheCommandLinesFileAndCancelLeavesNothing) 
     EXPECT_EQ(dialog->Status->text(), QStringLiteral("Cancelled: nothing was written."));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               (QStringList{"a.png", "c.png", "d.png", "Fractal_dat.txt", "strip.png", "w.png"}));
+
+    // Opened again, the dialog has kept its bleed, crop marks and JPEG quality.
+    dialog->BleedBox->setValue(5);
+    dialog->CropMarks->setChecked(true);
+    dialog->Quality->setValue(80);
+    dialog->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(form.ExportWindow(), nullptr);
+    form.CanvasMenu()->actions()[2]->trigger();
+    dialog = form.ExportWindow();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->BleedBox->value(), 5);
+    EXPECT_TRUE(dialog->CropMarks->isChecked());
+    EXPECT_EQ(dialog->Quality->value(), 80);
 }
 
 // The export dialog tells how a mouse tracks on the picture it would write, printed at the size chosen there,
@@ -340,6 +354,20 @@ TEST_F(RenderTest, PrintColoursInTheExportDialogAndOnTheCanvas) {
     const QString figure = QString::fromUtf8(said.readAll()).trimmed();
     EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->Colours->Figure->text() == figure; }, 30000))
         << dialog->Colours->Figure->text().toStdString() << " / " << figure.toStdString();
+    // The data file keeps the profile with the product: velmora-render --data alone writes the window's CMYK file.
+    const QString windowTiff = dir.filePath(QStringLiteral("w.tif"));
+    services.saveFileNames = {windowTiff};
+    dialog->ExportButton->click();
+    dialog->WaitForExport();
+    services.programFolder = dir.path();
+    form.CommandPrint->click();
+    const QString commandTiff = dir.filePath(QStringLiteral("d.tif"));
+    ASSERT_EQ(std::system(("'" VELMORA_RENDER "' --quiet --data '" + dir.filePath(QStringLiteral("Fractal_dat.txt")).toStdString() +
+                           "' -o '" + commandTiff.toStdString() + "'").c_str()),
+              0);
+    const QByteArray written = ReadFile(windowTiff);
+    ASSERT_GT(written.size(), 1000);
+    EXPECT_EQ(written, ReadFile(commandTiff));
     dialog->close();
     QApplication::processEvents();
     form.CanvasMenu()->actions()[2]->trigger();
