@@ -191,9 +191,8 @@ public:
     // The printed size of the picture the print or export dialog chose last.
     void SetChosenPrintSize(PrintedSize size);
     // The product chosen last in the print or export dialog, or loaded from a data file; the data file
-    // stores it. A size chosen in the print dialog keeps the resolution, bleed and profile chosen before.
+    // stores it.
     void SetProduct(const ProductChoice& product);
-    void SetProductSize(double widthMm, double heightMm);
     // "Show product frame": the product's trim, bleed and safe margin over the canvas, on the screen only, where
     // the product's picture lies on the canvas (see PictureOnCanvas).
     void ShowProductFrame(bool on);

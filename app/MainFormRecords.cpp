@@ -101,11 +101,4 @@ void MainForm::SetProduct(const ProductChoice& product) {
     UpdateProductFrame();
 }
 
-void MainForm::SetProductSize(double widthMm, double heightMm) {
-    ProductChoice product = product_.value_or(ProductChoice{});
-    product.widthMm = widthMm;
-    product.heightMm = heightMm;
-    SetProduct(product);
-}
-
 }  // namespace velmora

@@ -531,7 +531,16 @@ void FormPrint::PaintPreview() {
     BleedMm->setEnabled(own);
     CropMarks->setEnabled(own);
 
-    if (actual) owner_.SetProductSize(WidthMm->value(), HeightMm->value());
+    if (actual) {
+        // The window's product, for its frame and its data file: this size at this resolution, with the bleed
+        // of the product's own page.
+        ProductChoice product = owner_.Product().value_or(ProductChoice{});
+        product.widthMm = WidthMm->value();
+        product.heightMm = HeightMm->value();
+        product.dpi = DpiBox->value();
+        product.bleedMm = own ? BleedMm->value() : 0;
+        owner_.SetProduct(product);
+    }
     Colours->UpdateFigure();
     Picture1->Clear();
     const QString problem = Problem();
