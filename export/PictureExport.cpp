@@ -125,6 +125,19 @@ void ExportRows::Draw(const PictureExport& job, const RenderParams& whole, int w
                                               keptBands);
     counts_->progress = progress;
     rows_ = counts_->Rows();
+    if (bandHeight < height) return;
+    // One band is drawn whole before its first row is written: the drawing is the first half of the progress,
+    // the writing the second.
+    counts_->progress = [progress](double done) { return progress(done / 2); };
+    const PictureRows drawn = rows_;
+    const auto part = [this, drawn, progress](int y, int x, int count) {
+        if (y % 64 == 63 || y + 1 == drawn.height) {
+            rowsWritten_ = std::max(rowsWritten_, static_cast<double>(y + 1) / drawn.height);
+            progress(0.5 + rowsWritten_ / 2);
+        }
+        return RowPart(drawn, y, x, count);
+    };
+    rows_ = {drawn.width, drawn.height, [part, width = drawn.width](int y) { return part(y, 0, width); }, part};
 }
 
 std::vector<Pixel> ExportRows::Colours() {

@@ -91,6 +91,7 @@ private:
 
     std::function<bool(double done)> progress_;
     double done_ = 0;
+    double rowsWritten_ = 0;  // the share of a one-band picture's rows read so far
     std::unique_ptr<CountEngine> ownEngine_;
     std::unique_ptr<BandedPicture> counts_;
     PictureRows rows_;
