@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -122,6 +123,23 @@ protected:
         reference.table = &form.ColorTable;
         return reference;
     }
+    // Exports through `dialog` as `fileName` in `dir`, saves the window's data file there, and has velmora-render
+    // write "d" with the same extension from the data file alone; gives both files' bytes.
+    std::pair<QByteArray, QByteArray> ExportAndRenderFromData(ExportDialog& dialog, const QTemporaryDir& dir,
+                                                              const QString& fileName) {
+        const QString exported = dir.filePath(fileName);
+        const QString rendered = dir.filePath(QStringLiteral("d.") + QFileInfo(fileName).suffix());
+        services.saveFileNames = {exported};
+        dialog.ExportButton->click();
+        dialog.WaitForExport();
+        services.programFolder = dir.path();
+        form.CommandPrint->click();
+        const std::string run = "'" VELMORA_RENDER "' --quiet --data '" +
+                                dir.filePath(QStringLiteral("Fractal_dat.txt")).toStdString() + "' -o '" +
+                                rendered.toStdString() + "'";
+        EXPECT_EQ(std::system(run.c_str()), 0);
+        return {ReadFile(exported), ReadFile(rendered)};
+    }
     // Runs `action` once, at the first yield that finds Label2 showing `label`.
     void AtLabel(const QString& label, std::function<void()> action) {
         auto done = std::make_shared<bool>(false);
@@ -202,18 +220,9 @@ TEST_F(RenderTest, ExportAtSizeWritesTheCommandLinesFileAndCancelLeavesNothing) 
     ASSERT_TRUE(strip.save(stripFile));
     ASSERT_TRUE(DeliverDrop(form.gra, {stripFile}));
     form.palettOption[0]->click();
-    const QString palettePng = dir.filePath(QStringLiteral("a.png"));
-    services.saveFileNames = {palettePng};
-    dialog->ExportButton->click();
-    dialog->WaitForExport();
-    services.programFolder = dir.path();
-    form.CommandPrint->click();
-    const std::string fromData = "'" VELMORA_RENDER "' --quiet --data '" + dir.filePath(QStringLiteral("Fractal_dat.txt")).toStdString() +
-                                 "' -o '" + dir.filePath(QStringLiteral("d.png")).toStdString() + "'";
-    ASSERT_EQ(std::system(fromData.c_str()), 0);
-    QFile exported(palettePng), rendered(dir.filePath(QStringLiteral("d.png")));
-    ASSERT_TRUE(exported.open(QIODevice::ReadOnly) && rendered.open(QIODevice::ReadOnly));
-    EXPECT_EQ(exported.readAll(), rendered.readAll());
+    const auto [exported, rendered] = ExportAndRenderFromData(*dialog, dir, QStringLiteral("a.png"));
+    ASSERT_FALSE(exported.isEmpty());
+    EXPECT_EQ(exported, rendered);
     EXPECT_NE(QFile(window).size(), exported.size()) << "the strip palette changed the picture";
 
     dialog->WidthBox->setValue(30000);
@@ -355,19 +364,9 @@ TEST_F(RenderTest, PrintColoursInTheExportDialogAndOnTheCanvas) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->Colours->Figure->text() == figure; }, 30000))
         << dialog->Colours->Figure->text().toStdString() << " / " << figure.toStdString();
     // The data file keeps the profile with the product: velmora-render --data alone writes the window's CMYK file.
-    const QString windowTiff = dir.filePath(QStringLiteral("w.tif"));
-    services.saveFileNames = {windowTiff};
-    dialog->ExportButton->click();
-    dialog->WaitForExport();
-    services.programFolder = dir.path();
-    form.CommandPrint->click();
-    const QString commandTiff = dir.filePath(QStringLiteral("d.tif"));
-    ASSERT_EQ(std::system(("'" VELMORA_RENDER "' --quiet --data '" + dir.filePath(QStringLiteral("Fractal_dat.txt")).toStdString() +
-                           "' -o '" + commandTiff.toStdString() + "'").c_str()),
-              0);
-    const QByteArray written = ReadFile(windowTiff);
+    const auto [written, rendered] = ExportAndRenderFromData(*dialog, dir, QStringLiteral("w.tif"));
     ASSERT_GT(written.size(), 1000);
-    EXPECT_EQ(written, ReadFile(commandTiff));
+    EXPECT_EQ(written, rendered);
     dialog->close();
     QApplication::processEvents();
     form.CanvasMenu()->actions()[2]->trigger();
